@@ -1,0 +1,159 @@
+#pragma once
+
+// The character-file layer: every byte the cleaners read or write passes here.
+//
+// A text file is read one character at a time. The end mark, the character 26,
+// comes back at the physical end and at any byte 26 in the file, without
+// advancing, so reading at the end never fails and nothing after a byte 26 is
+// ever read. A byte file is written one byte at a time (the working copy).
+//
+// Every operation either succeeds or throws EInOutError at once. A variable
+// owns its descriptor: binding it anew, opening it again or destroying it
+// closes what it held, so no failure path leaks a handle.
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "charfile/in_out_error.h"
+
+namespace pelloran {
+
+inline constexpr int kEndMark = 26;
+
+// Blank: any character from 0 to 32. 128..255 (Cyrillic, 160) are not blanks.
+inline constexpr bool IsBlank(int c) { return c >= 0 && c <= 32; }
+
+class CharFile {
+ public:
+  enum class Mode { kClosed, kInput, kOutput, kInputOutput };
+
+  CharFile() = default;
+  CharFile(const CharFile&) = delete;
+  CharFile& operator=(const CharFile&) = delete;
+  virtual ~CharFile();
+
+  const std::string& name() const { return name_; }
+  Mode mode() const { return mode_; }
+  bool is_open() const { return mode_ != Mode::kClosed; }
+
+  // Force the written bytes to stable storage (fsync). Throws on failure.
+  void Sync();
+
+ protected:
+  friend void BindFileName(CharFile& file, std::string_view name);
+  friend void CloseCharFile(CharFile& file);
+
+  // Opens name_ with the given open(2) flags; refuses anything but a regular
+  // file (a FIFO or device could block or swallow the page) with code 5.
+  void OpenDescriptor(int flags, Mode mode);
+  // Writes out whatever the variable still buffers; throws on failure.
+  virtual void Flush() {}
+  // Drops buffered state; called whenever the descriptor goes away.
+  virtual void ResetBuffers() {}
+  // Closes without throwing, after a best-effort flush.
+  void CloseQuietly() noexcept;
+  void WriteAll(const char* data, size_t size);
+
+  std::string name_;
+  int fd_ = -1;
+  Mode mode_ = Mode::kClosed;
+};
+
+class TextFile final : public CharFile {
+ public:
+  TextFile();
+  ~TextFile() override;
+
+  // Returns the next byte and advances past it; 26 at a byte 26 or the end.
+  int NextChar() {
+    if (pos_ < end_) [[likely]] {
+      const unsigned char c = buffer_[pos_];
+      if (c != kEndMark) ++pos_;
+      return c;
+    }
+    return NextCharSlow();
+  }
+
+  // The character `offset` places ahead of the next one, without consuming
+  // anything; 26 when the end mark comes at or before it. Offsets below
+  // kMaxLookahead only.
+  int Peek(size_t offset = 0);
+
+  // True when reading stopped at a byte 26 that has more bytes after it in
+  // the file (a page cut short), rather than at the physical end or a lone
+  // final 26.
+  bool StoppedBeforeMoreData();
+
+  static constexpr size_t kMaxLookahead = 64;
+
+ private:
+  friend int NextChar(TextFile& file);
+  friend bool AtEnd(TextFile& file);
+  friend bool SkipBlanksToEnd(TextFile& file);
+  friend void PutText(TextFile& file, std::string_view text);
+  friend void OpenTextForReading(TextFile& file);
+  friend void CreateTextForWriting(TextFile& file);
+
+  int NextCharSlow();
+  // Reads more bytes after the unread ones; false when the file has no more.
+  bool Refill();
+  void Flush() override;
+  void ResetBuffers() override;
+
+  std::unique_ptr<unsigned char[]> buffer_;
+  size_t pos_ = 0;  // reading: next unread byte
+  size_t end_ = 0;  // reading: end of the valid bytes
+  bool physical_end_ = false;
+  size_t written_ = 0;  // writing: bytes waiting in the buffer
+};
+
+class ByteFile final : public CharFile {
+ public:
+  ByteFile();
+  ~ByteFile() override;
+
+  void PutByte(unsigned char c) {
+    if (mode_ != Mode::kOutput && mode_ != Mode::kInputOutput) [[unlikely]]
+      throw EInOutError(kFileAccessDenied);
+    if (used_ == kBufferSize) [[unlikely]] Flush();
+    buffer_[used_++] = c;
+  }
+
+  // Writes a run of bytes, exactly as PutByte of each in turn would.
+  void PutBytes(std::string_view bytes);
+
+  static constexpr size_t kBufferSize = 64 * 1024;
+
+ private:
+  friend void CreateByteFile(ByteFile& file, int record_size);
+  friend void OpenByteFile(ByteFile& file, int record_size);
+
+  void Flush() override;
+  void ResetBuffers() override { used_ = 0; }
+
+  std::unique_ptr<unsigned char[]> buffer_;
+  size_t used_ = 0;
+};
+
+// The operations under their design names. A name without a directory
+// resolves against the process's current directory.
+void BindFileName(CharFile& file, std::string_view name);
+void OpenTextForReading(TextFile& file);
+void CreateTextForWriting(TextFile& file);
+void CreateByteFile(ByteFile& file, int record_size = 1);
+void OpenByteFile(ByteFile& file, int record_size = 1);
+inline int NextChar(TextFile& file) { return file.NextChar(); }
+bool AtEnd(TextFile& file);
+bool SkipBlanksToEnd(TextFile& file);
+inline void PutByte(ByteFile& file, unsigned char c) { file.PutByte(c); }
+void PutText(TextFile& file, std::string_view text);
+void PutLineEnd(TextFile& file);
+// Writes out buffered bytes, then closes. 103 when the variable is not open.
+void CloseCharFile(CharFile& file);
+
+}  // namespace pelloran

@@ -1,0 +1,63 @@
+#include "charfile/in_out_error.h"
+
+#include <cerrno>
+
+namespace pelloran {
+
+std::string InOutMessage(int code) {
+  switch (code) {
+    case kFileNotFound: return "File not found";
+    case kInvalidFilename: return "Invalid filename";
+    case kTooManyOpenFiles: return "Too many open files";
+    case kFileAccessDenied: return "File access denied";
+    case kReadBeyondEnd: return "Read beyond end of file";
+    case kDiskFull: return "Disk full";
+    case kInvalidNumericInput: return "Invalid numeric input";
+    default: return "I/O error " + std::to_string(code);
+  }
+}
+
+namespace {
+
+// The table code of an errno that has one, else 0.
+int MappedCode(int err) {
+  switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+      return kFileNotFound;
+    case ENAMETOOLONG:
+    case EINVAL:
+    case EILSEQ:
+      return kInvalidFilename;
+    case EMFILE:
+    case ENFILE:
+      return kTooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case ETXTBSY:
+      return kFileAccessDenied;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return kDiskFull;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+int CodeForErrno(int err) {
+  const int code = MappedCode(err);
+  return code != 0 ? code : err;
+}
+
+EInOutError EInOutError::FromErrno(int err) {
+  const int code = MappedCode(err);
+  if (code == 0) return EInOutError(err, "I/O error " + std::to_string(err));
+  return EInOutError(code);
+}
+
+}  // namespace pelloran

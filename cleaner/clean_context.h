@@ -1,0 +1,26 @@
+#pragma once
+
+#include "charfile/char_file.h"
+#include "cleaner/options.h"
+#include "cleaner/progress_gauge.h"
+#include "tools/link_check.h"
+
+namespace pelloran {
+
+// What the cleaning handlers share for as long as the main window lives: the
+// program-wide input file and working copy, the link report, and the services
+// the windows provide. Only one handler works on it at a time.
+struct CleanContext {
+  CleanContext(Options& options_in, ProgressGauge& gauge_in, LinkCheck& link_check_in)
+      : options(options_in), gauge(gauge_in), link_check(link_check_in) {}
+
+  TextFile input;         // the page being read
+  ByteFile working_copy;  // "PL!__" + the page's name
+  TextFile link_report;   // "Ссылки.txt"
+
+  Options& options;
+  ProgressGauge& gauge;
+  LinkCheck& link_check;
+};
+
+}  // namespace pelloran

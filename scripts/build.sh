@@ -1,0 +1,11 @@
+#!/bin/sh
+# Configures (once) and builds one preset: dev (default) or asan.
+set -eu
+cd "$(dirname "$0")/.."
+preset="${1:-dev}"
+dir=build
+[ "$preset" = asan ] && dir=build-asan
+if [ ! -f "$dir/build.ninja" ]; then
+  cmake --preset "$preset"
+fi
+cmake --build --preset "$preset"

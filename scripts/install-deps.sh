@@ -1,0 +1,29 @@
+#!/bin/sh
+# Installs every Debian package the build, the program and the tests need.
+# Skips apt entirely when everything is already there, so a second call is quick.
+set -eu
+
+PACKAGES="
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libcurl4-openssl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
+  clang libclang-rt-14-dev
+  fonts-liberation
+  util-linux iproute2
+"
+
+missing=""
+for p in $PACKAGES; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing="$missing $p"
+  fi
+done
+
+if [ -n "$missing" ]; then
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  echo "Installing:$missing"
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing
+fi

@@ -1,0 +1,69 @@
+#pragma once
+
+// Real file-system faults for tests running as root, who ignores permissions:
+// a tiny tmpfs that fills up, a tmpfs remounted read-only, and a child process
+// without the capabilities that let root pass permission checks.
+
+#include <linux/capability.h>
+#include <sys/mount.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <string>
+
+#include "tests/support/temp_dir.h"
+
+namespace pelloran::testing {
+
+// A tmpfs of `size` bytes mounted on a fresh folder; unmounted when it goes.
+class SmallTmpfs {
+ public:
+  explicit SmallTmpfs(const std::string& size) {
+    const std::string options = "size=" + size + ",mode=0777";
+    mounted_ = ::mount("tmpfs", dir_.path().c_str(), "tmpfs", 0, options.c_str()) == 0;
+  }
+  ~SmallTmpfs() {
+    if (mounted_) ::umount2(dir_.path().c_str(), MNT_DETACH);
+  }
+  bool mounted() const { return mounted_; }
+  bool RemountReadOnly() {
+    return ::mount(nullptr, dir_.path().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+  }
+  std::string operator/(std::string_view name) const { return dir_ / name; }
+  const std::filesystem::path& path() const { return dir_.path(); }
+
+ private:
+  TempDir dir_;
+  bool mounted_ = false;
+};
+
+// Drops CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH from this process.
+inline bool DropFileCapabilities() {
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct data[2]{};
+  if (syscall(SYS_capget, &header, data) != 0) return false;
+  for (int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH}) {
+    data[cap / 32].effective &= ~(1u << (cap % 32));
+    data[cap / 32].permitted &= ~(1u << (cap % 32));
+  }
+  return syscall(SYS_capset, &header, data) == 0;
+}
+
+// Runs `body` in a forked child without the file capabilities and returns its
+// exit status; -1 when the child could not be made or could not drop them.
+inline int RunWithoutFileCapabilities(const std::function<int()>& body) {
+  const pid_t pid = ::fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    if (!DropFileCapabilities()) ::_exit(255);
+    ::_exit(body());
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) == 255) return -1;
+  return WEXITSTATUS(status);
+}
+
+}  // namespace pelloran::testing

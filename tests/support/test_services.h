@@ -1,0 +1,82 @@
+#pragma once
+
+// Test stand-ins for the services the windows provide to the engine.
+
+#include <algorithm>
+#include <array>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cleaner/messages.h"
+#include "cleaner/options.h"
+#include "cleaner/progress_gauge.h"
+#include "tools/link_check.h"
+
+namespace pelloran::testing {
+
+// Boxes set by the test; all clear unless ticked.
+class TestOptions : public Options {
+ public:
+  TestOptions() = default;
+  TestOptions(std::initializer_list<int> ticked) {
+    for (int box : ticked) Tick(box);
+  }
+  bool IsTicked(int box) const override {
+    return box >= 0 && box < static_cast<int>(boxes_.size()) && boxes_[box];
+  }
+  bool IsLinkCheckingOn() const override { return link_checking_; }
+
+  void Tick(int box, bool ticked = true) { boxes_.at(box) = ticked; }
+  void Clear(int box) { Tick(box, false); }
+  void SetLinkChecking(bool on) { link_checking_ = on; }
+
+ private:
+  std::array<bool, 62> boxes_{};
+  bool link_checking_ = false;
+};
+
+// Remembers every value it was set to.
+class TestGauge : public ProgressGauge {
+ public:
+  void SetProgress(int value) override { Store(value); }
+  void AddProgress(int delta) override { Store(value_ + delta); }
+  int Progress() const override { return value_; }
+
+  std::vector<int> history;
+
+ private:
+  void Store(int value) {
+    value_ = std::clamp(value, 0, 100);
+    history.push_back(value_);
+  }
+  int value_ = 0;
+};
+
+class TestMessages : public Messages {
+ public:
+  void ShowInformation(std::string_view text) override { information.emplace_back(text); }
+  void ShowError(std::string_view text) override { errors.emplace_back(text); }
+
+  std::vector<std::string> information;
+  std::vector<std::string> errors;
+};
+
+// Answers from a table; records every address asked about.
+class TestLinkCheck : public LinkCheck {
+ public:
+  bool IsConnected() override { return connected; }
+  bool IsUrlAvailable(const std::string& address) override {
+    asked.push_back(address);
+    auto it = available.find(address);
+    return it != available.end() && it->second;
+  }
+
+  bool connected = true;
+  std::map<std::string, bool> available;
+  std::vector<std::string> asked;
+};
+
+}  // namespace pelloran::testing

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "cleaner/clean_context.h"
+#include "cleaner/run_state.h"
+
+namespace pelloran {
+
+class ClassTables;
+
+// The first pass: copies the open context.input into the open
+// context.working_copy until the input is at its end, reducing tags case by
+// case. Steps the gauge at the start of every cycle; with link checking on,
+// writes report lines to the open context.link_report. Throws EInOutError.
+void RunTagFilter(CleanContext& context, ClassTables& tables, RunState& run);
+
+}  // namespace pelloran

@@ -10,7 +10,7 @@ PACKAGES="
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   clang libclang-rt-14-dev
   fonts-liberation
-  util-linux iproute2
+  util-linux iproute2 openssl
 "
 
 missing=""

@@ -1,0 +1,247 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/temp_dir.h"
+#include "tools/curl_link_check.h"
+
+namespace pelloran {
+namespace {
+
+// What the server saw of one request.
+struct SeenRequest {
+  std::string path;
+  std::string agent;
+  std::string cache_control;
+  std::string pragma;
+  int remote_port;
+};
+
+// A real HTTP server on 127.0.0.1, run on its own thread for the test's life.
+class LocalServer {
+ public:
+  explicit LocalServer(httplib::Server& server) : server_(server) {
+    server_.set_logger([this](const httplib::Request& request, const httplib::Response&) {
+      std::lock_guard lock(mutex_);
+      seen_.push_back({request.path, request.get_header_value("User-Agent"),
+                       request.get_header_value("Cache-Control"),
+                       request.get_header_value("Pragma"), request.remote_port});
+    });
+    port_ = server_.bind_to_any_port("127.0.0.1");
+    thread_ = std::thread([this] { server_.listen_after_bind(); });
+  }
+  ~LocalServer() {
+    server_.stop();
+    thread_.join();
+  }
+  int port() const { return port_; }
+  std::string Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+  }
+  std::vector<SeenRequest> Seen() {
+    std::lock_guard lock(mutex_);
+    return seen_;
+  }
+
+ private:
+  httplib::Server& server_;
+  int port_ = -1;
+  std::thread thread_;
+  std::mutex mutex_;
+  std::vector<SeenRequest> seen_;
+};
+
+// A port on 127.0.0.1 that nothing listens on.
+int DeadPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  ::close(fd);
+  return ntohs(address.sin_port);
+}
+
+void Redirect(httplib::Response& response, int status, const std::string& location) {
+  response.status = status;
+  response.set_header("Location", location);
+  response.set_content("moved", "text/plain");
+}
+
+class LinkCheckTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    // The tests talk to their own server, never through a proxy of the machine.
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
+                             "ALL_PROXY", "no_proxy", "NO_PROXY"})
+      ::unsetenv(name);
+  }
+
+  LinkCheckTest() {
+    server_.Get("/ok", [](const httplib::Request&, httplib::Response& response) {
+      response.set_content("<html>fine</html>", "text/html");
+    });
+    server_.Get("/empty", [](const httplib::Request&, httplib::Response& response) {
+      response.status = 200;
+    });
+    server_.Get("/found", [this](const httplib::Request&, httplib::Response& response) {
+      Redirect(response, 302, local_.Url("/ok"));
+    });
+    server_.Get("/found-nowhere", [](const httplib::Request&, httplib::Response& response) {
+      response.status = 302;
+      response.set_content("no location", "text/plain");
+    });
+    server_.Get("/moved", [this](const httplib::Request&, httplib::Response& response) {
+      Redirect(response, 301, local_.Url("/ok"));
+    });
+    server_.Get("/moved-nowhere", [](const httplib::Request&, httplib::Response& response) {
+      response.status = 301;
+      response.set_content("no location", "text/plain");
+    });
+    server_.Get("/found-missing", [this](const httplib::Request&, httplib::Response& response) {
+      Redirect(response, 302, local_.Url("/missing"));
+    });
+    server_.Get("/missing", [](const httplib::Request&, httplib::Response& response) {
+      response.status = 404;
+      response.set_content("not here", "text/plain");
+    });
+    server_.Get("/to-dead-port", [](const httplib::Request&, httplib::Response& response) {
+      Redirect(response, 302, "http://127.0.0.1:" + std::to_string(DeadPort()) + "/ok");
+    });
+    server_.Get("/loop", [](const httplib::Request&, httplib::Response& response) {
+      Redirect(response, 302, "/loop");
+    });
+    server_.Get("/to-ftp", [this](const httplib::Request&, httplib::Response& response) {
+      Redirect(response, 302, "ftp://127.0.0.1:" + std::to_string(local_.port()) + "/ok");
+    });
+    server_.Get("/to-file", [](const httplib::Request&, httplib::Response& response) {
+      Redirect(response, 302, "file:///etc/hostname");
+    });
+    server_.Get("/endless", [](const httplib::Request&, httplib::Response& response) {
+      response.set_chunked_content_provider("text/html", [](size_t, httplib::DataSink& sink) {
+        static const std::string chunk(64 * 1024, 'x');
+        return sink.write(chunk.data(), chunk.size());
+      });
+    });
+  }
+
+  bool Check(const std::string& address) { return check_.IsUrlAvailable(address); }
+
+  httplib::Server server_;
+  LocalServer local_{server_};
+  CurlLinkCheck check_{CurlLinkCheck::Limits{.connect_seconds = 5, .total_seconds = 10}};
+};
+
+TEST(AddressToFetchTest, KeepsHttpAndHttpsInAnyCaseAndPrefixesTheRest) {
+  EXPECT_EQ(AddressToFetch("http://a.ru/x"), "http://a.ru/x");
+  EXPECT_EQ(AddressToFetch("HTTP://a.ru/X"), "HTTP://a.ru/X");
+  EXPECT_EQ(AddressToFetch("https://a.ru"), "https://a.ru");
+  EXPECT_EQ(AddressToFetch("HtTpS://a.ru"), "HtTpS://a.ru");
+  EXPECT_EQ(AddressToFetch("page2.htm"), "http://page2.htm");
+  EXPECT_EQ(AddressToFetch("ftp://a.ru"), "http://ftp://a.ru");
+  EXPECT_EQ(AddressToFetch("x http://a.ru"), "http://x http://a.ru");
+  EXPECT_EQ(AddressToFetch(""), "http://");
+}
+
+TEST(AddressToFetchTest, StripsOnePairOfSurroundingQuotesOnly) {
+  EXPECT_EQ(AddressToFetch("\"http://a.ru\""), "http://a.ru");
+  EXPECT_EQ(AddressToFetch("\"#top\""), "http://#top");
+  EXPECT_EQ(AddressToFetch("\"\"a.ru\"\""), "http://\"a.ru\"");
+  EXPECT_EQ(AddressToFetch("\"http://a.ru"), "http://\"http://a.ru");  // copy cut at ">"
+  EXPECT_EQ(AddressToFetch("\""), "http://\"");
+  EXPECT_EQ(AddressToFetch("\"\""), "http://");
+}
+
+TEST_F(LinkCheckTest, AnswersYesWhenTheFinalStatusIsTwoHundredOrThreeHundredTwo) {
+  EXPECT_TRUE(Check(local_.Url("/ok")));
+  EXPECT_TRUE(Check(local_.Url("/empty")));
+  EXPECT_TRUE(Check(local_.Url("/found")));          // 302 followed to a live page
+  EXPECT_TRUE(Check(local_.Url("/found-nowhere")));  // 302 with nothing to follow
+  EXPECT_TRUE(Check(local_.Url("/moved")));          // 301 followed to a live page
+  EXPECT_FALSE(Check(local_.Url("/moved-nowhere")));
+  EXPECT_FALSE(Check(local_.Url("/found-missing")));
+  EXPECT_FALSE(Check(local_.Url("/missing")));
+}
+
+TEST_F(LinkCheckTest, AFailedTransferIsNeverAvailableWhateverTheLastHopSaid) {
+  EXPECT_FALSE(Check(local_.Url("/to-dead-port")));
+  EXPECT_FALSE(Check(local_.Url("/loop")));
+  EXPECT_FALSE(Check(local_.Url("/to-ftp")));
+  EXPECT_FALSE(Check(local_.Url("/to-file")));
+  EXPECT_FALSE(Check("http://127.0.0.1:" + std::to_string(DeadPort()) + "/ok"));
+}
+
+TEST_F(LinkCheckTest, StopsAtTheFirstBodyByteAndCountsThatAsAnAnswer) {
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(Check(local_.Url("/endless")));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST_F(LinkCheckTest, TakesTheValueAsTheTagFilterHandsItOver) {
+  EXPECT_TRUE(Check("\"" + local_.Url("/ok") + "\""));
+  EXPECT_TRUE(Check("127.0.0.1:" + std::to_string(local_.port()) + "/ok"));
+  EXPECT_TRUE(Check("HTTP://127.0.0.1:" + std::to_string(local_.port()) + "/ok"));
+  EXPECT_FALSE(Check("\"" + local_.Url("/missing") + "\""));
+  EXPECT_FALSE(Check("\"#top\""));
+  EXPECT_FALSE(Check("no-such-host.invalid"));
+  EXPECT_FALSE(Check(""));
+}
+
+TEST_F(LinkCheckTest, SendsTheAgentAndNoCacheHeadersOnAFreshConnectionEachTime) {
+  ASSERT_TRUE(Check(local_.Url("/ok")));
+  ASSERT_TRUE(Check(local_.Url("/ok")));
+  const std::vector<SeenRequest> seen = local_.Seen();
+  ASSERT_EQ(seen.size(), 2u);
+  for (const SeenRequest& request : seen) {
+    EXPECT_EQ(request.path, "/ok");
+    EXPECT_EQ(request.agent, "InetURL:/1.0");
+    EXPECT_EQ(request.cache_control, "no-cache");
+    EXPECT_EQ(request.pragma, "no-cache");
+  }
+  EXPECT_NE(seen[0].remote_port, seen[1].remote_port);
+}
+
+TEST_F(LinkCheckTest, GoesThroughTheProxyOfTheEnvironment) {
+  server_.Get("http://.*", [](const httplib::Request&, httplib::Response& response) {
+    response.set_content("via proxy", "text/plain");
+  });
+  ::setenv("http_proxy", local_.Url("").c_str(), 1);
+  const bool answer = Check("http://pelloran-proxy-test.invalid/page");
+  ::unsetenv("http_proxy");
+  EXPECT_TRUE(answer);
+  const std::vector<SeenRequest> seen = local_.Seen();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].path, "http://pelloran-proxy-test.invalid/page");
+}
+
+TEST(LinkCheckTimeTest, GivesUpOnAServerThatNeverAnswers) {
+  // Accepts connections into its backlog and never says a word.
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(fd, 4), 0);
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  CurlLinkCheck check(CurlLinkCheck::Limits{.connect_seconds = 1, .total_seconds = 1});
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(check.IsUrlAvailable("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port))));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+  ::close(fd);
+}
+
+}  // namespace
+}  // namespace pelloran

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <istream>
+#include <optional>
+
+namespace pelloran {
+
+// Whether a routing table in the layout of /proc/net/route holds a default
+// route that is up; nullopt when the text is not such a table.
+std::optional<bool> HasDefaultRoute(std::istream& route_table);
+
+// Whether some network interface other than loopback is up and running.
+bool HasUpNonLoopbackInterface();
+
+// The machine's connection state: it has a default route; where the routing
+// table cannot be read, an interface that is up and not loopback counts.
+bool MachineIsConnected();
+
+}  // namespace pelloran

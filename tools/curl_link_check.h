@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "tools/link_check.h"
+
+namespace pelloran {
+
+// The address a link value is fetched at: one pair of surrounding double
+// quotes taken off (the tag filter hands the value over with its quotes), then
+// used as it is when it starts with "http://" or "https://" in any letter case,
+// else with "http://" put in front.
+std::string AddressToFetch(std::string_view link_value);
+
+// The link check over libcurl. Every check opens its own connection (nothing
+// reused, nothing cached), follows redirections over http and https only, and
+// reads nothing of a body: it stops at the first body byte. Proxies come from
+// the usual environment variables (http_proxy, https_proxy, no_proxy, ...).
+class CurlLinkCheck final : public LinkCheck {
+ public:
+  struct Limits {
+    long connect_seconds = 15;  // a dead host cannot hold the program longer
+    long total_seconds = 30;    // one whole check, redirections included
+    long max_redirections = 30;
+  };
+
+  CurlLinkCheck() : CurlLinkCheck(Limits{}) {}
+  // `ca_file`, when not empty, replaces the system's certificate authorities.
+  explicit CurlLinkCheck(Limits limits, std::string ca_file = {});
+
+  // True when the machine has a default route (see connection_state.h).
+  bool IsConnected() override;
+  // True when the transfer ended at a server that answered 200 or 302. A
+  // transfer that failed on the way (a dead redirection target, too many
+  // redirections, a refused scheme, a time-out) answers false. Never throws.
+  bool IsUrlAvailable(const std::string& address) override;
+
+ private:
+  Limits limits_;
+  std::string ca_file_;
+};
+
+}  // namespace pelloran

@@ -31,11 +31,13 @@ struct SeenRequest {
 class LocalServer {
  public:
   explicit LocalServer(httplib::Server& server) : server_(server) {
-    server_.set_logger([this](const httplib::Request& request, const httplib::Response&) {
+    // Recorded before the answer goes out, so the client never finishes first.
+    server_.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
       std::lock_guard lock(mutex_);
       seen_.push_back({request.path, request.get_header_value("User-Agent"),
                        request.get_header_value("Cache-Control"),
                        request.get_header_value("Pragma"), request.remote_port});
+      return httplib::Server::HandlerResponse::Unhandled;
     });
     port_ = server_.bind_to_any_port("127.0.0.1");
     thread_ = std::thread([this] { server_.listen_after_bind(); });

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pelloran {
+
+// The answer to an operation on an empty list.
+inline constexpr std::string_view kNoFileChosen = "Вы не выбрали файл!";
+
+// The main window's file list as the file operations and the advert tool see
+// it: entries in list order, each selected or not, and one focused entry that
+// is independent of the selection. Positions count from 0; a position outside
+// 0 .. Count() - 1 is no entry.
+class FileList {
+ public:
+  virtual ~FileList() = default;
+
+  virtual int Count() const = 0;
+  // The entry as the list shows it: a file name, or "[name]" for a folder.
+  virtual std::string Entry(int index) const = 0;
+  virtual bool IsSelected(int index) const = 0;
+  // A folder entry (shown in square brackets) is no file: the file
+  // operations pass it over.
+  virtual bool IsFolder(int index) const = 0;
+
+  // Makes the entry the focused one as a user's move would, so the list's
+  // change notification follows.
+  virtual void Focus(int index) = 0;
+  // The focused position, or -1 when no entry has the focus.
+  virtual int FocusedIndex() const = 0;
+  // The full path of the focused entry when that entry is selected; empty
+  // when it is not selected or the list is empty.
+  virtual std::string CurrentFile() const = 0;
+
+  // Reads the current folder anew: selection cleared, change notification raised.
+  virtual void ReadFolder() = 0;
+  // Moves the focus frame and scrolls it into view, without a notification.
+  virtual void MoveFocusQuietly(int index) = 0;
+  // Adds the entry to the selection, without a notification.
+  virtual void Select(int index) = 0;
+};
+
+}  // namespace pelloran

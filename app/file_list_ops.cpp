@@ -1,0 +1,152 @@
+#include "app/file_list_ops.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "charfile/char_file.h"
+#include "tools/file_system.h"
+#include "tools/path_names.h"
+
+namespace pelloran {
+namespace {
+
+constexpr int kFollowingRows = 7;     // the re-selected entry shows with this many below it
+constexpr int kShortListEntries = 9;  // deleting leaves lists this short unselected
+
+// The folder part of a path; the root's "/" stays part of it.
+std::string_view FolderPart(std::string_view path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos) return {};
+  return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
+}
+
+std::uintmax_t SizeOf(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) throw EInOutError::FromErrno(errno);
+  struct stat st;
+  const bool ok = ::fstat(fd, &st) == 0;
+  const int err = errno;
+  ::close(fd);
+  if (!ok) throw EInOutError::FromErrno(err);
+  return static_cast<std::uintmax_t>(st.st_size);
+}
+
+void ApplyReselection(FileList& list, Reselection where) {
+  // Focus first, so the list scrolls the re-selected entry into view with
+  // the entries after it; then the selection.
+  if (where.focus >= 0) list.MoveFocusQuietly(where.focus);
+  if (where.select >= 0) list.Select(where.select);
+}
+
+// Focuses each selected file entry in list order and hands its bare name to
+// `act`; a name whose file is gone ends the operation with "file not found".
+template <typename Act>
+void ForEachSelectedFile(FileList& list, Act act) {
+  const int count = list.Count();
+  for (int i = 0; i < count; ++i) {
+    if (!list.IsSelected(i) || list.IsFolder(i)) continue;
+    list.Focus(i);
+    const std::string name(NamePart(list.CurrentFile()));
+    if (!PathExists(name)) throw EInOutError(kFileNotFound);
+    act(name);
+  }
+}
+
+}  // namespace
+
+std::string NameWithoutTildes(std::string_view name) {
+  std::string result;
+  result.reserve(name.size());
+  for (const char c : name) {
+    if (c != '~') result += c;
+  }
+  return result;
+}
+
+std::string PathText(std::string_view current_file) {
+  if (current_file.empty()) return "/";
+  std::string text(FolderPart(current_file));
+  text += '/';
+  text += NamePart(current_file);
+  return text;
+}
+
+std::string SizeText(std::uintmax_t bytes) { return "  " + std::to_string(bytes) + "   байт"; }
+
+StatusReport ReadStatusReport(const std::string& current_file) {
+  if (current_file.empty()) return {PathText(current_file), SizeText(0)};
+  // A file that cannot be opened for reading fails here, before any panel changes.
+  TextFile probe;
+  BindFileName(probe, current_file);
+  OpenTextForReading(probe);
+  CloseCharFile(probe);
+  return {PathText(current_file), SizeText(SizeOf(current_file))};
+}
+
+Reselection ReselectionAfterDelete(int focused, int count) {
+  if (count <= kShortListEntries) return {};
+  return ReselectionAfterTildeRemoval(focused, count);
+}
+
+Reselection ReselectionAfterTildeRemoval(int focused, int count) {
+  Reselection where;
+  const int below = focused + kFollowingRows;
+  if (below >= 0 && below < count) where.focus = below;
+  if (focused >= 0 && focused < count) where.select = focused;
+  return where;
+}
+
+void DeleteSelectedFiles(FileList& list, Messages& messages) {
+  if (list.Count() == 0) {
+    messages.ShowInformation(kNoFileChosen);
+    return;
+  }
+  ForEachSelectedFile(list, [](const std::string& name) { DeleteFileQuietly(name); });
+  const int focused = list.FocusedIndex();
+  list.ReadFolder();
+  ApplyReselection(list, ReselectionAfterDelete(focused, list.Count()));
+}
+
+void RemoveTildesFromSelected(FileList& list, Messages& messages) {
+  if (list.Count() == 0) {
+    messages.ShowInformation(kNoFileChosen);
+    return;
+  }
+  ForEachSelectedFile(list, [](const std::string& name) {
+    const std::string new_name = NameWithoutTildes(name);
+    // page.htm~ must never overwrite the cleaned page.htm.
+    if (!new_name.empty() && new_name != name) RenameWithoutReplacing(name, new_name);
+  });
+  const int focused = list.FocusedIndex();
+  list.ReadFolder();
+  ApplyReselection(list, ReselectionAfterTildeRemoval(focused, list.Count()));
+}
+
+void OpenCurrentFile(const FileList& list, ShellRoutines& shell) {
+  shell.ShellOpenDocument("open", list.CurrentFile());
+}
+
+void OpenCurrentFileInNotepad(const FileList& list, ShellRoutines& shell) {
+  shell.LaunchProgram("notepad.exe", list.CurrentFile(), "c:\\windows", ShowMode::kNormal);
+}
+
+void OpenFirstSelected(FileList& list, ShellRoutines& shell, Messages& messages) {
+  const int count = list.Count();
+  if (count == 0) {
+    messages.ShowInformation(kNoFileChosen);
+    return;
+  }
+  for (int i = 0; i < count; ++i) {
+    if (!list.IsSelected(i)) continue;
+    list.Focus(i);
+    const std::string path = list.CurrentFile();
+    shell.OpenInFolder("open", std::string(NamePart(path)), std::string(FolderPart(path)),
+                       ShowMode::kMaximized);
+    return;
+  }
+}
+
+}  // namespace pelloran

@@ -1,0 +1,69 @@
+#pragma once
+
+// The file list's own operations: the status-bar report, deleting the
+// selected files, taking "~" out of their names, and handing the current file
+// to the desktop. No Qt here: the main window's handlers call these with its
+// list, its messages and its shell.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/shell_routines.h"
+#include "cleaner/messages.h"
+#include "tools/file_list.h"
+
+namespace pelloran {
+
+// The name with every "~" taken out ("a~b~.htm" gives "ab.htm").
+std::string NameWithoutTildes(std::string_view name);
+
+// The status bar's path text: the folder part, "/", the name part. In the
+// root folder the separator shows twice ("//a.htm"); no current file gives "/".
+std::string PathText(std::string_view current_file);
+
+// The status bar's size text: "  1234   байт".
+std::string SizeText(std::uintmax_t bytes);
+
+struct StatusReport {
+  std::string path_text;
+  std::string size_text;
+};
+
+// Checks that the current file opens for reading and takes its size; no
+// current file gives the bare separator and size 0. Throws EInOutError when
+// the file cannot be opened or its size cannot be read.
+StatusReport ReadStatusReport(const std::string& current_file);
+
+// Where the list's focus and selection go after a re-read; -1 means nowhere.
+struct Reselection {
+  int focus = -1;
+  int select = -1;
+};
+
+// `focused` is the position focused before the re-read, `count` the number of
+// entries after it. After deleting, short lists of 9 entries or fewer get no
+// re-selection; after "~" removal every list does.
+Reselection ReselectionAfterDelete(int focused, int count);
+Reselection ReselectionAfterTildeRemoval(int focused, int count);
+
+// Deletes the file of every selected entry (folder entries are passed over),
+// for good and without asking, then re-reads and re-selects. A failed
+// deletion is passed over; a selected file that is gone when reached throws
+// EInOutError (file not found) and leaves the list as it is. An empty list
+// only gets the message.
+void DeleteSelectedFiles(FileList& list, Messages& messages);
+
+// Renames every selected file to its name without "~", never replacing an
+// existing file, then re-reads and re-selects. Failures as for deleting.
+void RemoveTildesFromSelected(FileList& list, Messages& messages);
+
+// The current file to the desktop: opened with its associated application,
+// or in the plain-text editor. Without a current file the path is empty.
+void OpenCurrentFile(const FileList& list, ShellRoutines& shell);
+void OpenCurrentFileInNotepad(const FileList& list, ShellRoutines& shell);
+
+// Opens the first selected file, maximised, in its folder.
+void OpenFirstSelected(FileList& list, ShellRoutines& shell, Messages& messages);
+
+}  // namespace pelloran

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+namespace pelloran {
+
+enum class ShowMode { kNormal, kMaximized };
+
+// What the file operations hand to the desktop. Requests are fire and forget:
+// no result comes back and none is reported, so an implementation swallows
+// its own failures.
+class ShellRoutines {
+ public:
+  virtual ~ShellRoutines() = default;
+
+  // Performs the verb on the document with no parameters, shown normally. An
+  // empty verb means "open"; an empty path asks for nothing.
+  virtual void ShellOpenDocument(const std::string& verb, const std::string& path) = 0;
+
+  // Starts the program with the parameter text as one argument (never split,
+  // never through a shell) and the given working folder.
+  virtual void LaunchProgram(const std::string& program, const std::string& parameters,
+                             const std::string& folder, ShowMode show) = 0;
+
+  // Performs the verb on a bare name inside a folder (the hidden open button).
+  virtual void OpenInFolder(const std::string& verb, const std::string& name,
+                            const std::string& folder, ShowMode show) = 0;
+};
+
+}  // namespace pelloran

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/shell_routines.h"
+
+namespace pelloran::testing {
+
+// Remembers every request exactly as it was handed over.
+class RecordingShell : public ShellRoutines {
+ public:
+  struct Request {
+    std::string routine, verb_or_program, path_or_parameters, folder;
+    ShowMode show = ShowMode::kNormal;
+  };
+
+  void ShellOpenDocument(const std::string& verb, const std::string& path) override {
+    requests.push_back({"ShellOpenDocument", verb, path, "", ShowMode::kNormal});
+  }
+  void LaunchProgram(const std::string& program, const std::string& parameters,
+                     const std::string& folder, ShowMode show) override {
+    requests.push_back({"LaunchProgram", program, parameters, folder, show});
+  }
+  void OpenInFolder(const std::string& verb, const std::string& name, const std::string& folder,
+                    ShowMode show) override {
+    requests.push_back({"OpenInFolder", verb, name, folder, show});
+  }
+
+  std::vector<Request> requests;
+};
+
+}  // namespace pelloran::testing

@@ -1,0 +1,235 @@
+#include "tools/advert_removal.h"
+
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "cleaner/scan_operations.h"
+#include "tools/file_system.h"
+#include "tools/path_names.h"
+
+namespace pelloran {
+namespace {
+
+// Closes a file on a failure path without letting a second failure replace the first.
+void CloseWithoutThrowing(CharFile& file) { BindFileName(file, file.name()); }
+
+std::string LeftAloneMessage(std::string_view page, std::string_view reason) {
+  return "Реклама не удалена из файла " + std::string(page) + ": " + std::string(reason) +
+         ". Файл оставлен без изменений.";
+}
+
+std::optional<std::string> RealPath(const std::string& path) {
+  char resolved[PATH_MAX];
+  if (::realpath(path.c_str(), resolved) == nullptr) return std::nullopt;
+  return std::string(resolved);
+}
+
+// The relative path a src value names, "/" separated, or nothing when the
+// value could reach outside the page's folder.
+std::optional<std::string> RelativeScriptPath(std::string_view value) {
+  std::string path(value);
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+  if (path.empty() || path.front() == '/' || path.find(':') != std::string::npos ||
+      path.find('\0') != std::string::npos) {
+    return std::nullopt;
+  }
+  size_t start = 0;
+  while (start <= path.size()) {
+    const size_t end = std::min(path.find('/', start), path.size());
+    if (path.compare(start, end - start, "..") == 0) return std::nullopt;
+    start = end + 1;
+  }
+  return path;
+}
+
+class AdvertRun {
+ public:
+  AdvertRun(CleanContext& context, Messages& messages, const AdvertTexts& texts)
+      : in_(context.input),
+        out_(context.working_copy),
+        messages_(messages),
+        start_marker_("<" + texts.start_text),
+        end_marker_("<" + texts.end_text) {}
+
+  // Processes one page; false when the input error ended the whole run.
+  bool Page(const std::string& path);
+
+ private:
+  bool ScanPage(std::string& script_value);
+  bool CopyToStartMarker();
+  bool SkipToScriptReference();
+  std::optional<std::string> ReadQuotedValue();
+  bool SkipToEndMarker();
+  void CopyRest();
+  void SwapIn(const std::string& path, const std::string& name, const std::string& script_value);
+
+  TextFile& in_;
+  ByteFile& out_;
+  Messages& messages_;
+  const std::string start_marker_;
+  const std::string end_marker_;
+  std::string window_;  // the scans' token, reused from token to token
+};
+
+// Copies the page up to the start marker, which itself is not written.
+bool AdvertRun::CopyToStartMarker() {
+  for (;;) {
+    CopyToMarker(in_, out_, start_marker_.size(), '<', '<', window_);
+    if (AtEnd(in_)) return false;
+    if (window_ == start_marker_) return true;
+    WritePrefix(out_, start_marker_.size(), window_);
+  }
+}
+
+// Finds the script reference: "src" or "SRC" only, no other mix of case.
+bool AdvertRun::SkipToScriptReference() {
+  for (;;) {
+    FindAttribute(in_, 3, 's', 'S', window_);
+    if (AtEnd(in_)) return false;
+    if (window_ == "src" || window_ == "SRC") return true;
+  }
+}
+
+// The value between the next quote (either kind) and the following quote,
+// or up to and including a ">"; nothing when the page ends first.
+std::optional<std::string> AdvertRun::ReadQuotedValue() {
+  for (;;) {
+    const int c = NextChar(in_);
+    if (c == kEndMark) return std::nullopt;
+    if (c == '"' || c == '\'') break;
+  }
+  std::string value;
+  for (;;) {
+    const int c = NextChar(in_);
+    if (c == kEndMark) return std::nullopt;
+    if (c == '"' || c == '\'') return value;
+    value.push_back(static_cast<char>(c));
+    if (c == '>') return value;
+  }
+}
+
+bool AdvertRun::SkipToEndMarker() {
+  for (;;) {
+    FindAttribute(in_, end_marker_.size(), '<', '<', window_);
+    if (AtEnd(in_)) return false;
+    if (window_ == end_marker_) return true;
+  }
+}
+
+void AdvertRun::CopyRest() {
+  while (!AtEnd(in_)) PutByte(out_, static_cast<unsigned char>(NextChar(in_)));
+}
+
+// Steps from the start marker to the end of the page; false on the input error.
+bool AdvertRun::ScanPage(std::string& script_value) {
+  if (!CopyToStartMarker() || !SkipToScriptReference()) return false;
+  std::optional<std::string> value = ReadQuotedValue();
+  if (!value || !SkipToEndMarker()) return false;
+  NextChar(in_);  // the ">" that closes the end comment
+  CopyRest();
+  script_value = std::move(*value);
+  return true;
+}
+
+// The page to its backup name, the working copy to the page's name; the
+// script file goes only once the cleaned page stands in its place.
+void AdvertRun::SwapIn(const std::string& path, const std::string& name,
+                       const std::string& script_value) {
+  const std::string working_copy = WorkingCopyName(name);
+  const std::string backup = BackupName(name);
+  if (!RenameWithoutReplacing(name, backup)) {
+    const bool taken = PathExists(backup);
+    DeleteFileQuietly(working_copy);
+    messages_.ShowError(LeftAloneMessage(path, taken
+                                                   ? "резервная копия " + backup + " уже существует"
+                                                   : "не удалось переименовать его в " + backup));
+    return;
+  }
+  if (!RenameWithoutReplacing(working_copy, name)) {
+    RenameWithoutReplacing(backup, name);
+    DeleteFileQuietly(working_copy);
+    messages_.ShowError(
+        LeftAloneMessage(path, "не удалось поставить очищенную копию на его место"));
+    return;
+  }
+  DeleteScriptFileInside(std::string(FolderWithSeparator(path)), script_value);
+}
+
+bool AdvertRun::Page(const std::string& path) {
+  const std::string name(NamePart(path));
+  const std::string working_copy = WorkingCopyName(name);
+  try {
+    BindFileName(in_, path);
+    OpenTextForReading(in_);
+    BindFileName(out_, working_copy);
+    CreateByteFile(out_, 1);
+    OpenByteFile(out_, 1);
+    std::string script_value;
+    if (!ScanPage(script_value)) {
+      messages_.ShowError(kAdvertInputError);
+      CloseWithoutThrowing(in_);
+      CloseWithoutThrowing(out_);
+      DeleteFileQuietly(working_copy);
+      return false;
+    }
+    // Reading stops at a byte 26; swapping then would cut the page short.
+    const bool cut_short = in_.StoppedBeforeMoreData();
+    CloseCharFile(out_);
+    CloseCharFile(in_);
+    if (cut_short) {
+      DeleteFileQuietly(working_copy);
+      messages_.ShowError(
+          LeftAloneMessage(path, "в нём есть символ 26, на котором чтение останавливается"));
+      return true;
+    }
+    SwapIn(path, name, script_value);
+    return true;
+  } catch (const EInOutError&) {
+    CloseWithoutThrowing(in_);
+    CloseWithoutThrowing(out_);
+    DeleteFileQuietly(working_copy);
+    throw;
+  }
+}
+
+}  // namespace
+
+bool DeleteScriptFileInside(const std::string& folder, std::string_view value) {
+  const std::optional<std::string> relative = RelativeScriptPath(value);
+  if (!relative) return false;
+  const std::string candidate = (folder.empty() ? std::string("./") : folder) + *relative;
+  struct stat st;
+  if (::lstat(candidate.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  // A linked folder on the way could still lead outside.
+  const std::optional<std::string> root = RealPath(folder.empty() ? "." : folder);
+  const std::optional<std::string> parent = RealPath(std::string(FolderWithSeparator(candidate)));
+  if (!root || !parent) return false;
+  const bool inside = *parent == *root || (parent->size() > root->size() &&
+                                           parent->compare(0, root->size(), *root) == 0 &&
+                                           ((*root == "/") || (*parent)[root->size()] == '/'));
+  return inside && DeleteFileQuietly(candidate);
+}
+
+void RemoveAdverts(CleanContext& context, FileList& list, Messages& messages,
+                   const AdvertTexts& texts) {
+  const int count = list.Count();
+  if (count == 0) {
+    messages.ShowInformation(kNoFileChosen);
+    return;
+  }
+  AdvertRun run(context, messages, texts);
+  for (int i = 0; i < count; ++i) {
+    if (!list.IsSelected(i) || list.IsFolder(i)) continue;
+    list.Focus(i);
+    if (!run.Page(list.CurrentFile())) return;
+  }
+  messages.ShowInformation(kAdvertRemoved);
+}
+
+}  // namespace pelloran

@@ -1,0 +1,45 @@
+#pragma once
+
+// Cuts a marked advert block out of the selected pages: everything from "<"
+// + the start text to "<" + the end text and the character after it. The
+// page keeps its previous content under its name + "~", and the script file
+// that the block's src attribute names is deleted once the page is cleaned.
+
+#include <string>
+#include <string_view>
+
+#include "cleaner/clean_context.h"
+#include "cleaner/messages.h"
+#include "tools/file_list.h"
+
+namespace pelloran {
+
+inline constexpr std::string_view kDefaultAdvertStartText = "!--- Bannerix code --";
+inline constexpr std::string_view kDefaultAdvertEndText = "!--- Bannerix code end --";
+
+inline constexpr std::string_view kAdvertInputError = "ОШИБКА ВВОДА!";
+inline constexpr std::string_view kAdvertRemoved =
+    "Реклама удалена!Для дальнейшей обработки\r\nнажмите выйти.";
+
+struct AdvertTexts {
+  std::string start_text{kDefaultAdvertStartText};
+  std::string end_text{kDefaultAdvertEndText};
+};
+
+// Runs over the selected entries of `list` in list order, through
+// context.input and context.working_copy. A page that ends before a marker,
+// before "src"/"SRC" or inside the quoted value stops the whole run with the
+// input error; pages already done stay cleaned. A page that cannot be backed
+// up or swapped, or that holds a byte 26 with more text after it, is left as
+// it was with a message, and the run goes on. Throws EInOutError after
+// closing both files and deleting the working copy.
+void RemoveAdverts(CleanContext& context, FileList& list, Messages& messages,
+                   const AdvertTexts& texts);
+
+// Deletes the regular file `value` names inside `folder` or below it. Both
+// "/" and "\" separate; an absolute value, a scheme or drive (any ":"), a ".."
+// part, or a path that leads outside through a link deletes nothing.
+// Answers whether a file was deleted.
+bool DeleteScriptFileInside(const std::string& folder, std::string_view value);
+
+}  // namespace pelloran

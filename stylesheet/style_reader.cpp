@@ -1,0 +1,196 @@
+#include "stylesheet/style_reader.h"
+
+#include "stylesheet/gauge_steps.h"
+#include "stylesheet/keep_table.h"
+
+namespace pelloran {
+
+namespace {
+
+// Characters that end a selector token. A line feed ends one like a carriage
+// return does, or a sheet with bare line feeds and "{" on the next line would
+// never open a block.
+bool EndsToken(int c) { return c == ',' || c == ' ' || c == '{' || c == '\r' || c == '\n'; }
+
+}  // namespace
+
+int StyleReader::Read() {
+  const int c = NextChar(input_);
+  if (c != '<') return c;
+  // The closing tag in its two forms; "<" has been consumed, as the caller expects.
+  const char* const forms[] = {"/style", "/STYLE"};
+  for (const char* form : forms) {
+    size_t i = 0;
+    while (form[i] != '\0' && input_.Peek(i) == static_cast<unsigned char>(form[i])) ++i;
+    if (form[i] == '\0') return kClosingTag;
+  }
+  return c;
+}
+
+StyleReader::Step StyleReader::SkipBlanks() {
+  return SkipBlanksToEnd(input_) ? Step::kEndOfInput : Step::kGoOn;
+}
+
+// Drops characters up to and including `stop`.
+StyleReader::Step StyleReader::DropThrough(int stop) {
+  for (;;) {
+    const int c = Read();
+    if (c == kEndMark) return Step::kEndOfInput;
+    if (c == kClosingTag) return Step::kStyleTextEnded;
+    if (c == stop) return Step::kGoOn;
+  }
+}
+
+StyleReader::Result StyleReader::ReadRules() {
+  Step step = SkipBlanks();
+  if (step == Step::kGoOn) step = LeadingSkips();
+  while (step == Step::kGoOn) {
+    table_.rules.emplace_back();
+    step = ReadRule(table_.rules.back());
+    if (step != Step::kGoOn) {
+      table_.rules.pop_back();  // cut off: the rule is lost
+      break;
+    }
+    const bool last = table_.rules.size() == kMaxRules;
+    if (last) StepGaugeBelow(gauge_, 93);
+    KeepDeclarations(block_, options_, table_.rules.back());
+    if (last) {
+      StepGaugeBelow(gauge_, 94);
+      DropAfterFullTable();
+      return Result::kStyleTextEnded;
+    }
+    step = BetweenRules();
+  }
+  return step == Step::kEndOfInput ? Result::kEndOfInput : Result::kStyleTextEnded;
+}
+
+// Before rule 1: "<" skips to a blank (a comment opener), "/" to the next "/"
+// (a comment), "@" to the next "}" when at-rules are dropped.
+StyleReader::Step StyleReader::LeadingSkips() {
+  for (;;) {
+    const int c = Read();
+    Step step;
+    if (c == kEndMark) return Step::kEndOfInput;
+    if (c == kClosingTag) return Step::kStyleTextEnded;
+    if (c == '<') {
+      step = DropThrough(' ');
+    } else if (c == '/') {
+      step = DropThrough('/');
+    } else if (c == '@' && SkipsAtRules()) {
+      step = DropThrough('}');
+    } else {
+      current_ = c;
+      return Step::kGoOn;
+    }
+    if (step == Step::kGoOn) step = SkipBlanks();
+    if (step != Step::kGoOn) return step;
+  }
+}
+
+// One rule from the character in hand: its selectors, then its block.
+StyleReader::Step StyleReader::ReadRule(Rule& rule) {
+  if (current_ != '{') {
+    const Step step = ReadSelectors(rule);
+    if (step != Step::kGoOn) return step;
+  }
+  return ReadBlock();
+}
+
+// Tokens up to the "{" that stands first after a token. A "{" that ends a
+// token does not open the block; it is dropped like any token end.
+StyleReader::Step StyleReader::ReadSelectors(Rule& rule) {
+  token_.assign(1, static_cast<char>(current_));
+  for (;;) {
+    while (!EndsToken(current_)) {
+      const int c = Read();
+      if (c == kEndMark) return Step::kEndOfInput;
+      if (c == kClosingTag) return Step::kStyleTextEnded;
+      current_ = c;
+      if (!EndsToken(c)) token_.push_back(static_cast<char>(c));
+    }
+    StoreToken(rule);
+    if (SkipBlanks() == Step::kEndOfInput) return Step::kEndOfInput;
+    const int c = Read();
+    if (c == kEndMark) return Step::kEndOfInput;
+    if (c == kClosingTag) return Step::kStyleTextEnded;
+    current_ = c;
+    if (c == '{') return Step::kGoOn;
+    token_.assign(1, static_cast<char>(c));
+  }
+}
+
+// The block text up to and including the first "}"; braces do not nest.
+StyleReader::Step StyleReader::ReadBlock() {
+  block_.clear();
+  for (;;) {
+    const int c = Read();
+    if (c == kEndMark) return Step::kEndOfInput;
+    if (c == kClosingTag) return Step::kStyleTextEnded;
+    block_.push_back(static_cast<char>(c));
+    if (c == '}') return Step::kGoOn;
+  }
+}
+
+void StyleReader::StoreToken(Rule& rule) {
+  int index = -1;
+  if (rule.selectors.size() < kMaxSelectors) {
+    index = static_cast<int>(rule.selectors.size());
+    rule.selectors.push_back(token_);
+  }
+  if (table_.rules.size() == 1 && !closer_decided_) NoteStartTagCloser(index);
+}
+
+// A tag's attributes come first in the style text, so the first ">" among
+// rule 1's tokens closes the tag when only attribute text ("name=value") or
+// nothing at all stands before it. After plain selectors it is a child
+// combinator ("div > p").
+void StyleReader::NoteStartTagCloser(int selector_index) {
+  ++rule1_tokens_;
+  const size_t closer = token_.find('>');
+  const bool equals_in_token = token_.find('=') < closer;
+  if (closer == std::string::npos) {
+    equals_before_closer_ = equals_before_closer_ || equals_in_token;
+    return;
+  }
+  closer_decided_ = true;
+  const bool nothing_before = rule1_tokens_ == 1 && closer == 0;
+  if (equals_before_closer_ || equals_in_token || nothing_before) {
+    closer_.read = true;
+    closer_.selector = selector_index;
+  }
+}
+
+// Between rules: "-" skips to ">" (a comment closer), "/" to the next "/",
+// "@" to the next "}" when at-rules are dropped; "<" ends the style text.
+StyleReader::Step StyleReader::BetweenRules() {
+  if (SkipBlanks() == Step::kEndOfInput) return Step::kEndOfInput;
+  for (;;) {
+    const int c = Read();
+    Step step;
+    if (c == kEndMark) return Step::kEndOfInput;
+    if (c == '<' || c == kClosingTag) return Step::kStyleTextEnded;
+    if (c == '-') {
+      step = DropThrough('>');
+    } else if (c == '/') {
+      step = DropThrough('/');
+    } else if (c == '@' && SkipsAtRules()) {
+      step = DropThrough('}');
+    } else {
+      current_ = c;
+      return Step::kGoOn;
+    }
+    if (step == Step::kGoOn) step = SkipBlanks();
+    if (step != Step::kGoOn) return step;
+  }
+}
+
+// With the table full, the rest of the style text up to the next "<" is lost.
+// The input may end first; the full table is written all the same.
+void StyleReader::DropAfterFullTable() {
+  for (;;) {
+    const int c = Read();
+    if (c == kEndMark || c == '<' || c == kClosingTag) return;
+  }
+}
+
+}  // namespace pelloran

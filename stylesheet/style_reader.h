@@ -1,0 +1,74 @@
+#pragma once
+
+// Reads the text of one style element from the input file into a rule table:
+// the leading skips, each rule's selector tokens and block, the keep test, the
+// skips between rules, and the drop after the last rule the table holds.
+//
+// The style text never reaches beyond the first "</style" or "</STYLE": the
+// reader stops just after its "<" wherever it meets it, and drops the rule it
+// was reading there.
+
+#include <string>
+
+#include "charfile/char_file.h"
+#include "cleaner/options.h"
+#include "cleaner/progress_gauge.h"
+#include "stylesheet/rule_table.h"
+
+namespace pelloran {
+
+// Where the style tag's own ">" went when the tag had attributes: they are
+// read as selector tokens of rule 1, the ">" with them.
+struct StartTagCloser {
+  bool read = false;  // a token of rule 1 holds the tag's ">"
+  int selector = -1;  // that token's index in rule 1's selectors; -1 if not stored
+};
+
+class StyleReader {
+ public:
+  enum class Result {
+    kEndOfInput,      // the input ended inside the style text: write nothing
+    kStyleTextEnded,  // at a "<" or with a full table: merge and write the table
+  };
+
+  StyleReader(TextFile& input, const Options& options, ProgressGauge& gauge, RuleTable& table)
+      : input_(input), options_(options), gauge_(gauge), table_(table) {}
+
+  Result ReadRules();
+  const StartTagCloser& closer() const { return closer_; }
+
+ private:
+  // How a step of the reading ended.
+  enum class Step { kGoOn, kEndOfInput, kStyleTextEnded };
+
+  // NextChar, but the "<" of a closing style tag comes back as kClosingTag.
+  int Read();
+  Step SkipBlanks();
+  Step DropThrough(int stop);
+  Step LeadingSkips();
+  Step ReadRule(Rule& rule);
+  Step ReadSelectors(Rule& rule);
+  Step ReadBlock();
+  void StoreToken(Rule& rule);
+  void NoteStartTagCloser(int selector_index);
+  Step BetweenRules();
+  void DropAfterFullTable();
+  bool SkipsAtRules() const { return options_.IsTicked(29); }
+
+  static constexpr int kClosingTag = 256;
+
+  TextFile& input_;
+  const Options& options_;
+  ProgressGauge& gauge_;
+  RuleTable& table_;
+
+  int current_ = 0;    // the character in hand
+  std::string token_;  // the selector token being read
+  std::string block_;  // the block text of the rule being read, "}" included
+  StartTagCloser closer_;
+  bool closer_decided_ = false;
+  bool equals_before_closer_ = false;
+  int rule1_tokens_ = 0;
+};
+
+}  // namespace pelloran

@@ -1,0 +1,108 @@
+#include "cleaner/markup_scanner.h"
+
+#include "cleaner/scan_operations.h"
+
+namespace pelloran {
+namespace {
+
+bool Is(std::string_view name, std::string_view lower, std::string_view upper) {
+  return name == lower || name == upper;
+}
+
+bool EndsTagName(int c) { return c == ' ' || c == '>' || c == '\r' || c == kEndMark; }
+
+}  // namespace
+
+TagKind ClassifyTagName(std::string_view name) {
+  if (name.empty()) return TagKind::kOther;
+  if (name[0] == '!') {
+    return Is(name, "!--[if", "!--[IF") ? TagKind::kConditionalComment : TagKind::kDeclaration;
+  }
+  switch (name.size()) {
+    case 1:
+      if (Is(name, "a", "A")) return TagKind::kA;
+      if (Is(name, "p", "P")) return TagKind::kP;
+      break;
+    case 3:
+      if (Is(name, "img", "IMG")) return TagKind::kImg;
+      break;
+    case 4:
+      if (Is(name, "html", "HTML")) return TagKind::kHtml;
+      if (Is(name, "meta", "META")) return TagKind::kMeta;
+      if (Is(name, "link", "LINK")) return TagKind::kLink;
+      if (Is(name, "span", "SPAN")) return TagKind::kSpan;
+      break;
+    case 5:
+      if (Is(name, "style", "STYLE")) return TagKind::kStyle;
+      if (Is(name, "table", "TABLE")) return TagKind::kTable;
+      if (Is(name, "/span", "/SPAN")) return TagKind::kSpanEnd;
+      break;
+    case 6:
+      if (Is(name, "script", "SCRIPT")) return TagKind::kScript;
+      break;
+    case 8:
+      if (Is(name, "noscript", "NOSCRIPT")) return TagKind::kNoscript;
+      break;
+  }
+  return TagKind::kOther;
+}
+
+void MarkupScanner::ReadTagName(bool span_rule) {
+  name_.clear();
+  int c = Next();
+  while (c == ' ') c = Next();
+  // A page that ends right after "<" has an empty name.
+  while (c != kEndMark) {
+    name_.push_back(static_cast<char>(c));
+    if (span_rule && name_.size() == 4 && Is(name_, "span", "SPAN")) {
+      terminator_ = ' ';
+      return;
+    }
+    c = Next();
+    if (EndsTagName(c)) break;
+  }
+  terminator_ = c;
+}
+
+bool MarkupScanner::CopyThroughClose() {
+  for (;;) {
+    const int c = NextChar(input_);
+    if (c == kEndMark) return false;
+    output_.PutByte(static_cast<unsigned char>(c));
+    if (c == '>') return true;
+  }
+}
+
+bool MarkupScanner::DropThroughClose() {
+  for (;;) {
+    const int c = NextChar(input_);
+    if (c == '>') return true;
+    if (c == kEndMark) return false;
+  }
+}
+
+bool MarkupScanner::CopyElement(std::string_view marker_lower, std::string_view marker_upper) {
+  const size_t n = marker_lower.size();
+  const char start = marker_lower[0];
+  for (;;) {
+    CopyToMarker(input_, output_, n, start, start, window_);
+    if (window_ == marker_lower || window_ == marker_upper) {
+      Write(marker_lower);
+      return true;
+    }
+    WritePrefix(output_, n, window_);
+    if (window_.size() < n) return false;  // the input ended inside the element
+  }
+}
+
+std::string_view MarkupScanner::FindAttributeNamed(char letter1, char letter2,
+                                                  std::string_view name1, std::string_view name2) {
+  const size_t n = name1.size();
+  for (;;) {
+    FindAttribute(input_, n, letter1, letter2, window_);
+    if (window_ == name1 || window_ == name2 || window_ == ">") return window_;
+    if (window_.size() < n) return {};
+  }
+}
+
+}  // namespace pelloran

@@ -1,0 +1,106 @@
+#pragma once
+
+// What the two passes share: the scanner state (current character, tag name,
+// terminator, a reusable scan window) and the moves both make over a page.
+// Nothing here allocates per character: the strings keep their storage.
+
+#include <string>
+#include <string_view>
+
+#include "charfile/char_file.h"
+
+namespace pelloran {
+
+// The tags either pass tells apart; names match in all small letters or all
+// capitals only.
+enum class TagKind {
+  kConditionalComment,  // !--[if
+  kDeclaration,         // any other name that starts with "!"
+  kHtml,
+  kMeta,
+  kLink,
+  kStyle,
+  kSpan,
+  kSpanEnd,  // /span
+  kScript,
+  kNoscript,
+  kTable,
+  kImg,
+  kA,
+  kP,
+  kOther,
+};
+
+TagKind ClassifyTagName(std::string_view name);
+
+class MarkupScanner {
+ public:
+  MarkupScanner(TextFile& input, ByteFile& output) : input_(input), output_(output) {
+    name_.reserve(64);
+    window_.reserve(16);
+  }
+
+  bool AtInputEnd() { return AtEnd(input_); }
+
+  // Copies text up to the next "<", which is consumed and not written.
+  // False when the input ended first.
+  bool CopyText() {
+    for (;;) {
+      const int c = NextChar(input_);
+      if (c == '<') return true;
+      if (c == kEndMark) return false;
+      output_.PutByte(static_cast<unsigned char>(c));
+    }
+  }
+
+  // Reads the name after "<": spaces in front are skipped; it ends at a
+  // space, ">", CR or the end mark (that character, consumed, becomes the
+  // terminator). With `span_rule` it stops as soon as it reads "span" or
+  // "SPAN", as if a space had ended it.
+  void ReadTagName(bool span_rule);
+
+  std::string_view name() const { return name_; }
+  int terminator() const { return terminator_; }
+  int current() const { return current_; }
+
+  // Reads the next character into current().
+  int Next() { return current_ = NextChar(input_); }
+
+  void Write(std::string_view text) { output_.PutBytes(text); }
+  // Writes c unless it is the end mark, which never reaches the output.
+  void Put(int c) {
+    if (c != kEndMark) output_.PutByte(static_cast<unsigned char>(c));
+  }
+  void WriteTerminator() { Put(terminator_); }
+
+  // Reads and writes up to and including the next ">". False when the input
+  // ended first.
+  bool CopyThroughClose();
+  // Reads up to and including the next ">", writing nothing. False at the end.
+  bool DropThroughClose();
+
+  // Copies an element's content through to its end marker with CopyToMarker
+  // windows of the marker's length, restarting at the marker's first
+  // character. Writes the marker in small letters when either form was found;
+  // false (nothing written for the marker) when the input ended first.
+  bool CopyElement(std::string_view marker_lower, std::string_view marker_upper);
+
+  // Repeats FindAttribute(n, letter1, letter2), n being the names' length,
+  // until the window is `name1`, `name2` or ">". Returns that window, or an
+  // empty view when the input ended first.
+  std::string_view FindAttributeNamed(char letter1, char letter2, std::string_view name1,
+                                      std::string_view name2);
+
+  TextFile& input() { return input_; }
+  ByteFile& output() { return output_; }
+
+ private:
+  TextFile& input_;
+  ByteFile& output_;
+  std::string name_;
+  std::string window_;
+  int terminator_ = kEndMark;
+  int current_ = kEndMark;
+};
+
+}  // namespace pelloran

@@ -1,0 +1,229 @@
+#include "cleaner/style_override_pass.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "cleaner/class_tables.h"
+#include "cleaner/markup_scanner.h"
+
+namespace pelloran {
+namespace {
+
+// Bare tag selectors whose rules survive on every page.
+constexpr std::string_view kAlwaysUsed[] = {"a", "A", "img", "IMG"};
+
+bool EndsToken(int c) { return IsBlank(c) || c == '{' || c == ',' || c == '<'; }
+
+class StyleOverridePass {
+ public:
+  StyleOverridePass(CleanContext& context, ClassTables& tables, RunState& run)
+      : tables_(tables), run_(run), scan_(context.input, context.working_copy) {
+    token_.reserve(64);
+    selectors_.reserve(256);
+    block_.reserve(256);
+  }
+
+  void Run() {
+    FindDominance();
+    while (!scan_.AtInputEnd()) {
+      if (!scan_.CopyText()) break;
+      HandleTag();
+    }
+  }
+
+ private:
+  void FindDominance();
+  void HandleTag();
+  void ParagraphTag();
+  void ConditionalComment();
+  void UntouchedElement(std::string_view lower_name, std::string_view marker_lower,
+                        std::string_view marker_upper);
+  void CopiedTag();
+  void StyleElement();
+  int ReadToken(int c);
+  void LookUpToken();
+  void AddSelector(std::string_view selector);
+  int ReadBlock();
+  bool AtStyleEndTag();
+  void WriteRule();
+
+  ClassTables& tables_;
+  RunState& run_;
+  MarkupScanner scan_;
+  bool dominance_found_ = false;
+  int match_count_ = 0;    // used-selector slots matched by the rule's tokens so far
+  std::string token_;      // the selector token being read
+  std::string selectors_;  // the rule's selectors to write, joined by ", "
+  std::string block_;      // the rule's block, braces included
+};
+
+// A paragraph class used by more than 40 per cent of the counted paragraphs
+// (over every page cleaned so far) dominates; the keys that matter for this
+// page enter the used-selector list.
+void StyleOverridePass::FindDominance() {
+  dominance_found_ = false;
+  const auto& classes = tables_.paragraph_classes();
+  int64_t total = 0;
+  for (const auto& entry : classes) total += entry.count;
+  // count / total > 0.4, exactly: 5 * count > 2 * total.
+  auto dominant = [total](const ClassTables::ParagraphClass& entry) {
+    return 5 * static_cast<int64_t>(entry.count) > 2 * total;
+  };
+  for (const auto& entry : classes) {
+    if (!dominant(entry)) continue;
+    dominance_found_ = true;
+    tables_.AddUsedSelector(entry.key);
+    run_.dominant_class = entry.key;
+  }
+  if (!dominance_found_) {
+    for (const auto& entry : classes) tables_.AddUsedSelector(entry.key);
+  }
+  for (std::string_view selector : kAlwaysUsed) tables_.AddUsedSelector(selector);
+}
+
+// One tag: paragraphs are bared, style elements filtered, the rest copied.
+void StyleOverridePass::HandleTag() {
+  scan_.ReadTagName(/*span_rule=*/false);
+  scan_.Put('<');
+  switch (ClassifyTagName(scan_.name())) {
+    case TagKind::kP: ParagraphTag(); break;
+    case TagKind::kConditionalComment: ConditionalComment(); break;
+    case TagKind::kStyle: StyleElement(); break;
+    case TagKind::kScript: UntouchedElement("script", "/script>", "/SCRIPT>"); break;
+    case TagKind::kNoscript: UntouchedElement("noscript", "/noscript>", "/NOSCRIPT>"); break;
+    default: CopiedTag(); break;
+  }
+}
+
+// <p ...>: every paragraph start tag becomes <p>.
+void StyleOverridePass::ParagraphTag() {
+  scan_.Put('p');
+  if (scan_.terminator() == '>' || scan_.DropThroughClose()) scan_.Put('>');
+}
+
+// <!--[if ...]>: copied whole with whatever it holds, style elements included.
+void StyleOverridePass::ConditionalComment() {
+  scan_.Write("!--[if");
+  scan_.WriteTerminator();
+  scan_.CopyElement("![endif]-->", "![ENDIF]-->");
+}
+
+// script and noscript: copied untouched, so markup inside their strings stays as it is.
+void StyleOverridePass::UntouchedElement(std::string_view lower_name,
+                                         std::string_view marker_lower,
+                                         std::string_view marker_upper) {
+  scan_.Write(lower_name);
+  scan_.WriteTerminator();
+  scan_.CopyElement(marker_lower, marker_upper);
+}
+
+// Any other tag: copied unchanged.
+void StyleOverridePass::CopiedTag() {
+  scan_.Write(scan_.name());
+  scan_.WriteTerminator();
+  if (scan_.terminator() != '>') scan_.CopyThroughClose();
+}
+
+// <style>: keeps the rules whose selectors are in use, the dominant class as "p".
+void StyleOverridePass::StyleElement() {
+  match_count_ = 0;
+  selectors_.clear();
+  scan_.Write("style>");
+  int c = scan_.current();
+  if (c != '{') c = scan_.Next();
+  while (c != '<' && c != kEndMark) {
+    c = ReadToken(c);
+    if (c != '{' && c != '<' && !token_.empty()) LookUpToken();
+    if (c == '{') c = ReadBlock();
+    if (c != '<' && c != kEndMark) {
+      c = scan_.Next();
+      if (c == '\r') c = scan_.Next();  // a line end counts as one character
+    }
+  }
+  // A rule cut off by the end tag or the end of the page is dropped.
+  if (c == '<') {
+    scan_.Put('<');
+    scan_.CopyThroughClose();
+  }
+}
+
+// Reads a token from `c` to a blank, "{", "," or "<", keeps what follows its
+// last blank and returns the character that ended it.
+int StyleOverridePass::ReadToken(int c) {
+  token_.clear();
+  do {
+    token_.push_back(static_cast<char>(c));
+    if (c != '{') c = scan_.Next();
+  } while (!EndsToken(c));
+  size_t start = token_.size();
+  while (start > 0 && !IsBlank(static_cast<unsigned char>(token_[start - 1]))) --start;
+  token_.erase(0, start);
+  return c;
+}
+
+// Counts the token's uses and decides what it contributes to the rule's selectors.
+void StyleOverridePass::LookUpToken() {
+  const int matches = tables_.CountUsedSelector(token_);
+  match_count_ += matches;
+  if (!token_.starts_with("p.")) {
+    AddSelector(token_);
+  } else if (matches > 0 && dominance_found_ && token_ == run_.dominant_class) {
+    AddSelector("p");
+  }
+}
+
+void StyleOverridePass::AddSelector(std::string_view selector) {
+  if (!selectors_.empty()) selectors_.append(", ");
+  selectors_.append(selector);
+}
+
+// Reads a block from its "{" to its "}"; writes the rule when a selector in
+// use and one to write exist. Returns "}", or "<" / the end mark when cut off.
+int StyleOverridePass::ReadBlock() {
+  const bool keep = match_count_ > 0 && !selectors_.empty();
+  block_.assign(1, '{');
+  int c;
+  for (;;) {
+    c = scan_.Next();
+    if (c == kEndMark || (c == '<' && AtStyleEndTag())) break;
+    if (keep) block_.push_back(static_cast<char>(c));
+    if (c == '}') {
+      if (keep) WriteRule();
+      break;
+    }
+  }
+  match_count_ = 0;
+  selectors_.clear();
+  return c;
+}
+
+// Is the "<" just read the start of "</style" or "</STYLE"?
+bool StyleOverridePass::AtStyleEndTag() {
+  static constexpr std::string_view kLower = "/style", kUpper = "/STYLE";
+  TextFile& input = scan_.input();
+  bool lower = true, upper = true;
+  for (size_t i = 0; i < kLower.size() && (lower || upper); ++i) {
+    const int c = input.Peek(i);
+    lower = lower && c == kLower[i];
+    upper = upper && c == kUpper[i];
+  }
+  return lower || upper;
+}
+
+// The rule in the stylesheet writer's layout: selectors, a blank and a line
+// end, then the block and a line end.
+void StyleOverridePass::WriteRule() {
+  scan_.Write(selectors_);
+  scan_.Write(" \r\n");
+  scan_.Write(block_);
+  scan_.Write("\r\n");
+}
+
+}  // namespace
+
+void RunStyleOverridePass(CleanContext& context, ClassTables& tables, RunState& run) {
+  StyleOverridePass(context, tables, run).Run();
+}
+
+}  // namespace pelloran

@@ -1,0 +1,288 @@
+#include "cleaner/tag_filter.h"
+
+#include <string>
+#include <string_view>
+
+#include "cleaner/class_tables.h"
+#include "cleaner/markup_scanner.h"
+#include "stylesheet/filter_style_block.h"
+
+namespace pelloran {
+namespace {
+
+constexpr int kDropSpansBox = 18;          // CheckBox18: span tags are dropped
+constexpr int kOverrideButTablesBox = 5;   // CheckBox5: tables untouched, overriding on
+constexpr int kOverrideBox = 17;           // CheckBox17: style overriding on
+constexpr int kGaugeCap = 95;
+
+class TagFilter {
+ public:
+  TagFilter(CleanContext& context, ClassTables& tables, RunState& run)
+      : context_(context), tables_(tables), run_(run), scan_(context.input, context.working_copy) {
+    selector_.reserve(64);
+    link_value_.reserve(128);
+  }
+
+  void Run() {
+    while (!scan_.AtInputEnd()) {
+      StepGauge();
+      if (!scan_.CopyText()) break;
+      HandleTag();
+    }
+  }
+
+ private:
+  bool Ticked(int box) const { return context_.options.IsTicked(box); }
+  bool StyleOverriding() const { return Ticked(kOverrideBox) || Ticked(kOverrideButTablesBox); }
+
+  void StepGauge();
+  void HandleTag();
+  bool ApplyCase(TagKind kind, bool drop_spans);
+  void ConditionalComment();
+  void Declaration();
+  void HeadTag(std::string_view lower_name);
+  void StyleElement();
+  void SpanStart(bool drop_spans);
+  void SpanEnd();
+  void UntouchedElement(std::string_view lower_name, std::string_view marker_lower,
+                        std::string_view marker_upper);
+  void ImageTag();
+  void LinkTag();
+  bool CopyLinkValue();
+  void CheckAndReportLink(bool closed);
+  void DefaultPath();
+  void ClassProcessing();
+  void RecordSelector();
+
+  CleanContext& context_;
+  ClassTables& tables_;
+  RunState& run_;
+  MarkupScanner scan_;
+  std::string selector_;    // tag name + "." + class value, or "p." + class value
+  std::string link_value_;  // the link attribute's value with its quotes
+};
+
+// Every cycle after a specially handled tag moves the gauge one step, up to 95.
+void TagFilter::StepGauge() {
+  if (run_.handled_mark && context_.gauge.Progress() < kGaugeCap) context_.gauge.AddProgress(1);
+}
+
+// One tag: its name decides the case; the "<" is held back for span tags.
+void TagFilter::HandleTag() {
+  scan_.ReadTagName(/*span_rule=*/true);
+  const TagKind kind = ClassifyTagName(scan_.name());
+  const bool drop_spans = Ticked(kDropSpansBox);
+  if (kind != TagKind::kSpan && !(kind == TagKind::kSpanEnd && drop_spans)) scan_.Put('<');
+  run_.handled_mark = false;
+  if (!ApplyCase(kind, drop_spans)) DefaultPath();
+}
+
+// The special cases in their order; false when none applies.
+bool TagFilter::ApplyCase(TagKind kind, bool drop_spans) {
+  switch (kind) {
+    case TagKind::kConditionalComment: ConditionalComment(); break;
+    case TagKind::kDeclaration: Declaration(); break;
+    case TagKind::kHtml: HeadTag("html"); break;
+    case TagKind::kMeta: HeadTag("meta"); break;
+    case TagKind::kLink: HeadTag("link"); break;
+    case TagKind::kStyle: StyleElement(); break;
+    case TagKind::kSpan: SpanStart(drop_spans); break;
+    case TagKind::kSpanEnd:
+      if (!drop_spans) return false;
+      SpanEnd();
+      break;
+    case TagKind::kScript: UntouchedElement("script", "/script>", "/SCRIPT>"); break;
+    case TagKind::kNoscript: UntouchedElement("noscript", "/noscript>", "/NOSCRIPT>"); break;
+    case TagKind::kTable:
+      if (!Ticked(kOverrideButTablesBox)) return false;
+      UntouchedElement("table", "/table>", "/TABLE>");
+      break;
+    case TagKind::kImg: ImageTag(); break;
+    case TagKind::kA: LinkTag(); break;
+    case TagKind::kP:
+    case TagKind::kOther: return false;
+  }
+  run_.handled_mark = true;
+  return true;
+}
+
+// <!--[if ...]> ... <![endif]-->: copied whole, end marker in small letters.
+void TagFilter::ConditionalComment() {
+  scan_.Write("!--[if");
+  scan_.WriteTerminator();
+  scan_.CopyElement("![endif]-->", "![ENDIF]-->");
+}
+
+// Comments, doctype and other "!" tags: copied through their ">".
+void TagFilter::Declaration() {
+  scan_.Write(scan_.name());
+  scan_.WriteTerminator();
+  if (scan_.terminator() != '>') scan_.CopyThroughClose();
+}
+
+// html, meta, link: name in small letters, attributes copied.
+void TagFilter::HeadTag(std::string_view lower_name) {
+  scan_.Write(lower_name);
+  if (scan_.terminator() == '>') {
+    scan_.Put('>');
+    return;
+  }
+  scan_.Put(' ');
+  scan_.CopyThroughClose();
+}
+
+// <style>: the stylesheet filter reads and writes the rules; we close it.
+void TagFilter::StyleElement() {
+  scan_.Write("style");
+  scan_.WriteTerminator();
+  FilterStyleBlock(context_);
+  scan_.Write("</style>");
+  scan_.DropThroughClose();
+}
+
+// <span ...>: kept as "<span" with its attributes, or dropped whole.
+void TagFilter::SpanStart(bool drop_spans) {
+  const int c = scan_.Next();
+  if (drop_spans) {
+    if (c != '>') scan_.DropThroughClose();
+    return;
+  }
+  scan_.Write("<span");
+  scan_.Put(c);
+  if (c != '>' && c != kEndMark) scan_.CopyThroughClose();
+}
+
+// </span> when spans are dropped: nothing of it is written.
+void TagFilter::SpanEnd() {
+  if (scan_.terminator() != '>') scan_.DropThroughClose();
+}
+
+// script, noscript, and tables when CheckBox5 asks: copied untouched to the end tag.
+void TagFilter::UntouchedElement(std::string_view lower_name, std::string_view marker_lower,
+                                 std::string_view marker_upper) {
+  scan_.Write(lower_name);
+  scan_.WriteTerminator();
+  scan_.CopyElement(marker_lower, marker_upper);
+}
+
+// <img ...>: reduced to its source; without one it comes out as <img src>.
+void TagFilter::ImageTag() {
+  const std::string_view found =
+      scan_.terminator() == '>' ? ">" : scan_.FindAttributeNamed('s', 'S', "src", "SRC");
+  const bool closed_without_source = found == ">";
+  const bool cut_off = found.empty();
+  scan_.Write("img src");
+  if (closed_without_source) scan_.Put('>');
+  if (closed_without_source || cut_off) return;
+  // The value runs to its second double quote, or to a ">" when unquoted.
+  for (int quotes = 0;;) {
+    const int c = scan_.Next();
+    scan_.Put(c);
+    if (c == kEndMark || c == '>') return;
+    if (c == '"' && ++quotes == 2) break;
+  }
+  if (scan_.DropThroughClose()) scan_.Put('>');
+}
+
+// <a ...>: reduced to its first href or name; the value may be checked and reported.
+void TagFilter::LinkTag() {
+  const std::string_view found =
+      scan_.terminator() == '>' ? ">" : scan_.FindAttributeNamed('h', 'n', "href", "name");
+  scan_.Write("a");
+  if (found.empty()) return;
+  if (found == ">") {
+    scan_.Put('>');
+    return;
+  }
+  scan_.Write(found == "href" ? " href" : " name");
+  const bool closed = CopyLinkValue();
+  if (context_.options.IsLinkCheckingOn()) CheckAndReportLink(closed);
+  if (closed && scan_.DropThroughClose()) scan_.Put('>');
+}
+
+// Copies the attribute's text to its closing double quote or a ">", gathering
+// the quoted value with both quotes. True when it ended at the closing quote.
+bool TagFilter::CopyLinkValue() {
+  link_value_.clear();
+  int quotes = 0;
+  int c = scan_.current();
+  for (;;) {
+    if (quotes == 1) link_value_.push_back(static_cast<char>(c));
+    c = scan_.Next();
+    if (c == kEndMark) return false;
+    scan_.Put(c);
+    if (c == '"' && ++quotes == 2) {
+      link_value_.push_back('"');
+      return true;
+    }
+    if (c == '>') return false;
+  }
+}
+
+// Asks the link check; a value that reached its closing quote gets a report line.
+void TagFilter::CheckAndReportLink(bool closed) {
+  if (context_.link_check.IsUrlAvailable(link_value_)) link_value_ += "     OK";
+  if (!closed) return;
+  const bool in_page = link_value_.find('#') != std::string::npos;
+  PutText(context_.link_report, in_page ? "     " : "ext  ");
+  PutText(context_.link_report, link_value_);
+  PutLineEnd(context_.link_report);
+}
+
+// Any other tag: copied, or cut down to its class when style overriding is on.
+void TagFilter::DefaultPath() {
+  scan_.Write(scan_.name());
+  if (scan_.terminator() == '>') {
+    scan_.Put('>');
+    return;
+  }
+  if (!StyleOverriding()) {
+    scan_.WriteTerminator();
+    scan_.CopyThroughClose();
+    return;
+  }
+  ClassProcessing();
+}
+
+// Keeps only the class attribute and records the class in the tables.
+void TagFilter::ClassProcessing() {
+  const std::string_view found = scan_.FindAttributeNamed('c', 'C', "class", "CLASS");
+  if (found.empty()) return;
+  if (found == ">") {
+    scan_.Put('>');
+    return;
+  }
+  scan_.Write(" class=");
+  // The value ends at any blank or ">"; "=" is left out, quotes stay.
+  selector_.assign(scan_.name());
+  const size_t value_start = selector_.size() + 1;
+  selector_.push_back('.');
+  int c = scan_.Next();
+  for (; !IsBlank(c) && c != '>'; c = scan_.Next()) {
+    if (c != '=') selector_.push_back(static_cast<char>(c));
+  }
+  const std::string_view value = std::string_view(selector_).substr(value_start);
+  scan_.Write(value);
+  RecordSelector();
+  if (c == '>' || (c != kEndMark && scan_.DropThroughClose())) scan_.Put('>');
+}
+
+// p classes are counted for dominance; other tag.class pairs mark a selector in use.
+// selector_ holds the tag name, "." and the class value.
+void TagFilter::RecordSelector() {
+  const std::string_view name = scan_.name();
+  if (name == "p" || name == "P") {
+    selector_[0] = 'p';  // the key is "p." + value for either form
+    tables_.CountParagraphClass(selector_);
+  } else {
+    tables_.AddUsedSelectorOnce(selector_);
+  }
+}
+
+}  // namespace
+
+void RunTagFilter(CleanContext& context, ClassTables& tables, RunState& run) {
+  TagFilter(context, tables, run).Run();
+}
+
+}  // namespace pelloran

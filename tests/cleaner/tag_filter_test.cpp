@@ -1,0 +1,303 @@
+// The first pass, case by case.
+
+#include "cleaner/tag_filter.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/cleaner/pass_harness.h"
+
+namespace pelloran {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+constexpr int kDropSpans = 18;
+constexpr int kOverrideButTables = 5;
+constexpr int kOverride = 17;
+
+class TagFilterTest : public ::testing::Test {
+ protected:
+  std::string Filter(std::string_view page) { return harness_.FirstPass(page); }
+  void Tick(int box) { harness_.options.Tick(box); }
+  Strings UsedSelectors() const { return harness_.tables.used_selectors(); }
+  Strings ParagraphKeys() const {
+    Strings keys;
+    for (const auto& entry : harness_.tables.paragraph_classes()) keys.push_back(entry.key);
+    return keys;
+  }
+
+  testing::PassHarness harness_;
+};
+
+// ---- tag names and the "<" ----
+
+TEST_F(TagFilterTest, BlanksAfterTheOpeningBracketAreDropped) {
+  EXPECT_EQ(Filter("a< p>b"), "a<p>b");
+  EXPECT_EQ(Filter("<   div id=x>"), "<div id=x>");
+}
+
+TEST_F(TagFilterTest, LoneBracketInTextTakesTheNextWordForATag) {
+  EXPECT_EQ(Filter("a < b and c > d"), "a <b and c > d");
+  Tick(kOverride);  // with overriding on, the "tag" loses its "attributes"
+  EXPECT_EQ(Filter("a < b and c > d"), "a <b> d");
+  EXPECT_EQ(UsedSelectors(), Strings{});
+}
+
+TEST_F(TagFilterTest, TabsAndLineFeedsDoNotEndATagName) {
+  Tick(kOverride);
+  EXPECT_EQ(Filter("<p\tclass=x>t<br/>"), "<p\tclass=x>t<br/>");
+  EXPECT_EQ(ParagraphKeys(), Strings{});
+  EXPECT_EQ(Filter("<p\rclass=x id=y>"), "<p class=x>");  // CR does end it
+  EXPECT_EQ(ParagraphKeys(), Strings{"p.x"});
+}
+
+TEST_F(TagFilterTest, PageEndingRightAfterTheBracketKeepsIt) {
+  EXPECT_EQ(Filter("text<"), "text<");
+  EXPECT_EQ(Filter("text<   "), "text<");
+}
+
+// ---- span tags ----
+
+TEST_F(TagFilterTest, SpanNameStopsAtSpanEvenInsideALongerName) {
+  EXPECT_EQ(Filter("<spanner>x"), "<spanner>x");
+  Tick(kDropSpans);
+  EXPECT_EQ(Filter("<spanner>x"), "x");
+}
+
+TEST_F(TagFilterTest, CapitalSpansAreKeptInSmallLettersOrDropped) {
+  EXPECT_EQ(Filter("<SPAN class=x>Text</SPAN>"), "<span class=x>Text</SPAN>");
+  EXPECT_EQ(Filter("<span>Text</span >"), "<span>Text</span >");
+  Tick(kDropSpans);
+  EXPECT_EQ(Filter("<SPAN class=x>Text</SPAN>"), "Text");
+  EXPECT_EQ(Filter("a<span>b</span >c<span\r\nlang=RU>d</SPAN>"), "abcd");
+}
+
+TEST_F(TagFilterTest, KeptSpanEndTagTakesTheDefaultPath) {
+  Tick(kOverride);
+  EXPECT_EQ(Filter("<span class=x>T</span><span lang=ru>"), "<span class=x>T</span><span lang=ru>");
+  EXPECT_EQ(Filter("</SPAN class=z>"), "</SPAN class=z>");
+  EXPECT_EQ(UsedSelectors(), Strings{"/SPAN.z"});
+}
+
+// ---- comments, declarations and head tags ----
+
+TEST_F(TagFilterTest, ConditionalCommentIsCopiedWholeWithSmallEndMarker) {
+  Tick(kOverride);
+  Tick(kDropSpans);
+  const std::string comment = "<!--[if gte mso 9]><xml><o:p class=x style=y><span>!</span></xml><![endif]-->";
+  EXPECT_EQ(Filter(comment + "<b id=1>"), comment + "<b>");
+  EXPECT_EQ(Filter("<!--[IF x]><b>...</b><![ENDIF]-->t"), "<!--[if x]><b>...</b><![endif]-->t");
+  EXPECT_EQ(UsedSelectors(), Strings{});
+}
+
+TEST_F(TagFilterTest, CommentsAndDoctypeAreCopied) {
+  Tick(kOverride);
+  EXPECT_EQ(Filter("<!-- note --><!DOCTYPE html><!--x-->"), "<!-- note --><!DOCTYPE html><!--x-->");
+}
+
+TEST_F(TagFilterTest, HtmlMetaAndLinkKeepTheirAttributes) {
+  Tick(kOverride);
+  EXPECT_EQ(Filter("<html>"), "<html>");
+  EXPECT_EQ(Filter("<html lang=ru>"), "<html lang=ru>");
+  EXPECT_EQ(Filter("<HTML xmlns:o=\"urn\">"), "<html xmlns:o=\"urn\">");
+  EXPECT_EQ(Filter("<META http-equiv=Content-Type content=\"text/html\">"),
+            "<meta http-equiv=Content-Type content=\"text/html\">");
+  EXPECT_EQ(Filter("<link rel=File-List href=\"a_files/filelist.xml\">"),
+            "<link rel=File-List href=\"a_files/filelist.xml\">");
+  // A line end after the name becomes a blank.
+  EXPECT_EQ(Filter("<meta\r\ncharset=utf-8>"), "<meta \ncharset=utf-8>");
+}
+
+// ---- elements copied untouched ----
+
+TEST_F(TagFilterTest, ScriptIsCopiedUntouchedToItsEndTag) {
+  Tick(kOverride);
+  EXPECT_EQ(Filter("<script>if (a</b) x();</script>"), "<script>if (a</b) x();</script>");
+  EXPECT_EQ(Filter("<SCRIPT src=\"a/b.js\"></SCRIPT><p class=q>"),
+            "<script src=\"a/b.js\"></script><p class=q>");
+  EXPECT_EQ(Filter("<script>d.write('<p class=x><img alt=1 src=\"y\">')</script>"),
+            "<script>d.write('<p class=x><img alt=1 src=\"y\">')</script>");
+  EXPECT_EQ(ParagraphKeys(), Strings{"p.q"});
+}
+
+TEST_F(TagFilterTest, NoscriptIsCopiedUntouched) {
+  Tick(kOverride);
+  EXPECT_EQ(Filter("<noscript><img width=1 src=\"t.gif\"></NOSCRIPT>"),
+            "<noscript><img width=1 src=\"t.gif\"></noscript>");
+}
+
+TEST_F(TagFilterTest, TableIsUntouchedWithCheckBox5) {
+  Tick(kOverrideButTables);
+  const std::string table = "<table border=1><tr><td class=x style=\"color:red\">a</td></tr></table>";
+  EXPECT_EQ(Filter(table + "<td class=y s=1>"), table + "<td class=y>");
+  EXPECT_EQ(UsedSelectors(), Strings{"td.y"});
+}
+
+TEST_F(TagFilterTest, NestedTableEndsTheUntouchedCopy) {
+  Tick(kOverrideButTables);
+  EXPECT_EQ(Filter("<TABLE a=1><table b=2></TABLE><td class=x s=y></table>"),
+            "<table a=1><table b=2></table><td class=x></table>");
+}
+
+TEST_F(TagFilterTest, TableIsCutDownWithCheckBox17) {
+  Tick(kOverride);
+  EXPECT_EQ(Filter("<table border=1><tr><td class=x style=\"color:red\">"),
+            "<table><tr><td class=x>");
+  EXPECT_EQ(UsedSelectors(), Strings{"td.x"});
+}
+
+// ---- image tags ----
+
+TEST_F(TagFilterTest, ImageIsReducedToItsSource) {
+  EXPECT_EQ(Filter("<img width=10 src=\"a.gif\" alt=\"b\">t"), "<img src=\"a.gif\">t");
+  EXPECT_EQ(Filter("<IMG SRC=\"A.GIF\" border=0>"), "<img src=\"A.GIF\">");
+  EXPECT_EQ(Filter("<img src=a.gif width=3>"), "<img src=a.gif width=3>");  // unquoted: to the ">"
+}
+
+TEST_F(TagFilterTest, ImageWithoutSourceBecomesBareSrc) {
+  EXPECT_EQ(Filter("<img alt=x>after<b>"), "<img src>after<b>");
+  EXPECT_EQ(Filter("<img>after"), "<img src>after");
+  EXPECT_EQ(Filter("<IMG\r\nalt=\"y\">z"), "<img src>z");
+}
+
+// ---- link tags and the report ----
+
+TEST_F(TagFilterTest, LinkIsReducedToItsFirstHrefOrName) {
+  EXPECT_EQ(Filter("<a target=_blank href=\"x.htm\" class=c>go</a>"), "<a href=\"x.htm\">go</a>");
+  EXPECT_EQ(Filter("<A name=\"n\" href=\"h\">"), "<a name=\"n\">");
+  EXPECT_EQ(Filter("<a name=top>"), "<a name=top>");
+  EXPECT_EQ(Filter("<a>t"), "<a>t");
+  EXPECT_EQ(Filter("<a class=x id=y>t"), "<a>t");
+}
+
+TEST_F(TagFilterTest, LinkCheckSeesQuotedValuesAndReportsThem) {
+  harness_.options.SetLinkChecking(true);
+  harness_.link_check.available["\"x.htm\""] = true;
+  EXPECT_EQ(Filter("<a target=_blank href=\"x.htm\" class=c><a href=\"#top\"><a href=\"p#2\">"),
+            "<a href=\"x.htm\"><a href=\"#top\"><a href=\"p#2\">");
+  EXPECT_EQ(harness_.link_check.asked, (Strings{"\"x.htm\"", "\"#top\"", "\"p#2\""}));
+  EXPECT_EQ(harness_.report(),
+            "ext  \"x.htm\"     OK\r\n"
+            "     \"#top\"\r\n"
+            "     \"p#2\"\r\n");
+}
+
+TEST_F(TagFilterTest, UnquotedLinkValueIsCheckedButNotReported) {
+  harness_.options.SetLinkChecking(true);
+  EXPECT_EQ(Filter("<a name=top><a href=\"open>"), "<a name=top><a href=\"open>");
+  EXPECT_EQ(harness_.link_check.asked, (Strings{"", "\"open"}));
+  EXPECT_EQ(harness_.report(), "");
+}
+
+TEST_F(TagFilterTest, NothingIsCheckedWithLinkCheckingOff) {
+  EXPECT_EQ(Filter("<a href=\"x.htm\">"), "<a href=\"x.htm\">");
+  EXPECT_TRUE(harness_.link_check.asked.empty());
+}
+
+// ---- the default path ----
+
+TEST_F(TagFilterTest, WithoutOverridingOtherTagsAreCopied) {
+  EXPECT_EQ(Filter("<div class=a id=b><P CLASS=x style=y>"), "<div class=a id=b><P CLASS=x style=y>");
+  EXPECT_EQ(UsedSelectors(), Strings{});
+  EXPECT_EQ(ParagraphKeys(), Strings{});
+}
+
+TEST_F(TagFilterTest, ParagraphClassesAreCounted) {
+  Tick(kOverride);
+  EXPECT_EQ(Filter("<p class=Main style='margin:0'>a<P CLASS=Main>b<p class=x>"),
+            "<p class=Main>a<P class=Main>b<p class=x>");
+  ASSERT_EQ(ParagraphKeys(), (Strings{"p.Main", "p.x"}));
+  EXPECT_EQ(harness_.tables.paragraph_classes()[0].count, 2);
+  EXPECT_EQ(UsedSelectors(), Strings{});
+}
+
+TEST_F(TagFilterTest, TagsWithoutClassLoseAllAttributes) {
+  Tick(kOverride);
+  EXPECT_EQ(Filter("<p align=center>t<body lang=RU style=\"x\">"), "<p>t<body>");
+  EXPECT_EQ(ParagraphKeys(), Strings{});
+}
+
+TEST_F(TagFilterTest, ClassValueKeepsItsQuotes) {
+  Tick(kOverride);
+  EXPECT_EQ(Filter("<div class=\"box\" id=a><div class=Wrap><div class=Wrap>"),
+            "<div class=\"box\"><div class=Wrap><div class=Wrap>");
+  EXPECT_EQ(UsedSelectors(), (Strings{"div.\"box\"", "div.Wrap"}));
+}
+
+TEST_F(TagFilterTest, ClassValueEndsAtAnyBlank) {
+  Tick(kOverride);
+  EXPECT_EQ(Filter("<div class=a\r\nid=b><td CLASS=c\tx>"), "<div class=a><td class=c>");
+  EXPECT_EQ(UsedSelectors(), (Strings{"div.a", "td.c"}));
+}
+
+TEST_F(TagFilterTest, ClassInsideAnotherValueIsTakenForTheAttribute) {
+  Tick(kOverride);
+  EXPECT_EQ(Filter("<td title=class x>"), "<td class=>");
+  EXPECT_EQ(UsedSelectors(), Strings{"td."});
+}
+
+// ---- pages cut off ----
+
+TEST_F(TagFilterTest, PageCutOffInsideATagEndsThePass) {
+  Tick(kOverride);
+  EXPECT_EQ(Filter("a<div class=a id"), "a<div class=a");
+  EXPECT_EQ(Filter("a<div id=x"), "a<div");
+  EXPECT_EQ(Filter("<html lang"), "<html lang");
+  EXPECT_EQ(Filter("<!-- note"), "<!-- note");
+  EXPECT_EQ(Filter("<img alt=1 src=\"a.g"), "<img src=\"a.g");
+  EXPECT_EQ(Filter("<img alt=1"), "<img src");
+  EXPECT_EQ(Filter("<span class="), "<span class=");
+}
+
+TEST_F(TagFilterTest, PageCutOffInsideAnElementKeepsWhatWasCopied) {
+  EXPECT_EQ(Filter("<script>var a = \"</scr"), "<script>var a = \"</scr");
+  EXPECT_EQ(Filter("<!--[if x]><b>x</b><![end"), "<!--[if x]><b>x</b><![end");
+  Tick(kOverrideButTables);
+  EXPECT_EQ(Filter("<table><tr><td>1</td>"), "<table><tr><td>1</td>");
+}
+
+TEST_F(TagFilterTest, PageCutOffInsideALinkValueWritesNoReportLine) {
+  harness_.options.SetLinkChecking(true);
+  EXPECT_EQ(Filter("<a href=\"x.h"), "<a href=\"x.h");
+  EXPECT_EQ(Filter("<a id=1 hr"), "<a");
+  EXPECT_EQ(harness_.report(), "");
+}
+
+TEST_F(TagFilterTest, EndMarkInsideThePageEndsItAndIsNeverWritten) {
+  Tick(kOverride);
+  EXPECT_EQ(Filter(std::string("ab\x1A" "cd", 5)), "ab");
+  EXPECT_EQ(Filter(std::string("<p class=x\x1A" "y>", 13)), "<p class=x");
+  EXPECT_EQ(Filter(std::string("<script>a\x1A</script>", 19)), "<script>a");
+}
+
+// ---- the gauge ----
+
+TEST_F(TagFilterTest, GaugeStepsAfterEverySpecialTag) {
+  // Cycles: "" <a>, "x" <b>, "x" <a>, "y": steps after <a> twice, not after <b>.
+  Filter("<a>x<b>x<a>y");
+  EXPECT_EQ(harness_.gauge.Progress(), 2);
+}
+
+TEST_F(TagFilterTest, GaugeStopsAt95) {
+  harness_.gauge.SetProgress(93);
+  std::string page;
+  for (int i = 0; i < 10; ++i) page += "<html>";
+  Filter(page);
+  EXPECT_EQ(harness_.gauge.Progress(), 95);
+}
+
+TEST_F(TagFilterTest, HandledMarkCarriesIntoTheNextPage) {
+  Filter("<img src=\"a\">");
+  EXPECT_TRUE(harness_.run.handled_mark);
+  EXPECT_EQ(harness_.gauge.Progress(), 0);
+  Filter("text");
+  EXPECT_EQ(harness_.gauge.Progress(), 1);
+  Filter("<i>text");
+  EXPECT_FALSE(harness_.run.handled_mark);
+}
+
+}  // namespace
+}  // namespace pelloran

@@ -1,11 +1,14 @@
 #include "cleaner/style_override_pass.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cleaner/class_tables.h"
 #include "cleaner/markup_scanner.h"
+#include "stylesheet/rule_writer.h"
 
 namespace pelloran {
 namespace {
@@ -20,7 +23,6 @@ class StyleOverridePass {
   StyleOverridePass(CleanContext& context, ClassTables& tables, RunState& run)
       : tables_(tables), run_(run), scan_(context.input, context.working_copy) {
     token_.reserve(64);
-    selectors_.reserve(256);
     block_.reserve(256);
   }
 
@@ -53,9 +55,12 @@ class StyleOverridePass {
   MarkupScanner scan_;
   bool dominance_found_ = false;
   int match_count_ = 0;    // used-selector slots matched by the rule's tokens so far
-  std::string token_;      // the selector token being read
-  std::string selectors_;  // the rule's selectors to write, joined by ", "
-  std::string block_;      // the rule's block, braces included
+  std::string token_;  // the selector token being read
+  // The rule's selectors to write: the first selector_count_ entries (the
+  // strings are reused from rule to rule).
+  std::vector<std::string> selectors_;
+  size_t selector_count_ = 0;
+  std::string block_;  // the rule's block, braces included
 };
 
 // A paragraph class used by more than 40 per cent of the counted paragraphs
@@ -128,7 +133,7 @@ void StyleOverridePass::CopiedTag() {
 // <style>: keeps the rules whose selectors are in use, the dominant class as "p".
 void StyleOverridePass::StyleElement() {
   match_count_ = 0;
-  selectors_.clear();
+  selector_count_ = 0;
   scan_.Write("style>");
   int c = scan_.current();
   if (c != '{') c = scan_.Next();
@@ -174,14 +179,14 @@ void StyleOverridePass::LookUpToken() {
 }
 
 void StyleOverridePass::AddSelector(std::string_view selector) {
-  if (!selectors_.empty()) selectors_.append(", ");
-  selectors_.append(selector);
+  if (selector_count_ == selectors_.size()) selectors_.emplace_back();
+  selectors_[selector_count_++].assign(selector);
 }
 
 // Reads a block from its "{" to its "}"; writes the rule when a selector in
 // use and one to write exist. Returns "}", or "<" / the end mark when cut off.
 int StyleOverridePass::ReadBlock() {
-  const bool keep = match_count_ > 0 && !selectors_.empty();
+  const bool keep = match_count_ > 0 && selector_count_ > 0;
   block_.assign(1, '{');
   int c;
   for (;;) {
@@ -194,7 +199,7 @@ int StyleOverridePass::ReadBlock() {
     }
   }
   match_count_ = 0;
-  selectors_.clear();
+  selector_count_ = 0;
   return c;
 }
 
@@ -211,11 +216,10 @@ bool StyleOverridePass::AtStyleEndTag() {
   return lower || upper;
 }
 
-// The rule in the stylesheet writer's layout: selectors, a blank and a line
-// end, then the block and a line end.
+// The rule in the stylesheet writer's layout: its head, then the block as it
+// was read and a line end.
 void StyleOverridePass::WriteRule() {
-  scan_.Write(selectors_);
-  scan_.Write(" \r\n");
+  WriteRuleHead(scan_.output(), std::span(selectors_.data(), selector_count_));
   scan_.Write(block_);
   scan_.Write("\r\n");
 }

@@ -69,7 +69,7 @@ TEST_F(ScanOperationsTest, FindAttributeStopsAtTheClosingBracket) {
 
 TEST_F(ScanOperationsTest, FindAttributeReturnsAShortWindowAtTheEnd) {
   Open("x cl");
-  EXPECT_EQ(FindAttribute(input_, 5, 'c', 'C'), "x cl");
+  EXPECT_EQ(FindAttribute(input_, 5, 'c', 'C'), "cl");
   EXPECT_EQ(FindAttribute(input_, 5, 'c', 'C'), "");
 }
 

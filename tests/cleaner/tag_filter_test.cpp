@@ -111,6 +111,23 @@ TEST_F(TagFilterTest, HtmlMetaAndLinkKeepTheirAttributes) {
   EXPECT_EQ(Filter("<meta\r\ncharset=utf-8>"), "<meta \ncharset=utf-8>");
 }
 
+// ---- style elements ----
+
+TEST_F(TagFilterTest, StyleElementGoesThroughTheStylesheetFilter) {
+  Tick(6);  // color
+  EXPECT_EQ(Filter("<style>\r\nh1 { color: red; margin: 0; }\r\n</style>after"),
+            "<style>h1 \r\n{ color: red;}\r\n</style>after");
+  // The rest of the closing tag is dropped; the end tag comes out in small letters.
+  EXPECT_EQ(Filter("<STYLE>\r\nh1 { color: red; }\r\n</STYLE >x"),
+            "<style>h1 \r\n{ color: red;}\r\n</style>x");
+  EXPECT_TRUE(harness_.run.handled_mark);
+}
+
+TEST_F(TagFilterTest, StyleElementCutOffStillGetsItsEndTag) {
+  Tick(6);
+  EXPECT_EQ(Filter("<style>\r\nh1 { color: red; }"), "<style></style>");
+}
+
 // ---- elements copied untouched ----
 
 TEST_F(TagFilterTest, ScriptIsCopiedUntouchedToItsEndTag) {

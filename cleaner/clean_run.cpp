@@ -1,0 +1,156 @@
+#include "cleaner/clean_run.h"
+
+#include "charfile/char_file.h"
+#include "cleaner/page_swap.h"
+#include "platform/file_moves.h"
+#include "tools/report_connection_state.h"
+
+namespace pelloran {
+namespace {
+
+// Closes a file on a failure path; the failure already in hand is the one to report.
+void CloseAfterFailure(CharFile& file) {
+  const std::string name = file.name();
+  BindFileName(file, name);
+}
+
+// The entry's position in the list as it reads now, or -1.
+int IndexOf(const FileList& files, const std::string& name) {
+  for (int i = 0; i < files.Count(); ++i) {
+    if (!files.IsFolder(i) && files.Entry(i) == name) return i;
+  }
+  return -1;
+}
+
+bool StyleOverridingOn(const Options& options) {
+  return options.IsTicked(17) || options.IsTicked(5);
+}
+
+}  // namespace
+
+CleanRun::CleanRun(CleanContext& context, ClassTables& tables, FileList& files,
+                   Messages& messages, CleanPasses passes)
+    : context_(context),
+      tables_(tables),
+      files_(files),
+      messages_(messages),
+      passes_(std::move(passes)) {}
+
+CleanRun::~CleanRun() {
+  if (context_.link_report.is_open()) CloseAfterFailure(context_.link_report);
+}
+
+bool CleanRun::Start() {
+  if (files_.Count() == 0) {
+    messages_.ShowInformation(kNoFileChosen);
+    return false;
+  }
+  if (context_.options.IsLinkCheckingOn()) {
+    ReportConnectionState(context_.link_check, messages_);
+    BindFileName(context_.link_report, kLinkReportName);
+    CreateTextForWriting(context_.link_report);
+  }
+  files_to_clean_.clear();
+  for (int i = 0; i < files_.Count(); ++i) {
+    // A folder entry is no page; its bracketed text could even name a file.
+    if (files_.IsSelected(i) && !files_.IsFolder(i)) files_to_clean_.push_back(files_.Entry(i));
+  }
+  return true;
+}
+
+bool CleanRun::CleanPage(const std::string& name) {
+  const int index = IndexOf(files_, name);
+  if (index < 0) throw EInOutError(kFileNotFound);  // gone from the folder since Start
+  files_.MoveFocusQuietly(index);
+  if (!files_.IsSelected(index)) files_.Select(index);
+  const std::string path = files_.CurrentFile();
+  if (context_.options.IsLinkCheckingOn() && context_.link_report.is_open())
+    WriteReportHeader(path);
+
+  if (!RunPass(path, name, passes_.first)) {
+    Fail(EndMarkInsideMessage(name));
+    return false;
+  }
+  if (const auto failure = SwapInWorkingCopy(name)) {
+    Fail(*failure);
+    return false;
+  }
+  std::optional<std::string> second_pass_failure;
+  if (StyleOverridingOn(context_.options)) {
+    if (!RunPass(name, name, passes_.second))
+      second_pass_failure = EndMarkInsideMessage(name);
+    else
+      second_pass_failure = ReplaceWithWorkingCopy(name);
+  }
+  ShowCleaned();
+  if (second_pass_failure) {
+    Fail(*second_pass_failure);
+    return false;
+  }
+  messages_.ShowInformation(kOperationDone);
+  context_.gauge.SetProgress(0);
+  return true;
+}
+
+void CleanRun::Finish() {
+  if (context_.link_report.is_open()) CloseCharFile(context_.link_report);
+  context_.gauge.SetProgress(0);
+}
+
+bool CleanRun::RunPass(const std::string& input_path, const std::string& name,
+                       const CleanPasses::Pass& pass) {
+  const std::string working_copy = WorkingCopyName(name);
+  bool created = false;
+  try {
+    BindFileName(context_.input, input_path);
+    OpenTextForReading(context_.input);
+    BindFileName(context_.working_copy, working_copy);
+    CreateByteFile(context_.working_copy, 1);
+    created = true;
+    OpenByteFile(context_.working_copy, 1);
+    pass(context_, tables_, run_);
+    const bool cut_short = context_.input.StoppedBeforeMoreData();
+    CloseCharFile(context_.working_copy);
+    CloseCharFile(context_.input);
+    if (cut_short) DeleteFile(working_copy);
+    return !cut_short;
+  } catch (const EInOutError&) {
+    CloseAfterFailure(context_.working_copy);
+    CloseAfterFailure(context_.input);
+    if (created) DeleteFile(working_copy);
+    throw;
+  }
+}
+
+void CleanRun::WriteReportHeader(const std::string& path) {
+  PutLineEnd(context_.link_report);
+  PutText(context_.link_report, "           " + path + " :");
+  PutLineEnd(context_.link_report);
+  PutLineEnd(context_.link_report);
+}
+
+// The folder now lists the backup too: read it again and show the page just
+// cleaned selected, with the entries after it in view.
+void CleanRun::ShowCleaned() {
+  context_.gauge.SetProgress(100);
+  const int caret = files_.FocusedIndex();
+  files_.ReadFolder();
+  files_.MoveFocusQuietly(caret + 7);
+  files_.Select(caret);
+}
+
+void CleanRun::Fail(const std::string& message) {
+  messages_.ShowError(message);
+  context_.gauge.SetProgress(0);
+}
+
+bool RunClean(CleanContext& context, ClassTables& tables, FileList& files, Messages& messages,
+              CleanPasses passes) {
+  CleanRun run(context, tables, files, messages, std::move(passes));
+  if (!run.Start()) return false;
+  for (const std::string& name : run.FilesToClean()) run.CleanPage(name);
+  run.Finish();
+  return true;
+}
+
+}  // namespace pelloran

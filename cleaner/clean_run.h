@@ -1,0 +1,86 @@
+#pragma once
+
+// What Apply does: every selected page of the file list through the first
+// pass into a working copy, the working copy in the page's place with the page
+// kept as its backup, and the second pass when style overriding is on.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cleaner/clean_context.h"
+#include "cleaner/messages.h"
+#include "cleaner/run_state.h"
+#include "cleaner/style_override_pass.h"
+#include "cleaner/tag_filter.h"
+#include "tools/file_list.h"
+
+namespace pelloran {
+
+class ClassTables;
+
+inline constexpr char kLinkReportName[] = "Ссылки.txt";
+inline constexpr char kOperationDone[] = "Операция выполнена!";
+
+// The two passes a page goes through; tests put their own in.
+struct CleanPasses {
+  using Pass = std::function<void(CleanContext&, ClassTables&, RunState&)>;
+  Pass first = &RunTagFilter;
+  Pass second = &RunStyleOverridePass;
+};
+
+// One run, page by page, for callers that decide themselves what follows a
+// failed page (the batch command goes on; Apply stops). The file list's folder
+// is the current directory while a page is cleaned.
+class CleanRun {
+ public:
+  CleanRun(CleanContext& context, ClassTables& tables, FileList& files, Messages& messages,
+           CleanPasses passes = {});
+  CleanRun(const CleanRun&) = delete;
+  CleanRun& operator=(const CleanRun&) = delete;
+  // Closes the link report if a failure left it open.
+  ~CleanRun();
+
+  // Shows "Вы не выбрали файл!" and answers false when the list has no entry.
+  // Otherwise, with link checking on, tells the connection state and creates
+  // the link report; then fixes the selected files, in list order, and answers
+  // true. Throws EInOutError when the report cannot be created.
+  bool Start();
+  // The names of the selected file entries when Start ran.
+  const std::vector<std::string>& FilesToClean() const { return files_to_clean_; }
+
+  // Cleans the page of this name. True when it was cleaned; false when it was
+  // left as it was or only half cleaned, with a message saying so. On a file
+  // failure it closes both files, deletes its partial working copy and throws
+  // the EInOutError: the page is then as it was before this pass.
+  bool CleanPage(const std::string& name);
+
+  // Closes the link report and sets the gauge to 0.
+  void Finish();
+
+ private:
+  // Reads context_.input into a new working copy with `pass`. False when
+  // reading stopped at a byte 26 with more after it (working copy deleted).
+  bool RunPass(const std::string& input_path, const std::string& name,
+               const CleanPasses::Pass& pass);
+  void WriteReportHeader(const std::string& path);
+  void ShowCleaned();
+  void Fail(const std::string& message);
+
+  CleanContext& context_;
+  ClassTables& tables_;
+  FileList& files_;
+  Messages& messages_;
+  CleanPasses passes_;
+  RunState run_;
+  std::vector<std::string> files_to_clean_;
+};
+
+// Apply from start to end. Answers false when the list was empty (nothing
+// else happened), true when the run went through every page. A file failure
+// ends the run at that page: the report is closed and the EInOutError goes on
+// to the caller, whose failure handler reports it.
+bool RunClean(CleanContext& context, ClassTables& tables, FileList& files, Messages& messages,
+              CleanPasses passes = {});
+
+}  // namespace pelloran

@@ -1,0 +1,96 @@
+#include "cleaner/page_swap.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "platform/file_moves.h"
+
+namespace pelloran {
+namespace {
+
+std::string Quoted(const std::string& name) { return "«" + name + "»"; }
+
+std::string Unchanged(const std::string& page) { return "Файл " + Quoted(page) + " не изменён: "; }
+
+// The cleaned page keeps who may read and write it.
+void CopyPermissions(const std::string& from, const std::string& to) {
+  struct stat st;
+  if (::stat(from.c_str(), &st) == 0) ::chmod(to.c_str(), st.st_mode & 07777);
+}
+
+}  // namespace
+
+std::string WorkingCopyName(const std::string& page) { return "PL!__" + page; }
+
+std::string BackupName(const std::string& page) { return page + "~"; }
+
+std::string ReasonInRussian(std::error_code failure) {
+  switch (failure.value()) {
+    case EEXIST:
+      return "файл с таким именем уже существует";
+    case ENOENT:
+      return "файл не найден";
+    case EACCES:
+    case EPERM:
+      return "нет доступа";
+    case EROFS:
+      return "диск защищён от записи";
+    case ENOSPC:
+    case EDQUOT:
+      return "нет места на диске";
+    case ENAMETOOLONG:
+      return "слишком длинное имя";
+    case EBUSY:
+    case ETXTBSY:
+      return "файл занят";
+    case EISDIR:
+      return "это папка";
+    default:
+      return "ошибка " + std::to_string(failure.value());
+  }
+}
+
+std::optional<std::string> SwapInWorkingCopy(const std::string& page) {
+  const std::string working_copy = WorkingCopyName(page);
+  const std::string backup = BackupName(page);
+  CopyPermissions(page, working_copy);
+  if (const std::error_code failure = RenameNoReplace(page, backup)) {
+    DeleteFile(working_copy);
+    if (failure == std::errc::file_exists)
+      return Unchanged(page) + "резервная копия " + Quoted(backup) + " уже существует.";
+    return Unchanged(page) + "не удалось переименовать его в " + Quoted(backup) + " (" +
+           ReasonInRussian(failure) + ").";
+  }
+  if (const std::error_code failure = RenameNoReplace(working_copy, page)) {
+    DeleteFile(working_copy);
+    std::string message = Unchanged(page) + "не удалось дать очищенному тексту имя " +
+                          Quoted(page) + " (" + ReasonInRussian(failure) + ").";
+    if (RenameNoReplace(backup, page))
+      message += " Исходный текст остался в файле " + Quoted(backup) + ".";
+    return message;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> ReplaceWithWorkingCopy(const std::string& page) {
+  const std::string working_copy = WorkingCopyName(page);
+  CopyPermissions(page, working_copy);
+  if (const std::error_code failure = ReplaceByRename(working_copy, page)) {
+    DeleteFile(working_copy);
+    return "Файл " + Quoted(page) +
+           " очищен без переопределения стилей: не удалось заменить его результатом второго "
+           "прохода (" +
+           ReasonInRussian(failure) + "). Исходный текст сохранён в файле " +
+           Quoted(BackupName(page)) + ".";
+  }
+  return std::nullopt;
+}
+
+std::string EndMarkInsideMessage(const std::string& page) {
+  return Unchanged(page) +
+         "в нём есть символ с кодом 26, на котором чтение файла останавливается, и текст после "
+         "него был бы потерян.";
+}
+
+}  // namespace pelloran

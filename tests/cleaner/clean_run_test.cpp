@@ -1,0 +1,325 @@
+#include "cleaner/clean_run.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cctype>
+#include <string>
+#include <vector>
+
+#include "cleaner/class_tables.h"
+#include "tests/cleaner/folder_file_list.h"
+#include "tests/support/fault_env.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_services.h"
+
+namespace pelloran {
+namespace {
+
+using testing::FileExists;
+using testing::FolderFileList;
+using testing::ReadFile;
+using testing::ScopedCurrentDir;
+using testing::TempDir;
+using testing::TestGauge;
+using testing::TestLinkCheck;
+using testing::TestMessages;
+using testing::TestOptions;
+using testing::WriteFile;
+
+// What the stand-in first pass does: letters into capitals, a visible trace.
+void UpperCase(CleanContext& context) {
+  for (int c = NextChar(context.input); c != kEndMark; c = NextChar(context.input))
+    PutByte(context.working_copy, static_cast<unsigned char>(std::toupper(c)));
+}
+
+class CleanRunTest : public ::testing::Test {
+ protected:
+  // Writes the pages, lists the folder and selects the named ones.
+  void Pages(std::initializer_list<std::pair<const char*, const char*>> pages,
+             std::initializer_list<const char*> selected) {
+    for (const auto& [name, text] : pages) WriteFile(dir_ / name, text);
+    files_.ReadFolder();
+    for (const char* name : selected) files_.SelectNamed(name);
+  }
+  bool Run() { return RunClean(context_, tables_, files_, messages_, passes_); }
+  std::string Read(const char* name) { return ReadFile(dir_ / name); }
+  bool Exists(const std::string& name) { return FileExists(dir_ / name); }
+  int Count(const std::vector<std::string>& texts, const std::string& text) {
+    return static_cast<int>(std::count(texts.begin(), texts.end(), text));
+  }
+
+  TempDir dir_;
+  ScopedCurrentDir here_{dir_.path()};
+  TestOptions options_;
+  TestGauge gauge_;
+  TestLinkCheck link_check_;
+  CleanContext context_{options_, gauge_, link_check_};
+  ClassTables tables_;
+  TestMessages messages_;
+  FolderFileList files_{dir_.path()};
+  // Stand-in passes: each records the file it read and leaves a visible trace.
+  CleanPasses passes_{
+      [this](CleanContext& context, ClassTables&, RunState&) {
+        first_seen_.push_back(context.input.name());
+        UpperCase(context);
+        if (first_extra_) first_extra_(context);
+      },
+      [this](CleanContext& context, ClassTables&, RunState&) {
+        second_seen_.push_back(context.input.name());
+        for (int c = NextChar(context.input); c != kEndMark; c = NextChar(context.input))
+          PutByte(context.working_copy, static_cast<unsigned char>(c));
+        context.working_copy.PutBytes("+second");
+        if (second_extra_) second_extra_(context);
+      }};
+  std::function<void(CleanContext&)> first_extra_;
+  std::function<void(CleanContext&)> second_extra_;
+  std::vector<std::string> first_seen_;
+  std::vector<std::string> second_seen_;
+};
+
+TEST_F(CleanRunTest, CleansTheSelectedPagesInListOrderAndKeepsBackups) {
+  Pages({{"b.htm", "page b"}, {"a.htm", "page a"}, {"c.htm", "page c"}}, {"b.htm", "a.htm"});
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(first_seen_, (std::vector<std::string>{dir_ / "a.htm", dir_ / "b.htm"}));
+  EXPECT_TRUE(second_seen_.empty());
+  EXPECT_EQ(Read("a.htm"), "PAGE A");
+  EXPECT_EQ(Read("a.htm~"), "page a");
+  EXPECT_EQ(Read("b.htm"), "PAGE B");
+  EXPECT_EQ(Read("b.htm~"), "page b");
+  EXPECT_EQ(Read("c.htm"), "page c");
+  EXPECT_FALSE(Exists("c.htm~"));
+  EXPECT_FALSE(Exists("PL!__a.htm"));
+  EXPECT_FALSE(Exists("PL!__b.htm"));
+  EXPECT_EQ(messages_.information, (std::vector<std::string>(2, "Операция выполнена!")));
+  EXPECT_TRUE(messages_.errors.empty());
+  // Each page shows 100 while its message is up, then 0; the run ends at 0.
+  EXPECT_EQ(gauge_.history, (std::vector<int>{100, 0, 100, 0, 0}));
+  EXPECT_EQ(files_.SelectedNames(), std::vector<std::string>{"b.htm"});
+  EXPECT_FALSE(Exists("Ссылки.txt"));
+}
+
+TEST_F(CleanRunTest, AnEmptyListOnlySaysSo) {
+  options_.SetLinkChecking(true);
+  EXPECT_FALSE(Run());
+  EXPECT_EQ(messages_.information, std::vector<std::string>{"Вы не выбрали файл!"});
+  EXPECT_TRUE(gauge_.history.empty());
+  EXPECT_FALSE(Exists("Ссылки.txt"));
+  EXPECT_EQ(files_.reads, 1);
+}
+
+TEST_F(CleanRunTest, NothingSelectedTouchesNoPageButWritesAnEmptyReport) {
+  options_.SetLinkChecking(true);
+  link_check_.connected = false;
+  Pages({{"a.htm", "page a"}}, {});
+  EXPECT_TRUE(Run());
+  EXPECT_TRUE(first_seen_.empty());
+  EXPECT_EQ(Read("a.htm"), "page a");
+  EXPECT_FALSE(Exists("a.htm~"));
+  ASSERT_EQ(messages_.information.size(), 1u);
+  EXPECT_EQ(messages_.information[0].rfind("Нет подключения к интернету.", 0), 0u);
+  EXPECT_EQ(Read("Ссылки.txt"), "");
+  EXPECT_FALSE(context_.link_report.is_open());
+  EXPECT_EQ(gauge_.history, std::vector<int>{0});
+}
+
+TEST_F(CleanRunTest, ASelectedFolderEntryIsPassedOver) {
+  std::filesystem::create_directory(dir_ / "sub.htm");
+  WriteFile(dir_ / "[sub.htm]", "a file whose name looks like a folder entry");
+  Pages({{"a.htm", "page a"}}, {"[sub.htm]", "a.htm"});
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(first_seen_, std::vector<std::string>{dir_ / "a.htm"});
+  EXPECT_FALSE(Exists("[sub.htm]~"));
+}
+
+TEST_F(CleanRunTest, WithOverridingTheSecondPassReplacesTheFirstPassOutput) {
+  for (int box : {17, 5}) {
+    SCOPED_TRACE(box);
+    TempDir dir;
+    ScopedCurrentDir here(dir.path());
+    FolderFileList files(dir.path());
+    TestOptions options{box};
+    CleanContext context(options, gauge_, link_check_);
+    WriteFile(dir / "a.htm", "page a");
+    files.ReadFolder();
+    files.SelectNamed("a.htm");
+    second_seen_.clear();
+    EXPECT_TRUE(RunClean(context, tables_, files, messages_, passes_));
+    EXPECT_EQ(second_seen_, std::vector<std::string>{"a.htm"});
+    EXPECT_EQ(ReadFile(dir / "a.htm"), "PAGE A+second");
+    EXPECT_EQ(ReadFile(dir / "a.htm~"), "page a");
+    EXPECT_FALSE(FileExists(dir / "PL!__a.htm"));
+  }
+}
+
+TEST_F(CleanRunTest, AnEarlierBackupIsNeverOverwrittenAndThePageStaysAsItWas) {
+  for (bool overriding : {false, true}) {
+    SCOPED_TRACE(overriding);
+    TempDir dir;
+    ScopedCurrentDir here(dir.path());
+    FolderFileList files(dir.path());
+    TestOptions options;
+    if (overriding) options.Tick(17);
+    TestMessages messages;
+    TestGauge gauge;
+    CleanContext context(options, gauge, link_check_);
+    WriteFile(dir / "a.htm", "page a");
+    WriteFile(dir / "a.htm~", "old backup");
+    WriteFile(dir / "b.htm", "page b");
+    files.ReadFolder();
+    files.SelectNamed("a.htm");
+    files.SelectNamed("b.htm");
+    second_seen_.clear();
+    EXPECT_TRUE(RunClean(context, tables_, files, messages, passes_));
+    EXPECT_EQ(ReadFile(dir / "a.htm"), "page a");
+    EXPECT_EQ(ReadFile(dir / "a.htm~"), "old backup");
+    EXPECT_FALSE(FileExists(dir / "PL!__a.htm"));
+    ASSERT_EQ(messages.errors.size(), 1u);
+    EXPECT_EQ(messages.errors[0],
+              "Файл «a.htm» не изменён: резервная копия «a.htm~» уже существует.");
+    // The next page is cleaned as usual, and only it is reported done.
+    EXPECT_EQ(ReadFile(dir / "b.htm"), overriding ? "PAGE B+second" : "PAGE B");
+    EXPECT_EQ(messages.information, std::vector<std::string>{"Операция выполнена!"});
+    EXPECT_EQ(second_seen_.size(), overriding ? 1u : 0u);
+    EXPECT_EQ(gauge.history, (std::vector<int>{0, 100, 0, 0}));
+  }
+}
+
+TEST_F(CleanRunTest, AByteTwentySixWithTextAfterItLeavesThePageAlone) {
+  Pages({{"a.htm", "before\x1A" "after"}, {"b.htm", "page b\x1A"}}, {"a.htm", "b.htm"});
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(Read("a.htm"), "before\x1A" "after");
+  EXPECT_FALSE(Exists("a.htm~"));
+  EXPECT_FALSE(Exists("PL!__a.htm"));
+  ASSERT_EQ(messages_.errors.size(), 1u);
+  EXPECT_NE(messages_.errors[0].find("«a.htm»"), std::string::npos);
+  EXPECT_NE(messages_.errors[0].find("символ с кодом 26"), std::string::npos);
+  // A lone final byte 26 is the old end-of-file mark: that page is cleaned.
+  EXPECT_EQ(Read("b.htm"), "PAGE B");
+  EXPECT_EQ(Read("b.htm~"), "page b\x1A");
+  EXPECT_EQ(messages_.information, std::vector<std::string>{"Операция выполнена!"});
+}
+
+TEST_F(CleanRunTest, AFailureInsideAPageLeavesItUntouchedAndEndsTheRun) {
+  options_.SetLinkChecking(true);
+  Pages({{"a.htm", "page a"}, {"b.htm", "page b"}, {"c.htm", "page c"}},
+        {"a.htm", "b.htm", "c.htm"});
+  first_extra_ = [](CleanContext& context) {
+    if (context.input.name().ends_with("b.htm")) throw EInOutError(kDiskFull);
+  };
+  try {
+    Run();
+    FAIL() << "the failure must reach the caller";
+  } catch (const EInOutError& failure) {
+    EXPECT_EQ(failure.code(), kDiskFull);
+  }
+  EXPECT_EQ(Read("a.htm"), "PAGE A");  // cleaned before the failure: stays cleaned
+  EXPECT_EQ(Read("b.htm"), "page b");
+  EXPECT_FALSE(Exists("b.htm~"));
+  EXPECT_FALSE(Exists("PL!__b.htm"));
+  EXPECT_EQ(Read("c.htm"), "page c");
+  EXPECT_EQ(Count(messages_.information, "Операция выполнена!"), 1);
+  EXPECT_FALSE(context_.input.is_open());
+  EXPECT_FALSE(context_.working_copy.is_open());
+  EXPECT_FALSE(context_.link_report.is_open());
+  EXPECT_EQ(Read("Ссылки.txt"), "\r\n           " + dir_ / "a.htm" + " :\r\n\r\n" +
+                                    "\r\n           " + dir_ / "b.htm" + " :\r\n\r\n");
+}
+
+TEST_F(CleanRunTest, AFailureInTheSecondPassKeepsTheFirstPassOutputAndTheBackup) {
+  options_.Tick(17);
+  Pages({{"a.htm", "page a"}}, {"a.htm"});
+  second_extra_ = [](CleanContext&) { throw EInOutError(kDiskFull); };
+  EXPECT_THROW(Run(), EInOutError);
+  EXPECT_EQ(Read("a.htm"), "PAGE A");
+  EXPECT_EQ(Read("a.htm~"), "page a");
+  EXPECT_FALSE(Exists("PL!__a.htm"));
+}
+
+TEST_F(CleanRunTest, APageGoneSinceTheListingIsAFileNotFound) {
+  Pages({{"a.htm", "page a"}}, {"a.htm"});
+  std::filesystem::remove(dir_ / "a.htm");
+  try {
+    Run();
+    FAIL();
+  } catch (const EInOutError& failure) {
+    EXPECT_EQ(failure.code(), kFileNotFound);
+  }
+  EXPECT_FALSE(Exists("PL!__a.htm"));
+  EXPECT_FALSE(Exists("a.htm~"));
+}
+
+TEST_F(CleanRunTest, AWorkingCopyThatCannotBeRenamedPutsTheBackupBack) {
+  Pages({{"a.htm", "page a"}, {"b.htm", "page b"}}, {"a.htm", "b.htm"});
+  first_extra_ = [this](CleanContext& context) {
+    if (context.input.name().ends_with("a.htm")) std::filesystem::remove(dir_ / "PL!__a.htm");
+  };
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(Read("a.htm"), "page a");
+  EXPECT_FALSE(Exists("a.htm~"));
+  ASSERT_EQ(messages_.errors.size(), 1u);
+  EXPECT_EQ(messages_.errors[0].rfind("Файл «a.htm» не изменён:", 0), 0u);
+  EXPECT_EQ(Read("b.htm"), "PAGE B");
+}
+
+TEST_F(CleanRunTest, ASecondPassThatCannotReplaceThePageIsReported) {
+  options_.Tick(5);
+  Pages({{"a.htm", "page a"}}, {"a.htm"});
+  second_extra_ = [this](CleanContext&) { std::filesystem::remove(dir_ / "PL!__a.htm"); };
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(Read("a.htm"), "PAGE A");
+  EXPECT_EQ(Read("a.htm~"), "page a");
+  EXPECT_TRUE(messages_.information.empty());
+  ASSERT_EQ(messages_.errors.size(), 1u);
+  EXPECT_EQ(messages_.errors[0].rfind("Файл «a.htm» очищен без переопределения стилей", 0), 0u);
+  EXPECT_EQ(files_.SelectedNames(), std::vector<std::string>{"a.htm"});
+}
+
+TEST_F(CleanRunTest, TheReportHasAHeaderForEveryPageInCleaningOrder) {
+  options_.SetLinkChecking(true);
+  Pages({{"страница.htm", "x"}, {"b.htm", "y"}}, {"страница.htm", "b.htm"});
+  first_extra_ = [](CleanContext& context) { PutText(context.link_report, "line"); };
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(messages_.information.front(), "Вы подключены к интернету.");
+  EXPECT_EQ(Read("Ссылки.txt"), "\r\n           " + dir_ / "b.htm" + " :\r\n\r\nline" +
+                                    "\r\n           " + dir_ / "страница.htm" + " :\r\n\r\nline");
+}
+
+TEST_F(CleanRunTest, TheCleanedPageKeepsItsPermissions) {
+  Pages({{"a.htm", "page a"}}, {"a.htm"});
+  ASSERT_EQ(::chmod((dir_ / "a.htm").c_str(), 0640), 0);
+  EXPECT_TRUE(Run());
+  struct stat st;
+  ASSERT_EQ(::stat((dir_ / "a.htm").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST(CleanRunFaultTest, AFullDiskLeavesThePageWhole) {
+  testing::SmallTmpfs disk("64k");
+  ASSERT_TRUE(disk.mounted());
+  const std::string page(40 * 1024, 'p');
+  WriteFile(disk / "a.htm", page);
+  ScopedCurrentDir here(disk.path());
+  FolderFileList files(disk.path());
+  files.SelectNamed("a.htm");
+  TestOptions options;
+  TestGauge gauge;
+  TestLinkCheck link_check;
+  TestMessages messages;
+  CleanContext context(options, gauge, link_check);
+  ClassTables tables;
+  CleanPasses passes{[](CleanContext& c, ClassTables&, RunState&) { UpperCase(c); },
+                     [](CleanContext&, ClassTables&, RunState&) {}};
+  try {
+    RunClean(context, tables, files, messages, passes);
+    FAIL();
+  } catch (const EInOutError& failure) {
+    EXPECT_EQ(failure.code(), kDiskFull);
+  }
+  EXPECT_EQ(ReadFile(disk / "a.htm"), page);
+  EXPECT_FALSE(FileExists(disk / "PL!__a.htm"));
+  EXPECT_FALSE(FileExists(disk / "a.htm~"));
+}
+
+}  // namespace
+}  // namespace pelloran

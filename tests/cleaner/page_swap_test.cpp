@@ -1,0 +1,76 @@
+#include "cleaner/page_swap.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include "tests/support/temp_dir.h"
+
+namespace pelloran {
+namespace {
+
+using testing::FileExists;
+using testing::ReadFile;
+using testing::ScopedCurrentDir;
+using testing::TempDir;
+using testing::WriteFile;
+
+// Sets or clears the immutable flag, which makes even root's renames fail.
+bool SetImmutable(const std::string& path, bool on) {
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd < 0) return false;
+  int flags = 0;
+  bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+  done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  ::close(fd);
+  return done;
+}
+
+class PageSwapTest : public ::testing::Test {
+ protected:
+  TempDir dir_;
+  ScopedCurrentDir here_{dir_.path()};
+};
+
+TEST_F(PageSwapTest, ThePageBecomesItsBackupAndTheWorkingCopyThePage) {
+  WriteFile(dir_ / "a.htm", "original");
+  WriteFile(dir_ / "PL!__a.htm", "cleaned");
+  EXPECT_EQ(SwapInWorkingCopy("a.htm"), std::nullopt);
+  EXPECT_EQ(ReadFile(dir_ / "a.htm"), "cleaned");
+  EXPECT_EQ(ReadFile(dir_ / "a.htm~"), "original");
+  EXPECT_FALSE(FileExists(dir_ / "PL!__a.htm"));
+}
+
+TEST_F(PageSwapTest, APageThatCannotMoveIsLeftAloneWithTheReason) {
+  WriteFile(dir_ / "a.htm", "original");
+  WriteFile(dir_ / "PL!__a.htm", "cleaned");
+  if (!SetImmutable(dir_ / "a.htm", true)) GTEST_SKIP() << "no immutable flag here";
+  const auto message = SwapInWorkingCopy("a.htm");
+  SetImmutable(dir_ / "a.htm", false);
+  EXPECT_EQ(message, "Файл «a.htm» не изменён: не удалось переименовать его в «a.htm~» "
+                     "(нет доступа).");
+  EXPECT_EQ(ReadFile(dir_ / "a.htm"), "original");
+  EXPECT_FALSE(FileExists(dir_ / "a.htm~"));
+  EXPECT_FALSE(FileExists(dir_ / "PL!__a.htm"));
+}
+
+TEST_F(PageSwapTest, ASecondPassThatCannotReplaceLeavesTheFirstPassOutput) {
+  WriteFile(dir_ / "a.htm", "first pass");
+  WriteFile(dir_ / "a.htm~", "original");
+  WriteFile(dir_ / "PL!__a.htm", "second pass");
+  if (!SetImmutable(dir_ / "a.htm", true)) GTEST_SKIP() << "no immutable flag here";
+  const auto message = ReplaceWithWorkingCopy("a.htm");
+  SetImmutable(dir_ / "a.htm", false);
+  ASSERT_TRUE(message.has_value());
+  EXPECT_NE(message->find("(нет доступа)"), std::string::npos);
+  EXPECT_NE(message->find("«a.htm~»"), std::string::npos);
+  EXPECT_EQ(ReadFile(dir_ / "a.htm"), "first pass");
+  EXPECT_EQ(ReadFile(dir_ / "a.htm~"), "original");
+  EXPECT_FALSE(FileExists(dir_ / "PL!__a.htm"));
+}
+
+}  // namespace
+}  // namespace pelloran

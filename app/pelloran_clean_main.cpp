@@ -1,0 +1,12 @@
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/batch_clean.h"
+#include "tools/curl_link_check.h"
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  pelloran::CurlLinkCheck link_check;
+  return pelloran::RunBatchClean(args, link_check, std::cout, std::cerr);
+}

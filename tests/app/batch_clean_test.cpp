@@ -1,0 +1,225 @@
+#include "app/batch_clean.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/cleaning_options.h"
+#include "cleaner/class_tables.h"
+#include "cleaner/clean_run.h"
+#include "tests/cleaner/folder_file_list.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_services.h"
+
+namespace pelloran {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FileExists;
+using testing::FolderFileList;
+using testing::ReadFile;
+using testing::ScopedCurrentDir;
+using testing::TempDir;
+using testing::TestGauge;
+using testing::TestLinkCheck;
+using testing::TestMessages;
+using testing::WriteFile;
+
+// A page with something for every part of the cleaner to do.
+constexpr char kRichPage[] =
+    "<html><head><style>\r\n"
+    "p.Normal { font-family: Arial; color: red; margin: 0 }\r\n"
+    "h1 { font-size: 12pt; text-align: center }\r\n"
+    ".unused { color: blue }\r\n"
+    "</style></head>\r\n"
+    "<body><p class=Normal style=\"color:red\">One <span lang=ru>two</span></p>\r\n"
+    "<p class=Normal>Three <a target=_blank href=\"http://a.example/x\">x</a></p>\r\n"
+    "<p class=Other>Four <a href=\"#top\">top</a><img width=1 src=\"i.png\" alt=1></p>\r\n"
+    "<h1 class=Head>Five</h1><!-- kept --><script>if (a<b) x();</script>\r\n"
+    "<table class=t><tr><td class=c>cell</td></tr></table></body></html>\r\n";
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+// Runs the real executable in `dir`.
+Outcome RunCommand(const fs::path& dir, const std::string& args) {
+  const std::string out = (dir / ".out").string();
+  const std::string err = (dir / ".err").string();
+  const std::string line = "cd '" + dir.string() + "' && '" PELLORAN_CLEAN_PATH "' " + args +
+                           " >'" + out + "' 2>'" + err + "'";
+  const int raw = std::system(line.c_str());
+  Outcome outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
+  fs::remove(out);
+  fs::remove(err);
+  return outcome;
+}
+
+// Apply over the named pages of `dir`, as the main window runs it.
+void ApplyInWindow(const fs::path& dir, const std::vector<std::string>& names,
+                   CleaningOptions& options) {
+  ScopedCurrentDir here(dir);
+  FolderFileList files(dir);
+  for (const std::string& name : names) files.SelectNamed(name);
+  TestGauge gauge;
+  TestLinkCheck link_check;
+  TestMessages messages;
+  ClassTables tables;
+  CleanContext context(options, gauge, link_check);
+  RunClean(context, tables, files, messages);
+}
+
+TEST(BatchCleanTest, CleansToTheSameBytesAsApply) {
+  struct Case {
+    std::string args;
+    std::vector<std::pair<int, bool>> boxes;  // as the user would click them
+  };
+  const std::vector<Case> cases = {
+      {"", {}},
+      {"--tick 17 --clear 18", {{17, true}, {18, false}}},
+      {"--clear=5,18 --tick 6", {{5, false}, {18, false}, {6, true}}},
+      {"--tick 28", {{28, true}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    TempDir by_window;
+    TempDir by_command;
+    std::vector<std::string> names = {"a.htm", "b.htm"};
+    for (const TempDir* dir : {&by_window, &by_command}) {
+      WriteFile(*dir / "a.htm", kRichPage);
+      WriteFile(*dir / "b.htm", std::string(kRichPage) + "<p class=Other>more</p>");
+    }
+    CleaningOptions options;
+    for (const auto& [box, ticked] : c.boxes) options.SetTicked(box, ticked);
+    ApplyInWindow(by_window.path(), names, options);
+    const Outcome outcome = RunCommand(by_command.path(), c.args + " a.htm b.htm");
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    for (const std::string& name : names) {
+      EXPECT_EQ(ReadFile(by_command / name), ReadFile(by_window / name)) << name;
+      EXPECT_EQ(ReadFile(by_command / (name + "~")), ReadFile(by_window / (name + "~")));
+      EXPECT_FALSE(FileExists(by_command / ("PL!__" + name)));
+    }
+    EXPECT_NE(ReadFile(by_command / "a.htm"), kRichPage);
+  }
+}
+
+TEST(BatchCleanTest, CleansRealPagesToTheSameBytesAsApply) {
+  const fs::path corpus = PELLORAN_CORPUS_DIR "/pages";
+  if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+  // A Word export, a windows-1251 page, minified rules, a UTF-16 page.
+  const std::vector<std::string> pages = {
+      "openfire-fastpath/docs/index.html", "nextion-ru/Pravila.htm",
+      "jsoup-htmltests/yahoo-jp.html", "tidy-html5/special-cases/case-evil@1.html"};
+  TempDir by_window;
+  TempDir by_command;
+  std::vector<std::string> names;
+  std::string args = "--tick 17";
+  for (size_t i = 0; i < pages.size(); ++i) {
+    if (!fs::exists(corpus / pages[i])) continue;
+    names.push_back("page" + std::to_string(i) + ".htm");
+    args += " " + names.back();
+    for (const TempDir* dir : {&by_window, &by_command})
+      fs::copy_file(corpus / pages[i], *dir / names.back());
+  }
+  ASSERT_FALSE(names.empty());
+  CleaningOptions options;
+  options.SetTicked(17, true);
+  ApplyInWindow(by_window.path(), names, options);
+  RunCommand(by_command.path(), args);
+  for (const std::string& name : names) {
+    ASSERT_EQ(FileExists(by_command / name), FileExists(by_window / name)) << name;
+    EXPECT_EQ(ReadFile(by_command / name), ReadFile(by_window / name)) << name;
+  }
+}
+
+TEST(BatchCleanTest, TellsUsageErrorsByStatusTwo) {
+  TempDir dir;
+  WriteFile(dir / "a.htm", "<p>x</p>");
+  for (const char* args : {"", "--tick 9 a.htm", "--tick 62 a.htm", "--clear 0 a.htm",
+                           "--tick 1,,2 a.htm", "--tick x a.htm", "--tick", "--ticks=1 a.htm",
+                           "--frobnicate a.htm", "--check-links"}) {
+    SCOPED_TRACE(args);
+    const Outcome outcome = RunCommand(dir.path(), args);
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_NE(outcome.err.find("Usage: pelloran-clean"), std::string::npos);
+  }
+  EXPECT_EQ(ReadFile(dir / "a.htm"), "<p>x</p>");
+  EXPECT_FALSE(FileExists(dir / "a.htm~"));
+
+  const Outcome help = RunCommand(dir.path(), "--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--check-links"), std::string::npos);
+  EXPECT_FALSE(FileExists(dir / "a.htm~"));
+}
+
+TEST(BatchCleanTest, GoesOnAfterAFailedFileAndAnswersOne) {
+  TempDir dir;
+  fs::create_directory(dir / "sub");
+  WriteFile(dir / "a.htm", "<p>a</p>");
+  WriteFile(dir / "a.htm~", "old backup");
+  WriteFile(dir / "sub/b.htm", "<p>b</p>");
+  WriteFile(dir / "c.htm", "c\x1A" "after");
+  const Outcome outcome =
+      RunCommand(dir.path(), "a.htm missing.htm nowhere/x.htm c.htm sub/b.htm");
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(ReadFile(dir / "a.htm"), "<p>a</p>");
+  EXPECT_EQ(ReadFile(dir / "a.htm~"), "old backup");
+  EXPECT_FALSE(FileExists(dir / "PL!__a.htm"));
+  EXPECT_EQ(ReadFile(dir / "c.htm"), "c\x1A" "after");
+  EXPECT_FALSE(FileExists(dir / "PL!__c.htm"));
+  EXPECT_EQ(ReadFile(dir / "sub/b.htm~"), "<p>b</p>");
+  EXPECT_FALSE(FileExists(dir / "PL!__missing.htm"));
+  EXPECT_NE(outcome.err.find("a.htm: Файл «a.htm» не изменён: резервная копия «a.htm~» уже "
+                             "существует."),
+            std::string::npos);
+  EXPECT_NE(outcome.err.find("missing.htm: File not found."), std::string::npos);
+  EXPECT_NE(outcome.err.find("nowhere/x.htm: "), std::string::npos);
+  EXPECT_NE(outcome.err.find("c.htm: Файл «c.htm» не изменён:"), std::string::npos);
+  EXPECT_EQ(outcome.out, "sub/b.htm: Операция выполнена!\n");
+}
+
+TEST(BatchCleanTest, EveryFileCleanedAnswersZero) {
+  TempDir dir;
+  WriteFile(dir / "-a.htm", "<p>a</p>");
+  WriteFile(dir / "b.htm", "<p>b</p>");
+  const Outcome outcome = RunCommand(dir.path(), "-- -a.htm ./b.htm");
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_TRUE(FileExists(dir / "-a.htm~"));
+  EXPECT_TRUE(FileExists(dir / "b.htm~"));
+}
+
+TEST(BatchCleanTest, WritesTheLinkReportInTheStartingFolderWithFullPaths) {
+  TempDir dir;
+  fs::create_directory(dir / "site");
+  WriteFile(dir / "site/a.htm", "<a href=\"http://a.example/\">x</a><a href=\"#top\">t</a>");
+  WriteFile(dir / "site/b.htm", "no links");
+  TestLinkCheck link_check;
+  link_check.available["\"http://a.example/\""] = true;
+  std::ostringstream out, err;
+  const std::vector<std::string> args = {"--check-links", "site/a.htm", "site/b.htm"};
+  int status;
+  {
+    ScopedCurrentDir here(dir.path());
+    status = RunBatchClean(args, link_check, out, err);
+  }
+  EXPECT_EQ(status, 0) << err.str();
+  EXPECT_EQ(out.str(),
+            "Вы подключены к интернету.\n"
+            "site/a.htm: Операция выполнена!\nsite/b.htm: Операция выполнена!\n");
+  EXPECT_FALSE(FileExists(dir / "site/Ссылки.txt"));
+  EXPECT_EQ(ReadFile(dir / "Ссылки.txt"),
+            "\r\n           " + dir / "site/a.htm" + " :\r\n\r\n"
+            "ext  \"http://a.example/\"     OK\r\n"
+            "     \"#top\"\r\n"
+            "\r\n           " + dir / "site/b.htm" + " :\r\n\r\n");
+}
+
+}  // namespace
+}  // namespace pelloran

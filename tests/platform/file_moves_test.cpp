@@ -59,7 +59,12 @@ TEST_P(NoReplaceRenameTest, AMissingSourceChangesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWay, NoReplaceRenameTest,
-                         ::testing::Values(&RenameNoReplace, &RenameByLink, &RenameAfterLooking));
+                         ::testing::Values(&RenameNoReplace, &RenameByLink, &RenameAfterLooking),
+                         [](const ::testing::TestParamInfo<RenameFunction>& info) {
+                           if (info.param == &RenameByLink) return std::string("ByLink");
+                           if (info.param == &RenameAfterLooking) return std::string("AfterLooking");
+                           return std::string("WithTheFlag");
+                         });
 
 TEST(ReplaceByRenameTest, PutsTheNewFileInTheOldOnesPlace) {
   TempDir dir;

@@ -11,7 +11,7 @@
 #include "app/cleaning_options.h"
 #include "cleaner/class_tables.h"
 #include "cleaner/clean_run.h"
-#include "tests/cleaner/folder_file_list.h"
+#include "tests/support/folder_file_list.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_services.h"
 
@@ -66,7 +66,7 @@ void ApplyInWindow(const fs::path& dir, const std::vector<std::string>& names,
                    CleaningOptions& options) {
   ScopedCurrentDir here(dir);
   FolderFileList files(dir);
-  for (const std::string& name : names) files.SelectNamed(name);
+  for (const std::string& name : names) files.Select(files.IndexOf(name));
   TestGauge gauge;
   TestLinkCheck link_check;
   TestMessages messages;

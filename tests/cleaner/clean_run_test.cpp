@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cleaner/class_tables.h"
-#include "tests/cleaner/folder_file_list.h"
+#include "tests/support/folder_file_list.h"
 #include "tests/support/fault_env.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_services.h"
@@ -40,7 +40,7 @@ class CleanRunTest : public ::testing::Test {
              std::initializer_list<const char*> selected) {
     for (const auto& [name, text] : pages) WriteFile(dir_ / name, text);
     files_.ReadFolder();
-    for (const char* name : selected) files_.SelectNamed(name);
+    for (const char* name : selected) files_.Select(files_.IndexOf(name));
   }
   bool Run() { return RunClean(context_, tables_, files_, messages_, passes_); }
   std::string Read(const char* name) { return ReadFile(dir_ / name); }
@@ -95,7 +95,7 @@ TEST_F(CleanRunTest, CleansTheSelectedPagesInListOrderAndKeepsBackups) {
   EXPECT_TRUE(messages_.errors.empty());
   // Each page shows 100 while its message is up, then 0; the run ends at 0.
   EXPECT_EQ(gauge_.history, (std::vector<int>{100, 0, 100, 0, 0}));
-  EXPECT_EQ(files_.SelectedNames(), std::vector<std::string>{"b.htm"});
+  EXPECT_EQ(files_.SelectedPositions(), std::vector<int>{files_.IndexOf("b.htm")});
   EXPECT_FALSE(Exists("Ссылки.txt"));
 }
 
@@ -105,7 +105,7 @@ TEST_F(CleanRunTest, AnEmptyListOnlySaysSo) {
   EXPECT_EQ(messages_.information, std::vector<std::string>{"Вы не выбрали файл!"});
   EXPECT_TRUE(gauge_.history.empty());
   EXPECT_FALSE(Exists("Ссылки.txt"));
-  EXPECT_EQ(files_.reads, 1);
+  EXPECT_EQ(files_.notifications, 0);
 }
 
 TEST_F(CleanRunTest, NothingSelectedTouchesNoPageButWritesAnEmptyReport) {
@@ -124,9 +124,13 @@ TEST_F(CleanRunTest, NothingSelectedTouchesNoPageButWritesAnEmptyReport) {
 }
 
 TEST_F(CleanRunTest, ASelectedFolderEntryIsPassedOver) {
+  // The folder's entry reads "[sub.htm]", and so does the file's.
   std::filesystem::create_directory(dir_ / "sub.htm");
   WriteFile(dir_ / "[sub.htm]", "a file whose name looks like a folder entry");
-  Pages({{"a.htm", "page a"}}, {"[sub.htm]", "a.htm"});
+  Pages({{"a.htm", "page a"}}, {"a.htm"});
+  for (int i = 0; i < files_.Count(); ++i) {
+    if (files_.IsFolder(i)) files_.Select(i);
+  }
   EXPECT_TRUE(Run());
   EXPECT_EQ(first_seen_, std::vector<std::string>{dir_ / "a.htm"});
   EXPECT_FALSE(Exists("[sub.htm]~"));
@@ -142,7 +146,7 @@ TEST_F(CleanRunTest, WithOverridingTheSecondPassReplacesTheFirstPassOutput) {
     CleanContext context(options, gauge_, link_check_);
     WriteFile(dir / "a.htm", "page a");
     files.ReadFolder();
-    files.SelectNamed("a.htm");
+    files.Select(files.IndexOf("a.htm"));
     second_seen_.clear();
     EXPECT_TRUE(RunClean(context, tables_, files, messages_, passes_));
     EXPECT_EQ(second_seen_, std::vector<std::string>{"a.htm"});
@@ -167,8 +171,8 @@ TEST_F(CleanRunTest, AnEarlierBackupIsNeverOverwrittenAndThePageStaysAsItWas) {
     WriteFile(dir / "a.htm~", "old backup");
     WriteFile(dir / "b.htm", "page b");
     files.ReadFolder();
-    files.SelectNamed("a.htm");
-    files.SelectNamed("b.htm");
+    files.Select(files.IndexOf("a.htm"));
+    files.Select(files.IndexOf("b.htm"));
     second_seen_.clear();
     EXPECT_TRUE(RunClean(context, tables_, files, messages, passes_));
     EXPECT_EQ(ReadFile(dir / "a.htm"), "page a");
@@ -272,7 +276,7 @@ TEST_F(CleanRunTest, ASecondPassThatCannotReplaceThePageIsReported) {
   EXPECT_TRUE(messages_.information.empty());
   ASSERT_EQ(messages_.errors.size(), 1u);
   EXPECT_EQ(messages_.errors[0].rfind("Файл «a.htm» очищен без переопределения стилей", 0), 0u);
-  EXPECT_EQ(files_.SelectedNames(), std::vector<std::string>{"a.htm"});
+  EXPECT_EQ(files_.SelectedPositions(), std::vector<int>{files_.IndexOf("a.htm")});
 }
 
 TEST_F(CleanRunTest, TheReportHasAHeaderForEveryPageInCleaningOrder) {
@@ -301,7 +305,7 @@ TEST(CleanRunFaultTest, AFullDiskLeavesThePageWhole) {
   WriteFile(disk / "a.htm", page);
   ScopedCurrentDir here(disk.path());
   FolderFileList files(disk.path());
-  files.SelectNamed("a.htm");
+  files.Select(files.IndexOf("a.htm"));
   TestOptions options;
   TestGauge gauge;
   TestLinkCheck link_check;

@@ -21,10 +21,6 @@ void CopyPermissions(const std::string& from, const std::string& to) {
 
 }  // namespace
 
-std::string WorkingCopyName(const std::string& page) { return "PL!__" + page; }
-
-std::string BackupName(const std::string& page) { return page + "~"; }
-
 std::string ReasonInRussian(std::error_code failure) {
   switch (failure.value()) {
     case EEXIST:

@@ -11,12 +11,9 @@
 #include <string>
 #include <system_error>
 
-namespace pelloran {
+#include "tools/path_names.h"
 
-// "PL!__" + name: the working copy beside the page.
-std::string WorkingCopyName(const std::string& page);
-// name + "~": the page as it was before the run.
-std::string BackupName(const std::string& page);
+namespace pelloran {
 
 // Moves the page to its backup name, never over an earlier backup, then gives
 // the working copy the page's name; if that second step fails the backup goes

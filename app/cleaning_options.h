@@ -16,7 +16,7 @@ namespace pelloran {
 
 // Which frame a box sits in.
 enum class BoxFrame {
-  kProperties,   // "Существенные атрибуты:" (the property boxes and "все элементы")
+  kProperties,  // "Существенные атрибуты:" (the property boxes and "все элементы")
   kElimination,  // "Устранить:"
 };
 

@@ -1,12 +1,3 @@
-#include <QApplication>
-#include <QWidget>
+#include "app/start_up.h"
 
-int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationDisplayName(QString());
-  QWidget window;
-  window.setWindowTitle(QStringLiteral("Pelloran"));
-  window.resize(825, 556);
-  window.show();
-  return app.exec();
-}
+int main(int argc, char* argv[]) { return pelloran::RunProgram(argc, argv); }

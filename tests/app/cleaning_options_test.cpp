@@ -64,9 +64,8 @@ TEST(CleaningOptionsDesign, HintsThatShareAPropertyAndBoxesWithoutHint) {
 
 TEST(CleaningOptionsState, StartsWithTheDesignValues) {
   CleaningOptions options;
-  EXPECT_EQ(TickedBoxes(options),
-            (std::vector<int>{1, 2, 4, 5, 7, 11, 12, 13, 14, 15, 18, 25, 29, 41, 46, 49, 50, 51,
-                              52, 53, 58}));
+  EXPECT_EQ(TickedBoxes(options), (std::vector<int>{1,  2,  4,  5,  7,  11, 12, 13, 14, 15, 18,
+                                                    25, 29, 41, 46, 49, 50, 51, 52, 53, 58}));
   EXPECT_FALSE(options.IsLinkCheckingOn());
   options.SetLinkChecking(true);
   EXPECT_TRUE(options.IsLinkCheckingOn());
@@ -85,8 +84,8 @@ TEST(CleaningOptionsState, NumbersWithoutABoxAreNeverTicked) {
 TEST(CleaningOptionsState, SettingTheSameStateNotifiesNothing) {
   CleaningOptions options;
   ChangeLog log(options);
-  options.SetTicked(1, true);   // already ticked
-  options.SetTicked(17, false); // already clear
+  options.SetTicked(1, true);    // already ticked
+  options.SetTicked(17, false);  // already clear
   EXPECT_TRUE(log.changes.empty());
   options.SetTicked(1, false);
   EXPECT_EQ(log.changes, (std::vector<std::pair<int, bool>>{{1, false}}));

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <exception>
+#include <string>
+
+namespace pelloran {
+
+// What the failure handler shows for a failure.
+struct FailureText {
+  bool is_apology;   // a conversion failure: only the apology, as plain information
+  std::string text;  // UTF-8
+};
+
+inline constexpr char kApology[] = "Извините, произошла непредвиденная ошибка.";
+
+// A conversion failure (EConvertError) gives the apology, never its own
+// message. Any other failure gives its own message, with "." appended when
+// the message is not empty and its last character sorts after ".".
+FailureText DescribeFailure(std::exception_ptr failure);
+
+}  // namespace pelloran

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QListWidget>
+#include <string>
+
+#include "tools/file_list.h"
+
+namespace pelloran {
+
+// The file list: the entries of one folder that match the mask, folders among
+// them shown as "[name]", sorted without regard to letter case, in bold, with
+// several entries selectable and a focused entry independent of the
+// selection. Reading a folder makes it the process's current directory.
+class FileListBox : public QListWidget, public FileList {
+  Q_OBJECT
+
+ public:
+  static const QString kMask;  // "*.php;*.htm*;*.txt"
+
+  explicit FileListBox(QWidget* parent = nullptr);
+
+  // The folder the list shows (absolute, without a trailing "/" except at the
+  // root); empty before the first reading.
+  const QString& Folder() const { return folder_; }
+
+  // Makes the folder current, then lists it: selection cleared, no focused
+  // entry, Changed() raised. Throws EInOutError when the folder cannot be made
+  // current; the list then stays as it was.
+  void ReadFolder(const QString& folder);
+
+  // FileList
+  int Count() const override;
+  std::string Entry(int index) const override;
+  bool IsSelected(int index) const override;
+  bool IsFolder(int index) const override;
+  void Focus(int index) override;
+  int FocusedIndex() const override;
+  std::string CurrentFile() const override;
+  void ReadFolder() override;
+  void MoveFocusQuietly(int index) override;
+  void Select(int index) override;
+
+ signals:
+  // The change notification: after every reading of the folder, every move
+  // of the focus by the user, and every Focus().
+  void Changed();
+  // A change of the selection by the user, with the mouse or the keyboard.
+  void SelectionClicked();
+
+ protected:
+  // The right button opens the popup menu and leaves selection and focus alone.
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  class Quiet;  // marks changes made by the program, not the user
+  bool quiet_ = false;
+  QString folder_;
+};
+
+// The folder and an entry joined by one "/", not doubled at the root.
+QString JoinPath(const QString& folder, const QString& entry);
+
+}  // namespace pelloran

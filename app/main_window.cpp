@@ -1,0 +1,205 @@
+#include "app/main_window.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFocusEvent>
+#include <QSignalBlocker>
+
+#include "app/application.h"
+#include "app/failure_text.h"
+#include "tools/advert_window.h"
+#include "tools/settings_window.h"
+#include "tools/window_design.h"
+
+namespace pelloran {
+
+TForm1::TForm1(Messages& messages, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      messages_(messages),
+      start_folder_(QDir::currentPath()) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Pelloran"));
+  setFont(DesignFont(kDefaultFontPixels));
+  setFixedSize(825, 556);
+  move(147, 78);
+  BuildToolRow();
+  BuildBrowser();
+  BuildPropertyFrame();
+  BuildEliminationFrame();
+  BuildButtonRow();
+  BuildStatusBarAndMenu();
+  SetTabOrder();
+  ConnectHandlers();
+  ConnectBoxes();
+  FormCreate();
+}
+
+TForm1::~TForm1() {
+  if (Application* app = Application::Instance()) app->SetFailureHandler(nullptr);
+}
+
+template <class Body>
+void TForm1::Guarded(Body&& body) noexcept {
+  try {
+    body();
+  } catch (...) {
+    MyException(std::current_exception());
+  }
+}
+
+void TForm1::FormCreate() {
+  Button1->setEnabled(false);
+  Button3->setEnabled(false);
+  if (Application* app = Application::Instance()) {
+    app->SetFailureHandler([this](std::exception_ptr failure) { MyException(failure); });
+  }
+}
+
+void TForm1::ConnectHandlers() {
+  const auto on = [this](auto* sender, auto signal, void (TForm1::*handler)()) {
+    connect(sender, signal, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
+  };
+  on(SpeedButton1, &QToolButton::clicked, &TForm1::SpeedButton1Click);
+  on(SpeedButton2, &QToolButton::clicked, &TForm1::Button1Click);
+  on(SpeedButton3, &QToolButton::clicked, &TForm1::Button2Click);
+  on(SpeedButton4, &QToolButton::clicked, &TForm1::SpeedButton4Click);
+  on(SpeedButton5, &QToolButton::clicked, &TForm1::SpeedButton5Click);
+  on(Button1, &QPushButton::clicked, &TForm1::Button1Click);
+  on(Button3, &QPushButton::clicked, &TForm1::Button1Click);
+  on(Button2, &QPushButton::clicked, &TForm1::Button2Click);
+  on(BitBtn1, &QPushButton::clicked, &TForm1::BitBtn1Click);
+  on(FileListBox1, &FileListBox::Changed, &TForm1::nevidim);
+  on(FileListBox1, &FileListBox::SelectionClicked, &TForm1::FileListBox1Click);
+
+  connect(FileListBox1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    PopupMenu1->popup(FileListBox1->viewport()->mapToGlobal(at));
+  });
+  connect(DirectoryListBox1, &DirectoryListBox::FolderChosen, this,
+          [this](const QString& folder) { Guarded([&] { ChangeFolder(folder); }); });
+  connect(DriveComboBox1, &DriveComboBox::FolderChosen, this,
+          [this](const QString& folder) { Guarded([&] { DriveComboBox1Change(folder); }); });
+}
+
+// The options model is the one source of truth: a box's toggle (by the user
+// or the program) goes to the model, and every real change of the model,
+// including those its rules make, comes back to the boxes with their signals
+// blocked so that nothing echoes.
+void TForm1::ConnectBoxes() {
+  for (const BoxDesign& design : CleaningOptions::Designs()) {
+    const int number = design.number;
+    connect(CheckBox(number), &QCheckBox::toggled, this,
+            [this, number](bool ticked) { Guarded([&] { options_.SetTicked(number, ticked); }); });
+  }
+  options_.SetObserver([this](int number, bool ticked) {
+    QCheckBox* box = CheckBox(number);
+    const QSignalBlocker quiet(box);
+    box->setChecked(ticked);
+  });
+}
+
+void TForm1::AttachSideWindows(TForm2* advert_window, TForm3* settings_window) {
+  advert_window_ = advert_window;
+  settings_window_ = settings_window;
+  connect(settings_window_->CheckBox1, &QCheckBox::toggled, this,
+          [this](bool on) { options_.SetLinkChecking(on); });
+  options_.SetLinkChecking(settings_window_->CheckBox1->isChecked());
+}
+
+QCheckBox* TForm1::CheckBox(int number) const {
+  return number >= 0 && number <= CleaningOptions::kHighestBox ? boxes_[number] : nullptr;
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (shown_before_) return;
+  shown_before_ = true;
+  Guarded([this] { ChangeFolder(start_folder_); });
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  event->accept();
+  QCoreApplication::quit();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == CheckBox(CleaningOptions::kAllElementsBox) &&
+      (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+    // Only a move of the focus between controls counts, not the whole
+    // window losing or regaining activation.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+      Guarded([this] { CheckBox28Click(); });
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::ChangeFolder(const QString& folder) {
+  FileListBox1->ReadFolder(folder);
+  const QString& shown = FileListBox1->Folder();
+  DriveComboBox1->ShowFolder(shown);
+  DirectoryListBox1->ShowFolder(DriveComboBox1->DriveOf(shown), shown);
+}
+
+void TForm1::DriveComboBox1Change(const QString& folder) {
+  try {
+    ChangeFolder(folder);
+  } catch (...) {
+    DriveComboBox1->ShowFolder(FileListBox1->Folder());  // the selector follows the list
+    throw;
+  }
+}
+
+void TForm1::nevidim() {
+  Button1->setEnabled(true);
+  Button3->setEnabled(true);
+}
+
+void TForm1::FileListBox1Click() { nevidim(); }
+
+// The clean run; it takes its place here.
+void TForm1::Button1Click() {}
+
+void TForm1::Button2Click() { QCoreApplication::quit(); }
+
+void TForm1::SpeedButton1Click() {
+  if (advert_window_ == nullptr) return;
+  advert_window_->show();
+  hide();
+}
+
+void TForm1::BitBtn1Click() {
+  if (settings_window_ == nullptr) return;
+  settings_window_->show();
+  hide();
+}
+
+void TForm1::SpeedButton4Click() { options_.SetTicked(CleaningOptions::kAllElementsBox, true); }
+
+void TForm1::SpeedButton5Click() {
+  options_.SetTicked(CleaningOptions::kImportBox, true);
+  // The button stays shown pressed from now on; clicking it again only ticks
+  // the box again.
+  SpeedButton5->setCheckable(true);
+  SpeedButton5->setChecked(true);
+}
+
+void TForm1::CheckBox28Click() { options_.ApplyAllElements(); }
+
+void TForm1::MyException(std::exception_ptr failure) {
+  try {
+    const FailureText shown = DescribeFailure(failure);
+    if (shown.is_apology) {
+      messages_.ShowInformation(shown.text);
+    } else {
+      messages_.ShowError(shown.text);
+    }
+  } catch (...) {
+    // A failure while reporting a failure has nowhere left to go.
+  }
+}
+
+}  // namespace pelloran

@@ -1,0 +1,143 @@
+#pragma once
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QWidget>
+#include <array>
+#include <exception>
+
+#include "app/cleaning_options.h"
+#include "app/file_list_box.h"
+#include "app/folder_browser.h"
+#include "app/pie_gauge.h"
+#include "cleaner/messages.h"
+
+namespace pelloran {
+
+class TForm2;
+class TForm3;
+
+// The main window "Pelloran": the file browser on the left, the cleaning
+// options on the right, tool buttons, the gauge and the status bar. Controls
+// keep their design names as members and object names. The window owns the
+// state the engine reads live: the options (through cleaning_options()), the
+// file list (file_list()) and the gauge (gauge()).
+class TForm1 : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `messages` shows every message of the window; it must outlive the window.
+  explicit TForm1(Messages& messages, QWidget* parent = nullptr);
+  // Takes MyException back from the application object.
+  ~TForm1() override;
+
+  // The side windows the tool buttons open; they lead back here.
+  void AttachSideWindows(TForm2* advert_window, TForm3* settings_window);
+
+  // The check box of a number (CheckBox1 ... CheckBox61); nullptr for a
+  // number without a box.
+  QCheckBox* CheckBox(int number) const;
+
+  CleaningOptions& cleaning_options() { return options_; }
+  FileList& file_list() { return *FileListBox1; }
+  ProgressGauge& gauge() { return *Gauge1; }
+  Messages& messages() { return messages_; }
+
+  // Handlers. Each catches every failure at its own boundary and hands it to
+  // MyException, so nothing unwinds through Qt.
+  void nevidim();
+  void FileListBox1Click();
+  void Button1Click();
+  void Button2Click();
+  void SpeedButton1Click();
+  void BitBtn1Click();
+  void SpeedButton4Click();
+  void SpeedButton5Click();
+  void CheckBox28Click();
+
+  // The one failure handler: a conversion failure shows only the apology,
+  // any other failure its own message as an error.
+  void MyException(std::exception_ptr failure);
+
+  // Shows a folder in the browser: the file list reads it (making it the
+  // current directory), then the folder list and drive selector follow.
+  void ChangeFolder(const QString& folder);
+
+  QToolButton* SpeedButton1;
+  QToolButton* SpeedButton2;
+  QToolButton* SpeedButton3;
+  QToolButton* SpeedButton4;
+  QToolButton* SpeedButton5;
+  QToolButton* SpeedButton6;
+  QToolButton* SpeedButton7;
+  QToolButton* SpeedButton8;
+  QToolButton* SpeedButton9;
+  QToolButton* SpeedButton10;
+  QLabel* Label1;
+  QLabel* Label2;
+  QLabel* Label3;
+  QLabel* Label4;
+  QLabel* Label5;
+  QLabel* Label6;
+  PieGauge* Gauge1;
+  DriveComboBox* DriveComboBox1;
+  DirectoryListBox* DirectoryListBox1;
+  FileListBox* FileListBox1;
+  QFrame* Splitter1;
+  QGroupBox* GroupBox1;
+  QGroupBox* GroupBox2;
+  QPushButton* BitBtn1;
+  QPushButton* Button1;
+  QPushButton* Button2;
+  QPushButton* Button3;
+  QStatusBar* StatusBar1;
+  QMenu* PopupMenu1;
+  QAction* N1;
+  QAction* N2;
+  QAction* N3;
+  QAction* notepadexe1;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // One function per group of controls (main_window_layout.cpp).
+  void BuildToolRow();
+  void BuildBrowser();
+  void BuildPropertyFrame();
+  void BuildEliminationFrame();
+  void BuildButtonRow();
+  void BuildStatusBarAndMenu();
+  QIcon Picture(int standard_pixmap) const;
+  QCheckBox* BuildBox(const BoxDesign& design, QGroupBox* frame);
+  void SetTabOrder();
+
+  void ConnectHandlers();
+  void ConnectBoxes();
+  void FormCreate();
+  void DriveComboBox1Change(const QString& folder);
+
+  // Runs a handler body, handing any failure to MyException.
+  template <class Body>
+  void Guarded(Body&& body) noexcept;
+
+  Messages& messages_;
+  CleaningOptions options_;
+  std::array<QCheckBox*, CleaningOptions::kHighestBox + 1> boxes_{};
+  TForm2* advert_window_ = nullptr;
+  TForm3* settings_window_ = nullptr;
+  QString start_folder_;
+  bool shown_before_ = false;
+};
+
+}  // namespace pelloran

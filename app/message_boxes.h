@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+#include "cleaner/messages.h"
+
+namespace pelloran {
+
+// The program's message boxes: modal, captioned with the application title,
+// one OK button. Information comes plain, errors with a stop icon.
+class MessageBoxes : public Messages {
+ public:
+  explicit MessageBoxes(QString title) : title_(std::move(title)) {}
+  void ShowInformation(std::string_view text) override;
+  void ShowError(std::string_view text) override;
+
+ private:
+  QString title_;
+};
+
+}  // namespace pelloran

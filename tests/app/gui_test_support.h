@@ -1,0 +1,81 @@
+#pragma once
+
+// One Application for the whole test program, and a fixture that starts the
+// program's windows in a fresh temporary folder, as the program would start
+// in it.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "app/application.h"
+#include "app/help_viewer.h"
+#include "app/start_up.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_services.h"
+
+namespace pelloran::testing {
+
+// Records the topics asked for instead of opening a browser.
+class RecordingHelpViewer : public HelpViewer {
+ public:
+  void ShowTopic(const QString& help_file, int context) override {
+    topics.emplace_back(help_file, context);
+  }
+  std::vector<std::pair<QString, int>> topics;
+};
+
+inline Application& TestApplication() {
+  static int argc = 1;
+  static char name[] = "pelloran_gui_tests";
+  static char* argv[] = {name, nullptr};
+  static Application* app = [] {
+    auto* created = new Application(argc, argv);
+    created->SetTitle(QStringLiteral("Pelloran"));
+    created->SetHelpFile(QStringLiteral("help/HELP1.hlp"));
+    return created;
+  }();
+  return *app;
+}
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  // Files and folders made in the start folder before the windows exist.
+  virtual void MakeStartFolder() {}
+
+  void SetUp() override {
+    TestApplication().SetHelpViewer(&help);
+    MakeStartFolder();
+    in_start_folder.emplace(start.path());
+    windows = std::make_unique<ProgramWindows>(messages);
+  }
+
+  void TearDown() override {
+    windows.reset();
+    TestApplication().SetFailureHandler(nullptr);
+    TestApplication().SetHelpViewer(nullptr);
+    in_start_folder.reset();
+  }
+
+  // Shows the main window as start-up does, and lets the first show happen.
+  TForm1& ShowMainWindow() {
+    windows->Form1.show();
+    QCoreApplication::processEvents();
+    return windows->Form1;
+  }
+
+  QString StartFolder() const { return QString::fromStdString(start.path().string()); }
+
+  TempDir start;
+  RecordingHelpViewer help;
+  TestMessages messages;
+  std::optional<ScopedCurrentDir> in_start_folder;
+  std::unique_ptr<ProgramWindows> windows;
+};
+
+}  // namespace pelloran::testing

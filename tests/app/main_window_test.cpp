@@ -1,0 +1,357 @@
+// The main window as a user meets it: start-up state, moving between the
+// windows, the Apply/OK rule, the failure handler, F1 and the gauge.
+
+#include <QCheckBox>
+#include <QDir>
+#include <QEvent>
+#include <QTimer>
+
+#include "app/failure_text.h"
+#include "charfile/in_out_error.h"
+#include "tests/app/gui_test_support.h"
+
+namespace pelloran::testing {
+namespace {
+
+std::vector<QWidget*> VisibleWindows() {
+  std::vector<QWidget*> visible;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->isVisible()) visible.push_back(widget);
+  }
+  return visible;
+}
+
+class MainWindowTest : public ProgramTest {
+ protected:
+  void MakeStartFolder() override {
+    WriteFile(start / "page.htm", "<p>x</p>");
+    std::filesystem::create_directory(start.path() / "sub");
+  }
+};
+
+TEST_F(MainWindowTest, FormCreateDisablesApplyAndOkUntilTheFirstShow) {
+  TForm1& form = windows->Form1;
+  EXPECT_FALSE(form.Button1->isEnabled());
+  EXPECT_FALSE(form.Button3->isEnabled());
+  EXPECT_TRUE(form.SpeedButton2->isEnabled());
+  EXPECT_EQ(form.FileListBox1->count(), 0);  // the folder is read when first shown
+
+  ShowMainWindow();
+  EXPECT_TRUE(form.Button1->isEnabled());
+  EXPECT_TRUE(form.Button3->isEnabled());
+}
+
+TEST_F(MainWindowTest, StartsWithOneWindowShowingTheStartFolder) {
+  TForm1& form = ShowMainWindow();
+  EXPECT_EQ(form.windowTitle(), "Pelloran");
+  EXPECT_EQ(TestApplication().Title(), "Pelloran");
+  EXPECT_EQ(TestApplication().HelpFile(), "help/HELP1.hlp");
+  EXPECT_EQ(VisibleWindows(), std::vector<QWidget*>{&form});
+  EXPECT_EQ(windows->Form2.windowTitle(), "Удалить рекламу");
+  EXPECT_EQ(windows->Form3.windowTitle(), "настройки");
+
+  EXPECT_EQ(form.size(), QSize(825, 556));
+  EXPECT_EQ(form.minimumSize(), form.maximumSize());
+  EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+
+  EXPECT_EQ(form.FileListBox1->Folder(), StartFolder());
+  EXPECT_EQ(QDir::currentPath(), StartFolder());
+  ASSERT_EQ(form.FileListBox1->count(), 1);
+  EXPECT_EQ(form.FileListBox1->item(0)->text(), "page.htm");
+  EXPECT_EQ(form.DirectoryListBox1->FolderAt(form.DirectoryListBox1->currentRow()), StartFolder());
+
+  EXPECT_EQ(form.Gauge1->Progress(), 0);
+  EXPECT_EQ(form.Gauge1->Text(), "0%");
+  EXPECT_TRUE(form.SpeedButton8->isHidden());
+  EXPECT_FALSE(form.SpeedButton8->isEnabled());
+}
+
+TEST_F(MainWindowTest, TwentyOneBoxesTickedAtStartInWindowAndModel) {
+  TForm1& form = ShowMainWindow();
+  std::vector<int> ticked;
+  for (int number = 0; number <= CleaningOptions::kHighestBox; ++number) {
+    QCheckBox* box = form.CheckBox(number);
+    if (box == nullptr) continue;
+    EXPECT_EQ(box->objectName(), QStringLiteral("CheckBox%1").arg(number));
+    EXPECT_EQ(box->isChecked(), form.cleaning_options().IsTicked(number)) << number;
+    if (box->isChecked()) ticked.push_back(number);
+  }
+  EXPECT_EQ(ticked, (std::vector<int>{1,  2,  4,  5,  7,  11, 12, 13, 14, 15, 18,
+                                      25, 29, 41, 46, 49, 50, 51, 52, 53, 58}));
+}
+
+TEST_F(MainWindowTest, EveryDesignedControlIsThereByName) {
+  TForm1& form = ShowMainWindow();
+  for (const char* name : {"SpeedButton1",
+                           "SpeedButton2",
+                           "SpeedButton3",
+                           "SpeedButton4",
+                           "SpeedButton5",
+                           "SpeedButton6",
+                           "SpeedButton7",
+                           "SpeedButton8",
+                           "SpeedButton9",
+                           "SpeedButton10",
+                           "Label1",
+                           "Label2",
+                           "Label3",
+                           "Label4",
+                           "Label5",
+                           "Label6",
+                           "Gauge1",
+                           "DriveComboBox1",
+                           "DirectoryListBox1",
+                           "FileListBox1",
+                           "Splitter1",
+                           "GroupBox1",
+                           "GroupBox2",
+                           "BitBtn1",
+                           "Button1",
+                           "Button2",
+                           "Button3",
+                           "StatusBar1",
+                           "PopupMenu1"}) {
+    EXPECT_NE(form.findChild<QObject*>(QString::fromLatin1(name)), nullptr) << name;
+  }
+  EXPECT_EQ(form.findChildren<QCheckBox*>().size(), 58);
+  EXPECT_EQ(form.GroupBox2->findChildren<QCheckBox*>().size(), 4);
+  EXPECT_EQ(form.Button1->geometry(), QRect(584, 512, 89, 25));
+  EXPECT_EQ(form.CheckBox(11)->geometry(), QRect(144, 160, 209, 17));
+  EXPECT_EQ(form.CheckBox(18)->toolTip(),
+            "данные дескрипторы позволяют применять к конкретным элементам атрибуты "
+            "форматирования текста");
+  const QList<QAction*> items = form.PopupMenu1->actions();
+  ASSERT_EQ(items.size(), 4);
+  EXPECT_EQ(items[3]->objectName(), "notepadexe1");
+  EXPECT_EQ(items[3]->text(), "открыть с помощью notepad.exe");
+}
+
+// Where Tab moves the keyboard focus from a control.
+QWidget* AfterTab(QWidget* from) {
+  from->setFocus(Qt::OtherFocusReason);
+  QTest::keyClick(from, Qt::Key_Tab);
+  return QApplication::focusWidget();
+}
+
+TEST_F(MainWindowTest, TabOrderFollowsTheDesign) {
+  TForm1& form = ShowMainWindow();
+  QApplication::setActiveWindow(&form);
+  EXPECT_EQ(AfterTab(form.Button1), form.FileListBox1);
+  EXPECT_EQ(AfterTab(form.FileListBox1), form.DirectoryListBox1);
+  EXPECT_EQ(AfterTab(form.DirectoryListBox1), form.CheckBox(1));
+  EXPECT_EQ(AfterTab(form.CheckBox(15)), form.CheckBox(28));
+  EXPECT_EQ(AfterTab(form.CheckBox(28)), form.CheckBox(17));
+  EXPECT_EQ(AfterTab(form.CheckBox(5)), form.Button2);
+  EXPECT_EQ(AfterTab(form.Button2), form.Button3);
+  EXPECT_EQ(AfterTab(form.Button3), form.DriveComboBox1);
+  EXPECT_EQ(AfterTab(form.DriveComboBox1), form.BitBtn1);
+}
+
+TEST_F(MainWindowTest, SideWindowsTakeTheMainWindowsPlaceAndLeadBack) {
+  TForm1& form = ShowMainWindow();
+  form.CheckBox(6)->setChecked(true);
+
+  form.SpeedButton1->click();
+  EXPECT_EQ(VisibleWindows(), std::vector<QWidget*>{&windows->Form2});
+  windows->Form2.Button2->click();  // "выйти"
+  EXPECT_EQ(VisibleWindows(), std::vector<QWidget*>{&form});
+
+  form.BitBtn1->click();
+  EXPECT_EQ(VisibleWindows(), std::vector<QWidget*>{&windows->Form3});
+  windows->Form3.Button1->click();  // "OK"
+  EXPECT_EQ(VisibleWindows(), std::vector<QWidget*>{&form});
+
+  // The main window kept its state while hidden.
+  EXPECT_TRUE(form.CheckBox(6)->isChecked());
+  EXPECT_EQ(form.FileListBox1->count(), 1);
+}
+
+TEST_F(MainWindowTest, ClosingASideWindowGoesBackInsteadOfLeavingNoWindow) {
+  TForm1& form = ShowMainWindow();
+  form.SpeedButton1->click();
+  EXPECT_TRUE(windows->Form2.close() == false);               // the close request is turned down...
+  EXPECT_EQ(VisibleWindows(), std::vector<QWidget*>{&form});  // ...and leads back
+
+  form.BitBtn1->click();
+  windows->Form3.close();
+  EXPECT_EQ(VisibleWindows(), std::vector<QWidget*>{&form});
+  EXPECT_FALSE(windows->Form2.windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_FALSE(windows->Form3.windowFlags() & Qt::WindowSystemMenuHint);
+}
+
+TEST_F(MainWindowTest, SettingsSwitchIsReadThroughTheOptions) {
+  TForm1& form = ShowMainWindow();
+  EXPECT_FALSE(form.cleaning_options().IsLinkCheckingOn());
+  windows->Form3.CheckBox1->setChecked(true);
+  EXPECT_TRUE(form.cleaning_options().IsLinkCheckingOn());
+}
+
+// Runs the event loop until it ends or two seconds pass; true when it ended
+// by itself.
+bool EventLoopEnds(const std::function<void()>& action) {
+  bool timed_out = false;
+  QTimer limit;
+  limit.setSingleShot(true);
+  QObject::connect(&limit, &QTimer::timeout, [&] {
+    timed_out = true;
+    QCoreApplication::exit(1);
+  });
+  limit.start(2000);
+  QTimer::singleShot(0, action);
+  const int status = QCoreApplication::exec();
+  return !timed_out && status == 0;
+}
+
+TEST_F(MainWindowTest, CloseButtonsAndTheCloseBoxEndTheProgram) {
+  TForm1& form = ShowMainWindow();
+  EXPECT_TRUE(EventLoopEnds([&] { form.Button2->click(); }));
+  ShowMainWindow();
+  EXPECT_TRUE(EventLoopEnds([&] { form.SpeedButton3->click(); }));
+  ShowMainWindow();
+  EXPECT_TRUE(EventLoopEnds([&] { form.close(); }));
+}
+
+TEST_F(MainWindowTest, ApplyAndOkComeBackOnEveryReadingAndEveryClickInTheList) {
+  TForm1& form = ShowMainWindow();
+  const auto disable = [&] {
+    form.Button1->setEnabled(false);
+    form.Button3->setEnabled(false);
+  };
+  disable();
+  form.SpeedButton2->click();
+  EXPECT_FALSE(form.Button1->isEnabled());  // Apply itself changes nothing here
+
+  form.FileListBox1->ReadFolder();
+  EXPECT_TRUE(form.Button1->isEnabled());
+  EXPECT_TRUE(form.Button3->isEnabled());
+
+  disable();
+  const QRect first = form.FileListBox1->visualItemRect(form.FileListBox1->item(0));
+  QTest::mouseClick(form.FileListBox1->viewport(), Qt::LeftButton, {}, first.center());
+  EXPECT_TRUE(form.Button1->isEnabled());
+  EXPECT_TRUE(form.Button3->isEnabled());
+}
+
+// An object whose every event fails, as a handler that lets a failure escape.
+class FailingObject : public QObject {
+ public:
+  explicit FailingObject(std::function<void()> fail) : fail_(std::move(fail)) {}
+  bool event(QEvent*) override {
+    fail_();
+    return true;
+  }
+
+ private:
+  std::function<void()> fail_;
+};
+
+TEST_F(MainWindowTest, FailureHandlerShowsOnlyTheApologyForAConversionFailure) {
+  ShowMainWindow();
+  FailingObject failing([] { throw EConvertError("'abc' is not a valid integer value"); });
+  QEvent event(QEvent::User);
+  QCoreApplication::sendEvent(&failing, &event);
+  EXPECT_EQ(messages.information, std::vector<std::string>{kApology});
+  EXPECT_TRUE(messages.errors.empty());
+}
+
+TEST_F(MainWindowTest, FailureHandlerShowsAFileErrorWithAFullStop) {
+  TForm1& form = ShowMainWindow();
+  // The folder vanishes between its listing and the user's choice of it.
+  std::filesystem::remove(start.path() / "sub");
+  const int line = form.DirectoryListBox1->count() - 1;
+  ASSERT_EQ(form.DirectoryListBox1->FolderAt(line), QDir(StartFolder()).filePath("sub"));
+  emit form.DirectoryListBox1->itemActivated(form.DirectoryListBox1->item(line));
+
+  EXPECT_EQ(messages.errors, std::vector<std::string>{"File not found."});
+  EXPECT_TRUE(messages.information.empty());
+  EXPECT_EQ(form.FileListBox1->Folder(), StartFolder());  // the browser stays where it was
+  EXPECT_EQ(QDir::currentPath(), StartFolder());
+}
+
+TEST(FailureText, FullStopOnlyAfterACharacterThatSortsAfterIt) {
+  const auto text = [](const std::string& message) {
+    return DescribeFailure(std::make_exception_ptr(std::runtime_error(message))).text;
+  };
+  EXPECT_EQ(text("File not found"), "File not found.");
+  EXPECT_EQ(text("I/O error 32"), "I/O error 32.");
+  EXPECT_EQ(text("Disk full."), "Disk full.");
+  EXPECT_EQ(text("bad value (abc)"), "bad value (abc)");
+  EXPECT_EQ(text("Ошибка"), "Ошибка.");
+  EXPECT_EQ(text(""), "");
+  const FailureText convert = DescribeFailure(std::make_exception_ptr(EConvertError("x")));
+  EXPECT_TRUE(convert.is_apology);
+  EXPECT_EQ(convert.text, kApology);
+  EXPECT_FALSE(DescribeFailure(std::make_exception_ptr(EInOutError(kFileNotFound))).is_apology);
+}
+
+TEST_F(MainWindowTest, F1ShowsTheTopicOfTheFocusedControlOrItsFrame) {
+  TForm1& form = ShowMainWindow();
+  QTest::keyClick(form.CheckBox(30), Qt::Key_F1);  // a property box
+  QTest::keyClick(form.CheckBox(28), Qt::Key_F1);  // inside the property frame
+  QTest::keyClick(form.FileListBox1, Qt::Key_F1);
+  QTest::keyClick(form.Button3, Qt::Key_F1);
+  QTest::keyClick(form.CheckBox(17), Qt::Key_F1);  // "Устранить:" carries none
+  QTest::keyClick(form.CheckBox(29), Qt::Key_F1);
+  QTest::keyClick(form.DriveComboBox1, Qt::Key_F1);       // none
+  QTest::keyClick(windows->Form3.CheckBox1, Qt::Key_F1);  // the settings window's own
+  QTest::keyClick(windows->Form2.Edit1, Qt::Key_F1);
+  const QString file = QStringLiteral("help/HELP1.hlp");
+  EXPECT_EQ(help.topics, (std::vector<std::pair<QString, int>>{
+                             {file, 8}, {file, 8}, {file, 7}, {file, 5}, {file, 1}, {file, 9}}));
+}
+
+TEST(HelpPage, TheHtmlRenditionAtTheAnchorOfTheContextWhenItExists) {
+  TempDir program;
+  const QString folder = QString::fromStdString(program.path().string());
+  EXPECT_FALSE(HelpPageUrl(QStringLiteral("help/HELP1.hlp"), 8, folder).has_value());
+
+  std::filesystem::create_directory(program.path() / "help");
+  WriteFile(program / "help/HELP1.html", "<html></html>");
+  const std::optional<QUrl> url = HelpPageUrl(QStringLiteral("help/HELP1.hlp"), 8, folder);
+  ASSERT_TRUE(url.has_value());
+  EXPECT_EQ(url->toLocalFile(), folder + "/help/HELP1.html");
+  EXPECT_EQ(url->fragment(), "8");
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+ public:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+  int paints = 0;
+};
+
+TEST_F(MainWindowTest, GaugeKeepsItsRangeAndRepaintsWithoutTheEventLoop) {
+  TForm1& form = ShowMainWindow();
+  ProgressGauge& gauge = form.gauge();
+  PaintCounter counter;
+  form.Gauge1->installEventFilter(&counter);
+
+  gauge.SetProgress(150);
+  EXPECT_EQ(gauge.Progress(), 100);
+  EXPECT_EQ(counter.paints, 1);  // drawn at once, no event processed in between
+  gauge.AddProgress(-75);
+  EXPECT_EQ(gauge.Progress(), 25);
+  EXPECT_EQ(form.Gauge1->Text(), "25%");
+  EXPECT_EQ(counter.paints, 2);
+  gauge.AddProgress(-80);
+  EXPECT_EQ(gauge.Progress(), 0);
+}
+
+TEST_F(MainWindowTest, GaugeDrawsTheProgressAsALimeSectorFromTheTop) {
+  TForm1& form = ShowMainWindow();
+  form.gauge().SetProgress(25);
+  const QImage picture = form.Gauge1->grab().toImage();
+  // Upper right quarter: progress. Upper left and lower left: the rest.
+  EXPECT_EQ(picture.pixelColor(24, 8), QColor(0, 255, 0));
+  EXPECT_EQ(picture.pixelColor(8, 8), QColor(Qt::yellow));
+  EXPECT_EQ(picture.pixelColor(8, 24), QColor(Qt::yellow));
+  form.gauge().SetProgress(0);
+  EXPECT_EQ(form.Gauge1->grab().toImage().pixelColor(24, 8), QColor(Qt::yellow));
+}
+
+}  // namespace
+}  // namespace pelloran::testing

@@ -1,0 +1,167 @@
+// The option boxes of the main window: the rules as the user meets them,
+// the window and the options model in step, and captions that fit.
+
+#include <QCheckBox>
+#include <QFocusEvent>
+#include <QFontInfo>
+#include <QStyle>
+#include <QStyleOptionButton>
+
+#include "tests/app/gui_test_support.h"
+
+namespace pelloran::testing {
+namespace {
+
+class OptionBoxesTest : public ProgramTest {
+ protected:
+  TForm1& form() { return windows->Form1; }
+  QCheckBox* box(int number) { return form().CheckBox(number); }
+
+  void Click(QCheckBox* check_box) {
+    QTest::mouseClick(check_box, Qt::LeftButton, {}, QPoint(6, check_box->height() / 2));
+  }
+
+  // Every box agrees with the model the engine reads.
+  void ExpectInStep() {
+    for (const BoxDesign& design : CleaningOptions::Designs()) {
+      EXPECT_EQ(box(design.number)->isChecked(), form().cleaning_options().IsTicked(design.number))
+          << "box " << design.number;
+    }
+  }
+
+  bool AllPropertyBoxesTicked() {
+    for (int number : CleaningOptions::PropertyBoxes()) {
+      if (!box(number)->isChecked()) return false;
+    }
+    return true;
+  }
+};
+
+TEST_F(OptionBoxesTest, TickingOverrideClearsOverrideExceptTablesAndBack) {
+  ShowMainWindow();
+  ASSERT_TRUE(box(5)->isChecked());
+  Click(box(17));
+  EXPECT_TRUE(box(17)->isChecked());
+  EXPECT_FALSE(box(5)->isChecked());
+  ExpectInStep();
+
+  Click(box(17));  // clearing it changes nothing else
+  EXPECT_FALSE(box(17)->isChecked());
+  EXPECT_FALSE(box(5)->isChecked());
+
+  box(17)->setChecked(true);  // a change by the program runs the rule as a click does
+  box(5)->setChecked(true);
+  EXPECT_FALSE(box(17)->isChecked());
+  ExpectInStep();
+}
+
+TEST_F(OptionBoxesTest, AllElementsTicksEveryPropertyBoxAndNoEliminationBox) {
+  ShowMainWindow();
+  box(18)->setChecked(false);
+  box(29)->setChecked(false);
+  Click(box(28));
+  EXPECT_TRUE(box(28)->isChecked());
+  EXPECT_TRUE(AllPropertyBoxesTicked());
+  EXPECT_FALSE(box(18)->isChecked());
+  EXPECT_FALSE(box(29)->isChecked());
+  EXPECT_TRUE(box(5)->isChecked());
+  EXPECT_FALSE(box(17)->isChecked());
+  ExpectInStep();
+}
+
+TEST_F(OptionBoxesTest, FocusOntoATickedAllElementsTicksClearedBoxesAgain) {
+  ShowMainWindow();
+  box(28)->setChecked(true);
+  box(3)->setChecked(false);
+  box(60)->setChecked(false);
+  box(1)->setFocus(Qt::TabFocusReason);
+
+  box(28)->setFocus(Qt::TabFocusReason);  // focus received
+  EXPECT_TRUE(box(3)->isChecked());
+  EXPECT_TRUE(box(60)->isChecked());
+
+  box(3)->setChecked(false);
+  box(17)->setFocus(Qt::TabFocusReason);  // focus lost
+  EXPECT_TRUE(box(3)->isChecked());
+  ExpectInStep();
+}
+
+TEST_F(OptionBoxesTest, ClickingATickedAllElementsWithoutFocusLeavesAllTickedAndItClear) {
+  ShowMainWindow();
+  box(28)->setChecked(true);
+  box(44)->setChecked(false);
+  box(1)->setFocus(Qt::TabFocusReason);
+  ASSERT_FALSE(box(28)->hasFocus());
+
+  Click(box(28));
+  EXPECT_FALSE(box(28)->isChecked());
+  EXPECT_TRUE(AllPropertyBoxesTicked());
+}
+
+TEST_F(OptionBoxesTest, WindowLosingActivationIsNoFocusChangeOfAllElements) {
+  ShowMainWindow();
+  box(28)->setChecked(true);
+  box(6)->setChecked(false);
+  QFocusEvent deactivated(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+  QCoreApplication::sendEvent(box(28), &deactivated);
+  EXPECT_FALSE(box(6)->isChecked());
+}
+
+TEST_F(OptionBoxesTest, UseAllAttributesWorksOnlyWhileAllElementsIsClear) {
+  ShowMainWindow();
+  form().SpeedButton4->click();
+  EXPECT_TRUE(box(28)->isChecked());
+  EXPECT_TRUE(AllPropertyBoxesTicked());
+
+  box(10)->setChecked(false);
+  form().SpeedButton4->click();  // already ticked: nothing changes
+  EXPECT_FALSE(box(10)->isChecked());
+
+  box(28)->setChecked(false);
+  form().SpeedButton4->click();
+  EXPECT_TRUE(box(10)->isChecked());
+  ExpectInStep();
+}
+
+TEST_F(OptionBoxesTest, RemoveImportedStylesTicksImportAndStaysPressed) {
+  ShowMainWindow();
+  box(29)->setChecked(false);
+  form().SpeedButton5->click();
+  EXPECT_TRUE(box(29)->isChecked());
+  EXPECT_TRUE(form().SpeedButton5->isChecked());
+
+  box(29)->setChecked(false);  // clearing the box by hand does not release the button
+  EXPECT_TRUE(form().SpeedButton5->isChecked());
+  form().SpeedButton5->click();  // pressing again only ticks the box again
+  EXPECT_TRUE(form().SpeedButton5->isChecked());
+  EXPECT_TRUE(box(29)->isChecked());
+}
+
+TEST_F(OptionBoxesTest, EveryCaptionFitsItsBoxInTheDesignFont) {
+  ShowMainWindow();
+  for (const BoxDesign& design : CleaningOptions::Designs()) {
+    QCheckBox* check_box = box(design.number);
+    EXPECT_EQ(QFontInfo(check_box->font()).family(), "Liberation Sans");
+    EXPECT_EQ(check_box->font().pixelSize(), 11);
+    QStyleOptionButton option;
+    option.initFrom(check_box);
+    const QStyle* style = check_box->style();
+    const int needed = style->pixelMetric(QStyle::PM_IndicatorWidth, &option, check_box) +
+                       style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &option, check_box) +
+                       check_box->fontMetrics().horizontalAdvance(check_box->text());
+    EXPECT_LE(needed, design.width) << "CheckBox" << design.number << " needs " << needed;
+    EXPECT_EQ(check_box->width(), design.width);
+  }
+}
+
+TEST_F(OptionBoxesTest, HintsAreTooltipsAndPropertyBoxesCarryHelpEight) {
+  ShowMainWindow();
+  EXPECT_EQ(box(20)->toolTip(), "атрибут background-color");
+  EXPECT_EQ(box(26)->toolTip(), "атрибут background-color");
+  EXPECT_TRUE(box(28)->toolTip().isEmpty());
+  EXPECT_EQ(form().GroupBox2->title(), "Устранить:");
+  EXPECT_EQ(form().Label3->text(), "свойства \"цвет\" и \"фон\":");
+}
+
+}  // namespace
+}  // namespace pelloran::testing

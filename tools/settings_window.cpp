@@ -1,0 +1,23 @@
+#include "tools/settings_window.h"
+
+#include "tools/window_design.h"
+
+namespace pelloran {
+
+TForm3::TForm3(QWidget* main_window)
+    : SideWindow(main_window, QStringLiteral("настройки"), QSize(250, 162)) {
+  setObjectName(QStringLiteral("Form3"));
+  // The window's own controls carry no help context: F1 on them shows the window's.
+  SetHelpContext(this, 1);
+
+  CheckBox1 = new QCheckBox(QStringLiteral("проверять ссылки на доступность"), this);
+  CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+  CheckBox1->setGeometry(24, 16, 201, 17);
+
+  Button1 = new QPushButton(QStringLiteral("OK"), this);
+  Button1->setObjectName(QStringLiteral("Button1"));
+  Button1->setGeometry(8, 136, 233, 25);
+  connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
+}
+
+}  // namespace pelloran

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QPushButton>
+
+#include "tools/side_window.h"
+
+namespace pelloran {
+
+// The settings window "настройки": the link-checking switch and "OK", which
+// leads back to the main window. The switch lasts while the program runs.
+class TForm3 : public SideWindow {
+  Q_OBJECT
+
+ public:
+  explicit TForm3(QWidget* main_window);
+
+  QCheckBox* CheckBox1;  // "проверять ссылки на доступность", clear at start
+  QPushButton* Button1;  // "OK"
+
+  void Button1Click() { GoBack(); }
+};
+
+}  // namespace pelloran

@@ -1,0 +1,27 @@
+#include "tools/side_window.h"
+
+#include <QCloseEvent>
+
+#include "tools/window_design.h"
+
+namespace pelloran {
+
+SideWindow::SideWindow(QWidget* main_window, const QString& caption, QSize client_size)
+    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      main_window_(main_window) {
+  setWindowTitle(caption);
+  setFont(DesignFont(kDefaultFontPixels));
+  setFixedSize(client_size);
+}
+
+void SideWindow::GoBack() {
+  main_window_->show();
+  hide();
+}
+
+void SideWindow::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  GoBack();
+}
+
+}  // namespace pelloran

@@ -7,7 +7,7 @@
 #include <cerrno>
 
 #include "charfile/char_file.h"
-#include "tools/file_system.h"
+#include "platform/file_moves.h"
 #include "tools/path_names.h"
 
 namespace pelloran {
@@ -50,7 +50,8 @@ void ForEachSelectedFile(FileList& list, Act act) {
     if (!list.IsSelected(i) || list.IsFolder(i)) continue;
     list.Focus(i);
     const std::string name(NamePart(list.CurrentFile()));
-    if (!PathExists(name)) throw EInOutError(kFileNotFound);
+    struct stat st;
+    if (::lstat(name.c_str(), &st) != 0) throw EInOutError::FromErrno(errno);
     act(name);
   }
 }
@@ -104,7 +105,7 @@ void DeleteSelectedFiles(FileList& list, Messages& messages) {
     messages.ShowInformation(kNoFileChosen);
     return;
   }
-  ForEachSelectedFile(list, [](const std::string& name) { DeleteFileQuietly(name); });
+  ForEachSelectedFile(list, [](const std::string& name) { DeleteFile(name); });
   const int focused = list.FocusedIndex();
   list.ReadFolder();
   ApplyReselection(list, ReselectionAfterDelete(focused, list.Count()));
@@ -118,7 +119,7 @@ void RemoveTildesFromSelected(FileList& list, Messages& messages) {
   ForEachSelectedFile(list, [](const std::string& name) {
     const std::string new_name = NameWithoutTildes(name);
     // page.htm~ must never overwrite the cleaned page.htm.
-    if (!new_name.empty() && new_name != name) RenameWithoutReplacing(name, new_name);
+    if (!new_name.empty() && new_name != name) RenameNoReplace(name, new_name);
   });
   const int focused = list.FocusedIndex();
   list.ReadFolder();

@@ -7,8 +7,9 @@
 #include <algorithm>
 #include <optional>
 
+#include "cleaner/page_swap.h"
 #include "cleaner/scan_operations.h"
-#include "tools/file_system.h"
+#include "platform/file_moves.h"
 #include "tools/path_names.h"
 
 namespace pelloran {
@@ -16,11 +17,6 @@ namespace {
 
 // Closes a file on a failure path without letting a second failure replace the first.
 void CloseWithoutThrowing(CharFile& file) { BindFileName(file, file.name()); }
-
-std::string LeftAloneMessage(std::string_view page, std::string_view reason) {
-  return "Реклама не удалена из файла " + std::string(page) + ": " + std::string(reason) +
-         ". Файл оставлен без изменений.";
-}
 
 std::optional<std::string> RealPath(const std::string& path) {
   char resolved[PATH_MAX];
@@ -67,7 +63,6 @@ class AdvertRun {
   std::optional<std::string> ReadQuotedValue();
   bool SkipToEndMarker();
   void CopyRest();
-  void SwapIn(const std::string& path, const std::string& name, const std::string& script_value);
 
   TextFile& in_;
   ByteFile& out_;
@@ -137,30 +132,6 @@ bool AdvertRun::ScanPage(std::string& script_value) {
   return true;
 }
 
-// The page to its backup name, the working copy to the page's name; the
-// script file goes only once the cleaned page stands in its place.
-void AdvertRun::SwapIn(const std::string& path, const std::string& name,
-                       const std::string& script_value) {
-  const std::string working_copy = WorkingCopyName(name);
-  const std::string backup = BackupName(name);
-  if (!RenameWithoutReplacing(name, backup)) {
-    const bool taken = PathExists(backup);
-    DeleteFileQuietly(working_copy);
-    messages_.ShowError(LeftAloneMessage(path, taken
-                                                   ? "резервная копия " + backup + " уже существует"
-                                                   : "не удалось переименовать его в " + backup));
-    return;
-  }
-  if (!RenameWithoutReplacing(working_copy, name)) {
-    RenameWithoutReplacing(backup, name);
-    DeleteFileQuietly(working_copy);
-    messages_.ShowError(
-        LeftAloneMessage(path, "не удалось поставить очищенную копию на его место"));
-    return;
-  }
-  DeleteScriptFileInside(std::string(FolderWithSeparator(path)), script_value);
-}
-
 bool AdvertRun::Page(const std::string& path) {
   const std::string name(NamePart(path));
   const std::string working_copy = WorkingCopyName(name);
@@ -175,7 +146,7 @@ bool AdvertRun::Page(const std::string& path) {
       messages_.ShowError(kAdvertInputError);
       CloseWithoutThrowing(in_);
       CloseWithoutThrowing(out_);
-      DeleteFileQuietly(working_copy);
+      DeleteFile(working_copy);
       return false;
     }
     // Reading stops at a byte 26; swapping then would cut the page short.
@@ -183,17 +154,21 @@ bool AdvertRun::Page(const std::string& path) {
     CloseCharFile(out_);
     CloseCharFile(in_);
     if (cut_short) {
-      DeleteFileQuietly(working_copy);
-      messages_.ShowError(
-          LeftAloneMessage(path, "в нём есть символ 26, на котором чтение останавливается"));
+      DeleteFile(working_copy);
+      messages_.ShowError(EndMarkInsideMessage(name));
       return true;
     }
-    SwapIn(path, name, script_value);
+    if (const auto failure = SwapInWorkingCopy(name)) {
+      messages_.ShowError(*failure);
+      return true;
+    }
+    // Only now that the cleaned page stands in its place may its script go.
+    DeleteScriptFileInside(std::string(FolderWithSeparator(path)), script_value);
     return true;
   } catch (const EInOutError&) {
     CloseWithoutThrowing(in_);
     CloseWithoutThrowing(out_);
-    DeleteFileQuietly(working_copy);
+    DeleteFile(working_copy);
     throw;
   }
 }
@@ -213,7 +188,7 @@ bool DeleteScriptFileInside(const std::string& folder, std::string_view value) {
   const bool inside = *parent == *root || (parent->size() > root->size() &&
                                            parent->compare(0, root->size(), *root) == 0 &&
                                            ((*root == "/") || (*parent)[root->size()] == '/'));
-  return inside && DeleteFileQuietly(candidate);
+  return inside && !DeleteFile(candidate);
 }
 
 void RemoveAdverts(CleanContext& context, FileList& list, Messages& messages,

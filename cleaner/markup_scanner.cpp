@@ -82,17 +82,33 @@ bool MarkupScanner::DropThroughClose() {
 }
 
 bool MarkupScanner::CopyElement(std::string_view marker_lower, std::string_view marker_upper) {
+  // Repeating CopyToMarker(n, first, first) writes every character and stops
+  // exactly at the first place where either form of the marker begins, since
+  // each marker holds its first character nowhere else. So the copy can go
+  // character by character and look ahead only at that character.
   const size_t n = marker_lower.size();
-  const char start = marker_lower[0];
+  const int first = static_cast<unsigned char>(marker_lower[0]);
   for (;;) {
-    CopyToMarker(input_, output_, n, start, start, window_);
-    if (window_ == marker_lower || window_ == marker_upper) {
+    const int c = NextChar(input_);
+    if (c == kEndMark) return false;
+    if (c == first && MarkerFollows(marker_lower, marker_upper)) {
+      for (size_t i = 1; i < n; ++i) NextChar(input_);
       Write(marker_lower);
       return true;
     }
-    WritePrefix(output_, n, window_);
-    if (window_.size() < n) return false;  // the input ended inside the element
+    output_.PutByte(static_cast<unsigned char>(c));
   }
+}
+
+bool MarkupScanner::MarkerFollows(std::string_view marker_lower, std::string_view marker_upper) {
+  bool lower = true;
+  bool upper = true;
+  for (size_t i = 1; i < marker_lower.size() && (lower || upper); ++i) {
+    const int c = input_.Peek(i - 1);
+    lower = lower && c == static_cast<unsigned char>(marker_lower[i]);
+    upper = upper && c == static_cast<unsigned char>(marker_upper[i]);
+  }
+  return lower || upper;
 }
 
 std::string_view MarkupScanner::FindAttributeNamed(char letter1, char letter2,

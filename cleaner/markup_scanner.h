@@ -79,11 +79,14 @@ class MarkupScanner {
   // Reads up to and including the next ">", writing nothing. False at the end.
   bool DropThroughClose();
 
-  // Copies an element's content through to its end marker with CopyToMarker
-  // windows of the marker's length, restarting at the marker's first
-  // character. Writes the marker in small letters when either form was found;
-  // false (nothing written for the marker) when the input ended first.
+  // Copies an element's content through to its end marker, as repeated
+  // CopyToMarker windows of the marker's length restarting at the marker's
+  // first character would (which must not occur again inside the marker).
+  // Writes the marker in small letters when either form was found; false
+  // (nothing written for the marker) when the input ended first.
   bool CopyElement(std::string_view marker_lower, std::string_view marker_upper);
+  // Do the characters after the one just read complete either form of the marker?
+  bool MarkerFollows(std::string_view marker_lower, std::string_view marker_upper);
 
   // Repeats FindAttribute(n, letter1, letter2), n being the names' length,
   // until the window is `name1`, `name2` or ">". Returns that window, or an

@@ -149,9 +149,7 @@ void RunPages(benchmark::State& state, Pass pass, bool filtered_input) {
 void BM_CopyPage(benchmark::State& state) { RunPages(state, &Copy, false); }
 void BM_TagFilter(benchmark::State& state) { RunPages(state, &RunTagFilter, false); }
 void BM_CopyFilteredPage(benchmark::State& state) { RunPages(state, &Copy, true); }
-void BM_StyleOverridePass(benchmark::State& state) {
-  RunPages(state, &RunStyleOverridePass, true);
-}
+void BM_StyleOverridePass(benchmark::State& state) { RunPages(state, &RunStyleOverridePass, true); }
 
 BENCHMARK(BM_CopyPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TagFilter)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -112,7 +112,7 @@ bool MarkupScanner::MarkerFollows(std::string_view marker_lower, std::string_vie
 }
 
 std::string_view MarkupScanner::FindAttributeNamed(char letter1, char letter2,
-                                                  std::string_view name1, std::string_view name2) {
+                                                   std::string_view name1, std::string_view name2) {
   const size_t n = name1.size();
   for (;;) {
     FindAttribute(input_, n, letter1, letter2, window_);

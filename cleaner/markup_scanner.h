@@ -85,6 +85,14 @@ class MarkupScanner {
   // Writes the marker in small letters when either form was found; false
   // (nothing written for the marker) when the input ended first.
   bool CopyElement(std::string_view marker_lower, std::string_view marker_upper);
+  // An element copied untouched: `written_name` (the tag name in small
+  // letters), the terminator, then everything through the end marker.
+  bool CopyUntouched(std::string_view written_name, std::string_view marker_lower,
+                     std::string_view marker_upper) {
+    Write(written_name);
+    WriteTerminator();
+    return CopyElement(marker_lower, marker_upper);
+  }
   // Do the characters after the one just read complete either form of the marker?
   bool MarkerFollows(std::string_view marker_lower, std::string_view marker_upper);
 

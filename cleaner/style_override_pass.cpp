@@ -54,8 +54,8 @@ class StyleOverridePass {
   RunState& run_;
   MarkupScanner scan_;
   bool dominance_found_ = false;
-  int match_count_ = 0;    // used-selector slots matched by the rule's tokens so far
-  std::string token_;  // the selector token being read
+  int match_count_ = 0;  // used-selector slots matched by the rule's tokens so far
+  std::string token_;    // the selector token being read
   // The rule's selectors to write: the first selector_count_ entries (the
   // strings are reused from rule to rule).
   std::vector<std::string> selectors_;
@@ -92,12 +92,24 @@ void StyleOverridePass::HandleTag() {
   scan_.ReadTagName(/*span_rule=*/false);
   scan_.Put('<');
   switch (ClassifyTagName(scan_.name())) {
-    case TagKind::kP: ParagraphTag(); break;
-    case TagKind::kConditionalComment: ConditionalComment(); break;
-    case TagKind::kStyle: StyleElement(); break;
-    case TagKind::kScript: UntouchedElement("script", "/script>", "/SCRIPT>"); break;
-    case TagKind::kNoscript: UntouchedElement("noscript", "/noscript>", "/NOSCRIPT>"); break;
-    default: CopiedTag(); break;
+    case TagKind::kP:
+      ParagraphTag();
+      break;
+    case TagKind::kConditionalComment:
+      ConditionalComment();
+      break;
+    case TagKind::kStyle:
+      StyleElement();
+      break;
+    case TagKind::kScript:
+      UntouchedElement("script", "/script>", "/SCRIPT>");
+      break;
+    case TagKind::kNoscript:
+      UntouchedElement("noscript", "/noscript>", "/NOSCRIPT>");
+      break;
+    default:
+      CopiedTag();
+      break;
   }
 }
 
@@ -109,18 +121,13 @@ void StyleOverridePass::ParagraphTag() {
 
 // <!--[if ...]>: copied whole with whatever it holds, style elements included.
 void StyleOverridePass::ConditionalComment() {
-  scan_.Write("!--[if");
-  scan_.WriteTerminator();
-  scan_.CopyElement("![endif]-->", "![ENDIF]-->");
+  scan_.CopyUntouched("!--[if", "![endif]-->", "![ENDIF]-->");
 }
 
 // script and noscript: copied untouched, so markup inside their strings stays as it is.
-void StyleOverridePass::UntouchedElement(std::string_view lower_name,
-                                         std::string_view marker_lower,
+void StyleOverridePass::UntouchedElement(std::string_view lower_name, std::string_view marker_lower,
                                          std::string_view marker_upper) {
-  scan_.Write(lower_name);
-  scan_.WriteTerminator();
-  scan_.CopyElement(marker_lower, marker_upper);
+  scan_.CopyUntouched(lower_name, marker_lower, marker_upper);
 }
 
 // Any other tag: copied unchanged.

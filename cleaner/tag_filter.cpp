@@ -10,9 +10,9 @@
 namespace pelloran {
 namespace {
 
-constexpr int kDropSpansBox = 18;          // CheckBox18: span tags are dropped
-constexpr int kOverrideButTablesBox = 5;   // CheckBox5: tables untouched, overriding on
-constexpr int kOverrideBox = 17;           // CheckBox17: style overriding on
+constexpr int kDropSpansBox = 18;         // CheckBox18: span tags are dropped
+constexpr int kOverrideButTablesBox = 5;  // CheckBox5: tables untouched, overriding on
+constexpr int kOverrideBox = 17;          // CheckBox17: style overriding on
 constexpr int kGaugeCap = 95;
 
 class TagFilter {
@@ -80,27 +80,50 @@ void TagFilter::HandleTag() {
 // The special cases in their order; false when none applies.
 bool TagFilter::ApplyCase(TagKind kind, bool drop_spans) {
   switch (kind) {
-    case TagKind::kConditionalComment: ConditionalComment(); break;
-    case TagKind::kDeclaration: Declaration(); break;
-    case TagKind::kHtml: HeadTag("html"); break;
-    case TagKind::kMeta: HeadTag("meta"); break;
-    case TagKind::kLink: HeadTag("link"); break;
-    case TagKind::kStyle: StyleElement(); break;
-    case TagKind::kSpan: SpanStart(drop_spans); break;
+    case TagKind::kConditionalComment:
+      ConditionalComment();
+      break;
+    case TagKind::kDeclaration:
+      Declaration();
+      break;
+    case TagKind::kHtml:
+      HeadTag("html");
+      break;
+    case TagKind::kMeta:
+      HeadTag("meta");
+      break;
+    case TagKind::kLink:
+      HeadTag("link");
+      break;
+    case TagKind::kStyle:
+      StyleElement();
+      break;
+    case TagKind::kSpan:
+      SpanStart(drop_spans);
+      break;
     case TagKind::kSpanEnd:
       if (!drop_spans) return false;
       SpanEnd();
       break;
-    case TagKind::kScript: UntouchedElement("script", "/script>", "/SCRIPT>"); break;
-    case TagKind::kNoscript: UntouchedElement("noscript", "/noscript>", "/NOSCRIPT>"); break;
+    case TagKind::kScript:
+      UntouchedElement("script", "/script>", "/SCRIPT>");
+      break;
+    case TagKind::kNoscript:
+      UntouchedElement("noscript", "/noscript>", "/NOSCRIPT>");
+      break;
     case TagKind::kTable:
       if (!Ticked(kOverrideButTablesBox)) return false;
       UntouchedElement("table", "/table>", "/TABLE>");
       break;
-    case TagKind::kImg: ImageTag(); break;
-    case TagKind::kA: LinkTag(); break;
+    case TagKind::kImg:
+      ImageTag();
+      break;
+    case TagKind::kA:
+      LinkTag();
+      break;
     case TagKind::kP:
-    case TagKind::kOther: return false;
+    case TagKind::kOther:
+      return false;
   }
   run_.handled_mark = true;
   return true;
@@ -108,9 +131,7 @@ bool TagFilter::ApplyCase(TagKind kind, bool drop_spans) {
 
 // <!--[if ...]> ... <![endif]-->: copied whole, end marker in small letters.
 void TagFilter::ConditionalComment() {
-  scan_.Write("!--[if");
-  scan_.WriteTerminator();
-  scan_.CopyElement("![endif]-->", "![ENDIF]-->");
+  scan_.CopyUntouched("!--[if", "![endif]-->", "![ENDIF]-->");
 }
 
 // Comments, doctype and other "!" tags: copied through their ">".
@@ -160,9 +181,7 @@ void TagFilter::SpanEnd() {
 // script, noscript, and tables when CheckBox5 asks: copied untouched to the end tag.
 void TagFilter::UntouchedElement(std::string_view lower_name, std::string_view marker_lower,
                                  std::string_view marker_upper) {
-  scan_.Write(lower_name);
-  scan_.WriteTerminator();
-  scan_.CopyElement(marker_lower, marker_upper);
+  scan_.CopyUntouched(lower_name, marker_lower, marker_upper);
 }
 
 // <img ...>: reduced to its source; without one it comes out as <img src>.

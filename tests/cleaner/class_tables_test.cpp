@@ -9,7 +9,8 @@ namespace {
 
 TEST(ClassTablesTest, ParagraphClassesAreCountedInTheOrderFirstSeen) {
   ClassTables tables;
-  for (const char* key : {"p.Main", "p.x", "p.Main", "p.y", "p.Main"}) tables.CountParagraphClass(key);
+  for (const char* key : {"p.Main", "p.x", "p.Main", "p.y", "p.Main"})
+    tables.CountParagraphClass(key);
   const auto& classes = tables.paragraph_classes();
   ASSERT_EQ(classes.size(), 3u);
   EXPECT_EQ(classes[0].key, "p.Main");

@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 
 // The option sets the properties must hold under.
 enum class OptionSet { kDefaultish, kOverride, kPlain, kLinks };
-constexpr OptionSet kSetups[] = {OptionSet::kDefaultish, OptionSet::kOverride, OptionSet::kPlain, OptionSet::kLinks};
+constexpr OptionSet kSetups[] = {OptionSet::kDefaultish, OptionSet::kOverride, OptionSet::kPlain,
+                                 OptionSet::kLinks};
 
 void Configure(testing::PassHarness& harness, OptionSet setup) {
   for (int box : {1, 2, 4, 6, 12, 14, 29}) harness.options.Tick(box);
@@ -29,8 +30,11 @@ void Configure(testing::PassHarness& harness, OptionSet setup) {
       harness.options.Tick(5);
       harness.options.Tick(18);
       break;
-    case OptionSet::kOverride: harness.options.Tick(17); break;
-    case OptionSet::kPlain: break;
+    case OptionSet::kOverride:
+      harness.options.Tick(17);
+      break;
+    case OptionSet::kPlain:
+      break;
     case OptionSet::kLinks:
       harness.options.Tick(17);
       harness.options.SetLinkChecking(true);
@@ -44,12 +48,48 @@ class PageMaker {
 
   // Any bytes, leaning on the characters and words the scanners react to.
   std::string Soup(size_t size) {
-    static const std::vector<std::string> pieces = {
-        "<", ">", "\"", "'", "/", "!", "{", "}", ",", " ", "\r\n", "\n", "\t", "=", "p.", "a",
-        "span", "SPAN", "script", "/script>", "style", "</style>", "STYLE", "class=", "CLASS",
-        "href=", "name=", "src=", "SRC", "img", "table", "/table>", "!--[if", "![endif]-->",
-        "noscript", "/noscript>", "p", "#", "x", "\xC0\xFF", std::string(1, '\0'),
-        std::string(1, '\x1A')};
+    static const std::vector<std::string> pieces = {"<",
+                                                    ">",
+                                                    "\"",
+                                                    "'",
+                                                    "/",
+                                                    "!",
+                                                    "{",
+                                                    "}",
+                                                    ",",
+                                                    " ",
+                                                    "\r\n",
+                                                    "\n",
+                                                    "\t",
+                                                    "=",
+                                                    "p.",
+                                                    "a",
+                                                    "span",
+                                                    "SPAN",
+                                                    "script",
+                                                    "/script>",
+                                                    "style",
+                                                    "</style>",
+                                                    "STYLE",
+                                                    "class=",
+                                                    "CLASS",
+                                                    "href=",
+                                                    "name=",
+                                                    "src=",
+                                                    "SRC",
+                                                    "img",
+                                                    "table",
+                                                    "/table>",
+                                                    "!--[if",
+                                                    "![endif]-->",
+                                                    "noscript",
+                                                    "/noscript>",
+                                                    "p",
+                                                    "#",
+                                                    "x",
+                                                    "\xC0\xFF",
+                                                    std::string(1, '\0'),
+                                                    std::string(1, '\x1A')};
     std::string page;
     while (page.size() < size) page += pieces[Pick(pieces.size())];
     return page;
@@ -73,8 +113,7 @@ class PageMaker {
   }
 
   std::string Text() {
-    static const std::string chars =
-        "abcXYZ019 .,;:=\"'()[]{}!?#&>\r\n\t\xC0\xE0\xFF\xA0";
+    static const std::string chars = "abcXYZ019 .,;:=\"'()[]{}!?#&>\r\n\t\xC0\xE0\xFF\xA0";
     std::string text;
     for (size_t n = Pick(12); n > 0; --n) text.push_back(chars[Pick(chars.size())]);
     return text;
@@ -82,9 +121,10 @@ class PageMaker {
 
   std::string Attributes() {
     static const std::vector<std::string> attributes = {
-        "class=x", "class=\"box\"", "CLASS=Main", "style='color:red'", "href=\"u.htm\"",
-        "href=\"#top\"", "name=n", "src=\"s.gif\"", "SRC=t.gif", "alt=\"t\"", "id=i",
-        "align=center", "width=10", "title=\"class y\"", "class=", "lang=RU"};
+        "class=x",        "class=\"box\"",     "CLASS=Main", "style='color:red'",
+        "href=\"u.htm\"", "href=\"#top\"",     "name=n",     "src=\"s.gif\"",
+        "SRC=t.gif",      "alt=\"t\"",         "id=i",       "align=center",
+        "width=10",       "title=\"class y\"", "class=",     "lang=RU"};
     static const std::vector<std::string> gaps = {" ", "  ", "\r\n", " \r\n "};
     std::string text;
     for (size_t n = Pick(4); n > 0; --n) text += OneOf(gaps) + OneOf(attributes);
@@ -92,22 +132,30 @@ class PageMaker {
   }
 
   std::string Tag() {
-    static const std::vector<std::string> names = {
-        "p", "P", "div", "span", "SPAN", "/span", "/SPAN", "a", "A", "img", "IMG", "b",
-        "td", "tr", "/p", "html", "META", "link", "br/", "h1", "o:p", "body", "/table", "table"};
+    static const std::vector<std::string> names = {"p",     "P",  "div", "span", "SPAN",   "/span",
+                                                   "/SPAN", "a",  "A",   "img",  "IMG",    "b",
+                                                   "td",    "tr", "/p",  "html", "META",   "link",
+                                                   "br/",   "h1", "o:p", "body", "/table", "table"};
     const std::string lead = Pick(6) == 0 ? " " : "";
     return "<" + lead + OneOf(names) + Attributes() + ">";
   }
 
   std::string Construct() {
     switch (Pick(10)) {
-      case 0: return "<!-- note -->";
-      case 1: return "<!--[if gte mso 9]>" + Text() + Tag() + Text() + "<![endif]-->";
-      case 2: return "<script>" + Text() + Tag() + Text() + "</script>";
-      case 3: return "<noscript>" + Text() + Tag() + "</NOSCRIPT>";
-      case 4: return "<STYLE>\r\np.Main { color: red; }\r\ndiv.x, a { margin: 0 }\r\n</STYLE>";
-      case 5: return "<table border=1>" + Text() + Tag() + Text() + "</table>";
-      default: return Tag();
+      case 0:
+        return "<!-- note -->";
+      case 1:
+        return "<!--[if gte mso 9]>" + Text() + Tag() + Text() + "<![endif]-->";
+      case 2:
+        return "<script>" + Text() + Tag() + Text() + "</script>";
+      case 3:
+        return "<noscript>" + Text() + Tag() + "</NOSCRIPT>";
+      case 4:
+        return "<STYLE>\r\np.Main { color: red; }\r\ndiv.x, a { margin: 0 }\r\n</STYLE>";
+      case 5:
+        return "<table border=1>" + Text() + Tag() + Text() + "</table>";
+      default:
+        return Tag();
     }
   }
 

@@ -74,7 +74,10 @@ TEST_F(ScanOperationsTest, FindAttributeReturnsAShortWindowAtTheEnd) {
 }
 
 TEST_F(ScanOperationsTest, FindAttributeNeverTakesTheEndMarkIntoItsWindow) {
-  Open(std::string("ab\x1A" "cdef", 7));
+  Open(
+      std::string("ab\x1A"
+                  "cdef",
+                  7));
   EXPECT_EQ(FindAttribute(input_, 4, 'x', 'y'), "ab");
   EXPECT_TRUE(AtEnd(input_));
 }

@@ -112,9 +112,9 @@ TEST_F(StyleOverridePassTest, EveryOtherSelectorOfAKeptRuleIsWritten) {
 }
 
 TEST_F(StyleOverridePassTest, DroppedRuleLeavesNothingBehind) {
-  EXPECT_EQ(Override("<style>\r\n" + Rule("h1, h2", "color: red") + Rule("", "color: red") +
-                     "</style>x"),
-            "<style></style>x");
+  EXPECT_EQ(
+      Override("<style>\r\n" + Rule("h1, h2", "color: red") + Rule("", "color: red") + "</style>x"),
+      "<style></style>x");
 }
 
 TEST_F(StyleOverridePassTest, TokensEndAtTabsAndLineEnds) {
@@ -127,8 +127,7 @@ TEST_F(StyleOverridePassTest, TokensEndAtTabsAndLineEnds) {
 TEST_F(StyleOverridePassTest, BlockNeverReadsPastTheEndTag) {
   harness_.tables.AddUsedSelectorOnce("div.x");
   // An unfiltered block without its "}": the rule is dropped, the page goes on.
-  EXPECT_EQ(Override("<style>div.x {color:red</STYLE><p class=a>T}<b>"),
-            "<style></STYLE><p>T}<b>");
+  EXPECT_EQ(Override("<style>div.x {color:red</STYLE><p class=a>T}<b>"), "<style></STYLE><p>T}<b>");
   EXPECT_EQ(Override("<style>div.x {content: '<b>'}</style>"),
             Style("div.x \r\n{content: '<b>'}\r\n"));
 }

@@ -87,7 +87,8 @@ TEST_F(TagFilterTest, KeptSpanEndTagTakesTheDefaultPath) {
 TEST_F(TagFilterTest, ConditionalCommentIsCopiedWholeWithSmallEndMarker) {
   Tick(kOverride);
   Tick(kDropSpans);
-  const std::string comment = "<!--[if gte mso 9]><xml><o:p class=x style=y><span>!</span></xml><![endif]-->";
+  const std::string comment =
+      "<!--[if gte mso 9]><xml><o:p class=x style=y><span>!</span></xml><![endif]-->";
   EXPECT_EQ(Filter(comment + "<b id=1>"), comment + "<b>");
   EXPECT_EQ(Filter("<!--[IF x]><b>...</b><![ENDIF]-->t"), "<!--[if x]><b>...</b><![endif]-->t");
   EXPECT_EQ(UsedSelectors(), Strings{});
@@ -148,7 +149,8 @@ TEST_F(TagFilterTest, NoscriptIsCopiedUntouched) {
 
 TEST_F(TagFilterTest, TableIsUntouchedWithCheckBox5) {
   Tick(kOverrideButTables);
-  const std::string table = "<table border=1><tr><td class=x style=\"color:red\">a</td></tr></table>";
+  const std::string table =
+      "<table border=1><tr><td class=x style=\"color:red\">a</td></tr></table>";
   EXPECT_EQ(Filter(table + "<td class=y s=1>"), table + "<td class=y>");
   EXPECT_EQ(UsedSelectors(), Strings{"td.y"});
 }
@@ -217,7 +219,8 @@ TEST_F(TagFilterTest, NothingIsCheckedWithLinkCheckingOff) {
 // ---- the default path ----
 
 TEST_F(TagFilterTest, WithoutOverridingOtherTagsAreCopied) {
-  EXPECT_EQ(Filter("<div class=a id=b><P CLASS=x style=y>"), "<div class=a id=b><P CLASS=x style=y>");
+  EXPECT_EQ(Filter("<div class=a id=b><P CLASS=x style=y>"),
+            "<div class=a id=b><P CLASS=x style=y>");
   EXPECT_EQ(UsedSelectors(), Strings{});
   EXPECT_EQ(ParagraphKeys(), Strings{});
 }
@@ -285,8 +288,14 @@ TEST_F(TagFilterTest, PageCutOffInsideALinkValueWritesNoReportLine) {
 
 TEST_F(TagFilterTest, EndMarkInsideThePageEndsItAndIsNeverWritten) {
   Tick(kOverride);
-  EXPECT_EQ(Filter(std::string("ab\x1A" "cd", 5)), "ab");
-  EXPECT_EQ(Filter(std::string("<p class=x\x1A" "y>", 13)), "<p class=x");
+  EXPECT_EQ(Filter(std::string("ab\x1A"
+                               "cd",
+                               5)),
+            "ab");
+  EXPECT_EQ(Filter(std::string("<p class=x\x1A"
+                               "y>",
+                               13)),
+            "<p class=x");
   EXPECT_EQ(Filter(std::string("<script>a\x1A</script>", 19)), "<script>a");
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/cleaning_options.h"
+#include "app/failure_text.h"
 #include "cleaner/class_tables.h"
 #include "cleaner/clean_run.h"
 
@@ -176,14 +177,6 @@ class TerminalMessages : public Messages {
   std::string file_;
 };
 
-// A file error as the window's failure handler words it: a full stop after a
-// message that ends in a letter or digit.
-std::string FailureText(const EInOutError& failure) {
-  std::string text = failure.what();
-  if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
-  return text;
-}
-
 class NoGauge : public ProgressGauge {
  public:
   void SetProgress(int value) override { value_ = std::clamp(value, 0, 100); }
@@ -227,15 +220,15 @@ int RunBatchClean(std::span<const std::string> args, LinkCheck& link_check, std:
       }
       try {
         if (!run.CleanPage(list.name())) ++failed;
-      } catch (const EInOutError& error) {
-        messages.ShowError(FailureText(error));
+      } catch (const EInOutError&) {
+        messages.ShowError(DescribeFailure(std::current_exception()).text);
         ++failed;
       }
     }
     messages.SetFile("");
     run.Finish();
-  } catch (const EInOutError& error) {
-    messages.ShowError(FailureText(error));
+  } catch (const EInOutError&) {
+    messages.ShowError(DescribeFailure(std::current_exception()).text);
     return kBatchSomeFailed;
   }
   return failed == 0 ? kBatchAllCleaned : kBatchSomeFailed;

@@ -8,13 +8,14 @@
 
 #include "app/application.h"
 #include "app/failure_text.h"
+#include "cleaner/clean_run.h"
 #include "tools/advert_window.h"
 #include "tools/settings_window.h"
 #include "tools/window_design.h"
 
 namespace pelloran {
 
-TForm1::TForm1(Messages& messages, QWidget* parent)
+TForm1::TForm1(Messages& messages, LinkCheck& link_check, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
@@ -31,6 +32,7 @@ TForm1::TForm1(Messages& messages, QWidget* parent)
   BuildEliminationFrame();
   BuildButtonRow();
   BuildStatusBarAndMenu();
+  clean_context_ = std::make_unique<CleanContext>(live_options_, *Gauge1, link_check);
   SetTabOrder();
   ConnectHandlers();
   ConnectBoxes();
@@ -103,9 +105,10 @@ void TForm1::ConnectBoxes() {
 void TForm1::AttachSideWindows(TForm2* advert_window, TForm3* settings_window) {
   advert_window_ = advert_window;
   settings_window_ = settings_window;
-  connect(settings_window_->CheckBox1, &QCheckBox::toggled, this,
-          [this](bool on) { options_.SetLinkChecking(on); });
-  options_.SetLinkChecking(settings_window_->CheckBox1->isChecked());
+}
+
+bool TForm1::LiveOptions::IsLinkCheckingOn() const {
+  return form_.settings_window_ != nullptr && form_.settings_window_->CheckBox1->isChecked();
 }
 
 QCheckBox* TForm1::CheckBox(int number) const {
@@ -160,8 +163,14 @@ void TForm1::nevidim() {
 
 void TForm1::FileListBox1Click() { nevidim(); }
 
-// The clean run; it takes its place here.
-void TForm1::Button1Click() {}
+// The clean run over the selected pages. A file failure leaves the buttons as
+// they are: it goes on to MyException.
+void TForm1::Button1Click() {
+  if (RunClean(*clean_context_, class_tables_, *FileListBox1, messages_)) {
+    Button1->setEnabled(false);
+    Button3->setEnabled(false);
+  }
+}
 
 void TForm1::Button2Click() { QCoreApplication::quit(); }
 

@@ -13,12 +13,16 @@
 #include <QWidget>
 #include <array>
 #include <exception>
+#include <memory>
 
 #include "app/cleaning_options.h"
 #include "app/file_list_box.h"
 #include "app/folder_browser.h"
 #include "app/pie_gauge.h"
+#include "cleaner/class_tables.h"
+#include "cleaner/clean_context.h"
 #include "cleaner/messages.h"
+#include "tools/link_check.h"
 
 namespace pelloran {
 
@@ -34,8 +38,9 @@ class TForm1 : public QWidget {
   Q_OBJECT
 
  public:
-  // `messages` shows every message of the window; it must outlive the window.
-  explicit TForm1(Messages& messages, QWidget* parent = nullptr);
+  // `messages` shows every message of the window and `link_check` answers the
+  // link checks of the clean run; both must outlive the window.
+  TForm1(Messages& messages, LinkCheck& link_check, QWidget* parent = nullptr);
   // Takes MyException back from the application object.
   ~TForm1() override;
 
@@ -50,6 +55,12 @@ class TForm1 : public QWidget {
   FileList& file_list() { return *FileListBox1; }
   ProgressGauge& gauge() { return *Gauge1; }
   Messages& messages() { return messages_; }
+  // The program-wide files and services the cleaning handlers share, with the
+  // options as they read them: this window's boxes and the settings window's
+  // switch, each read at the moment it is asked.
+  CleanContext& clean_context() { return *clean_context_; }
+  // The class tables: empty at start, kept for as long as the window lives.
+  ClassTables& class_tables() { return class_tables_; }
 
   // Handlers. Each catches every failure at its own boundary and hands it to
   // MyException, so nothing unwinds through Qt.
@@ -131,8 +142,22 @@ class TForm1 : public QWidget {
   template <class Body>
   void Guarded(Body&& body) noexcept;
 
+  // The options the engine reads: the boxes' model and the live switch.
+  class LiveOptions : public Options {
+   public:
+    explicit LiveOptions(const TForm1& form) : form_(form) {}
+    bool IsTicked(int box) const override { return form_.options_.IsTicked(box); }
+    bool IsLinkCheckingOn() const override;
+
+   private:
+    const TForm1& form_;
+  };
+
   Messages& messages_;
   CleaningOptions options_;
+  LiveOptions live_options_{*this};
+  ClassTables class_tables_;
+  std::unique_ptr<CleanContext> clean_context_;
   std::array<QCheckBox*, CleaningOptions::kHighestBox + 1> boxes_{};
   TForm2* advert_window_ = nullptr;
   TForm3* settings_window_ = nullptr;

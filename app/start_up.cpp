@@ -3,10 +3,12 @@
 #include "app/application.h"
 #include "app/help_viewer.h"
 #include "app/message_boxes.h"
+#include "tools/curl_link_check.h"
 
 namespace pelloran {
 
-ProgramWindows::ProgramWindows(Messages& messages) : Form1(messages), Form3(&Form1), Form2(&Form1) {
+ProgramWindows::ProgramWindows(Messages& messages, LinkCheck& link_check)
+    : Form1(messages, link_check), Form3(&Form1), Form2(&Form1) {
   Form1.AttachSideWindows(&Form2, &Form3);
 }
 
@@ -17,7 +19,8 @@ int RunProgram(int argc, char** argv) {
   DesktopHelpViewer help;
   app.SetHelpViewer(&help);
   MessageBoxes messages(app.Title());
-  ProgramWindows windows(messages);
+  CurlLinkCheck link_check;
+  ProgramWindows windows(messages, link_check);
   windows.Form1.show();
   return app.exec();
 }

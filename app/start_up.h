@@ -9,7 +9,7 @@ namespace pelloran {
 // The program's three windows, created in start-up order: the main window
 // (which runs FormCreate), then the settings and the advert window, hidden.
 struct ProgramWindows {
-  explicit ProgramWindows(Messages& messages);
+  ProgramWindows(Messages& messages, LinkCheck& link_check);
 
   TForm1 Form1;
   TForm3 Form3;

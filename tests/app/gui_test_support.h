@@ -52,7 +52,7 @@ class ProgramTest : public ::testing::Test {
     TestApplication().SetHelpViewer(&help);
     MakeStartFolder();
     in_start_folder.emplace(start.path());
-    windows = std::make_unique<ProgramWindows>(messages);
+    windows = std::make_unique<ProgramWindows>(messages, link_check);
   }
 
   void TearDown() override {
@@ -74,6 +74,7 @@ class ProgramTest : public ::testing::Test {
   TempDir start;
   RecordingHelpViewer help;
   TestMessages messages;
+  TestLinkCheck link_check;
   std::optional<ScopedCurrentDir> in_start_folder;
   std::unique_ptr<ProgramWindows> windows;
 };

@@ -28,7 +28,8 @@ int main(int argc, char* argv[]) {
   int app_argc = 1;
   pelloran::Application app(app_argc, argv);
   pelloran::testing::TestMessages messages;
-  pelloran::ProgramWindows windows(messages);
+  pelloran::testing::TestLinkCheck link_check;
+  pelloran::ProgramWindows windows(messages, link_check);
   windows.Form1.show();
   QCoreApplication::processEvents();
   pelloran::FileListBox& list = *windows.Form1.FileListBox1;

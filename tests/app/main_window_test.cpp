@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QEvent>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include "app/failure_text.h"
@@ -180,11 +181,18 @@ TEST_F(MainWindowTest, ClosingASideWindowGoesBackInsteadOfLeavingNoWindow) {
   EXPECT_FALSE(windows->Form3.windowFlags() & Qt::WindowSystemMenuHint);
 }
 
-TEST_F(MainWindowTest, SettingsSwitchIsReadThroughTheOptions) {
+TEST_F(MainWindowTest, SettingsSwitchIsReadLiveByTheEngine) {
   TForm1& form = ShowMainWindow();
-  EXPECT_FALSE(form.cleaning_options().IsLinkCheckingOn());
+  const Options& seen = form.clean_context().options;
+  EXPECT_FALSE(seen.IsLinkCheckingOn());
   windows->Form3.CheckBox1->setChecked(true);
-  EXPECT_TRUE(form.cleaning_options().IsLinkCheckingOn());
+  EXPECT_TRUE(seen.IsLinkCheckingOn());
+  const QSignalBlocker quiet(windows->Form3.CheckBox1);
+  windows->Form3.CheckBox1->setChecked(false);
+  EXPECT_FALSE(seen.IsLinkCheckingOn());
+  form.CheckBox(17)->setChecked(true);
+  EXPECT_TRUE(seen.IsTicked(17));
+  EXPECT_FALSE(seen.IsTicked(5));
 }
 
 // Runs the event loop until it ends or two seconds pass; true when it ended

@@ -1,0 +1,196 @@
+// Apply end to end: the real main window, offscreen, cleaning pages in a
+// temporary folder.
+
+#include <sys/stat.h>
+
+#include <QCheckBox>
+#include <set>
+
+#include "tests/app/gui_test_support.h"
+#include "tests/support/fault_env.h"
+
+namespace pelloran::testing {
+namespace {
+
+constexpr char kPage[] = "<p class=Normal style=\"color:red\">Text <span lang=ru>here</span></p>";
+constexpr char kDone[] = "Операция выполнена!";
+
+class ApplyTest : public ProgramTest {
+ protected:
+  // Selects the entries with these names, as the user's clicks would.
+  void SelectPages(std::initializer_list<const char*> names) {
+    FileListBox& list = *windows->Form1.FileListBox1;
+    for (const char* name : names) {
+      const auto found = list.findItems(QString::fromUtf8(name), Qt::MatchExactly);
+      ASSERT_EQ(found.size(), 1) << name;
+      found.front()->setSelected(true);
+    }
+  }
+  std::set<std::string> FilesInFolder() const {
+    std::set<std::string> names;
+    for (const auto& item : std::filesystem::directory_iterator(start.path()))
+      names.insert(item.path().filename().string());
+    return names;
+  }
+  std::vector<std::string> SelectedEntries() const {
+    std::vector<std::string> names;
+    for (const QListWidgetItem* item : windows->Form1.FileListBox1->selectedItems())
+      names.push_back(item->text().toStdString());
+    return names;
+  }
+  bool ApplyEnabled() const {
+    return windows->Form1.Button1->isEnabled() && windows->Form1.Button3->isEnabled();
+  }
+};
+
+class TwoPagesTest : public ApplyTest {
+  void MakeStartFolder() override {
+    WriteFile(start / "a.htm", kPage);
+    WriteFile(start / "b.htm", kPage);
+    WriteFile(start / "c.txt", kPage);
+  }
+};
+
+TEST_F(TwoPagesTest, CleansBothWithAMessageEachAndDisablesApply) {
+  TForm1& form = ShowMainWindow();
+  SelectPages({"b.htm", "a.htm"});
+  form.Button1->click();
+  EXPECT_EQ(messages.information, (std::vector<std::string>{kDone, kDone}));
+  EXPECT_TRUE(messages.errors.empty());
+  EXPECT_EQ(FilesInFolder(), (std::set<std::string>{"a.htm", "a.htm~", "b.htm", "b.htm~", "c.txt"}));
+  EXPECT_EQ(ReadFile(start / "a.htm~"), kPage);
+  EXPECT_NE(ReadFile(start / "a.htm"), kPage);
+  EXPECT_EQ(ReadFile(start / "b.htm"), ReadFile(start / "a.htm"));
+  EXPECT_EQ(ReadFile(start / "c.txt"), kPage);
+  // The list was read again, backups included, with the last page selected.
+  EXPECT_EQ(form.FileListBox1->count(), 5);
+  EXPECT_EQ(SelectedEntries(), std::vector<std::string>{"b.htm"});
+  EXPECT_FALSE(form.Button1->isEnabled());
+  EXPECT_FALSE(form.Button3->isEnabled());
+  EXPECT_TRUE(form.SpeedButton2->isEnabled());
+  EXPECT_EQ(form.Gauge1->Progress(), 0);
+}
+
+TEST_F(TwoPagesTest, NothingSelectedTouchesNothingButEndsTheRun) {
+  TForm1& form = ShowMainWindow();
+  windows->Form3.CheckBox1->setChecked(true);
+  link_check.connected = true;
+  form.Button3->click();
+  EXPECT_EQ(messages.information, std::vector<std::string>{"Вы подключены к интернету."});
+  EXPECT_EQ(FilesInFolder(), (std::set<std::string>{"a.htm", "b.htm", "c.txt", "Ссылки.txt"}));
+  EXPECT_EQ(ReadFile(start / "Ссылки.txt"), "");
+  EXPECT_EQ(ReadFile(start / "a.htm"), kPage);
+  EXPECT_FALSE(ApplyEnabled());
+  EXPECT_EQ(form.Gauge1->Progress(), 0);
+}
+
+TEST_F(ApplyTest, AnEmptyListOnlySaysSo) {
+  TForm1& form = ShowMainWindow();
+  ASSERT_TRUE(ApplyEnabled());
+  form.SpeedButton2->click();
+  EXPECT_EQ(messages.information, std::vector<std::string>{"Вы не выбрали файл!"});
+  EXPECT_TRUE(ApplyEnabled());
+  EXPECT_TRUE(FilesInFolder().empty());
+}
+
+class BackupThereTest : public ApplyTest {
+  void MakeStartFolder() override {
+    WriteFile(start / "a.htm", kPage);
+    WriteFile(start / "a.htm~", "old backup");
+  }
+};
+
+TEST_F(BackupThereTest, LeavesPageAndBackupAloneWithOrWithoutOverriding) {
+  TForm1& form = ShowMainWindow();
+  for (bool overriding : {true, false}) {
+    SCOPED_TRACE(overriding);
+    form.CheckBox(5)->setChecked(overriding);
+    ASSERT_EQ(form.clean_context().options.IsTicked(5), overriding);
+    messages.information.clear();
+    messages.errors.clear();
+    SelectPages({"a.htm"});
+    form.SpeedButton2->click();  // Apply and OK are off after the first round
+    EXPECT_EQ(ReadFile(start / "a.htm"), kPage);
+    EXPECT_EQ(ReadFile(start / "a.htm~"), "old backup");
+    EXPECT_EQ(FilesInFolder(), (std::set<std::string>{"a.htm", "a.htm~"}));
+    EXPECT_TRUE(messages.information.empty());
+    ASSERT_EQ(messages.errors.size(), 1u);
+    EXPECT_EQ(messages.errors[0],
+              "Файл «a.htm» не изменён: резервная копия «a.htm~» уже существует.");
+    EXPECT_EQ(form.Gauge1->Progress(), 0);
+  }
+}
+
+class UnreadablePageTest : public ApplyTest {
+  void MakeStartFolder() override {
+    WriteFile(start / "a.htm", kPage);
+    WriteFile(start / "b.htm", kPage);
+    ::chmod((start / "b.htm").c_str(), 0);
+  }
+};
+
+TEST_F(UnreadablePageTest, ReportsFileAccessDeniedAndLosesNothing) {
+  TForm1& form = ShowMainWindow();
+  SelectPages({"a.htm", "b.htm"});
+  // Root reads every file; the check runs in a child without that power.
+  const int status = RunWithoutFileCapabilities([&] {
+    form.Button1->click();
+    if (messages.errors != std::vector<std::string>{"File access denied."}) return 1;
+    if (messages.information != std::vector<std::string>{kDone}) return 2;
+    if (FileExists(start / "PL!__b.htm") || FileExists(start / "b.htm~")) return 3;
+    if (!ApplyEnabled()) return 4;  // the failure ends the run before the buttons
+    if (FileExists(start / "PL!__a.htm") || !FileExists(start / "a.htm~")) return 5;
+    return 0;
+  });
+  EXPECT_EQ(status, 0);
+  ::chmod((start / "b.htm").c_str(), 0644);
+  EXPECT_EQ(ReadFile(start / "b.htm"), kPage);
+}
+
+class ByteTwentySixTest : public ApplyTest {
+  void MakeStartFolder() override {
+    WriteFile(start / "cut.htm", std::string("<p>before</p>\x1A<p>after</p>"));
+    WriteFile(start / "lone.htm", std::string("<p>text</p>\x1A"));
+  }
+};
+
+TEST_F(ByteTwentySixTest, APageWithTextAfterTheMarkStaysAndALoneFinalMarkIsCleaned) {
+  TForm1& form = ShowMainWindow();
+  SelectPages({"cut.htm", "lone.htm"});
+  form.Button1->click();
+  EXPECT_EQ(ReadFile(start / "cut.htm"), std::string("<p>before</p>\x1A<p>after</p>"));
+  EXPECT_FALSE(FileExists(start / "cut.htm~"));
+  EXPECT_FALSE(FileExists(start / "PL!__cut.htm"));
+  ASSERT_EQ(messages.errors.size(), 1u);
+  EXPECT_EQ(messages.errors[0].rfind("Файл «cut.htm» не изменён: в нём есть символ с кодом 26", 0),
+            0u);
+  EXPECT_EQ(ReadFile(start / "lone.htm~"), std::string("<p>text</p>\x1A"));
+  EXPECT_EQ(ReadFile(start / "lone.htm"), "<p>text</p>");
+  EXPECT_EQ(messages.information, std::vector<std::string>{kDone});
+}
+
+class LinkReportTest : public ApplyTest {
+  void MakeStartFolder() override {
+    WriteFile(start / "links.htm",
+              "<a href=\"http://a.example/x\">out</a> <a class=c href=\"#top\">up</a>");
+  }
+};
+
+TEST_F(LinkReportTest, ReportsEachLinkUnderThePagesFullPath) {
+  TForm1& form = ShowMainWindow();
+  windows->Form3.CheckBox1->setChecked(true);
+  link_check.available["\"http://a.example/x\""] = true;
+  SelectPages({"links.htm"});
+  form.Button1->click();
+  EXPECT_EQ(link_check.asked,
+            (std::vector<std::string>{"\"http://a.example/x\"", "\"#top\""}));
+  EXPECT_EQ(messages.information,
+            (std::vector<std::string>{"Вы подключены к интернету.", kDone}));
+  EXPECT_EQ(ReadFile(start / "Ссылки.txt"),
+            "\r\n           " + start / "links.htm" + " :\r\n\r\n"
+            "ext  \"http://a.example/x\"     OK\r\n"
+            "     \"#top\"\r\n");
+}
+
+}  // namespace
+}  // namespace pelloran::testing

@@ -7,6 +7,7 @@
 #include <QSignalBlocker>
 
 #include "app/application.h"
+#include "app/desktop_shell.h"
 #include "app/failure_text.h"
 #include "cleaner/clean_run.h"
 #include "tools/advert_window.h"
@@ -35,21 +36,15 @@ TForm1::TForm1(Messages& messages, LinkCheck& link_check, QWidget* parent)
   clean_context_ = std::make_unique<CleanContext>(live_options_, *Gauge1, link_check);
   SetTabOrder();
   ConnectHandlers();
+  ConnectFileOperations();
   ConnectBoxes();
+  desktop_shell_ = std::make_unique<DesktopShell>();
+  shell_ = desktop_shell_.get();
   FormCreate();
 }
 
 TForm1::~TForm1() {
   if (Application* app = Application::Instance()) app->SetFailureHandler(nullptr);
-}
-
-template <class Body>
-void TForm1::Guarded(Body&& body) noexcept {
-  try {
-    body();
-  } catch (...) {
-    MyException(std::current_exception());
-  }
 }
 
 void TForm1::FormCreate() {
@@ -76,6 +71,7 @@ void TForm1::ConnectHandlers() {
   on(FileListBox1, &FileListBox::Changed, &TForm1::nevidim);
   on(FileListBox1, &FileListBox::SelectionClicked, &TForm1::FileListBox1Click);
 
+  on(FileListBox1, &QListWidget::itemDoubleClicked, &TForm1::FileListBox1DblClick);
   connect(FileListBox1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     PopupMenu1->popup(FileListBox1->viewport()->mapToGlobal(at));
   });
@@ -105,6 +101,8 @@ void TForm1::ConnectBoxes() {
 void TForm1::AttachSideWindows(TForm2* advert_window, TForm3* settings_window) {
   advert_window_ = advert_window;
   settings_window_ = settings_window;
+  advert_window_->AttachRemoval(clean_context(), *FileListBox1, messages_,
+                                [this](std::exception_ptr failure) { MyException(failure); });
 }
 
 bool TForm1::LiveOptions::IsLinkCheckingOn() const {
@@ -160,8 +158,6 @@ void TForm1::nevidim() {
   Button1->setEnabled(true);
   Button3->setEnabled(true);
 }
-
-void TForm1::FileListBox1Click() { nevidim(); }
 
 // The clean run over the selected pages. A file failure leaves the buttons as
 // they are: it goes on to MyException.

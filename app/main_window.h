@@ -19,6 +19,7 @@
 #include "app/file_list_box.h"
 #include "app/folder_browser.h"
 #include "app/pie_gauge.h"
+#include "app/shell_routines.h"
 #include "cleaner/class_tables.h"
 #include "cleaner/clean_context.h"
 #include "cleaner/messages.h"
@@ -61,6 +62,9 @@ class TForm1 : public QWidget {
   CleanContext& clean_context() { return *clean_context_; }
   // The class tables: empty at start, kept for as long as the window lives.
   ClassTables& class_tables() { return class_tables_; }
+  // The desktop the file operations hand requests to; a test may put its own
+  // in (not owned, must outlive the window).
+  void UseShell(ShellRoutines& shell) { shell_ = &shell; }
 
   // Handlers. Each catches every failure at its own boundary and hands it to
   // MyException, so nothing unwinds through Qt.
@@ -73,6 +77,18 @@ class TForm1 : public QWidget {
   void SpeedButton4Click();
   void SpeedButton5Click();
   void CheckBox28Click();
+
+  // The file list's operations (main_window_file_ops.cpp).
+  void SpeedButton6Click();
+  void N2Click();
+  void SpeedButton7Click();
+  void N3Click();
+  void FileListBox1DblClick();
+  void N1Click();
+  void SpeedButton9Click();
+  void notepadexe1Click();
+  void SpeedButton10Click();
+  void SpeedButton8Click();
 
   // The one failure handler: a conversion failure shows only the apology,
   // any other failure its own message as an error.
@@ -134,6 +150,8 @@ class TForm1 : public QWidget {
   void SetTabOrder();
 
   void ConnectHandlers();
+  void ConnectFileOperations();
+  void ShowStatusPanels(const std::string& path_text, const std::string& size_text);
   void ConnectBoxes();
   void FormCreate();
   void DriveComboBox1Change(const QString& folder);
@@ -163,6 +181,20 @@ class TForm1 : public QWidget {
   TForm3* settings_window_ = nullptr;
   QString start_folder_;
   bool shown_before_ = false;
+  std::unique_ptr<ShellRoutines> desktop_shell_;
+  ShellRoutines* shell_ = nullptr;
+  // The status bar's path and size panels, made at the first click in the list.
+  QLabel* path_panel_ = nullptr;
+  QLabel* size_panel_ = nullptr;
 };
+
+template <class Body>
+void TForm1::Guarded(Body&& body) noexcept {
+  try {
+    body();
+  } catch (...) {
+    MyException(std::current_exception());
+  }
+}
 
 }  // namespace pelloran

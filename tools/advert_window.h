@@ -3,14 +3,20 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <exception>
+#include <functional>
 
+#include "cleaner/clean_context.h"
+#include "cleaner/messages.h"
+#include "tools/file_list.h"
 #include "tools/side_window.h"
 
 namespace pelloran {
 
 // The advert-removal window "Удалить рекламу": the start and end texts of the
 // block and the buttons "удалить" and "выйти". "выйти" leads back to the main
-// window; what "удалить" does is connected by whoever owns the removal.
+// window; "удалить" removes the block from the pages selected in the list
+// given by AttachRemoval.
 class TForm2 : public SideWindow {
   Q_OBJECT
 
@@ -35,6 +41,15 @@ class TForm2 : public SideWindow {
 
   void Button2Click() { GoBack(); }
 
+  // What "удалить" works on: the main window's list and program-wide files.
+  // Its failures go to `report_failure`. All must outlive the window.
+  using FailureHandler = std::function<void(std::exception_ptr)>;
+  void AttachRemoval(CleanContext& context, FileList& list, Messages& messages,
+                     FailureHandler report_failure);
+  // Runs the removal over the list's selection with the texts of Edit1 and
+  // Edit2 (advert_window_removal.cpp).
+  void Button1Click();
+
  private:
   struct MarkerRow {
     QLabel* caption;
@@ -45,6 +60,11 @@ class TForm2 : public SideWindow {
   MarkerRow BuildMarkerRow(int top, int first_label, const QString& caption, int edit_number,
                            const QString& text);
   void BuildButtons();
+
+  CleanContext* context_ = nullptr;
+  FileList* list_ = nullptr;
+  Messages* messages_ = nullptr;
+  FailureHandler report_failure_;
 };
 
 }  // namespace pelloran

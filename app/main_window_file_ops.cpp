@@ -1,0 +1,78 @@
+// The main window's handlers of the file list operations: each hands the
+// list, the messages and the shell to one operation of app/file_list_ops.h.
+
+#include <QFile>
+
+#include "app/file_list_ops.h"
+#include "app/main_window.h"
+
+namespace pelloran {
+namespace {
+
+constexpr int kSizePanelWidth = 100;
+
+QLabel* MakePanel(QWidget* status_bar, const char* name) {
+  auto* panel = new QLabel(status_bar);
+  panel->setObjectName(QString::fromLatin1(name));
+  panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  panel->show();
+  return panel;
+}
+
+}  // namespace
+
+void TForm1::ConnectFileOperations() {
+  const auto on = [this](auto* sender, auto signal, void (TForm1::*handler)()) {
+    connect(sender, signal, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
+  };
+  on(SpeedButton6, &QToolButton::clicked, &TForm1::SpeedButton6Click);
+  on(SpeedButton7, &QToolButton::clicked, &TForm1::SpeedButton7Click);
+  on(SpeedButton8, &QToolButton::clicked, &TForm1::SpeedButton8Click);
+  on(SpeedButton9, &QToolButton::clicked, &TForm1::SpeedButton9Click);
+  on(SpeedButton10, &QToolButton::clicked, &TForm1::SpeedButton10Click);
+  on(N1, &QAction::triggered, &TForm1::N1Click);
+  on(N2, &QAction::triggered, &TForm1::N2Click);
+  on(N3, &QAction::triggered, &TForm1::N3Click);
+  on(notepadexe1, &QAction::triggered, &TForm1::notepadexe1Click);
+}
+
+void TForm1::ShowStatusPanels(const std::string& path_text, const std::string& size_text) {
+  if (path_panel_ == nullptr) {
+    path_panel_ = MakePanel(StatusBar1, "StatusBar1Panel1");
+    size_panel_ = MakePanel(StatusBar1, "StatusBar1Panel2");
+  }
+  // Panel 0 is the design panel of width 0, so the path panel starts at the left.
+  const int path_width = frameGeometry().width() - kSizePanelWidth;
+  path_panel_->setGeometry(0, 0, path_width, StatusBar1->height());
+  size_panel_->setGeometry(path_width, 0, kSizePanelWidth, StatusBar1->height());
+  path_panel_->setText(QFile::decodeName(path_text.c_str()));
+  size_panel_->setText(QString::fromStdString(size_text));
+}
+
+void TForm1::FileListBox1Click() {
+  const StatusReport report = ReadStatusReport(FileListBox1->CurrentFile());
+  ShowStatusPanels(report.path_text, report.size_text);
+  nevidim();
+}
+
+void TForm1::SpeedButton6Click() { DeleteSelectedFiles(*FileListBox1, messages_); }
+
+void TForm1::N2Click() { SpeedButton6->click(); }
+
+void TForm1::SpeedButton7Click() { RemoveTildesFromSelected(*FileListBox1, messages_); }
+
+void TForm1::N3Click() { SpeedButton7->click(); }
+
+void TForm1::FileListBox1DblClick() { OpenCurrentFile(*FileListBox1, *shell_); }
+
+void TForm1::N1Click() { OpenCurrentFile(*FileListBox1, *shell_); }
+
+void TForm1::SpeedButton9Click() { OpenCurrentFileInNotepad(*FileListBox1, *shell_); }
+
+void TForm1::notepadexe1Click() { OpenCurrentFileInNotepad(*FileListBox1, *shell_); }
+
+void TForm1::SpeedButton10Click() { FileListBox1->ReadFolder(); }
+
+void TForm1::SpeedButton8Click() { OpenFirstSelected(*FileListBox1, *shell_, messages_); }
+
+}  // namespace pelloran

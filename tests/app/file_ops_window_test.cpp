@@ -1,0 +1,200 @@
+// The main window's file operations and the advert window's "удалить",
+// driven through the real windows on real files.
+
+#include <QLabel>
+#include <QLineEdit>
+
+#include "app/file_list_ops.h"
+#include "tests/app/gui_test_support.h"
+#include "tests/app/recording_shell.h"
+#include "tools/advert_removal.h"
+
+namespace pelloran::testing {
+namespace {
+
+class FileOpsWindowTest : public ProgramTest {
+ protected:
+  void MakeStartFolder() override {
+    WriteFile(start / "a.htm", std::string(1234, 'a'));
+    WriteFile(start / "b page.htm", "b");
+    WriteFile(start / "c.htm~", "old c");
+    std::filesystem::create_directory(start.path() / "d~.htm");
+  }
+
+  TForm1& Show() {
+    TForm1& form = ShowMainWindow();
+    form.UseShell(shell);
+    return form;
+  }
+  FileListBox& list() const { return *windows->Form1.FileListBox1; }
+  void ClickEntry(const std::string& entry, Qt::KeyboardModifiers modifiers = {}) {
+    const int index = IndexOf(entry);
+    ASSERT_GE(index, 0) << entry;
+    const QRect place = list().visualItemRect(list().item(index));
+    QTest::mouseClick(list().viewport(), Qt::LeftButton, modifiers, place.center());
+  }
+  int IndexOf(const std::string& entry) const {
+    for (int i = 0; i < list().Count(); ++i) {
+      if (list().Entry(i) == entry) return i;
+    }
+    return -1;
+  }
+  QLabel* Panel(const char* name) const {
+    return windows->Form1.StatusBar1->findChild<QLabel*>(QString::fromLatin1(name));
+  }
+
+  RecordingShell shell;
+};
+
+TEST_F(FileOpsWindowTest, StatusBarPanelsComeAtTheFirstClick) {
+  TForm1& form = Show();
+  EXPECT_EQ(Panel("StatusBar1Panel1"), nullptr);
+  form.Button1->setEnabled(false);
+  ClickEntry("a.htm");
+  QLabel* path = Panel("StatusBar1Panel1");
+  QLabel* size = Panel("StatusBar1Panel2");
+  ASSERT_NE(path, nullptr);
+  ASSERT_NE(size, nullptr);
+  EXPECT_EQ(path->text().toStdString(), start / "a.htm");
+  EXPECT_EQ(size->text(), QStringLiteral("  1234   байт"));
+  EXPECT_EQ(size->width(), 100);
+  EXPECT_EQ(path->width(), form.frameGeometry().width() - 100);
+  EXPECT_TRUE(form.Button1->isEnabled());
+
+  ClickEntry("a.htm", Qt::ControlModifier);  // deselected: no current file
+  EXPECT_EQ(path->text(), QStringLiteral("/"));
+  EXPECT_EQ(size->text(), QStringLiteral("  0   байт"));
+}
+
+TEST_F(FileOpsWindowTest, AClickOnAVanishedFileReportsItAndKeepsThePanels) {
+  TForm1& form = Show();
+  ClickEntry("a.htm");
+  std::filesystem::remove(start.path() / "b page.htm");
+  ClickEntry("b page.htm");
+  EXPECT_EQ(messages.errors, std::vector<std::string>{"File not found."});
+  EXPECT_EQ(Panel("StatusBar1Panel1")->text().toStdString(), start / "a.htm");
+  EXPECT_EQ(form.FileListBox1->Count(), 4);
+}
+
+TEST_F(FileOpsWindowTest, DeleteByButtonAndByMenuLeavesFoldersAlone) {
+  TForm1& form = Show();
+  ClickEntry("a.htm");
+  list().Select(IndexOf("[d~.htm]"));
+  form.SpeedButton6->click();
+  EXPECT_FALSE(FileExists(start / "a.htm"));
+  EXPECT_TRUE(std::filesystem::is_directory(start.path() / "d~.htm"));
+  EXPECT_EQ(IndexOf("a.htm"), -1);
+  // The status bar keeps the file of the last click.
+  EXPECT_EQ(Panel("StatusBar1Panel1")->text().toStdString(), start / "a.htm");
+
+  ClickEntry("b page.htm");
+  form.N2->trigger();
+  EXPECT_FALSE(FileExists(start / "b page.htm"));
+  EXPECT_TRUE(messages.errors.empty());
+}
+
+TEST_F(FileOpsWindowTest, TildeRemovalByButtonAndByMenu) {
+  TForm1& form = Show();
+  ClickEntry("c.htm~");
+  const int position = IndexOf("c.htm~");
+  list().Select(IndexOf("[d~.htm]"));
+  form.N3->trigger();
+  EXPECT_EQ(ReadFile(start / "c.htm"), "old c");
+  EXPECT_TRUE(std::filesystem::is_directory(start.path() / "d~.htm"));
+  EXPECT_FALSE(FileExists(start / "d.htm"));
+  // Re-read and re-selected at the same position, whatever the list's length.
+  EXPECT_EQ(list().Entry(position), "c.htm");
+  EXPECT_TRUE(list().IsSelected(position));
+  EXPECT_EQ(list().selectedItems().size(), 1);
+
+  WriteFile(start / "c.htm~", "older");
+  form.SpeedButton10->click();
+  ClickEntry("c.htm~");
+  form.SpeedButton7->click();
+  EXPECT_EQ(ReadFile(start / "c.htm"), "old c");
+  EXPECT_EQ(ReadFile(start / "c.htm~"), "older");
+}
+
+TEST_F(FileOpsWindowTest, EmptyListGetsTheMessage) {
+  TForm1& form = Show();
+  for (const char* name : {"a.htm", "b page.htm", "c.htm~"}) std::filesystem::remove(start / name);
+  std::filesystem::remove(start.path() / "d~.htm");
+  form.SpeedButton10->click();
+  ASSERT_EQ(list().Count(), 0);
+  form.SpeedButton6->click();
+  form.SpeedButton7->click();
+  EXPECT_EQ(messages.information, std::vector<std::string>(2, std::string(kNoFileChosen)));
+}
+
+TEST_F(FileOpsWindowTest, OpeningHandsThePathToTheShell) {
+  TForm1& form = Show();
+  ClickEntry("b page.htm");
+  const QRect place = list().visualItemRect(list().item(IndexOf("b page.htm")));
+  QTest::mouseDClick(list().viewport(), Qt::LeftButton, {}, place.center());
+  form.N1->trigger();
+  form.SpeedButton9->click();
+  form.notepadexe1->trigger();
+  ASSERT_EQ(shell.requests.size(), 4u);
+  const std::string path = start / "b page.htm";
+  for (int i : {0, 1}) {
+    EXPECT_EQ(shell.requests[i].routine, "ShellOpenDocument");
+    EXPECT_EQ(shell.requests[i].verb_or_program, "open");
+    EXPECT_EQ(shell.requests[i].path_or_parameters, path);
+  }
+  for (int i : {2, 3}) {
+    EXPECT_EQ(shell.requests[i].routine, "LaunchProgram");
+    EXPECT_EQ(shell.requests[i].verb_or_program, "notepad.exe");
+    EXPECT_EQ(shell.requests[i].path_or_parameters, path);
+    EXPECT_EQ(shell.requests[i].folder, "c:\\windows");
+  }
+}
+
+TEST_F(FileOpsWindowTest, TheHiddenOpenButtonStaysOutOfReach) {
+  TForm1& form = Show();
+  EXPECT_FALSE(form.SpeedButton8->isVisible());
+  EXPECT_FALSE(form.SpeedButton8->isEnabled());
+  ClickEntry("b page.htm");
+  form.SpeedButton8Click();
+  ASSERT_EQ(shell.requests.size(), 1u);
+  EXPECT_EQ(shell.requests[0].routine, "OpenInFolder");
+  EXPECT_EQ(shell.requests[0].path_or_parameters, "b page.htm");
+  EXPECT_EQ(shell.requests[0].show, ShowMode::kMaximized);
+}
+
+TEST_F(FileOpsWindowTest, AdvertWindowRemovesTheBlockFromTheSelectedPages) {
+  const std::string page = "A<" + std::string(kDefaultAdvertStartText) +
+                           "><script src=\"ad.js\"></script><" +
+                           std::string(kDefaultAdvertEndText) + ">C";
+  WriteFile(start / "a.htm", page);
+  WriteFile(start / "ad.js", "ad");
+  TForm1& form = Show();
+  ClickEntry("a.htm");
+  form.SpeedButton1->click();
+  TForm2& advert = windows->Form2;
+  EXPECT_EQ(advert.Edit1->text().toStdString(), kDefaultAdvertStartText);
+  EXPECT_EQ(advert.Edit2->text().toStdString(), kDefaultAdvertEndText);
+  advert.Button1->click();
+  EXPECT_EQ(ReadFile(start / "a.htm"), "AC");
+  EXPECT_EQ(ReadFile(start / "a.htm~"), page);
+  EXPECT_FALSE(FileExists(start / "ad.js"));
+  EXPECT_EQ(messages.information, std::vector<std::string>{std::string(kAdvertRemoved)});
+
+  // The texts are read as they stand when the button is pressed.
+  advert.Edit1->setText(QStringLiteral("!-- other"));
+  advert.Button1->click();
+  EXPECT_EQ(messages.errors, std::vector<std::string>{std::string(kAdvertInputError)});
+  EXPECT_TRUE(advert.isVisible());
+}
+
+TEST_F(FileOpsWindowTest, AdvertWindowFileFailureReachesTheFailureHandler) {
+  TForm1& form = Show();
+  ClickEntry("a.htm");
+  std::filesystem::remove(start / "a.htm");
+  form.SpeedButton1->click();
+  windows->Form2.Button1->click();
+  EXPECT_EQ(messages.errors, std::vector<std::string>{"File not found."});
+  EXPECT_FALSE(form.clean_context().input.is_open());
+}
+
+}  // namespace
+}  // namespace pelloran::testing

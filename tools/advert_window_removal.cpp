@@ -1,0 +1,31 @@
+// "удалить" of the advert window: the engine's removal over the main
+// window's selection, with the texts as the edit fields hold them now.
+
+#include "tools/advert_removal.h"
+#include "tools/advert_window.h"
+
+namespace pelloran {
+
+void TForm2::AttachRemoval(CleanContext& context, FileList& list, Messages& messages,
+                           FailureHandler report_failure) {
+  context_ = &context;
+  list_ = &list;
+  messages_ = &messages;
+  report_failure_ = std::move(report_failure);
+  connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click, Qt::UniqueConnection);
+}
+
+void TForm2::Button1Click() {
+  if (context_ == nullptr) return;
+  try {
+    // The markers are single-byte text; the edit fields hold Unicode.
+    AdvertTexts texts;
+    texts.start_text = Edit1->text().toLocal8Bit().toStdString();
+    texts.end_text = Edit2->text().toLocal8Bit().toStdString();
+    RemoveAdverts(*context_, *list_, *messages_, texts);
+  } catch (...) {
+    if (report_failure_) report_failure_(std::current_exception());
+  }
+}
+
+}  // namespace pelloran

@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <optional>
@@ -177,16 +176,6 @@ class TerminalMessages : public Messages {
   std::string file_;
 };
 
-class NoGauge : public ProgressGauge {
- public:
-  void SetProgress(int value) override { value_ = std::clamp(value, 0, 100); }
-  void AddProgress(int delta) override { SetProgress(value_ + delta); }
-  int Progress() const override { return value_; }
-
- private:
-  int value_ = 0;
-};
-
 }  // namespace
 
 int RunBatchClean(std::span<const std::string> args, LinkCheck& link_check, std::ostream& out,
@@ -201,7 +190,7 @@ int RunBatchClean(std::span<const std::string> args, LinkCheck& link_check, std:
     return kBatchAllCleaned;
   }
 
-  NoGauge gauge;
+  UnseenGauge gauge;
   CleanContext context(command.options, gauge, link_check);
   ClassTables tables;
   BatchFileList list(command.files);

@@ -26,16 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace pelloran;
 
-class QuietGauge : public ProgressGauge {
- public:
-  void SetProgress(int value) override { value_ = std::clamp(value, 0, 100); }
-  void AddProgress(int delta) override { SetProgress(value_ + delta); }
-  int Progress() const override { return value_; }
-
- private:
-  int value_ = 0;
-};
-
 class OfflineLinkCheck : public LinkCheck {
  public:
   bool IsConnected() override { return false; }
@@ -70,7 +60,7 @@ struct Page {
 
 struct Services {
   CleaningOptions options;
-  QuietGauge gauge;
+  UnseenGauge gauge;
   OfflineLinkCheck link_check;
   CleanContext context{options, gauge, link_check};
 };

@@ -2,10 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "charfile/in_out_error.h"
 #include "tests/stylesheet/style_filter_harness.h"
 
 namespace pelloran::testing {
 namespace {
+
+constexpr char kClose[] = "</style>after";
+
+std::string Written(std::initializer_list<int> boxes, const std::string& style_text) {
+  StyleFilterHarness harness(boxes);
+  return harness.Run(style_text).written;
+}
 
 TEST(FilterStyleBlockTest, WorkedExampleMergesSharedDeclaration) {
   StyleFilterHarness harness({1, 6, 12});
@@ -16,6 +26,180 @@ TEST(FilterStyleBlockTest, WorkedExampleMergesSharedDeclaration) {
             "h1, h2, p \r\n{ font-family: Arial; color: red;}\r\n"
             "p \r\n{ text-align: center;}\r\n");
   EXPECT_EQ(result.rest, "/style>after");
+}
+
+// What the reader makes of comment openers and the tag's own attributes.
+TEST(FilterStyleBlockTest, TagAttributesAndCommentOpenerBecomeSelectors) {
+  StyleFilterHarness harness({1});
+  const FilterResult result = harness.Run(
+      "type=\"text/css\">\r\n<!--\r\nbody { font-family: Arial; }\r\n-->\r\n</style>after");
+  EXPECT_EQ(result.written, "type=\"text/css\">, <!--, body \r\n{ font-family: Arial;}\r\n");
+  EXPECT_EQ(result.rest, "/style>after");
+}
+
+TEST(FilterStyleBlockTest, CommentOpenerSkipRunsToFirstBlank) {
+  // Without attributes the skip from "<" eats "!--", the line end and "body".
+  EXPECT_EQ(Written({1}, "\r\n<!--\r\nbody { font-family: Arial; }\r\n-->\r\n</style>"),
+            " \r\n{ font-family: Arial;}\r\n");
+  // With a blank after the opener the selector stays.
+  EXPECT_EQ(Written({6}, "\r\n<!-- body { color: red; } -->\r\n</style>"),
+            "body \r\n{ color: red;}\r\n");
+}
+
+TEST(FilterStyleBlockTest, SelectorTokens) {
+  EXPECT_EQ(Written({6}, "h1 ,h2 { color: red; }</style>"), "h1, ,, h2 \r\n{ color: red;}\r\n");
+  EXPECT_EQ(Written({6}, "div p { color: red; }</style>"), "div, p \r\n{ color: red;}\r\n");
+  EXPECT_EQ(Written({6}, "{ color: red; }</style>"), " \r\n{ color: red;}\r\n");
+  // A tab is part of a token.
+  EXPECT_EQ(Written({6}, "h1\th2 { color: red; }</style>"), "h1\th2 \r\n{ color: red;}\r\n");
+}
+
+TEST(FilterStyleBlockTest, BraceRightAfterSelectorOnlyEndsTheToken) {
+  EXPECT_EQ(Written({6}, "p{color:red;}\r\nh1 { color: blue; }\r\n</style>"),
+            "p, color:red;}, h1 \r\n{ color: blue;}\r\n");
+}
+
+TEST(FilterStyleBlockTest, NestedBracesEndAtTheFirstClosingBrace) {
+  const std::string sheet = "@media screen { h1 { color: red; } }\r\np { color: blue; }\r\n</style>";
+  EXPECT_EQ(Written({6}, sheet),
+            "@media, screen \r\n{ color: red;}\r\n}, p \r\n{ color: blue;}\r\n");
+  EXPECT_EQ(Written({6, 29}, sheet), "}, p \r\n{ color: blue;}\r\n");
+}
+
+TEST(FilterStyleBlockTest, ImportSkipEatsTheNextRule) {
+  const std::string sheet =
+      "@import url(a.css);\r\nh1 { color: blue; }\r\nh2 { color: green; }\r\n</style>";
+  EXPECT_EQ(Written({6, 29}, sheet), "h2 \r\n{ color: green;}\r\n");
+  EXPECT_EQ(Written({6}, sheet),
+            "@import, url(a.css);, h1 \r\n{ color: blue;}\r\nh2 \r\n{ color: green;}\r\n");
+  // Between rules as well.
+  EXPECT_EQ(Written({6, 29}, "h1 { color: blue; }\r\n@page x { margin: 0 }\r\n</style>"),
+            "h1 \r\n{ color: blue;}\r\n");
+}
+
+TEST(FilterStyleBlockTest, CommentSkipEndsAtTheNextSlash) {
+  EXPECT_EQ(Written({6}, "/* plain */ h1 { color: red; }</style>"), "h1 \r\n{ color: red;}\r\n");
+  EXPECT_EQ(Written({6}, "/* see a/b */ h1 { color: red; }</style>"),
+            "b, */, h1 \r\n{ color: red;}\r\n");
+  EXPECT_EQ(Written({6}, "h1 { color: red; }\r\n/* x */\r\n-->\r\nh2 { color: blue; }</style>"),
+            "h1 \r\n{ color: red;}\r\nh2 \r\n{ color: blue;}\r\n");
+}
+
+// The keep test searches text, not properties.
+TEST(FilterStyleBlockTest, KeepTestFindsTextInsideLongerNames) {
+  EXPECT_EQ(Written({6, 7}, "p { background-color: #fff; color: red; }</style>"),
+            "p \r\n{ color: #fff; background-color: #fff;}\r\n");
+  EXPECT_EQ(Written({54}, "p { border-width: 1px; width: 5em; }</style>"),
+            "p \r\n{ width: 1px;}\r\n");
+  // Names in capitals are never found.
+  EXPECT_EQ(Written({1, 6}, "P { COLOR: red; Font-Family: x; }</style>"), "");
+}
+
+TEST(FilterStyleBlockTest, FontShorthandBoxTestsForFontSemicolon) {
+  EXPECT_EQ(Written({25}, "p { font: 12px Arial; }</style>"), "");
+  EXPECT_EQ(Written({25}, "p { font-family: Webfont; font-size: 2px; }</style>"),
+            "p \r\n{ font-family: Webfont;}\r\n");
+  EXPECT_EQ(Written({1, 25}, "p { font-family: Webfont; font-size: 2px; }</style>"),
+            "p \r\n{ font-family: Webfont; font-family: Webfont;}\r\n");
+}
+
+TEST(FilterStyleBlockTest, BoxesSharingASearchTextKeepTheSameDeclaration) {
+  EXPECT_EQ(Written({20, 26}, "p { background-color: #fff; }</style>"),
+            "p \r\n{ background-color: #fff; background-color: #fff;}\r\n");
+  EXPECT_EQ(Written({48}, "p { border-style: solid; border-color: red; }</style>"),
+            "p \r\n{ border-color: red;}\r\n");
+  // A plain border shorthand is kept by no box.
+  EXPECT_EQ(Written({49, 50, 51, 52, 53}, "p { border: 1px solid; }</style>"), "");
+}
+
+TEST(FilterStyleBlockTest, DeclarationsAreWrittenInBoxOrder) {
+  EXPECT_EQ(Written({1, 6}, "p { color: red; font-family: Arial; }</style>"),
+            "p \r\n{ font-family: Arial; color: red;}\r\n");
+}
+
+TEST(FilterStyleBlockTest, DeclarationTextIsKeptAsItStands) {
+  EXPECT_EQ(Written({2}, "p {font-size :\r\n\t12pt  ;}</style>"),
+            "p \r\n{ font-size :\r\n\t12pt  ;}\r\n");
+  // Without a final ";" the declaration ends before the blanks and the "}".
+  EXPECT_EQ(Written({6}, "p { color: red }</style>"), "p \r\n{ color: red;}\r\n");
+  EXPECT_EQ(Written({6}, "p {\r\n\tcolor:red\r\n\t}</style>"), "p \r\n{ color:red;}\r\n");
+}
+
+TEST(FilterStyleBlockTest, RulesKeepingNothingVanish) {
+  EXPECT_EQ(Written({6}, "p { margin: 0; }\r\nh1 { color: red; }</style>"),
+            "h1 \r\n{ color: red;}\r\n");
+  EXPECT_EQ(Written({}, "p { margin: 0; }</style>"), "");
+}
+
+TEST(FilterStyleBlockTest, MergeIgnoresCaseOfSelectorsAndDeclarations) {
+  EXPECT_EQ(Written({6}, "H1 { color: red; }\r\nh1 { color: red; }</style>"),
+            "H1 \r\n{ color: red;}\r\n");
+  EXPECT_EQ(Written({6}, "h1 { color: RED; }\r\nh2 { color: Red; }\r\nh3 { color: red; }</style>"),
+            "h1, h2, h3 \r\n{ color: RED;}\r\n");
+  // Cyrillic in code page 1251, Ё and ё included.
+  EXPECT_EQ(Written({1}, "a { font-family: \xC0\xF0\xE8\xE0\xEB \xA8; }\r\n"
+                         "\xCF { font-family: \xE0\xF0\xE8\xE0\xEB \xB8; }\r\n"
+                         "\xEF { font-family: \xE0\xF0\xE8\xE0\xEB \xB8; }</style>"),
+            "a, \xCF \r\n{ font-family: \xC0\xF0\xE8\xE0\xEB \xA8;}\r\n");
+}
+
+TEST(FilterStyleBlockTest, UnclosedElementWritesNothing) {
+  StyleFilterHarness harness({6});
+  const FilterResult result = harness.Run("\r\np { color: red; }\r\nh1 { color: blue; }\r\n");
+  EXPECT_EQ(result.written, "");
+  EXPECT_EQ(result.rest, "");
+  EXPECT_EQ(Written({6}, ""), "");
+  EXPECT_EQ(Written({6}, " \r\n\t"), "");
+}
+
+TEST(FilterStyleBlockTest, OtherLessThanBetweenRulesEndsTheStyleText) {
+  StyleFilterHarness harness({6});
+  const FilterResult result = harness.Run("p { color: red; }\r\n<!-- x -->\r\n");
+  EXPECT_EQ(result.written, "p \r\n{ color: red;}\r\n");
+  EXPECT_EQ(result.rest, "!-- x -->\r\n");
+}
+
+// Boxes are asked at every rule, so a box ticked while the element is read
+// counts from the next rule on.
+TEST(FilterStyleBlockTest, ReadsBoxesAtEveryRule) {
+  class TicksColorLater : public TestOptions {
+   public:
+    bool IsTicked(int box) const override { return box == 6 && ++asked_ > 1; }
+
+   private:
+    mutable int asked_ = 0;
+  };
+  TicksColorLater options;
+  TestGauge gauge;
+  TestLinkCheck link_check;
+  CleanContext context(options, gauge, link_check);
+  TempDir dir;
+  WriteFile(dir / "in", "h1 { color: red; }\r\nh2 { color: blue; }\r\n</style>");
+  BindFileName(context.input, dir / "in");
+  OpenTextForReading(context.input);
+  BindFileName(context.working_copy, dir / "out");
+  CreateByteFile(context.working_copy);
+  FilterStyleBlock(context);
+  CloseCharFile(context.working_copy);
+  EXPECT_EQ(ReadFile(dir / "out"), "h2 \r\n{ color: blue;}\r\n");
+}
+
+TEST(FilterStyleBlockTest, WriteFailureRaisesInOutError) {
+  TestOptions options({6});
+  TestGauge gauge;
+  TestLinkCheck link_check;
+  CleanContext context(options, gauge, link_check);
+  TempDir dir;
+  WriteFile(dir / "in", "h1 { color: red; }</style>");
+  BindFileName(context.input, dir / "in");
+  OpenTextForReading(context.input);
+  // The working copy was never opened.
+  try {
+    FilterStyleBlock(context);
+    FAIL() << "no exception";
+  } catch (const EInOutError& error) {
+    EXPECT_EQ(error.code(), kFileAccessDenied);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,85 @@
+#include "stylesheet/keep_table.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "charfile/char_file.h"
+#include "stylesheet/case_fold.h"
+#include "stylesheet/keep_search.h"
+#include "tests/support/test_services.h"
+
+namespace pelloran::testing {
+namespace {
+
+// Each row's text looked up with a plain substring search.
+Rule KeepByPlainSearch(std::string_view block, const Options& options) {
+  Rule rule;
+  for (const KeepRow& row : kKeepTable) {
+    if (!options.IsTicked(row.box) || block.find(row.test) == std::string_view::npos) continue;
+    const size_t start = block.find(row.start);
+    size_t end = block.find(';', start);
+    if (end == std::string_view::npos) {
+      end = block.size();
+      if (block[end - 1] == '}') --end;
+      while (IsBlank(static_cast<unsigned char>(block[end - 1]))) --end;
+    }
+    rule.declarations.emplace_back(block.substr(start, end - start));
+    rule.slots.push_back(static_cast<unsigned char>(row.box));
+  }
+  return rule;
+}
+
+TEST(KeepTableTest, SinglePassSearchAgreesWithPlainSearch) {
+  const std::vector<std::string> pieces = {
+      "font", "font-", "family", "size", "color", "background", "-color", "-repeat", "border",
+      "-left", "-width", "-top", "margin", "padding", "list-style", "-type", "width", "height",
+      ":", " ", ";", "\r\n", "\t", "red", "1px", "Font", "COLOR", "text-", "align", "indent",
+      "display", "float", "clear", "line-", "letter-spacing", "-position", "-image", "\xC0"};
+  std::mt19937 random(11);
+  TestOptions all;
+  for (const KeepRow& row : kKeepTable) all.Tick(row.box);
+  for (int round = 0; round < 3000; ++round) {
+    std::string block;
+    for (size_t n = random() % 40; n > 0; --n) block += pieces[random() % pieces.size()];
+    block += random() % 2 ? " }" : "}";
+    // Few boxes make the search stop early, many make it run to the end.
+    TestOptions some;
+    for (size_t n = 1 + random() % 3; n > 0; --n) some.Tick(kKeepTable[random() % kKeepTable.size()].box);
+    for (const TestOptions* options : {&all, &some}) {
+      Rule fast;
+      KeepDeclarations(block, *options, fast);
+      const Rule plain = KeepByPlainSearch(block, *options);
+      ASSERT_EQ(fast.declarations, plain.declarations) << block;
+      ASSERT_EQ(fast.slots, plain.slots) << block;
+    }
+  }
+}
+
+TEST(KeepTableTest, EveryPropertyBoxHasItsRow) {
+  // The boxes that are no property boxes have no row.
+  for (int box : {5, 9, 17, 18, 23, 24, 28, 29}) {
+    for (const KeepRow& row : kKeepTable) EXPECT_NE(row.box, box);
+  }
+  for (size_t i = 1; i < kKeepTable.size(); ++i) EXPECT_LT(kKeepTable[i - 1].box, kKeepTable[i].box);
+  EXPECT_EQ(kKeepTable.back().box, 61);
+}
+
+TEST(CaseFoldTest, FoldsLatinAndCyrillicCapitalsOnly) {
+  for (int c = 'A'; c <= 'Z'; ++c) EXPECT_EQ(FoldCase(static_cast<unsigned char>(c)), c + 32);
+  for (int c = 0xC0; c <= 0xDF; ++c) EXPECT_EQ(FoldCase(static_cast<unsigned char>(c)), c + 32);
+  EXPECT_EQ(FoldCase(0xA8), 0xB8);  // Ё
+  EXPECT_EQ(FoldCase(0xAF), 0xBF);  // Ї
+  EXPECT_EQ(FoldCase(0xB2), 0xB3);  // І
+  for (int c : std::initializer_list<int>{'a', 'z', '0', '-', 0xB8, 0xE0, 0xFF, 0xA0, 0xAB, 0xB5, 0xB9, 0x40, 0x5B}) {
+    EXPECT_EQ(FoldCase(static_cast<unsigned char>(c)), c) << c;
+  }
+  EXPECT_TRUE(EqualIgnoringCase("\xC0\xE1 Color", "\xE0\xC1 cOLOR"));
+  EXPECT_FALSE(EqualIgnoringCase("color", "colour"));
+  EXPECT_FALSE(EqualIgnoringCase("@", "`"));  // neighbours of the capitals are no letters
+  EXPECT_EQ(HashIgnoringCase("\xA8Q"), HashIgnoringCase("\xB8q"));
+}
+
+}  // namespace
+}  // namespace pelloran::testing

@@ -1,0 +1,96 @@
+// What happens at the fixed sizes of the rule table: 600 rules, 200
+// selectors per rule, and the gauge steps of the last rule.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/stylesheet/style_filter_harness.h"
+
+namespace pelloran::testing {
+namespace {
+
+std::string Rules(int first, int last) {
+  std::string sheet;
+  for (int i = first; i <= last; ++i) {
+    sheet += "r" + std::to_string(i) + " { color: c" + std::to_string(i) + "; }\r\n";
+  }
+  return sheet;
+}
+
+std::string Written(int first, int last) {
+  std::string written;
+  for (int i = first; i <= last; ++i) {
+    written += "r" + std::to_string(i) + " \r\n{ color: c" + std::to_string(i) + ";}\r\n";
+  }
+  return written;
+}
+
+TEST(TableLimitsTest, RulesBeyond600AreDroppedUpToTheNextLessThan) {
+  StyleFilterHarness harness({6});
+  const FilterResult result = harness.Run(Rules(1, 601) + "x { color: y; }\r\n</style>after");
+  EXPECT_EQ(result.written, Written(1, 600));
+  EXPECT_EQ(result.rest, "/style>after");
+}
+
+TEST(TableLimitsTest, FullTableIsWrittenWhenTheInputEndsInTheDrop) {
+  StyleFilterHarness harness({6});
+  const FilterResult result = harness.Run(Rules(1, 602));
+  EXPECT_EQ(result.written, Written(1, 600));
+  EXPECT_EQ(result.rest, "");
+}
+
+TEST(TableLimitsTest, Exactly600RulesAreAllWritten) {
+  StyleFilterHarness harness({6});
+  EXPECT_EQ(harness.Run(Rules(1, 600) + "</style>").written, Written(1, 600));
+}
+
+TEST(TableLimitsTest, SelectorsBeyond200AreDropped) {
+  std::string selectors;
+  std::string expected;
+  for (int i = 1; i <= 205; ++i) {
+    selectors += "s" + std::to_string(i) + ", ";
+    if (i <= 200) expected += (i > 1 ? ", s" : "s") + std::to_string(i);
+  }
+  StyleFilterHarness harness({6});
+  EXPECT_EQ(harness.Run(selectors + "{ color: red; }</style>").written,
+            expected + " \r\n{ color: red;}\r\n");
+}
+
+TEST(TableLimitsTest, GaugeStepsAtRule600StopBelowTheirCaps) {
+  const std::string full = Rules(1, 600) + "</style>";
+  for (const auto& [start, end] : {std::pair{90, 92}, {92, 94}, {93, 94}, {97, 97}}) {
+    StyleFilterHarness harness;  // nothing kept, so the merge takes no steps
+    harness.gauge().SetProgress(start);
+    harness.Run(full);
+    EXPECT_EQ(harness.gauge().Progress(), end) << start;
+  }
+  StyleFilterHarness harness;
+  harness.gauge().SetProgress(50);
+  harness.Run(Rules(1, 599) + "</style>");
+  EXPECT_EQ(harness.gauge().Progress(), 50);
+}
+
+TEST(TableLimitsTest, MergeStepsTheGaugeUpTo94) {
+  StyleFilterHarness harness({6});
+  harness.gauge().SetProgress(20);
+  harness.Run(Rules(1, 30) + "</style>");
+  EXPECT_EQ(harness.gauge().Progress(), 50);
+  harness.gauge().SetProgress(80);
+  harness.Run(Rules(1, 30) + "</style>");
+  EXPECT_EQ(harness.gauge().Progress(), 94);
+}
+
+// Rule 150 absorbing another rule takes the gauge straight to its cap.
+TEST(TableLimitsTest, Rule150AbsorbingRaisesTheGaugeToItsCap) {
+  std::string sheet;
+  for (int i = 1; i <= 149; ++i) sheet += "r" + std::to_string(i) + " { margin: 0; }\r\n";
+  sheet += "a { color: red; }\r\nb { color: red; }\r\n</style>";
+  StyleFilterHarness harness({6});
+  harness.gauge().SetProgress(10);
+  EXPECT_EQ(harness.Run(sheet).written, "a, b \r\n{ color: red;}\r\n");
+  EXPECT_EQ(harness.gauge().Progress(), 94);
+}
+
+}  // namespace
+}  // namespace pelloran::testing

@@ -1,5 +1,8 @@
 #include "stylesheet/filter_style_block.h"
 
+#include <string_view>
+#include <vector>
+
 #include "stylesheet/rule_merge.h"
 #include "stylesheet/rule_table.h"
 #include "stylesheet/rule_writer.h"
@@ -13,16 +16,23 @@ namespace {
 // tag's ">" was read as a selector that is not written, a ">" goes first so
 // that the tag is closed.
 void WriteKeptRules(const RuleTable& table, const StartTagCloser& closer, ByteFile& out) {
-  const bool closer_written = closer.selector >= 0 && !table.rules.empty() &&
-                              table.rules.front().KeepsAnything();
+  const std::vector<Rule>& rules = table.rules();
+  const bool closer_written =
+      closer.selector >= 0 && !rules.empty() && table.KeepsAnything(rules.front());
   bool closer_missing = closer.read && !closer_written;
-  for (const Rule& rule : table.rules) {
-    if (!rule.KeepsAnything()) continue;
+  std::vector<std::string_view> selectors;
+  std::vector<std::string_view> declarations;
+  for (const Rule& rule : rules) {
+    if (!table.KeepsAnything(rule)) continue;
     if (closer_missing) {
       PutByte(out, '>');
       closer_missing = false;
     }
-    WriteRule(out, rule.selectors, rule.declarations);
+    selectors.clear();
+    for (TextRef selector : table.SelectorsOf(rule)) selectors.push_back(table.Text(selector));
+    declarations.clear();
+    for (const Declaration& d : table.DeclarationsOf(rule)) declarations.push_back(table.Text(d.text));
+    WriteRule(out, selectors, declarations);
   }
   if (closer_missing) PutByte(out, '>');
 }

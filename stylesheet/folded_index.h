@@ -19,50 +19,50 @@ class FoldedIndex {
   // Room for `expected` texts without growing.
   explicit FoldedIndex(size_t expected = 0) { Reset(expected); }
 
+  // Empties the index, keeping room for `expected` texts.
   void Reset(size_t expected) {
     size_t capacity = 16;
     while (capacity < expected * 2) capacity *= 2;
-    slots_.assign(capacity, kNone);
+    slots_.assign(capacity, Slot{});
     count_ = 0;
   }
 
-  // The number stored for a text equal to `text` ignoring case, or kNone.
-  // text_of(number) gives the text of a stored number.
+  // The number stored for a text equal to `text` ignoring case; when there is
+  // none, stores `number` for it and returns kNone. text_of(n) gives the text
+  // of a stored number n.
   template <typename TextOf>
-  uint32_t Find(std::string_view text, TextOf text_of) const {
-    for (size_t i = Home(text);; i = (i + 1) & (slots_.size() - 1)) {
-      if (slots_[i] == kNone) return kNone;
-      if (EqualIgnoringCase(text_of(slots_[i]), text)) return slots_[i];
-    }
-  }
-
-  // Stores `number` for `text`, which must not be in the index yet.
-  template <typename TextOf>
-  void Add(std::string_view text, uint32_t number, TextOf text_of) {
+  uint32_t FindOrAdd(std::string_view text, uint32_t number, const TextOf& text_of) {
     if ((count_ + 1) * 2 > slots_.size()) Grow(text_of);
-    size_t i = Home(text);
-    while (slots_[i] != kNone) i = (i + 1) & (slots_.size() - 1);
-    slots_[i] = number;
+    const uint64_t hash = HashIgnoringCase(text);
+    const uint32_t tag = static_cast<uint32_t>(hash >> 32);
+    size_t i = static_cast<size_t>(hash) & (slots_.size() - 1);
+    for (; slots_[i].number != kNone; i = (i + 1) & (slots_.size() - 1)) {
+      if (slots_[i].tag == tag && EqualIgnoringCase(text_of(slots_[i].number), text)) {
+        return slots_[i].number;
+      }
+    }
+    slots_[i] = {tag, number};
     ++count_;
+    return kNone;
   }
 
  private:
-  size_t Home(std::string_view text) const {
-    return static_cast<size_t>(HashIgnoringCase(text)) & (slots_.size() - 1);
-  }
+  struct Slot {
+    uint32_t tag = 0;  // the high half of the text's hash
+    uint32_t number = kNone;
+  };
 
   template <typename TextOf>
-  void Grow(TextOf text_of) {
-    std::vector<uint32_t> old;
+  void Grow(const TextOf& text_of) {
+    std::vector<Slot> old;
     old.swap(slots_);
-    slots_.assign(old.size() * 2, kNone);
-    count_ = 0;
-    for (uint32_t number : old) {
-      if (number != kNone) Add(text_of(number), number, text_of);
+    Reset(old.size());
+    for (const Slot& slot : old) {
+      if (slot.number != kNone) FindOrAdd(text_of(slot.number), slot.number, text_of);
     }
   }
 
-  std::vector<uint32_t> slots_;
+  std::vector<Slot> slots_;
   size_t count_ = 0;
 };
 

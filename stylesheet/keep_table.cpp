@@ -1,8 +1,5 @@
 #include "stylesheet/keep_table.h"
 
-#include <string>
-#include <vector>
-
 #include "charfile/char_file.h"
 #include "stylesheet/keep_search.h"
 
@@ -41,24 +38,35 @@ std::string_view DeclarationAt(std::string_view block, size_t start) {
 
 }  // namespace
 
-void KeepDeclarations(std::string_view block, const Options& options, Rule& rule) {
+void KeepDeclarations(const BlockText& block_text, const Options& options, RuleTable& table) {
+  const std::string_view block = block_text.text();
   const KeepSearch& search = KeepSearch::ForKeepTable();
   const auto& indexes = RowTextIndexes();
-  thread_local std::vector<bool> wanted;
-  thread_local std::vector<size_t> first;
+  KeepSearch::Wanted wanted{};
+  KeepSearch::Positions first;
   std::array<bool, kKeepTable.size()> ticked{};
-  wanted.assign(search.text_count(), false);
   for (size_t i = 0; i < kKeepTable.size(); ++i) {
     ticked[i] = options.IsTicked(kKeepTable[i].box);
     if (!ticked[i]) continue;
     wanted[indexes[i].test] = true;
     wanted[indexes[i].start] = true;
   }
-  search.FindFirst(block, wanted, first);
+  search.FindFirstAt(block, block_text.starts(), wanted, first);
+  // Rows that start at the same place keep the same text ("background" and
+  // "background-color" often do); it is stored once.
+  std::array<size_t, kKeepTable.size()> kept_at;
+  uint32_t kept = 0;
   for (size_t i = 0; i < kKeepTable.size(); ++i) {
     if (!ticked[i] || first[indexes[i].test] == KeepSearch::kNotFound) continue;
-    rule.declarations.emplace_back(DeclarationAt(block, first[indexes[i].start]));
-    rule.slots.push_back(static_cast<unsigned char>(kKeepTable[i].box));
+    const size_t start = first[indexes[i].start];
+    uint32_t earlier = 0;
+    while (earlier < kept && kept_at[earlier] != start) ++earlier;
+    if (earlier < kept) {
+      table.AddDeclarationAgain(kKeepTable[i].box, earlier);
+    } else {
+      table.AddDeclaration(kKeepTable[i].box, DeclarationAt(block, start));
+    }
+    kept_at[kept++] = start;
   }
 }
 

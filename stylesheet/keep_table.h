@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "cleaner/options.h"
+#include "stylesheet/keep_search.h"
 #include "stylesheet/rule_table.h"
 
 namespace pelloran {
@@ -76,11 +77,12 @@ inline constexpr std::array<KeepRow, 53> kKeepTable{{
     {61, "list-style-position", "list-style-position"},
 }};
 
-// For every row whose box is ticked now, looks for its text in `block` (the
-// block text from after "{" up to and including the "}", exact and
-// case-sensitive) and appends the declaration found to `rule`, in row order.
+// For every row whose box is ticked now, looks for its text in the block
+// text (from after "{" up to and including the "}", exact and
+// case-sensitive) and adds the declaration found to the table's last rule,
+// in row order.
 // A declaration runs from the first occurrence up to the next ";"; without a
 // ";" it runs to the end of the block, less the "}" and the blanks before it.
-void KeepDeclarations(std::string_view block, const Options& options, Rule& rule);
+void KeepDeclarations(const BlockText& block, const Options& options, RuleTable& table);
 
 }  // namespace pelloran

@@ -1,6 +1,7 @@
 #include "stylesheet/rule_merge.h"
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -11,96 +12,90 @@ namespace pelloran {
 
 namespace {
 
-// Every declaration of the table, grouped into classes of equal texts. Each
-// class lists its members in table and slot order, which is the order in
-// which a search of the whole table would meet them.
+// The declarations of the table grouped into classes of equal texts. A
+// declaration's number is its place in the table, rule by rule and slot by
+// slot, which is the order in which a search of the whole table meets them;
+// each class lists its members in that order.
 class DeclarationClasses {
  public:
   explicit DeclarationClasses(RuleTable& table) : table_(table) {
-    for (uint32_t r = 0; r < table.rules.size(); ++r) {
-      first_member_.push_back(static_cast<uint32_t>(members_.size()));
-      for (uint32_t d = 0; d < table.rules[r].declarations.size(); ++d) {
-        members_.push_back({r, d});
+    const std::span<Declaration> all = table.AllDeclarations();
+    rule_of_.reserve(all.size());
+    class_of_.reserve(all.size());
+    next_in_class_.assign(all.size(), FoldedIndex::kNone);
+    FoldedIndex index;  // grows with the classes, which are few as a rule
+    for (uint32_t r = 0; r < table.rules().size(); ++r) {
+      const Rule& rule = table.rules()[r];
+      for (uint32_t d = rule.first_declaration; d < rule.first_declaration + rule.declaration_count; ++d) {
+        rule_of_.push_back(r);
+        class_of_.push_back(ClassOf(all, rule.first_declaration, d, index));
       }
     }
-    first_member_.push_back(static_cast<uint32_t>(members_.size()));
-    Group();
   }
 
-  uint32_t ClassOf(uint32_t rule, uint32_t declaration) const {
-    return class_of_[first_member_[rule] + declaration];
-  }
-
-  // Calls visit(rule, declaration) for each member of the class, in order.
-  template <typename Visit>
-  void ForEachMember(uint32_t cls, Visit visit) const {
-    for (uint32_t m = class_head_[cls]; m != FoldedIndex::kNone; m = next_in_class_[m]) {
-      visit(members_[m].rule, members_[m].declaration);
-    }
-  }
-
+  uint32_t ClassOf(uint32_t declaration) const { return class_of_[declaration]; }
   size_t class_count() const { return class_head_.size(); }
 
- private:
-  struct Member {
-    uint32_t rule;
-    uint32_t declaration;
-  };
-
-  std::string_view TextOf(uint32_t member) const {
-    return table_.rules[members_[member].rule].declarations[members_[member].declaration];
+  // Calls visit(rule number, declaration) for each member, in order.
+  template <typename Visit>
+  void ForEachMember(uint32_t cls, Visit visit) const {
+    const std::span<Declaration> all = table_.AllDeclarations();
+    for (uint32_t m = class_head_[cls]; m != FoldedIndex::kNone; m = next_in_class_[m]) {
+      visit(rule_of_[m], all[m]);
+    }
   }
 
-  void Group() {
-    FoldedIndex index(members_.size());
-    auto head_text = [this](uint32_t cls) { return TextOf(class_head_[cls]); };
-    class_of_.resize(members_.size());
-    next_in_class_.assign(members_.size(), FoldedIndex::kNone);
-    for (uint32_t m = 0; m < members_.size(); ++m) {
-      uint32_t cls = index.Find(TextOf(m), head_text);
-      if (cls == FoldedIndex::kNone) {
-        cls = static_cast<uint32_t>(class_head_.size());
-        class_head_.push_back(m);
-        class_tail_.push_back(m);
-        index.Add(TextOf(m), cls, head_text);
-      } else {
-        next_in_class_[class_tail_[cls]] = m;
-        class_tail_[cls] = m;
-      }
-      class_of_[m] = cls;
+ private:
+  // The class of declaration m, the rule's declarations from `first` on
+  // being classed already; adds m to its class's list.
+  uint32_t ClassOf(std::span<Declaration> all, uint32_t first, uint32_t m, FoldedIndex& index) {
+    // A text the rule stored once for several slots has the class it had.
+    for (uint32_t earlier = first; earlier < m; ++earlier) {
+      if (all[earlier].text == all[m].text) return Append(class_of_[earlier], m);
     }
+    const uint32_t fresh = static_cast<uint32_t>(class_head_.size());
+    auto head_text = [&](uint32_t cls) { return table_.Text(all[class_head_[cls]].text); };
+    const uint32_t cls = index.FindOrAdd(table_.Text(all[m].text), fresh, head_text);
+    if (cls != FoldedIndex::kNone) return Append(cls, m);
+    class_head_.push_back(m);
+    class_tail_.push_back(m);
+    return fresh;
+  }
+
+  uint32_t Append(uint32_t cls, uint32_t m) {
+    next_in_class_[class_tail_[cls]] = m;
+    class_tail_[cls] = m;
+    return cls;
   }
 
   RuleTable& table_;
-  std::vector<Member> members_;
-  std::vector<uint32_t> first_member_;  // per rule, then one past the last
-  std::vector<uint32_t> class_of_;      // per member
+  std::vector<uint32_t> rule_of_;   // per declaration
+  std::vector<uint32_t> class_of_;  // per declaration
   std::vector<uint32_t> next_in_class_;
   std::vector<uint32_t> class_head_;
   std::vector<uint32_t> class_tail_;
 };
 
-// The selectors of the absorbing rule, for the case-blind duplicate test.
+// The selectors of the absorbing rule, for the case-blind duplicate test,
+// indexed by their place in the rule.
 class SelectorSet {
  public:
-  void StartWith(const Rule& rule) {
-    rule_ = &rule;
-    index_.Reset(kMaxSelectors);
-    for (uint32_t i = 0; i < rule.selectors.size(); ++i) {
-      if (!Has(rule.selectors[i])) index_.Add(rule.selectors[i], i, TextOf{rule_});
-    }
+  SelectorSet(const RuleTable& table, const Rule& rule) : table_(table), rule_(rule) {
+    index_.Reset(rule.selector_count + 8);
+    for (uint32_t i = 0; i < rule.selector_count; ++i) Add(i);
   }
-  bool Has(std::string_view selector) const {
-    return index_.Find(selector, TextOf{rule_}) != FoldedIndex::kNone;
-  }
-  void Added(uint32_t i) { index_.Add(rule_->selectors[i], i, TextOf{rule_}); }
+  // Takes in the rule's selector at place i; false when an equal one is known.
+  bool Add(uint32_t i) { return index_.FindOrAdd(TextOf{this}(i), i, TextOf{this}) == FoldedIndex::kNone; }
 
  private:
   struct TextOf {
-    const Rule* rule;
-    std::string_view operator()(uint32_t i) const { return rule->selectors[i]; }
+    const SelectorSet* set;
+    std::string_view operator()(uint32_t i) const {
+      return set->table_.Text(set->table_.SelectorsOf(set->rule_)[i]);
+    }
   };
-  const Rule* rule_ = nullptr;
+  const RuleTable& table_;
+  const Rule& rule_;
   FoldedIndex index_;
 };
 
@@ -109,12 +104,14 @@ bool RaisesGaugeWhenAbsorbing(size_t rule_number) {
 }
 
 // Appends the selectors of `from` that `to` lacks, as far as `to` has room.
-void AppendSelectors(Rule& to, const Rule& from, SelectorSet& known) {
-  for (const std::string& selector : from.selectors) {
-    if (to.selectors.size() >= kMaxSelectors) return;
-    if (selector.empty() || known.Has(selector)) continue;
-    to.selectors.push_back(selector);
-    known.Added(static_cast<uint32_t>(to.selectors.size() - 1));
+void AppendSelectors(RuleTable& table, Rule& to, const Rule& from, SelectorSet& known) {
+  for (uint32_t i = 0; i < from.selector_count; ++i) {
+    if (to.selector_count >= kMaxSelectors) return;
+    const TextRef selector = table.SelectorsOf(from)[i];
+    if (selector.empty()) continue;
+    // Tried at the end of the rule and taken back when it is a duplicate.
+    table.AppendSelector(to, selector);
+    if (!known.Add(to.selector_count - 1)) table.RemoveLastSelector(to);
   }
 }
 
@@ -123,26 +120,23 @@ void AppendSelectors(Rule& to, const Rule& from, SelectorSet& known) {
 void MergeRules(RuleTable& table, ProgressGauge& gauge) {
   DeclarationClasses classes(table);
   std::vector<bool> merged(classes.class_count(), false);
-  SelectorSet known;
-  for (uint32_t k = 0; k < table.rules.size(); ++k) {
-    Rule& rule = table.rules[k];
-    bool known_ready = false;
-    for (uint32_t d = 0; d < rule.declarations.size(); ++d) {
-      if (rule.declarations[d].empty()) continue;  // absorbed by an earlier rule
+  std::vector<Rule>& rules = table.rules();
+  for (uint32_t k = 0; k < rules.size(); ++k) {
+    Rule& rule = rules[k];
+    std::optional<SelectorSet> known;  // made when the rule first absorbs another
+    for (uint32_t d = 0; d < rule.declaration_count; ++d) {
+      const uint32_t declaration = rule.first_declaration + d;
+      if (table.AllDeclarations()[declaration].text.empty()) continue;  // absorbed earlier
       if (k + 1 != kMaxRules) StepGaugeBelow(gauge, 94);
-      const uint32_t cls = classes.ClassOf(k, d);
+      const uint32_t cls = classes.ClassOf(declaration);
       // Once merged, no other rule holds the class any more.
       if (merged[cls]) continue;
       merged[cls] = true;
-      classes.ForEachMember(cls, [&](uint32_t s, uint32_t x) {
-        Rule& other = table.rules[s];
-        if (s == k || other.declarations[x].empty()) return;
-        if (!known_ready) {
-          known.StartWith(rule);
-          known_ready = true;
-        }
-        AppendSelectors(rule, other, known);
-        other.declarations[x].clear();
+      classes.ForEachMember(cls, [&](uint32_t s, Declaration& other) {
+        if (s == k || other.text.empty()) return;
+        if (!known) known.emplace(table, rule);
+        AppendSelectors(table, rule, rules[s], *known);
+        other.text = TextRef{};
         if (RaisesGaugeWhenAbsorbing(k + 1)) RaiseGaugeTo(gauge, 94);
       });
     }

@@ -1,10 +1,17 @@
 #pragma once
 
 // The rule table of one style element: the rules in the order read, each with
-// its selector tokens and the declarations kept for the ticked property boxes.
-// It lives for one call of FilterStyleBlock.
+// its selectors and the declarations kept for the ticked property boxes. It
+// lives for one call of FilterStyleBlock.
+//
+// All texts sit in one buffer and each rule's selectors and declarations are
+// runs of two shared arrays, so a table of 600 rules costs a handful of
+// allocations rather than several per rule.
 
+#include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pelloran {
@@ -12,26 +19,75 @@ namespace pelloran {
 inline constexpr int kMaxRules = 600;
 inline constexpr int kMaxSelectors = 200;
 
-struct Rule {
-  // Selector tokens in the order read, then those the merge appended; at most
-  // kMaxSelectors. An empty string is a free slot.
-  std::vector<std::string> selectors;
-  // Kept declarations in ascending slot (box) order; slots[i] is the slot of
-  // declarations[i]. The merge empties a declaration to clear its slot.
-  std::vector<std::string> declarations;
-  std::vector<unsigned char> slots;
-
-  bool KeepsAnything() const {
-    for (const std::string& d : declarations) {
-      if (!d.empty()) return true;
-    }
-    return false;
-  }
+// A stretch of the table's text; an empty one marks a free slot.
+struct TextRef {
+  uint32_t offset = 0;
+  uint32_t length = 0;
+  bool empty() const { return length == 0; }
+  // The same stored text, not merely an equal one.
+  bool operator==(const TextRef&) const = default;
 };
 
-// Rule number n (1 to kMaxRules) is rules[n - 1].
-struct RuleTable {
-  std::vector<Rule> rules;
+struct Declaration {
+  TextRef text;      // emptied when the merge clears the slot
+  uint8_t slot = 0;  // the property box that kept it
+};
+
+struct Rule {
+  uint32_t first_selector = 0;
+  uint32_t selector_count = 0;  // at most kMaxSelectors
+  uint32_t first_declaration = 0;
+  uint32_t declaration_count = 0;  // in ascending slot order
+};
+
+class RuleTable {
+ public:
+  std::vector<Rule>& rules() { return rules_; }
+  const std::vector<Rule>& rules() const { return rules_; }
+
+  std::string_view Text(TextRef ref) const { return std::string_view(text_).substr(ref.offset, ref.length); }
+  std::span<TextRef> SelectorsOf(const Rule& rule) {
+    return std::span(selectors_).subspan(rule.first_selector, rule.selector_count);
+  }
+  std::span<const TextRef> SelectorsOf(const Rule& rule) const {
+    return std::span(selectors_).subspan(rule.first_selector, rule.selector_count);
+  }
+  std::span<Declaration> DeclarationsOf(const Rule& rule) {
+    return std::span(declarations_).subspan(rule.first_declaration, rule.declaration_count);
+  }
+  std::span<const Declaration> DeclarationsOf(const Rule& rule) const {
+    return std::span(declarations_).subspan(rule.first_declaration, rule.declaration_count);
+  }
+  bool KeepsAnything(const Rule& rule) const;
+  // Every declaration of the table, in rule and slot order.
+  std::span<Declaration> AllDeclarations() { return declarations_; }
+
+  // Building, one rule at a time: selectors and declarations go to the last rule.
+  void BeginRule();
+  // False, storing nothing, when the rule already has kMaxSelectors.
+  bool AddSelector(std::string_view selector);
+  void AddDeclaration(int slot, std::string_view text);
+  // A declaration whose text is that of the last rule's declaration number
+  // `earlier` (counted from 0), which is then stored only once.
+  void AddDeclarationAgain(int slot, uint32_t earlier);
+  // Forgets the last rule and all it stored; only before the next BeginRule.
+  void DropLastRule();
+
+  // Appends a selector of the table to a rule, dropping it when the rule is
+  // full. The rule's selectors move to the end of the array first when they
+  // are not already there.
+  void AppendSelector(Rule& rule, TextRef selector);
+  // Takes back the selector AppendSelector has just appended.
+  void RemoveLastSelector(Rule& rule);
+
+ private:
+  TextRef AddText(std::string_view text);
+
+  std::string text_;
+  std::vector<TextRef> selectors_;
+  std::vector<Declaration> declarations_;
+  std::vector<Rule> rules_;
+  size_t last_rule_text_ = 0;  // where the last rule's texts begin
 };
 
 }  // namespace pelloran

@@ -1,15 +1,14 @@
 #include "stylesheet/rule_writer.h"
 
-#include <string_view>
-
 namespace pelloran {
 
 namespace {
 
 // Writes the non-empty texts, `separator` between each two.
-void WriteJoined(ByteFile& file, std::span<const std::string> texts, std::string_view separator) {
+template <typename Text>
+void WriteJoined(ByteFile& file, std::span<const Text> texts, std::string_view separator) {
   bool first = true;
-  for (const std::string& text : texts) {
+  for (const Text& text : texts) {
     if (text.empty()) continue;
     if (!first) file.PutBytes(separator);
     file.PutBytes(text);
@@ -17,23 +16,47 @@ void WriteJoined(ByteFile& file, std::span<const std::string> texts, std::string
   }
 }
 
-}  // namespace
-
-void WriteRuleHead(ByteFile& file, std::span<const std::string> selectors) {
+template <typename Text>
+void WriteHead(ByteFile& file, std::span<const Text> selectors) {
   WriteJoined(file, selectors, ", ");
   file.PutBytes(" \r\n");
 }
 
-void WriteRuleBlock(ByteFile& file, std::span<const std::string> declarations) {
+template <typename Text>
+void WriteBlock(ByteFile& file, std::span<const Text> declarations) {
   file.PutBytes("{ ");
   WriteJoined(file, declarations, "; ");
   file.PutBytes(";}\r\n");
 }
 
+}  // namespace
+
+void WriteRuleHead(ByteFile& file, std::span<const std::string> selectors) {
+  WriteHead(file, selectors);
+}
+
+void WriteRuleBlock(ByteFile& file, std::span<const std::string> declarations) {
+  WriteBlock(file, declarations);
+}
+
 void WriteRule(ByteFile& file, std::span<const std::string> selectors,
                std::span<const std::string> declarations) {
-  WriteRuleHead(file, selectors);
-  WriteRuleBlock(file, declarations);
+  WriteHead(file, selectors);
+  WriteBlock(file, declarations);
+}
+
+void WriteRuleHead(ByteFile& file, std::span<const std::string_view> selectors) {
+  WriteHead(file, selectors);
+}
+
+void WriteRuleBlock(ByteFile& file, std::span<const std::string_view> declarations) {
+  WriteBlock(file, declarations);
+}
+
+void WriteRule(ByteFile& file, std::span<const std::string_view> selectors,
+               std::span<const std::string_view> declarations) {
+  WriteHead(file, selectors);
+  WriteBlock(file, declarations);
 }
 
 }  // namespace pelloran

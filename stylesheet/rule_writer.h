@@ -16,6 +16,7 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "charfile/char_file.h"
 
@@ -30,5 +31,11 @@ void WriteRuleBlock(ByteFile& file, std::span<const std::string> declarations);
 // One whole rule: WriteRuleHead, then WriteRuleBlock.
 void WriteRule(ByteFile& file, std::span<const std::string> selectors,
                std::span<const std::string> declarations);
+
+// The same for texts held elsewhere.
+void WriteRuleHead(ByteFile& file, std::span<const std::string_view> selectors);
+void WriteRuleBlock(ByteFile& file, std::span<const std::string_view> declarations);
+void WriteRule(ByteFile& file, std::span<const std::string_view> selectors,
+               std::span<const std::string_view> declarations);
 
 }  // namespace pelloran

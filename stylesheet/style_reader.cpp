@@ -1,5 +1,7 @@
 #include "stylesheet/style_reader.h"
 
+#include <string_view>
+
 #include "stylesheet/gauge_steps.h"
 #include "stylesheet/keep_table.h"
 
@@ -14,17 +16,13 @@ bool EndsToken(int c) { return c == ',' || c == ' ' || c == '{' || c == '\r' || 
 
 }  // namespace
 
-int StyleReader::Read() {
-  const int c = NextChar(input_);
-  if (c != '<') return c;
-  // The closing tag in its two forms; "<" has been consumed, as the caller expects.
-  const char* const forms[] = {"/style", "/STYLE"};
-  for (const char* form : forms) {
+bool StyleReader::AtClosingTag() {
+  for (const std::string_view form : {std::string_view("/style"), std::string_view("/STYLE")}) {
     size_t i = 0;
-    while (form[i] != '\0' && input_.Peek(i) == static_cast<unsigned char>(form[i])) ++i;
-    if (form[i] == '\0') return kClosingTag;
+    while (i < form.size() && input_.Peek(i) == static_cast<unsigned char>(form[i])) ++i;
+    if (i == form.size()) return true;
   }
-  return c;
+  return false;
 }
 
 StyleReader::Step StyleReader::SkipBlanks() {
@@ -45,15 +43,15 @@ StyleReader::Result StyleReader::ReadRules() {
   Step step = SkipBlanks();
   if (step == Step::kGoOn) step = LeadingSkips();
   while (step == Step::kGoOn) {
-    table_.rules.emplace_back();
-    step = ReadRule(table_.rules.back());
+    table_.BeginRule();
+    step = ReadRule();
     if (step != Step::kGoOn) {
-      table_.rules.pop_back();  // cut off: the rule is lost
+      table_.DropLastRule();  // cut off: the rule is lost
       break;
     }
-    const bool last = table_.rules.size() == kMaxRules;
+    const bool last = table_.rules().size() == kMaxRules;
     if (last) StepGaugeBelow(gauge_, 93);
-    KeepDeclarations(block_, options_, table_.rules.back());
+    KeepDeclarations(block_, options_, table_);
     if (last) {
       StepGaugeBelow(gauge_, 94);
       DropAfterFullTable();
@@ -88,9 +86,9 @@ StyleReader::Step StyleReader::LeadingSkips() {
 }
 
 // One rule from the character in hand: its selectors, then its block.
-StyleReader::Step StyleReader::ReadRule(Rule& rule) {
+StyleReader::Step StyleReader::ReadRule() {
   if (current_ != '{') {
-    const Step step = ReadSelectors(rule);
+    const Step step = ReadSelectors();
     if (step != Step::kGoOn) return step;
   }
   return ReadBlock();
@@ -98,7 +96,7 @@ StyleReader::Step StyleReader::ReadRule(Rule& rule) {
 
 // Tokens up to the "{" that stands first after a token. A "{" that ends a
 // token does not open the block; it is dropped like any token end.
-StyleReader::Step StyleReader::ReadSelectors(Rule& rule) {
+StyleReader::Step StyleReader::ReadSelectors() {
   token_.assign(1, static_cast<char>(current_));
   for (;;) {
     while (!EndsToken(current_)) {
@@ -108,7 +106,7 @@ StyleReader::Step StyleReader::ReadSelectors(Rule& rule) {
       current_ = c;
       if (!EndsToken(c)) token_.push_back(static_cast<char>(c));
     }
-    StoreToken(rule);
+    StoreToken();
     if (SkipBlanks() == Step::kEndOfInput) return Step::kEndOfInput;
     const int c = Read();
     if (c == kEndMark) return Step::kEndOfInput;
@@ -121,23 +119,21 @@ StyleReader::Step StyleReader::ReadSelectors(Rule& rule) {
 
 // The block text up to and including the first "}"; braces do not nest.
 StyleReader::Step StyleReader::ReadBlock() {
-  block_.clear();
-  for (;;) {
-    const int c = Read();
-    if (c == kEndMark) return Step::kEndOfInput;
-    if (c == kClosingTag) return Step::kStyleTextEnded;
-    block_.push_back(static_cast<char>(c));
-    if (c == '}') return Step::kGoOn;
+  switch (block_.ReadThroughBrace(input_, [this] { return AtClosingTag(); })) {
+    case BlockText::End::kBrace:
+      return Step::kGoOn;
+    case BlockText::End::kEndOfInput:
+      return Step::kEndOfInput;
+    case BlockText::End::kStopped:
+      break;
   }
+  return Step::kStyleTextEnded;
 }
 
-void StyleReader::StoreToken(Rule& rule) {
-  int index = -1;
-  if (rule.selectors.size() < kMaxSelectors) {
-    index = static_cast<int>(rule.selectors.size());
-    rule.selectors.push_back(token_);
-  }
-  if (table_.rules.size() == 1 && !closer_decided_) NoteStartTagCloser(index);
+void StyleReader::StoreToken() {
+  const int index = static_cast<int>(table_.rules().back().selector_count);
+  const bool stored = table_.AddSelector(token_);
+  if (table_.rules().size() == 1 && !closer_decided_) NoteStartTagCloser(stored ? index : -1);
 }
 
 // A tag's attributes come first in the style text, so the first ">" among

@@ -13,6 +13,7 @@
 #include "charfile/char_file.h"
 #include "cleaner/options.h"
 #include "cleaner/progress_gauge.h"
+#include "stylesheet/keep_search.h"
 #include "stylesheet/rule_table.h"
 
 namespace pelloran {
@@ -41,15 +42,21 @@ class StyleReader {
   // How a step of the reading ended.
   enum class Step { kGoOn, kEndOfInput, kStyleTextEnded };
 
-  // NextChar, but the "<" of a closing style tag comes back as kClosingTag.
-  int Read();
+  // NextChar, but the "<" of a closing style tag comes back as kClosingTag
+  // (consumed, as the caller expects).
+  int Read() {
+    const int c = NextChar(input_);
+    return c == '<' && AtClosingTag() ? kClosingTag : c;
+  }
+  // Does "/style" or "/STYLE" come next?
+  bool AtClosingTag();
   Step SkipBlanks();
   Step DropThrough(int stop);
   Step LeadingSkips();
-  Step ReadRule(Rule& rule);
-  Step ReadSelectors(Rule& rule);
+  Step ReadRule();
+  Step ReadSelectors();
   Step ReadBlock();
-  void StoreToken(Rule& rule);
+  void StoreToken();
   void NoteStartTagCloser(int selector_index);
   Step BetweenRules();
   void DropAfterFullTable();
@@ -64,7 +71,7 @@ class StyleReader {
 
   int current_ = 0;    // the character in hand
   std::string token_;  // the selector token being read
-  std::string block_;  // the block text of the rule being read, "}" included
+  BlockText block_;    // the block text of the rule being read, "}" included
   StartTagCloser closer_;
   bool closer_decided_ = false;
   bool equals_before_closer_ = false;

@@ -15,65 +15,73 @@ namespace {
 // The declarations of the table grouped into classes of equal texts. A
 // declaration's number is its place in the table, rule by rule and slot by
 // slot, which is the order in which a search of the whole table meets them;
-// each class lists its members in that order.
+// each class lists its members in that order, side by side in one array.
 class DeclarationClasses {
  public:
   explicit DeclarationClasses(RuleTable& table) : table_(table) {
     const std::span<Declaration> all = table.AllDeclarations();
-    rule_of_.reserve(all.size());
     class_of_.reserve(all.size());
-    next_in_class_.assign(all.size(), FoldedIndex::kNone);
     FoldedIndex index;  // grows with the classes, which are few as a rule
-    for (uint32_t r = 0; r < table.rules().size(); ++r) {
-      const Rule& rule = table.rules()[r];
-      for (uint32_t d = rule.first_declaration; d < rule.first_declaration + rule.declaration_count; ++d) {
-        rule_of_.push_back(r);
+    for (const Rule& rule : table.rules()) {
+      for (uint32_t d = 0; d < rule.declaration_count; ++d) {
         class_of_.push_back(ClassOf(all, rule.first_declaration, d, index));
       }
     }
+    ListMembers();
   }
 
   uint32_t ClassOf(uint32_t declaration) const { return class_of_[declaration]; }
-  size_t class_count() const { return class_head_.size(); }
+  size_t class_count() const { return class_head_text_.size(); }
 
   // Calls visit(rule number, declaration) for each member, in order.
   template <typename Visit>
   void ForEachMember(uint32_t cls, Visit visit) const {
     const std::span<Declaration> all = table_.AllDeclarations();
-    for (uint32_t m = class_head_[cls]; m != FoldedIndex::kNone; m = next_in_class_[m]) {
-      visit(rule_of_[m], all[m]);
+    for (uint32_t i = member_begin_[cls]; i < member_begin_[cls + 1]; ++i) {
+      visit(members_[i].rule, all[members_[i].declaration]);
     }
   }
 
  private:
-  // The class of declaration m, the rule's declarations from `first` on
-  // being classed already; adds m to its class's list.
-  uint32_t ClassOf(std::span<Declaration> all, uint32_t first, uint32_t m, FoldedIndex& index) {
+  struct Member {
+    uint32_t rule;
+    uint32_t declaration;
+  };
+
+  // The class of declaration d of a rule whose declarations start at `first`
+  // and whose earlier ones are classed already.
+  uint32_t ClassOf(std::span<Declaration> all, uint32_t first, uint32_t d, FoldedIndex& index) {
+    const Declaration& declaration = all[first + d];
     // A text the rule stored once for several slots has the class it had.
-    for (uint32_t earlier = first; earlier < m; ++earlier) {
-      if (all[earlier].text == all[m].text) return Append(class_of_[earlier], m);
-    }
-    const uint32_t fresh = static_cast<uint32_t>(class_head_.size());
-    auto head_text = [&](uint32_t cls) { return table_.Text(all[class_head_[cls]].text); };
-    const uint32_t cls = index.FindOrAdd(table_.Text(all[m].text), fresh, head_text);
-    if (cls != FoldedIndex::kNone) return Append(cls, m);
-    class_head_.push_back(m);
-    class_tail_.push_back(m);
+    if (declaration.same_as != Declaration::kStoredHere) return class_of_[first + declaration.same_as];
+    const uint32_t fresh = static_cast<uint32_t>(class_head_text_.size());
+    auto head_text = [this](uint32_t cls) { return table_.Text(class_head_text_[cls]); };
+    const uint32_t cls = index.FindOrAdd(table_.Text(declaration.text), fresh, head_text);
+    if (cls != FoldedIndex::kNone) return cls;
+    class_head_text_.push_back(declaration.text);
     return fresh;
   }
 
-  uint32_t Append(uint32_t cls, uint32_t m) {
-    next_in_class_[class_tail_[cls]] = m;
-    class_tail_[cls] = m;
-    return cls;
+  // Sorts the declarations by class, keeping their order within a class.
+  void ListMembers() {
+    member_begin_.assign(class_count() + 1, 0);
+    for (uint32_t cls : class_of_) ++member_begin_[cls + 1];
+    for (size_t c = 1; c < member_begin_.size(); ++c) member_begin_[c] += member_begin_[c - 1];
+    std::vector<uint32_t> next(member_begin_.begin(), member_begin_.end() - 1);
+    members_.resize(class_of_.size());
+    uint32_t m = 0;
+    for (uint32_t r = 0; r < table_.rules().size(); ++r) {
+      for (uint32_t d = 0; d < table_.rules()[r].declaration_count; ++d, ++m) {
+        members_[next[class_of_[m]]++] = {r, m};
+      }
+    }
   }
 
   RuleTable& table_;
-  std::vector<uint32_t> rule_of_;   // per declaration
-  std::vector<uint32_t> class_of_;  // per declaration
-  std::vector<uint32_t> next_in_class_;
-  std::vector<uint32_t> class_head_;
-  std::vector<uint32_t> class_tail_;
+  std::vector<uint32_t> class_of_;       // per declaration
+  std::vector<TextRef> class_head_text_;  // per class: the text of its first member
+  std::vector<uint32_t> member_begin_;   // per class, then one past the last
+  std::vector<Member> members_;
 };
 
 // The selectors of the absorbing rule, for the case-blind duplicate test,
@@ -121,6 +129,9 @@ void MergeRules(RuleTable& table, ProgressGauge& gauge) {
   DeclarationClasses classes(table);
   std::vector<bool> merged(classes.class_count(), false);
   std::vector<Rule>& rules = table.rules();
+  // Once rule k holds the selectors of rule s, matching s again adds none
+  // (or k is full), so each pair appends once.
+  std::vector<uint32_t> appended_to(rules.size(), UINT32_MAX);
   for (uint32_t k = 0; k < rules.size(); ++k) {
     Rule& rule = rules[k];
     std::optional<SelectorSet> known;  // made when the rule first absorbs another
@@ -132,12 +143,16 @@ void MergeRules(RuleTable& table, ProgressGauge& gauge) {
       // Once merged, no other rule holds the class any more.
       if (merged[cls]) continue;
       merged[cls] = true;
+      const bool raises_gauge = RaisesGaugeWhenAbsorbing(k + 1);
       classes.ForEachMember(cls, [&](uint32_t s, Declaration& other) {
         if (s == k || other.text.empty()) return;
-        if (!known) known.emplace(table, rule);
-        AppendSelectors(table, rule, rules[s], *known);
+        if (appended_to[s] != k && rule.selector_count < kMaxSelectors) {
+          if (!known) known.emplace(table, rule);
+          AppendSelectors(table, rule, rules[s], *known);
+          appended_to[s] = k;
+        }
         other.text = TextRef{};
-        if (RaisesGaugeWhenAbsorbing(k + 1)) RaiseGaugeTo(gauge, 94);
+        if (raises_gauge) RaiseGaugeTo(gauge, 94);
       });
     }
   }

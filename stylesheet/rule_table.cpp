@@ -33,7 +33,7 @@ void RuleTable::AddDeclaration(int slot, std::string_view text) {
 void RuleTable::AddDeclarationAgain(int slot, uint32_t earlier) {
   Rule& rule = rules_.back();
   const TextRef text = declarations_[rule.first_declaration + earlier].text;
-  declarations_.push_back({text, static_cast<uint8_t>(slot)});
+  declarations_.push_back({text, static_cast<uint8_t>(slot), static_cast<uint8_t>(earlier)});
   ++rule.declaration_count;
 }
 

@@ -31,6 +31,10 @@ struct TextRef {
 struct Declaration {
   TextRef text;      // emptied when the merge clears the slot
   uint8_t slot = 0;  // the property box that kept it
+  // When the rule stored this text once for an earlier slot: that
+  // declaration's number in the rule; else kStoredHere.
+  uint8_t same_as = kStoredHere;
+  static constexpr uint8_t kStoredHere = 255;
 };
 
 struct Rule {

@@ -12,7 +12,9 @@ namespace {
 // Characters that end a selector token. A line feed ends one like a carriage
 // return does, or a sheet with bare line feeds and "{" on the next line would
 // never open a block.
-bool EndsToken(int c) { return c == ',' || c == ' ' || c == '{' || c == '\r' || c == '\n'; }
+bool EndsToken(int c) {
+  return (c <= ',' && (c == ',' || c == ' ' || c == '\r' || c == '\n')) || c == '{';
+}
 
 }  // namespace
 
@@ -99,12 +101,9 @@ StyleReader::Step StyleReader::ReadRule() {
 StyleReader::Step StyleReader::ReadSelectors() {
   token_.assign(1, static_cast<char>(current_));
   for (;;) {
-    while (!EndsToken(current_)) {
-      const int c = Read();
-      if (c == kEndMark) return Step::kEndOfInput;
-      if (c == kClosingTag) return Step::kStyleTextEnded;
-      current_ = c;
-      if (!EndsToken(c)) token_.push_back(static_cast<char>(c));
+    if (!EndsToken(current_)) {
+      const Step step = ReadTokenRest();
+      if (step != Step::kGoOn) return step;
     }
     StoreToken();
     if (SkipBlanks() == Step::kEndOfInput) return Step::kEndOfInput;
@@ -114,6 +113,21 @@ StyleReader::Step StyleReader::ReadSelectors() {
     current_ = c;
     if (c == '{') return Step::kGoOn;
     token_.assign(1, static_cast<char>(c));
+  }
+}
+
+// Appends characters to the token up to the one that ends it, which becomes
+// the character in hand.
+StyleReader::Step StyleReader::ReadTokenRest() {
+  for (;;) {
+    const int c = Read();
+    if (c == kEndMark) return Step::kEndOfInput;
+    if (c == kClosingTag) return Step::kStyleTextEnded;
+    if (EndsToken(c)) {
+      current_ = c;
+      return Step::kGoOn;
+    }
+    token_.push_back(static_cast<char>(c));
   }
 }
 

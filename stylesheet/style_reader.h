@@ -55,6 +55,7 @@ class StyleReader {
   Step LeadingSkips();
   Step ReadRule();
   Step ReadSelectors();
+  Step ReadTokenRest();
   Step ReadBlock();
   void StoreToken();
   void NoteStartTagCloser(int selector_index);

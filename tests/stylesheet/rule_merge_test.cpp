@@ -19,12 +19,23 @@ struct PlainRule {
   bool operator==(const PlainRule&) const = default;
 };
 
+// A text that repeats an earlier one of the same rule is stored once, as
+// the keep test stores the text of slots that start at the same place.
 RuleTable MakeTable(const std::vector<PlainRule>& plain) {
   RuleTable table;
   for (const PlainRule& rule : plain) {
     table.BeginRule();
     for (const std::string& selector : rule.selectors) table.AddSelector(selector);
-    for (const auto& [slot, text] : rule.declarations) table.AddDeclaration(slot, text);
+    for (size_t d = 0; d < rule.declarations.size(); ++d) {
+      const auto& [slot, text] = rule.declarations[d];
+      uint32_t earlier = 0;
+      while (earlier < d && rule.declarations[earlier].second != text) ++earlier;
+      if (earlier < d) {
+        table.AddDeclarationAgain(slot, earlier);
+      } else {
+        table.AddDeclaration(slot, text);
+      }
+    }
   }
   return table;
 }

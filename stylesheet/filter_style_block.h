@@ -11,8 +11,15 @@ namespace pelloran {
 // tag's name; the caller has written "<style" and that character. On return the
 // input stands just after the "<" that ended the style text (the first character
 // of the closing tag), or at the end of the input; the caller then writes
-// "</style>" and drops the rest of the closing tag. Reads the boxes live through
-// context.options and steps context.gauge. Throws EInOutError on a file failure.
+// "</style>" and drops the rest of the closing tag. The style text never reaches
+// beyond the first "</style" or "</STYLE": a rule cut off there is dropped and
+// the rules before it are written. When the input ends inside the style text,
+// nothing is written. When the tag's own ">" was read as a selector that is not
+// written, a ">" is written before the rules so that the tag is closed.
+//
+// Reads the boxes live through context.options at every rule and steps
+// context.gauge. Throws EInOutError on a file failure; what was written by then
+// stays written.
 void FilterStyleBlock(CleanContext& context);
 
 }  // namespace pelloran

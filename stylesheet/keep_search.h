@@ -5,7 +5,7 @@
 // passed over unless its two next bytes begin some text (a bit table);
 // otherwise its four next bytes are looked up in a small hash table of the
 // texts' first four bytes, and only the texts starting with them are
-// compared. BlockText does the first two steps as the block is read, so the
+// compared. BlockText does the first step as the block is read, so the
 // block costs about one bit test per character however many boxes are
 // ticked.
 

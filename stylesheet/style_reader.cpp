@@ -64,7 +64,7 @@ StyleReader::Result StyleReader::ReadRules() {
   return step == Step::kEndOfInput ? Result::kEndOfInput : Result::kStyleTextEnded;
 }
 
-// Before rule 1: "<" skips to a blank (a comment opener), "/" to the next "/"
+// Before rule 1: "<" skips to the next space (a comment opener), "/" to the next "/"
 // (a comment), "@" to the next "}" when at-rules are dropped.
 StyleReader::Step StyleReader::LeadingSkips() {
   for (;;) {

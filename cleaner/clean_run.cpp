@@ -67,6 +67,11 @@ bool CleanRun::CleanPage(const std::string& name) {
   if (context_.options.IsLinkCheckingOn() && context_.link_report.is_open())
     WriteReportHeader(path);
 
+  // The working copy's name is longer than the page's; the page can only be left.
+  if (const auto failure = WorkingCopyNameTooLong(name)) {
+    Fail(*failure);
+    return false;
+  }
   if (!RunPass(path, name, passes_.first)) {
     Fail(EndMarkInsideMessage(name));
     return false;

@@ -1,6 +1,7 @@
 #include "cleaner/page_swap.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -17,6 +18,16 @@ std::string Unchanged(const std::string& page) { return "Файл " + Quoted(pag
 void CopyPermissions(const std::string& from, const std::string& to) {
   struct stat st;
   if (::stat(from.c_str(), &st) == 0) ::chmod(to.c_str(), st.st_mode & 07777);
+}
+
+// The page stays as it is when no backup can be made; the working copy goes.
+std::optional<std::string> BackupFailure(const std::string& page, std::error_code failure) {
+  DeleteFile(WorkingCopyName(page));
+  const std::string backup = BackupName(page);
+  if (failure == std::errc::file_exists)
+    return Unchanged(page) + "резервная копия " + Quoted(backup) + " уже существует.";
+  return Unchanged(page) + "не удалось переименовать его в " + Quoted(backup) + " (" +
+         ReasonInRussian(failure) + ").";
 }
 
 }  // namespace
@@ -51,13 +62,28 @@ std::optional<std::string> SwapInWorkingCopy(const std::string& page) {
   const std::string working_copy = WorkingCopyName(page);
   const std::string backup = BackupName(page);
   CopyPermissions(page, working_copy);
-  if (const std::error_code failure = RenameNoReplace(page, backup)) {
+  // The backup is made a second name of the page, then the cleaned text takes
+  // the page's name in one step: wherever the program is stopped, the page is
+  // whole under its own name. Without hard links, two renames do it.
+  const std::error_code failure = AddName(page, backup);
+  if (failure.value() == EPERM || failure.value() == ENOTSUP || failure.value() == EMLINK)
+    return SwapByRenames(page);
+  if (failure) return BackupFailure(page, failure);
+  if (const std::error_code replace = ReplaceByRename(working_copy, page)) {
     DeleteFile(working_copy);
-    if (failure == std::errc::file_exists)
-      return Unchanged(page) + "резервная копия " + Quoted(backup) + " уже существует.";
-    return Unchanged(page) + "не удалось переименовать его в " + Quoted(backup) + " (" +
-           ReasonInRussian(failure) + ").";
+    DeleteFile(backup);  // only a second name of the page as it is
+    return Unchanged(page) + "не удалось дать очищенному тексту имя " + Quoted(page) + " (" +
+           ReasonInRussian(replace) + ").";
   }
+  return std::nullopt;
+}
+
+std::optional<std::string> SwapByRenames(const std::string& page) {
+  const std::string working_copy = WorkingCopyName(page);
+  const std::string backup = BackupName(page);
+  CopyPermissions(page, working_copy);
+  if (const std::error_code failure = RenameNoReplace(page, backup))
+    return BackupFailure(page, failure);
   if (const std::error_code failure = RenameNoReplace(working_copy, page)) {
     DeleteFile(working_copy);
     std::string message = Unchanged(page) + "не удалось дать очищенному тексту имя " +
@@ -81,6 +107,15 @@ std::optional<std::string> ReplaceWithWorkingCopy(const std::string& page) {
            Quoted(BackupName(page)) + ".";
   }
   return std::nullopt;
+}
+
+std::optional<std::string> WorkingCopyNameTooLong(const std::string& page) {
+  long longest = ::pathconf(".", _PC_NAME_MAX);
+  if (longest <= 0) longest = 255;
+  const std::string working_copy = WorkingCopyName(page);
+  if (working_copy.size() <= static_cast<size_t>(longest)) return std::nullopt;
+  return Unchanged(page) + "имя рабочей копии " + Quoted(working_copy) + " длиннее " +
+         std::to_string(longest) + " байт.";
 }
 
 std::string EndMarkInsideMessage(const std::string& page) {

@@ -15,11 +15,16 @@
 
 namespace pelloran {
 
-// Moves the page to its backup name, never over an earlier backup, then gives
-// the working copy the page's name; if that second step fails the backup goes
-// back to the page's name. The working copy takes the page's permission bits.
-// nullopt on success; otherwise the message, and the working copy is gone.
+// Gives the page its backup name as well, never over an earlier backup, then
+// puts the working copy in the page's place in one atomic step, so the page
+// never lacks its own name; if that step fails the backup name goes again.
+// The working copy takes the page's permission bits. nullopt on success;
+// otherwise the message, and the working copy is gone.
 std::optional<std::string> SwapInWorkingCopy(const std::string& page);
+
+// The same swap in two renames, for file systems without hard links (open to
+// tests): between the two the page has only its backup name.
+std::optional<std::string> SwapByRenames(const std::string& page);
 
 // Replaces the page by the working copy of a second pass in one atomic step.
 // nullopt on success; otherwise the message, and the working copy is gone.
@@ -28,6 +33,11 @@ std::optional<std::string> ReplaceWithWorkingCopy(const std::string& page);
 // The message for a page left as it was because reading stopped at a byte 26
 // that has more bytes after it.
 std::string EndMarkInsideMessage(const std::string& page);
+
+// The message for a page whose working-copy name would be longer than its
+// folder allows (255 bytes on most file systems); nullopt when it fits. The
+// page's folder is the current directory.
+std::optional<std::string> WorkingCopyNameTooLong(const std::string& page);
 
 // Why a file operation failed, in Russian.
 std::string ReasonInRussian(std::error_code failure);

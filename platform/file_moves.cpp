@@ -51,6 +51,11 @@ std::error_code ReplaceByRename(const std::string& from, const std::string& to) 
   return {};
 }
 
+std::error_code AddName(const std::string& existing, const std::string& name) {
+  if (::link(existing.c_str(), name.c_str()) != 0) return LastError();
+  return {};
+}
+
 std::error_code DeleteFile(const std::string& path) {
   if (::unlink(path.c_str()) != 0) return LastError();
   return {};

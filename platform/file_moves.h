@@ -18,6 +18,10 @@ std::error_code RenameNoReplace(const std::string& from, const std::string& to);
 // names either its old file or the new one.
 std::error_code ReplaceByRename(const std::string& from, const std::string& to);
 
+// Gives the file `existing` the further name `name` (a hard link), never over
+// an existing `name`. Fails where the file system has no hard links.
+std::error_code AddName(const std::string& existing, const std::string& name);
+
 // Deletes the file `path` (never a folder).
 std::error_code DeleteFile(const std::string& path);
 

@@ -135,6 +135,10 @@ bool AdvertRun::ScanPage(std::string& script_value) {
 bool AdvertRun::Page(const std::string& path) {
   const std::string name(NamePart(path));
   const std::string working_copy = WorkingCopyName(name);
+  if (const auto failure = WorkingCopyNameTooLong(name)) {
+    messages_.ShowError(*failure);
+    return true;
+  }
   try {
     BindFileName(in_, path);
     OpenTextForReading(in_);

@@ -44,6 +44,22 @@ TEST_F(PageSwapTest, ThePageBecomesItsBackupAndTheWorkingCopyThePage) {
   EXPECT_FALSE(FileExists(dir_ / "PL!__a.htm"));
 }
 
+TEST_F(PageSwapTest, WithoutHardLinksTwoRenamesSwapAlikeAndKeepAnEarlierBackup) {
+  WriteFile(dir_ / "a.htm", "original");
+  WriteFile(dir_ / "PL!__a.htm", "cleaned");
+  EXPECT_EQ(SwapByRenames("a.htm"), std::nullopt);
+  EXPECT_EQ(ReadFile(dir_ / "a.htm"), "cleaned");
+  EXPECT_EQ(ReadFile(dir_ / "a.htm~"), "original");
+  EXPECT_FALSE(FileExists(dir_ / "PL!__a.htm"));
+
+  WriteFile(dir_ / "PL!__a.htm", "cleaned again");
+  EXPECT_EQ(SwapByRenames("a.htm"),
+            "Файл «a.htm» не изменён: резервная копия «a.htm~» уже существует.");
+  EXPECT_EQ(ReadFile(dir_ / "a.htm"), "cleaned");
+  EXPECT_EQ(ReadFile(dir_ / "a.htm~"), "original");
+  EXPECT_FALSE(FileExists(dir_ / "PL!__a.htm"));
+}
+
 TEST_F(PageSwapTest, APageThatCannotMoveIsLeftAloneWithTheReason) {
   WriteFile(dir_ / "a.htm", "original");
   WriteFile(dir_ / "PL!__a.htm", "cleaned");

@@ -206,6 +206,21 @@ TEST_F(AdvertRemovalTest, ABackupAlreadyThereLeavesThePageAndGoesOn) {
   EXPECT_EQ(messages_.information, std::vector<std::string>{std::string(kAdvertRemoved)});
 }
 
+TEST_F(AdvertRemovalTest, ANameTooLongForItsWorkingCopyLeavesThePageAndGoesOn) {
+  const std::string long_name = std::string(251, 'n') + ".htm";
+  const std::string page = "A" + Block("src=\"c.js\"") + "C";
+  Page(long_name, page);
+  Page("c.js", "js");
+  Page("b.htm", "B" + Block("src=\"d.js\"") + "D");
+  Run({long_name, "b.htm"});
+  EXPECT_EQ(Read(long_name), page);
+  EXPECT_FALSE(Exists(long_name + "~"));
+  EXPECT_TRUE(Exists("c.js"));
+  ASSERT_EQ(messages_.errors.size(), 1u);
+  EXPECT_NE(messages_.errors[0].find("длиннее 255 байт"), std::string::npos);
+  EXPECT_EQ(Read("b.htm"), "BD");
+}
+
 TEST_F(AdvertRemovalTest, NoSelectionTouchesNothingAndStillReports) {
   const std::string original = "A" + Block("src=\"c.js\"") + "C";
   Page("a.htm", original);

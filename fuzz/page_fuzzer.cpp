@@ -1,0 +1,19 @@
+// libFuzzer target: a whole page through the first pass and, when the input's
+// first bytes tick a style-overriding box, the style override pass.
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+#include "fuzz/page_checks.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string failure =
+      pelloran::fuzzing::CheckWholePage({reinterpret_cast<const char*>(data), size});
+  if (!failure.empty()) {
+    std::fprintf(stderr, "broken promise: %s\n", failure.c_str());
+    std::abort();
+  }
+  return 0;
+}

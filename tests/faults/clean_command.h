@@ -1,0 +1,118 @@
+#pragma once
+
+// Runs the real pelloran-clean in a child process under a chosen fault: without
+// root's file capabilities, under a file-size limit, with extra environment,
+// or killed after a delay. Reports how it ended and its peak memory.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "tests/support/fault_env.h"
+#include "tests/support/temp_dir.h"
+
+namespace pelloran::testing {
+
+struct CommandFaults {
+  bool without_file_capabilities = false;
+  rlim_t file_size_limit = RLIM_INFINITY;
+  std::vector<std::pair<std::string, std::string>> environment;
+  // Kill the command with SIGKILL after this long; zero lets it run to its end.
+  std::chrono::microseconds kill_after{0};
+};
+
+inline CommandFaults WithoutFileCapabilities() {
+  CommandFaults faults;
+  faults.without_file_capabilities = true;
+  return faults;
+}
+
+inline CommandFaults WithFileSizeLimit(rlim_t bytes) {
+  CommandFaults faults;
+  faults.file_size_limit = bytes;
+  return faults;
+}
+
+struct CommandOutcome {
+  int status = -1;  // exit status, or -1 when a signal ended it
+  int signal = 0;   // the signal that ended it, or 0
+  std::string out;
+  std::string err;
+  long peak_rss_kb = 0;
+};
+
+namespace detail {
+
+// In the child: drops what lets root ignore permissions, also for the program
+// about to be executed (root regains its capabilities at exec from the bounding set).
+inline bool DropFileCapabilitiesForGood() {
+  for (int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH}) {
+    if (::prctl(PR_CAPBSET_DROP, cap, 0, 0, 0) != 0) return false;
+  }
+  return DropFileCapabilities();
+}
+
+[[noreturn]] inline void ExecCommand(const std::filesystem::path& dir,
+                                     const std::vector<std::string>& args,
+                                     const CommandFaults& faults, const std::string& out,
+                                     const std::string& err) {
+  const int out_fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const int err_fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (out_fd < 0 || err_fd < 0 || ::dup2(out_fd, 1) < 0 || ::dup2(err_fd, 2) < 0) ::_exit(126);
+  if (::chdir(dir.c_str()) != 0) ::_exit(126);
+  if (faults.without_file_capabilities && !DropFileCapabilitiesForGood()) ::_exit(126);
+  if (faults.file_size_limit != RLIM_INFINITY) {
+    const rlimit limit{faults.file_size_limit, faults.file_size_limit};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
+  }
+  for (const auto& [name, value] : faults.environment) ::setenv(name.c_str(), value.c_str(), 1);
+  std::vector<char*> argv;
+  static char program[] = PELLORAN_CLEAN_PATH;
+  argv.push_back(program);
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  ::execv(program, argv.data());
+  ::_exit(127);
+}
+
+}  // namespace detail
+
+// Runs pelloran-clean ARGS in `dir`. Its output goes through files beside the
+// test's temporary folders, never into `dir`, so the folder holds only pages.
+inline CommandOutcome RunCleanCommand(const std::filesystem::path& dir,
+                                      const std::vector<std::string>& args,
+                                      const CommandFaults& faults = {}) {
+  static TempDir output_dir;
+  const std::string out = output_dir / "out";
+  const std::string err = output_dir / "err";
+  const pid_t pid = ::fork();
+  if (pid < 0) return {};
+  if (pid == 0) detail::ExecCommand(dir, args, faults, out, err);
+  if (faults.kill_after.count() > 0) {
+    std::this_thread::sleep_for(faults.kill_after);
+    ::kill(pid, SIGKILL);
+  }
+  int raw = 0;
+  rusage usage{};
+  while (::wait4(pid, &raw, 0, &usage) < 0 && errno == EINTR) {
+  }
+  CommandOutcome outcome;
+  if (WIFEXITED(raw)) outcome.status = WEXITSTATUS(raw);
+  if (WIFSIGNALED(raw)) outcome.signal = WTERMSIG(raw);
+  outcome.out = ReadFile(out);
+  outcome.err = ReadFile(err);
+  outcome.peak_rss_kb = usage.ru_maxrss;
+  return outcome;
+}
+
+}  // namespace pelloran::testing

@@ -1,0 +1,233 @@
+// The batch command against real faults of the folder, the disk and the page
+// itself. Every case checks the three things a user relies on: the page's
+// bytes are still there under its name or its "~" name, no "PL!__" file is
+// left behind, and the message names the page and the reason.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/faults/clean_command.h"
+#include "tests/support/fault_env.h"
+#include "tests/support/temp_dir.h"
+
+namespace pelloran::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kPage[] =
+    "<html><head><style>\r\np.Normal { font-family: Arial; color: red }\r\n</style></head>\r\n"
+    "<body><p class=Normal style=\"color:red\">One <span lang=ru>two</span></p></body></html>\r\n";
+
+// What a folder holds after a run: no working copy, and the page's bytes under
+// its own name or the backup name.
+void ExpectPageKept(const fs::path& dir, const std::string& name, const std::string& original) {
+  SCOPED_TRACE(name);
+  EXPECT_FALSE(FileExists(dir / ("PL!__" + name)));
+  const bool as_page = FileExists(dir / name) && ReadFile(dir / name) == original;
+  const bool as_backup = FileExists(dir / (name + "~")) && ReadFile(dir / (name + "~")) == original;
+  EXPECT_TRUE(as_page || as_backup) << "the page's bytes are gone";
+}
+
+// A page the command left exactly as it was, saying why on its error stream.
+void ExpectLeftAlone(const fs::path& dir, const std::string& name, const std::string& original,
+                     const CommandOutcome& outcome, const std::string& message) {
+  ExpectPageKept(dir, name, original);
+  EXPECT_EQ(ReadFile(dir / name), original);
+  EXPECT_FALSE(FileExists(dir / (name + "~")));
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.err.find(name + ": " + message), std::string::npos) << outcome.err;
+}
+
+void ExpectCleaned(const fs::path& dir, const std::string& name, const std::string& original,
+                   const CommandOutcome& outcome) {
+  SCOPED_TRACE(name);
+  EXPECT_EQ(ReadFile(dir / (name + "~")), original);
+  EXPECT_FALSE(FileExists(dir / ("PL!__" + name)));
+  EXPECT_NE(outcome.out.find(name + ": Операция выполнена!"), std::string::npos) << outcome.err;
+}
+
+TEST(CommandFaultsTest, AFolderWhereNoWorkingCopyCanBeMadeLeavesItsPagesAlone) {
+  TempDir dir;
+  fs::create_directory(dir / "ro");
+  fs::create_directory(dir / "rw");
+  WriteFile(dir / "ro/a.htm", kPage);
+  WriteFile(dir / "rw/b.htm", kPage);
+  ASSERT_EQ(::chmod((dir / "ro").c_str(), 0555), 0);
+  const CommandOutcome outcome =
+      RunCleanCommand(dir.path(), {"ro/a.htm", "rw/b.htm"}, WithoutFileCapabilities());
+  ::chmod((dir / "ro").c_str(), 0755);
+  ExpectLeftAlone(dir.path() / "ro", "a.htm", kPage, outcome, "File access denied.");
+  ExpectCleaned(dir.path() / "rw", "b.htm", kPage, outcome);  // the command goes on
+}
+
+TEST(CommandFaultsTest, AnUnreadablePageIsLeftAlone) {
+  TempDir dir;
+  WriteFile(dir / "a.htm", kPage);
+  ASSERT_EQ(::chmod((dir / "a.htm").c_str(), 0200), 0);
+  const CommandOutcome outcome =
+      RunCleanCommand(dir.path(), {"a.htm"}, WithoutFileCapabilities());
+  ::chmod((dir / "a.htm").c_str(), 0644);
+  ExpectLeftAlone(dir.path(), "a.htm", kPage, outcome, "File access denied.");
+}
+
+TEST(CommandFaultsTest, AFullDiskDuringTheFirstPassLeavesThePageAlone) {
+  SmallTmpfs disk("64k");
+  ASSERT_TRUE(disk.mounted());
+  const std::string page = std::string(kPage) + std::string(40 * 1024, 'x');
+  WriteFile(disk / "a.htm", page);
+  const CommandOutcome outcome = RunCleanCommand(disk.path(), {"a.htm"});
+  ExpectLeftAlone(disk.path(), "a.htm", page, outcome, "Disk full.");
+}
+
+TEST(CommandFaultsTest, AFullDiskDuringTheSecondPassKeepsTheOriginalAsBackup) {
+  // Room for the page and one working copy, not for the second pass's copy.
+  SmallTmpfs disk("96k");
+  ASSERT_TRUE(disk.mounted());
+  const std::string page = std::string(40 * 1024, 't') + "<p class=a>x</p>";
+  WriteFile(disk / "a.htm", page);
+  const CommandOutcome outcome = RunCleanCommand(disk.path(), {"--tick", "17", "a.htm"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.err.find("a.htm: Disk full."), std::string::npos) << outcome.err;
+  ExpectPageKept(disk.path(), "a.htm", page);
+  EXPECT_EQ(ReadFile(disk / "a.htm~"), page);
+  EXPECT_TRUE(FileExists(disk / "a.htm"));  // the first pass's result
+}
+
+TEST(CommandFaultsTest, AFileSizeLimitIsAFullDiskNotAKilledProgram) {
+  TempDir dir;
+  const std::string page = std::string(kPage) + std::string(64 * 1024, 'x');
+  WriteFile(dir / "a.htm", page);
+  const CommandOutcome outcome =
+      RunCleanCommand(dir.path(), {"a.htm"}, WithFileSizeLimit(16 * 1024));
+  EXPECT_EQ(outcome.signal, 0);
+  ExpectLeftAlone(dir.path(), "a.htm", page, outcome, "Disk full.");
+}
+
+TEST(CommandFaultsTest, AReadOnlyFileSystemLeavesThePageAlone) {
+  SmallTmpfs disk("1m");
+  ASSERT_TRUE(disk.mounted());
+  WriteFile(disk / "a.htm", kPage);
+  ASSERT_TRUE(disk.RemountReadOnly());
+  const CommandOutcome outcome = RunCleanCommand(disk.path(), {"a.htm"});
+  ExpectLeftAlone(disk.path(), "a.htm", kPage, outcome, "File access denied.");
+}
+
+// Pages no tool of the web wrote: each comes through with its bytes kept.
+TEST(CommandFaultsTest, OddPagesAreCleanedOrLeftWithAReason) {
+  std::mt19937 random(8);
+  std::string binary(256 * 1024, '\0');
+  for (char& c : binary) c = static_cast<char>(random());
+  std::string binary_without_26 = binary;
+  for (char& c : binary_without_26) c = c == '\x1a' ? '\x1b' : c;
+  struct Case {
+    std::string name;
+    std::string bytes;
+    bool cleaned;
+    bool unchanged_when_cleaned;  // text without tags passes through as it is
+  };
+  const std::vector<Case> cases = {
+      {"nul.htm", std::string("<p class=a>x\0y</p>\0tail", 23), true, false},
+      {"nul26.htm", std::string("<p>\0x\x1a<p>after", 15), false, false},
+      {"binary.bin", binary, false, false},
+      {"binary-no26.bin", binary_without_26, true, false},
+      {"plain.txt", std::string(100 * 1024, 'a') + "\r\nno tags at all\r\n", true, true},
+      {"brackets.htm", std::string(70 * 1024, '<'), true, true},
+      {"empty.htm", "", true, true},
+  };
+  TempDir dir;
+  std::vector<std::string> args = {"--tick", "17"};
+  for (const Case& c : cases) {
+    WriteFile(dir / c.name, c.bytes);
+    args.push_back(c.name);
+  }
+  const CommandOutcome outcome = RunCleanCommand(dir.path(), args);
+  EXPECT_EQ(outcome.signal, 0);
+  EXPECT_EQ(outcome.status, 1);  // the pages holding a byte 26 are left
+  for (const Case& c : cases) {
+    if (c.cleaned) {
+      ExpectCleaned(dir.path(), c.name, c.bytes, outcome);
+      if (c.unchanged_when_cleaned) {
+        EXPECT_EQ(ReadFile(dir / c.name), c.bytes) << c.name;
+      }
+    } else {
+      ExpectLeftAlone(dir.path(), c.name, c.bytes, outcome, "Файл «" + c.name + "» не изменён:");
+    }
+  }
+  // A NUL is text like any other byte.
+  EXPECT_NE(ReadFile(dir / "nul.htm").find(std::string("x\0y", 3)), std::string::npos);
+}
+
+TEST(CommandFaultsTest, AwkwardNamesAreCleanedLikeAnyOther) {
+  const std::vector<std::string> names = {
+      "with space.htm", "it's \"quoted\".htm", "страница.htm", "-dash.htm", "*?[x].htm",
+      std::string(250 - 4, 'n') + ".htm",  // the longest name whose working copy fits
+  };
+  TempDir dir;
+  std::vector<std::string> args = {"--"};
+  for (const std::string& name : names) {
+    WriteFile(dir / name, kPage);
+    args.push_back(name);
+  }
+  const CommandOutcome outcome = RunCleanCommand(dir.path(), args);
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  for (const std::string& name : names) ExpectCleaned(dir.path(), name, kPage, outcome);
+}
+
+TEST(CommandFaultsTest, ANameTooLongForItsWorkingCopyIsLeftWithTheReason) {
+  for (size_t length : {251, 255}) {
+    SCOPED_TRACE(length);
+    TempDir dir;
+    const std::string name = std::string(length - 4, 'n') + ".htm";
+    WriteFile(dir / name, kPage);
+    WriteFile(dir / "b.htm", kPage);
+    const CommandOutcome outcome = RunCleanCommand(dir.path(), {name, "b.htm"});
+    ExpectLeftAlone(dir.path(), name, kPage, outcome,
+                    "Файл «" + name + "» не изменён: имя рабочей копии «PL!__" + name +
+                        "» длиннее 255 байт.");
+    ExpectCleaned(dir.path(), "b.htm", kPage, outcome);
+  }
+}
+
+// Writes a page of `size` bytes in pieces, so that the test itself stays small.
+void WriteLargePage(const std::string& path, size_t size) {
+  std::ofstream out(path, std::ios::binary);
+  const std::string piece =
+      "<p class=Normal style=\"color:red\">Text <span lang=ru>and</span> <a target=_blank "
+      "href=\"http://a.example/x\">a link</a> <img width=1 src=\"i.png\"></p>\r\n"
+      "<table class=t><tr><td class=c>cell</td></tr></table><!-- a comment -->\r\n";
+  out << "<html><head><style>\r\np.Normal { font-family: Arial; color: red }\r\n"
+         "td.c { text-align: center }\r\n</style></head><body>\r\n";
+  for (size_t written = 0; written < size; written += piece.size()) out << piece;
+  out << "</body></html>\r\n";
+}
+
+TEST(CommandFaultsTest, A200MegabytePageStreamsInTheMemoryOfASmallOne) {
+  TempDir dir;
+  WriteLargePage(dir / "small.htm", 64 * 1024);
+  WriteLargePage(dir / "large.htm", 200u * 1024 * 1024);
+  const auto size = fs::file_size(dir / "large.htm");
+  const CommandOutcome small = RunCleanCommand(dir.path(), {"--tick", "17", "small.htm"});
+  const CommandOutcome large = RunCleanCommand(dir.path(), {"--tick", "17", "large.htm"});
+  EXPECT_EQ(small.status, 0) << small.err;
+  EXPECT_EQ(large.status, 0) << large.err;
+  EXPECT_EQ(fs::file_size(dir / "large.htm~"), size);
+  EXPECT_FALSE(FileExists(dir / "PL!__large.htm"));
+  // Both passes ran over the whole page: its last line came through.
+  std::ifstream cleaned(dir / "large.htm", std::ios::binary | std::ios::ate);
+  cleaned.seekg(-16, std::ios::end);
+  std::string tail(16, '\0');
+  cleaned.read(tail.data(), 16);
+  EXPECT_EQ(tail, "</body></html>\r\n");
+  EXPECT_LT(large.peak_rss_kb - small.peak_rss_kb, 16 * 1024)
+      << "small page: " << small.peak_rss_kb << " KB, 200 MB page: " << large.peak_rss_kb << " KB";
+}
+
+}  // namespace
+}  // namespace pelloran::testing

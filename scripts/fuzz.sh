@@ -16,8 +16,7 @@ seconds="${1:-60}"
 targets="${*:-page_fuzzer style_block_fuzzer}"
 pages="${PELLORAN_CORPUS_DIR:-$(pwd)/../shared/corpus}/pages"
 
-[ -f build-fuzz/build.ninja ] || cmake --preset fuzz
-cmake --build --preset fuzz
+./scripts/build.sh fuzz
 
 seeds=""
 [ -d "$pages" ] && seeds="$pages" || echo "fuzz: no pages at $pages; seeding from saved inputs only" >&2

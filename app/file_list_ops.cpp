@@ -7,7 +7,7 @@
 #include <cerrno>
 
 #include "charfile/char_file.h"
-#include "platform/file_moves.h"
+#include "charfile/file_moves.h"
 #include "tools/path_names.h"
 
 namespace pelloran {

@@ -2,7 +2,7 @@
 
 #include "charfile/char_file.h"
 #include "cleaner/page_swap.h"
-#include "platform/file_moves.h"
+#include "charfile/file_moves.h"
 #include "tools/report_connection_state.h"
 
 namespace pelloran {

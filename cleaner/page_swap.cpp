@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "platform/file_moves.h"
+#include "charfile/file_moves.h"
 
 namespace pelloran {
 namespace {

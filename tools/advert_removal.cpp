@@ -9,7 +9,7 @@
 
 #include "cleaner/page_swap.h"
 #include "cleaner/scan_operations.h"
-#include "platform/file_moves.h"
+#include "charfile/file_moves.h"
 #include "tools/path_names.h"
 
 namespace pelloran {

@@ -1,4 +1,4 @@
-#include "platform/file_moves.h"
+#include "charfile/file_moves.h"
 
 #include <gtest/gtest.h>
 

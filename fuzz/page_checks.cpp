@@ -38,16 +38,6 @@ class BitOptions : public Options {
   uint64_t bits_ = 0;
 };
 
-class Gauge : public ProgressGauge {
- public:
-  void SetProgress(int value) override { value_ = std::clamp(value, 0, 100); }
-  void AddProgress(int delta) override { SetProgress(value_ + delta); }
-  int Progress() const override { return value_; }
-
- private:
-  int value_ = 0;
-};
-
 // Answers without a network, differently for different addresses.
 class ParityLinkCheck : public LinkCheck {
  public:
@@ -101,7 +91,7 @@ std::string RunPass(CleanContext& context, ClassTables& tables, RunState& run,
 
 // Both passes as the clean run chains them, with fresh tables.
 Cleaned CleanPage(std::string_view page, BitOptions& options) {
-  Gauge gauge;
+  UnseenGauge gauge;
   ParityLinkCheck link_check;
   CleanContext context(options, gauge, link_check);
   ClassTables tables;
@@ -153,7 +143,7 @@ size_t StyleStart(std::string_view visible) {
 }
 
 StyleResult FilterFrom(std::string_view input, size_t start, BitOptions& options) {
-  Gauge gauge;
+  UnseenGauge gauge;
   ParityLinkCheck link_check;
   CleanContext context(options, gauge, link_check);
   Write(Path("style.htm"), input);

@@ -49,6 +49,7 @@ TagKind ClassifyTagName(std::string_view name) {
 
 void MarkupScanner::ReadTagName(bool span_rule) {
   name_.clear();
+  name_cut_ = false;
   int c = Next();
   while (c == ' ') c = Next();
   // A page that ends right after "<" has an empty name.
@@ -58,10 +59,24 @@ void MarkupScanner::ReadTagName(bool span_rule) {
       terminator_ = ' ';
       return;
     }
+    if (name_.size() == kTagNameCap) {
+      name_cut_ = true;
+      terminator_ = kEndMark;
+      return;
+    }
     c = Next();
     if (EndsTagName(c)) break;
   }
   terminator_ = c;
+}
+
+void MarkupScanner::WriteName() {
+  Write(name_);
+  if (!name_cut_) return;
+  int c = Next();
+  for (; !EndsTagName(c); c = Next()) output_.PutByte(static_cast<unsigned char>(c));
+  terminator_ = c;
+  name_cut_ = false;
 }
 
 bool MarkupScanner::CopyThroughClose() {

@@ -4,6 +4,7 @@
 // terminator, a reusable scan window) and the moves both make over a page.
 // Nothing here allocates per character: the strings keep their storage.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,13 @@ enum class TagKind {
 
 TagKind ClassifyTagName(std::string_view name);
 
+// The longest tag name a pass keeps in memory. Every name a case looks for is
+// far shorter, so a longer one can only be a "!" declaration or an ordinary
+// tag; its first kTagNameCap characters are kept and the rest is streamed to
+// the output by WriteName, so a page of nothing but "<" needs no more memory
+// than a short one.
+inline constexpr size_t kTagNameCap = 4096;
+
 class MarkupScanner {
  public:
   MarkupScanner(TextFile& input, ByteFile& output) : input_(input), output_(output) {
@@ -56,10 +64,18 @@ class MarkupScanner {
   // Reads the name after "<": spaces in front are skipped; it ends at a
   // space, ">", CR or the end mark (that character, consumed, becomes the
   // terminator). With `span_rule` it stops as soon as it reads "span" or
-  // "SPAN", as if a space had ended it.
+  // "SPAN", as if a space had ended it. A name reaching kTagNameCap stops
+  // there: name() holds its start and the terminator is not read yet.
   void ReadTagName(bool span_rule);
 
+  // The name as read, cut at kTagNameCap.
   std::string_view name() const { return name_; }
+  // Is the name longer than name() shows, its rest still unread?
+  bool name_cut() const { return name_cut_; }
+  // Writes the whole name: name(), then, for a cut name, the rest copied
+  // from the input up to its terminator, which is then read.
+  void WriteName();
+  // Valid once the whole name is read (after WriteName for a cut name).
   int terminator() const { return terminator_; }
   int current() const { return current_; }
 
@@ -111,6 +127,7 @@ class MarkupScanner {
   std::string name_;
   std::string window_;
   int terminator_ = kEndMark;
+  bool name_cut_ = false;
   int current_ = kEndMark;
 };
 

@@ -132,7 +132,7 @@ void StyleOverridePass::UntouchedElement(std::string_view lower_name, std::strin
 
 // Any other tag: copied unchanged.
 void StyleOverridePass::CopiedTag() {
-  scan_.Write(scan_.name());
+  scan_.WriteName();
   scan_.WriteTerminator();
   if (scan_.terminator() != '>') scan_.CopyThroughClose();
 }

@@ -1,5 +1,6 @@
 #include "cleaner/tag_filter.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -136,7 +137,7 @@ void TagFilter::ConditionalComment() {
 
 // Comments, doctype and other "!" tags: copied through their ">".
 void TagFilter::Declaration() {
-  scan_.Write(scan_.name());
+  scan_.WriteName();
   scan_.WriteTerminator();
   if (scan_.terminator() != '>') scan_.CopyThroughClose();
 }
@@ -226,7 +227,9 @@ bool TagFilter::CopyLinkValue() {
   int quotes = 0;
   int c = scan_.current();
   for (;;) {
-    if (quotes == 1) link_value_.push_back(static_cast<char>(c));
+    if (quotes == 1 && link_value_.size() < kKeptValueCap) {
+      link_value_.push_back(static_cast<char>(c));
+    }
     c = scan_.Next();
     if (c == kEndMark) return false;
     scan_.Put(c);
@@ -250,7 +253,7 @@ void TagFilter::CheckAndReportLink(bool closed) {
 
 // Any other tag: copied, or cut down to its class when style overriding is on.
 void TagFilter::DefaultPath() {
-  scan_.Write(scan_.name());
+  scan_.WriteName();
   if (scan_.terminator() == '>') {
     scan_.Put('>');
     return;
@@ -272,16 +275,17 @@ void TagFilter::ClassProcessing() {
     return;
   }
   scan_.Write(" class=");
-  // The value ends at any blank or ">"; "=" is left out, quotes stay.
+  // The value ends at any blank or ">"; "=" is left out, quotes stay. It is
+  // written as read; the key keeps at most kKeptValueCap characters of it.
   selector_.assign(scan_.name());
-  const size_t value_start = selector_.size() + 1;
   selector_.push_back('.');
+  const size_t key_cap = selector_.size() + kKeptValueCap;
   int c = scan_.Next();
   for (; !IsBlank(c) && c != '>'; c = scan_.Next()) {
-    if (c != '=') selector_.push_back(static_cast<char>(c));
+    if (c == '=') continue;
+    scan_.Put(c);
+    if (selector_.size() < key_cap) selector_.push_back(static_cast<char>(c));
   }
-  const std::string_view value = std::string_view(selector_).substr(value_start);
-  scan_.Write(value);
   RecordSelector();
   if (c == '>' || (c != kEndMark && scan_.DropThroughClose())) scan_.Put('>');
 }

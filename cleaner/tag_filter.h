@@ -1,11 +1,18 @@
 #pragma once
 
+#include <cstddef>
+
 #include "cleaner/clean_context.h"
 #include "cleaner/run_state.h"
 
 namespace pelloran {
 
 class ClassTables;
+
+// The most of a class or link value kept for the tables, the link check and
+// the report (the first characters; a link value keeps its closing quote).
+// The page itself always gets the whole value.
+inline constexpr size_t kKeptValueCap = 4096;
 
 // The first pass: copies the open context.input into the open
 // context.working_copy until the input is at its end, reducing tags case by

@@ -215,7 +215,18 @@ void ByteFile::Flush() {
 }
 
 void ByteFile::PutBytes(std::string_view bytes) {
-  for (const char c : bytes) PutByte(static_cast<unsigned char>(c));
+  if (bytes.empty()) return;
+  if (mode_ != Mode::kOutput && mode_ != Mode::kInputOutput) throw EInOutError(kFileAccessDenied);
+  // A run at a time, flushing where PutByte would: when the buffer is full
+  // and another byte comes.
+  for (;;) {
+    const size_t n = std::min(bytes.size(), kBufferSize - used_);
+    std::memcpy(buffer_.get() + used_, bytes.data(), n);
+    used_ += n;
+    bytes.remove_prefix(n);
+    if (bytes.empty()) return;
+    Flush();
+  }
 }
 
 void CreateByteFile(ByteFile& file, int /*record_size*/) {

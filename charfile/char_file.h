@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -83,6 +84,16 @@ class TextFile final : public CharFile {
   // anything; 26 when the end mark comes at or before it. Offsets below
   // kMaxLookahead only.
   int Peek(size_t offset = 0);
+
+  // For a scanner that looks for its stop characters in a run rather than
+  // calling NextChar for each: the bytes NextChar would return next, as far
+  // as they are buffered (empty when none are, even if the file has more:
+  // NextChar then refills). A byte 26 in the run is the end mark, and
+  // nothing after it may be consumed. Nothing is consumed here.
+  std::span<const unsigned char> Buffered() const { return {buffer_.get() + pos_, end_ - pos_}; }
+  // Consumes the first `n` bytes of Buffered(), none of them a 26: what n
+  // calls of NextChar would do.
+  void Consume(size_t n) { pos_ += n; }
 
   // True when reading stopped at a byte 26 that has more bytes after it in
   // the file (a page cut short), rather than at the physical end or a lone

@@ -2,7 +2,9 @@
 
 // A hash index of texts compared without regard to letter case. It stores
 // only numbers; the caller owns the texts and tells the index how to find the
-// text of a number, so nothing is copied.
+// text of a number, so nothing is copied. Every text must be followed by
+// seven readable bytes, as those of a rule table are, since they are hashed
+// and compared a word at a time.
 
 #include <cstdint>
 #include <string_view>
@@ -33,11 +35,11 @@ class FoldedIndex {
   template <typename TextOf>
   uint32_t FindOrAdd(std::string_view text, uint32_t number, const TextOf& text_of) {
     if ((count_ + 1) * 2 > slots_.size()) Grow(text_of);
-    const uint64_t hash = HashIgnoringCase(text);
+    const uint64_t hash = HashPaddedIgnoringCase(text);
     const uint32_t tag = static_cast<uint32_t>(hash >> 32);
     size_t i = static_cast<size_t>(hash) & (slots_.size() - 1);
     for (; slots_[i].number != kNone; i = (i + 1) & (slots_.size() - 1)) {
-      if (slots_[i].tag == tag && EqualIgnoringCase(text_of(slots_[i].number), text)) {
+      if (slots_[i].tag == tag && EqualPaddedIgnoringCase(text_of(slots_[i].number), text)) {
         return slots_[i].number;
       }
     }
@@ -54,15 +56,17 @@ class FoldedIndex {
 
   template <typename TextOf>
   void Grow(const TextOf& text_of) {
-    std::vector<Slot> old;
-    old.swap(slots_);
-    Reset(old.size());
-    for (const Slot& slot : old) {
+    // The old slots go to a spare array that keeps its storage, so that an
+    // index reset and filled again grows without allocating.
+    old_slots_.swap(slots_);
+    Reset(old_slots_.size());
+    for (const Slot& slot : old_slots_) {
       if (slot.number != kNone) FindOrAdd(text_of(slot.number), slot.number, text_of);
     }
   }
 
   std::vector<Slot> slots_;
+  std::vector<Slot> old_slots_;
   size_t count_ = 0;
 };
 

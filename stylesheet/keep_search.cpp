@@ -1,19 +1,15 @@
 #include "stylesheet/keep_search.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
 #include "stylesheet/keep_table.h"
+#include "stylesheet/run_scan.h"
 
 namespace pelloran {
 
 namespace {
-
-uint32_t FirstFour(const char* text) {
-  uint32_t word;
-  std::memcpy(&word, text, sizeof word);
-  return word;
-}
 
 template <typename Word>
 Word Load(const char* p) {
@@ -22,49 +18,48 @@ Word Load(const char* p) {
   return word;
 }
 
-// Whether n bytes at a and b are equal, compared a word at a time; the last
-// word may overlap the one before.
-bool SameBytes(const char* a, const char* b, size_t n) {
-  if (n >= 8) {
-    for (size_t i = 0; i + 8 < n; i += 8) {
-      if (Load<uint64_t>(a + i) != Load<uint64_t>(b + i)) return false;
-    }
-    return Load<uint64_t>(a + n - 8) == Load<uint64_t>(b + n - 8);
-  }
-  if (n >= 4) {
-    return Load<uint32_t>(a) == Load<uint32_t>(b) && Load<uint32_t>(a + n - 4) == Load<uint32_t>(b + n - 4);
-  }
-  for (size_t i = 0; i < n; ++i) {
-    if (a[i] != b[i]) return false;
-  }
-  return true;
-}
-
-// Whether the `size` bytes at `data` begin with `text`, whose first four
-// bytes are known to match.
-bool StartsWith(const char* data, size_t size, std::string_view text) {
-  return size >= text.size() && SameBytes(data + 4, text.data() + 4, text.size() - 4);
-}
-
 }  // namespace
 
-KeepSearch::KeepSearch(const std::vector<std::string_view>& texts) : texts_(texts) {
+KeepSearch::KeepSearch(const std::vector<std::string_view>& texts) : texts_(texts), text_count_(texts.size()) {
   if (texts_.size() > kMaxTexts) throw std::logic_error("too many texts to search");
   std::vector<bool> grouped(texts_.size(), false);
   for (size_t i = 0; i < texts_.size(); ++i) {
-    if (texts_[i].size() < kMinLength) throw std::logic_error("text to search too short");
-    if (grouped[i]) continue;
-    const uint32_t prefix = FirstFour(texts_[i].data());
-    starts_[(prefix & 0xFFFF) / 64] |= uint64_t{1} << (prefix % 64);
-    size_t b = Home(prefix);
-    while (buckets_[b].count != 0) b = (b + 1) % kBuckets;
-    buckets_[b] = {prefix, static_cast<uint8_t>(candidates_.size()), 0};
-    for (size_t j = i; j < texts_.size(); ++j) {
-      if (FirstFour(texts_[j].data()) != prefix) continue;
-      candidates_.push_back(static_cast<uint8_t>(j));
-      ++buckets_[b].count;
-      grouped[j] = true;
+    const std::string_view text = texts_[i];
+    if (text.size() < kMinLength || text.size() > kMaxLength || text.find('\0') != std::string_view::npos) {
+      throw std::logic_error("text to search too short, too long or holding a zero");
     }
+    if (grouped[i]) continue;
+    const uint32_t prefix = Load<uint32_t>(text.data());
+    Group& group = groups_.emplace_back();
+    group.prefix = prefix;
+    group.first = static_cast<uint32_t>(patterns_.size());
+    for (size_t j = i; j < texts_.size(); ++j) {
+      if (Load<uint32_t>(texts_[j].data()) != prefix) continue;
+      grouped[j] = true;
+      Pattern& pattern = patterns_.emplace_back();
+      pattern.length = static_cast<uint32_t>(texts_[j].size());
+      pattern.text = static_cast<uint32_t>(j);
+      for (size_t b = 0; b < texts_[j].size(); ++b) {
+        pattern.word[b / 8] |= uint64_t{static_cast<unsigned char>(texts_[j][b])} << (8 * (b % 8));
+        pattern.mask[b / 8] |= uint64_t{0xFF} << (8 * (b % 8));
+      }
+      ++group.count;
+    }
+  }
+  PlaceGroups();
+}
+
+void KeepSearch::PlaceGroups() {
+  if (groups_.size() >= 255) throw std::logic_error("too many groups of texts");
+  for (;; multiplier_ += 2) {
+    group_at_.fill(0);
+    bool apart = true;
+    for (size_t g = 0; g < groups_.size() && apart; ++g) {
+      uint8_t& slot = group_at_[Slot(groups_[g].prefix)];
+      apart = slot == 0;
+      slot = static_cast<uint8_t>(g + 1);
+    }
+    if (apart) return;
   }
 }
 
@@ -72,10 +67,7 @@ const KeepSearch& KeepSearch::ForKeepTable() {
   static const KeepSearch search = [] {
     std::vector<std::string_view> texts;
     auto add = [&texts](std::string_view text) {
-      for (std::string_view known : texts) {
-        if (known == text) return;
-      }
-      texts.push_back(text);
+      if (std::find(texts.begin(), texts.end(), text) == texts.end()) texts.push_back(text);
     };
     for (const KeepRow& row : kKeepTable) {
       add(row.test);
@@ -93,79 +85,89 @@ int KeepSearch::IndexOf(std::string_view text) const {
   return -1;
 }
 
-size_t KeepSearch::CountWanted(const Wanted& wanted) const {
-  size_t count = 0;
-  for (size_t i = 0; i < texts_.size(); ++i) count += wanted[i] ? 1 : 0;
-  return count;
+void KeepSearch::FindFirstAt(std::string_view block, std::span<const uint32_t> starts, Positions& first) const {
+  first.fill(kNotFound);
+  const char* const data = block.data();
+  const size_t size = block.size();
+  const Pattern* const patterns = patterns_.data();
+  for (const uint32_t pos : starts) {
+    if (size_t{pos} + kMinLength > size) continue;
+    const uint32_t four = Load<uint32_t>(data + pos);
+    const uint8_t g = group_at_[Slot(four)];
+    if (g == 0 || groups_[g - 1].prefix != four) continue;
+    // Copied, since the stores into `first` might change the group for all
+    // the compiler knows.
+    const Group group = groups_[g - 1];
+    const std::array<uint64_t, 3> here{Load<uint64_t>(data + pos), Load<uint64_t>(data + pos + 8),
+                                       Load<uint64_t>(data + pos + 16)};
+    const size_t room = size - pos;
+    // Positions come in ascending order, so the first found stays.
+    for (const Pattern* pattern_at = patterns + group.first; pattern_at != patterns + group.first + group.count;
+         ++pattern_at) {
+      const Pattern& pattern = *pattern_at;
+      const uint64_t differ = ((here[0] ^ pattern.word[0]) & pattern.mask[0]) |
+                              ((here[1] ^ pattern.word[1]) & pattern.mask[1]) |
+                              ((here[2] ^ pattern.word[2]) & pattern.mask[2]);
+      const bool match = differ == 0 && pattern.length <= room;
+      uint32_t& found = first[pattern.text];
+      found = std::min(found, match ? pos : kNotFound);
+    }
+  }
 }
 
-bool KeepSearch::TryAt(std::string_view block, size_t pos, const Bucket& bucket,
-                       const Wanted& wanted, Positions& first, size_t& missing) const {
-  for (size_t c = bucket.first; c < bucket.first + bucket.count; ++c) {
-    const uint8_t text = candidates_[c];
-    if (first[text] != kNotFound || !StartsWith(block.data() + pos, block.size() - pos, texts_[text])) {
+void KeepSearch::NoteStarts(const char* text, size_t from, size_t to, uint32_t* starts,
+                            size_t& count) const {
+  // Locals only, so that the loop keeps them in registers. Every position is
+  // written and kept only when it counts, which spares a branch the
+  // processor could not foresee.
+  const uint8_t* const group_at = group_at_.data();
+  const uint32_t multiplier = multiplier_;
+  size_t n = count;
+  for (size_t p = from; p < to; ++p) {
+    starts[n] = static_cast<uint32_t>(p);
+    n += group_at[(Load<uint32_t>(text + p) * multiplier) >> (32 - kSlotBits)] != 0 ? 1 : 0;
+  }
+  count = n;
+}
+
+int BlockText::ReadUpToStop(TextFile& input) {
+  for (;;) {
+    const std::span<const unsigned char> run = input.Buffered();
+    if (run.empty()) {
+      // NextChar refills the buffer, or meets the end.
+      const int c = NextChar(input);
+      if (c == kEndMark || c == '<') return c;
+      const unsigned char one = static_cast<unsigned char>(c);
+      Append(std::span(&one, 1));
+      if (c == '}') return c;
       continue;
     }
-    first[text] = pos;
-    if (wanted[text] && --missing == 0) return true;
-  }
-  return false;
-}
-
-void KeepSearch::FindFirstAt(std::string_view block, std::span<const uint32_t> starts,
-                             const Wanted& wanted, Positions& first) const {
-  first.fill(kNotFound);
-  size_t missing = CountWanted(wanted);
-  for (size_t i = 0; missing > 0 && i < starts.size(); ++i) {
-    if (starts[i] + kMinLength > block.size()) continue;
-    const Bucket* bucket = Find(FirstFour(block.data() + starts[i]));
-    if (bucket != nullptr && TryAt(block, starts[i], *bucket, wanted, first, missing)) return;
-  }
-}
-
-int BlockText::ReadRun(TextFile& input) {
-  // Locals only, so that nothing in the loop goes through memory but the
-  // stores of the text itself.
-  const KeepSearch& search = search_;
-  char8_t* data = text_.data();
-  uint32_t* starts = starts_.data();
-  size_t capacity = text_.size();
-  size_t size = size_;
-  size_t start_count = start_count_;
-  uint32_t window = window_;
-  int c;
-  while ((c = NextChar(input)) != kEndMark && c != '<') {
-    if (size == capacity) {
-      capacity = capacity < 256 ? 256 : 2 * capacity;
-      text_.resize(capacity);
-      starts_.resize(capacity);
-      data = text_.data();
-      starts = starts_.data();
+    const size_t stop = FindFirstOf(run, '}', '<', kEndMark);
+    if (stop == run.size()) {
+      Append(run);
+      input.Consume(stop);
+      continue;
     }
-    data[size++] = static_cast<char8_t>(c);
-    window = (window >> 8) | (static_cast<uint32_t>(c) << 24);
-    // Written always and kept only when it counts, which spares a branch the
-    // processor could not foresee. No text holds a zero byte, so the
-    // window's zeros before the fourth character never count.
-    starts[start_count] = static_cast<uint32_t>(size - 4);
-    start_count += search.MayStart(window);
-    if (c == '}') break;
+    const int c = run[stop];
+    Append(run.first(c == '}' ? stop + 1 : stop));
+    input.Consume(c == kEndMark ? stop : stop + 1);
+    return c;
   }
-  size_ = size;
-  start_count_ = start_count;
-  window_ = window;
-  return c;
 }
 
-void BlockText::Append(int c) {
-  if (size_ == text_.size()) {
-    text_.resize(text_.size() < 256 ? 256 : 2 * text_.size());
-    starts_.resize(text_.size());
+void BlockText::Append(std::span<const unsigned char> run) {
+  const size_t needed = size_ + run.size() + KeepSearch::kPadding;
+  if (needed > text_.size()) {
+    const size_t capacity = std::max<size_t>({needed, 256, 2 * text_.size()});
+    text_.resize(capacity);
+    starts_.resize(capacity);
   }
-  text_[size_++] = static_cast<char8_t>(c);
-  window_ = (window_ >> 8) | (static_cast<uint32_t>(c) << 24);
-  starts_[start_count_] = static_cast<uint32_t>(size_ - 4);
-  start_count_ += search_.MayStart(window_);
+  if (run.empty()) return;
+  std::memcpy(text_.data() + size_, run.data(), run.size());
+  // The positions whose four bytes are now all there.
+  const size_t from = size_ < 3 ? 0 : size_ - 3;
+  size_ += run.size();
+  if (size_ >= 4) search_.NoteStarts(text_.data(), from, size_ - 3, starts_.data(), start_count_);
 }
 
 }  // namespace pelloran

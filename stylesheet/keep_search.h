@@ -1,19 +1,18 @@
 #pragma once
 
 // Finds the first occurrence of each text of the keep table in a block.
-// Every text is at least four characters long. A position of the block is
-// passed over unless its two next bytes begin some text (a bit table);
-// otherwise its four next bytes are looked up in a small hash table of the
-// texts' first four bytes, and only the texts starting with them are
-// compared. BlockText does the first step as the block is read, so the
-// block costs about one bit test per character however many boxes are
-// ticked.
+// Every text is four to 24 characters long. A position of the block is passed
+// over unless a hash of its four next bytes picks a group of texts that start
+// with four equal bytes; BlockText does this test as the block is read, so the
+// block costs one table look-up per character however many boxes are ticked.
+// At a position that passes, the texts of its group are all compared at once,
+// a few words each and without branches, since which of them match is as
+// hard to foresee as the text itself.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -23,67 +22,70 @@ namespace pelloran {
 
 class KeepSearch {
  public:
-  static constexpr size_t kNotFound = static_cast<size_t>(-1);
+  static constexpr uint32_t kNotFound = UINT32_MAX;
   static constexpr size_t kMaxTexts = 64;
   static constexpr size_t kMinLength = 4;
+  static constexpr size_t kMaxLength = 24;
+  // How many readable bytes must follow a block given to FindFirstAt.
+  static constexpr size_t kPadding = kMaxLength;
 
-  // At most kMaxTexts texts of at least kMinLength characters, all distinct.
+  // At most kMaxTexts texts of kMinLength to kMaxLength characters, all
+  // distinct, none holding a zero byte.
   explicit KeepSearch(const std::vector<std::string_view>& texts);
 
   // The search over every distinct text of the keep table.
   static const KeepSearch& ForKeepTable();
 
-  size_t text_count() const { return texts_.size(); }
+  size_t text_count() const { return text_count_; }
   // The number under which `text` was given; -1 when it was not.
   int IndexOf(std::string_view text) const;
 
-  using Positions = std::array<size_t, kMaxTexts>;
-  using Wanted = std::array<bool, kMaxTexts>;
+  using Positions = std::array<uint32_t, kMaxTexts>;
 
   // first[i] becomes the position of the first occurrence of text i in
   // `block`, or kNotFound. Only the positions in `starts` (ascending) are
-  // tried; they must hold every position at which a text starts.
-  // Stops early once every text marked in `wanted` has been found; the
-  // others may then stay kNotFound.
-  void FindFirstAt(std::string_view block, std::span<const uint32_t> starts, const Wanted& wanted,
-                   Positions& first) const;
+  // tried; they must hold every position at which a text starts. kPadding
+  // readable bytes must follow the block; what they hold does not matter.
+  void FindFirstAt(std::string_view block, std::span<const uint32_t> starts, Positions& first) const;
 
-  // 1 when a text may start with these four bytes (the first in the low
-  // byte), judged by the first two; else 0.
-  uint32_t MayStart(uint32_t four) const {
-    return static_cast<uint32_t>(starts_[(four & 0xFFFF) / 64] >> (four % 64)) & 1;
-  }
+  // Appends to `starts` (at `count`, which it advances) every position p
+  // from `from` up to `to` (excluded) whose four bytes text[p..p+3] may begin
+  // a text; all four must be there. Passes over most positions where none
+  // begins, and over none where one does.
+  void NoteStarts(const char* text, size_t from, size_t to, uint32_t* starts, size_t& count) const;
 
  private:
-  struct Bucket {
-    uint32_t prefix = 0;
-    uint8_t first = 0;  // into candidates_
-    uint8_t count = 0;  // 0: an empty bucket
-  };
-  static constexpr size_t kBuckets = 256;
+  static constexpr int kSlotBits = 12;
 
-  static size_t Home(uint32_t prefix) { return (prefix * 0x9E3779B1u) >> 24; }
-  const Bucket* Find(uint32_t prefix) const {
-    for (size_t b = Home(prefix);; b = (b + 1) % kBuckets) {
-      const Bucket& bucket = buckets_[b];
-      if (bucket.count == 0) return nullptr;
-      if (bucket.prefix == prefix) return &bucket;
-    }
-  }
-  // Records the texts of `bucket` that start at `pos`; true once every
-  // wanted text is found.
-  bool TryAt(std::string_view block, size_t pos, const Bucket& bucket, const Wanted& wanted,
-             Positions& first, size_t& missing) const;
-  size_t CountWanted(const Wanted& wanted) const;
+  // A text as three little-endian words and the masks of its bytes in them.
+  struct Pattern {
+    std::array<uint64_t, 3> word{};
+    std::array<uint64_t, 3> mask{};
+    uint32_t length = 0;
+    uint32_t text = 0;
+  };
+  // The texts that start with the same four bytes, side by side in patterns_.
+  struct Group {
+    uint32_t prefix = 0;
+    uint32_t first = 0;
+    uint32_t count = 0;
+  };
+
+  size_t Slot(uint32_t four) const { return (four * multiplier_) >> (32 - kSlotBits); }
+  // Picks a multiplier that gives every group its own slot.
+  void PlaceGroups();
 
   std::vector<std::string_view> texts_;
-  std::array<Bucket, kBuckets> buckets_{};
-  std::array<uint64_t, 65536 / 64> starts_{};  // bit per first two bytes of a text
-  std::vector<uint8_t> candidates_;  // text numbers grouped by their first four bytes
+  size_t text_count_ = 0;
+  uint32_t multiplier_ = 0x9E3779B1u;
+  std::array<uint8_t, size_t{1} << kSlotBits> group_at_{};  // group number + 1; 0: none
+  std::vector<Group> groups_;
+  std::vector<Pattern> patterns_;
 };
 
 // A rule's block text as it is read, with the places where a text of the
-// keep table may start noted on the way.
+// keep table may start noted on the way. It is read a buffered run at a time,
+// the run scanned for its stop characters before it is copied.
 class BlockText {
  public:
   enum class End { kBrace, kEndOfInput, kStopped };
@@ -95,38 +97,37 @@ class BlockText {
   template <typename StopsAtLess>
   End ReadThroughBrace(TextFile& input, StopsAtLess stops_at_less);
 
-  std::string_view text() const {
-    return std::string_view(reinterpret_cast<const char*>(text_.data()), size_);
-  }
+  // Followed by KeepSearch::kPadding readable bytes.
+  std::string_view text() const { return std::string_view(text_.data(), size_); }
   std::span<const uint32_t> starts() const { return std::span(starts_).first(start_count_); }
+  // How many characters the storage holds without growing.
+  size_t text_capacity() const { return text_.size(); }
 
  private:
-  // Appends characters up to the first "}", "<" or end mark, which it
-  // returns (appending only the "}").
-  int ReadRun(TextFile& input);
-  void Append(int c);
+  // Consumes and appends characters up to the first "}", "<" or end mark,
+  // which it returns; the "}" and "<" are consumed, and only the "}" is
+  // appended.
+  int ReadUpToStop(TextFile& input);
+  void Append(std::span<const unsigned char> run);
 
   const KeepSearch& search_ = KeepSearch::ForKeepTable();
-  // char8_t, unlike char, cannot alias the input file's own variables, so
-  // the reading loop keeps them in registers.
-  std::vector<char8_t> text_;
+  std::vector<char> text_;
   size_t size_ = 0;
   std::vector<uint32_t> starts_;  // as long as text_
   size_t start_count_ = 0;
-  uint32_t window_ = 0;  // the last four characters, the latest in the high byte
 };
 
 template <typename StopsAtLess>
 BlockText::End BlockText::ReadThroughBrace(TextFile& input, StopsAtLess stops_at_less) {
   size_ = 0;
   start_count_ = 0;
-  window_ = 0;
   for (;;) {
-    const int c = ReadRun(input);
+    const int c = ReadUpToStop(input);
     if (c == '}') return End::kBrace;
     if (c == kEndMark) return End::kEndOfInput;
     if (stops_at_less()) return End::kStopped;
-    Append(c);
+    const unsigned char less = '<';
+    Append(std::span(&less, 1));
   }
 }
 

@@ -1,59 +1,59 @@
 #include "stylesheet/keep_table.h"
 
-#include <bit>
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
+#include <span>
+#include <vector>
 
 #include "charfile/char_file.h"
 #include "stylesheet/keep_search.h"
+#include "stylesheet/run_scan.h"
 
 namespace pelloran {
 
 namespace {
 
-struct RowTexts {
-  int test;
-  int start;
+constexpr uint8_t kNone = UINT8_MAX;
+
+// The keep table in the search's numbers of its texts.
+struct KeepPlan {
+  std::array<uint8_t, kKeepTable.size()> test{};
+  std::array<uint8_t, kKeepTable.size()> start{};
+  // For each start text, the other start texts of which one begins the
+  // other: only these can be found at the same place as it.
+  std::array<std::vector<uint8_t>, KeepSearch::kMaxTexts> related;
 };
 
-// The search's numbers of each row's two texts, in row order.
-const std::array<RowTexts, kKeepTable.size()>& RowTextIndexes() {
-  static const std::array<RowTexts, kKeepTable.size()> indexes = [] {
+const KeepPlan& ThePlan() {
+  static const KeepPlan plan = [] {
     const KeepSearch& search = KeepSearch::ForKeepTable();
-    std::array<RowTexts, kKeepTable.size()> result{};
+    KeepPlan result;
     for (size_t i = 0; i < kKeepTable.size(); ++i) {
-      result[i] = {search.IndexOf(kKeepTable[i].test), search.IndexOf(kKeepTable[i].start)};
+      result.test[i] = static_cast<uint8_t>(search.IndexOf(kKeepTable[i].test));
+      result.start[i] = static_cast<uint8_t>(search.IndexOf(kKeepTable[i].start));
+    }
+    for (const KeepRow& row : kKeepTable) {
+      std::vector<uint8_t>& related = result.related[search.IndexOf(row.start)];
+      if (!related.empty()) continue;
+      for (const KeepRow& other : kKeepTable) {
+        const uint8_t number = static_cast<uint8_t>(search.IndexOf(other.start));
+        const bool prefix = row.start.starts_with(other.start) || other.start.starts_with(row.start);
+        if (prefix && other.start != row.start && std::find(related.begin(), related.end(), number) == related.end()) {
+          related.push_back(number);
+        }
+      }
     }
     return result;
   }();
-  return indexes;
-}
-
-// The first ";" from `from` on, eight bytes at a time: a declaration is
-// short, and a library search costs more to start than to run here.
-size_t FindSemicolon(std::string_view block, size_t from) {
-  constexpr uint64_t kOnes = 0x0101010101010101ULL;
-  constexpr uint64_t kHighs = 0x8080808080808080ULL;
-  size_t i = from;
-  for (; i + 8 <= block.size(); i += 8) {
-    uint64_t word;
-    std::memcpy(&word, block.data() + i, sizeof word);
-    word ^= kOnes * ';';
-    // The lowest byte that is now zero, if any, marks the first ";".
-    const uint64_t zero_bytes = (word - kOnes) & ~word & kHighs;
-    if (zero_bytes != 0) return i + std::countr_zero(zero_bytes) / 8;
-  }
-  for (; i < block.size(); ++i) {
-    if (block[i] == ';') return i;
-  }
-  return std::string_view::npos;
+  return plan;
 }
 
 // The declaration starting at `start`: up to the next ";", or else to the end
 // of the block without its "}" and the blanks before that.
 std::string_view DeclarationAt(std::string_view block, size_t start) {
-  const size_t semicolon = FindSemicolon(block, start);
-  if (semicolon != std::string_view::npos) return block.substr(start, semicolon - start);
+  const auto bytes = std::span(reinterpret_cast<const unsigned char*>(block.data()), block.size());
+  const size_t semicolon = start + FindFirstOf(bytes.subspan(start), ';', ';', ';');
+  if (semicolon < block.size()) return block.substr(start, semicolon - start);
   size_t end = block.size();
   if (end > start && block[end - 1] == '}') --end;
   while (end > start && IsBlank(static_cast<unsigned char>(block[end - 1]))) --end;
@@ -64,33 +64,40 @@ std::string_view DeclarationAt(std::string_view block, size_t start) {
 
 void KeepDeclarations(const BlockText& block_text, const Options& options, RuleTable& table) {
   const std::string_view block = block_text.text();
-  const KeepSearch& search = KeepSearch::ForKeepTable();
-  const auto& indexes = RowTextIndexes();
-  KeepSearch::Wanted wanted{};
+  const KeepPlan& plan = ThePlan();
+  // The boxes are asked first, all of them at every rule, since they may
+  // change while the filter runs.
+  std::array<bool, kKeepTable.size()> ticked;
+  for (size_t i = 0; i < kKeepTable.size(); ++i) ticked[i] = options.IsTicked(kKeepTable[i].box);
   KeepSearch::Positions first;
-  std::array<bool, kKeepTable.size()> ticked{};
+  KeepSearch::ForKeepTable().FindFirstAt(block, block_text.starts(), first);
+  // The block is stored once and the declarations refer into it. Rows that
+  // start at the same place keep the same text ("background" and
+  // "background-color" often do); it is stored once, as the declaration
+  // numbered stored_for[its start text].
+  TextRef stored;
+  std::array<uint8_t, KeepSearch::kMaxTexts> stored_for;
+  stored_for.fill(kNone);
+  uint8_t count = 0;
   for (size_t i = 0; i < kKeepTable.size(); ++i) {
-    ticked[i] = options.IsTicked(kKeepTable[i].box);
-    if (!ticked[i]) continue;
-    wanted[indexes[i].test] = true;
-    wanted[indexes[i].start] = true;
-  }
-  search.FindFirstAt(block, block_text.starts(), wanted, first);
-  // Rows that start at the same place keep the same text ("background" and
-  // "background-color" often do); it is stored once.
-  std::array<size_t, kKeepTable.size()> kept_at;
-  uint32_t kept = 0;
-  for (size_t i = 0; i < kKeepTable.size(); ++i) {
-    if (!ticked[i] || first[indexes[i].test] == KeepSearch::kNotFound) continue;
-    const size_t start = first[indexes[i].start];
-    uint32_t earlier = 0;
-    while (earlier < kept && kept_at[earlier] != start) ++earlier;
-    if (earlier < kept) {
-      table.AddDeclarationAgain(kKeepTable[i].box, earlier);
-    } else {
-      table.AddDeclaration(kKeepTable[i].box, DeclarationAt(block, start));
+    if (!ticked[i] || first[plan.test[i]] == KeepSearch::kNotFound) continue;
+    const uint8_t start_text = plan.start[i];
+    const uint32_t start = first[start_text];
+    uint8_t same = stored_for[start_text];
+    for (size_t r = 0; same == kNone && r < plan.related[start_text].size(); ++r) {
+      const uint8_t other = plan.related[start_text][r];
+      if (stored_for[other] != kNone && first[other] == start) same = stored_for[other];
     }
-    kept_at[kept++] = start;
+    if (same != kNone) {
+      table.AddDeclarationAgain(kKeepTable[i].box, same);
+    } else {
+      if (count == 0) stored = table.StoreText(block);
+      same = count;
+      const std::string_view text = DeclarationAt(block, start);
+      table.AddDeclaration(kKeepTable[i].box, TextRef{stored.offset + start, static_cast<uint32_t>(text.size())});
+    }
+    stored_for[start_text] = same;
+    ++count;
   }
 }
 

@@ -5,7 +5,6 @@
 #include <string_view>
 #include <vector>
 
-#include "stylesheet/folded_index.h"
 #include "stylesheet/gauge_steps.h"
 
 namespace pelloran {
@@ -18,77 +17,72 @@ namespace {
 // each class lists its members in that order, side by side in one array.
 class DeclarationClasses {
  public:
-  explicit DeclarationClasses(RuleTable& table) : table_(table) {
+  DeclarationClasses(RuleTable& table, MergeScratch& scratch) : table_(table), s_(scratch) {
     const std::span<Declaration> all = table.AllDeclarations();
-    class_of_.reserve(all.size());
-    FoldedIndex index;  // grows with the classes, which are few as a rule
+    s_.class_of.clear();
+    s_.class_head_text.clear();
+    s_.declaration_index.Reset(0);  // grows with the classes, which are few as a rule
     for (const Rule& rule : table.rules()) {
       for (uint32_t d = 0; d < rule.declaration_count; ++d) {
-        class_of_.push_back(ClassOf(all, rule.first_declaration, d, index));
+        s_.class_of.push_back(ClassOf(all, rule.first_declaration, d));
       }
     }
     ListMembers();
   }
 
-  uint32_t ClassOf(uint32_t declaration) const { return class_of_[declaration]; }
-  size_t class_count() const { return class_head_text_.size(); }
+  uint32_t ClassOf(uint32_t declaration) const { return s_.class_of[declaration]; }
+  size_t class_count() const { return s_.class_head_text.size(); }
 
   // Calls visit(rule number, declaration) for each member, in order.
   template <typename Visit>
   void ForEachMember(uint32_t cls, Visit visit) const {
     const std::span<Declaration> all = table_.AllDeclarations();
-    for (uint32_t i = member_begin_[cls]; i < member_begin_[cls + 1]; ++i) {
-      visit(members_[i].rule, all[members_[i].declaration]);
+    for (uint32_t i = s_.member_begin[cls]; i < s_.member_begin[cls + 1]; ++i) {
+      const uint64_t member = s_.members[i];
+      visit(static_cast<uint32_t>(member >> 32), all[static_cast<uint32_t>(member)]);
     }
   }
 
  private:
-  struct Member {
-    uint32_t rule;
-    uint32_t declaration;
-  };
-
   // The class of declaration d of a rule whose declarations start at `first`
   // and whose earlier ones are classed already.
-  uint32_t ClassOf(std::span<Declaration> all, uint32_t first, uint32_t d, FoldedIndex& index) {
+  uint32_t ClassOf(std::span<Declaration> all, uint32_t first, uint32_t d) {
     const Declaration& declaration = all[first + d];
     // A text the rule stored once for several slots has the class it had.
-    if (declaration.same_as != Declaration::kStoredHere) return class_of_[first + declaration.same_as];
-    const uint32_t fresh = static_cast<uint32_t>(class_head_text_.size());
-    auto head_text = [this](uint32_t cls) { return table_.Text(class_head_text_[cls]); };
-    const uint32_t cls = index.FindOrAdd(table_.Text(declaration.text), fresh, head_text);
+    if (declaration.same_as != Declaration::kStoredHere) return s_.class_of[first + declaration.same_as];
+    const uint32_t fresh = static_cast<uint32_t>(s_.class_head_text.size());
+    auto head_text = [this](uint32_t cls) { return table_.Text(s_.class_head_text[cls]); };
+    const uint32_t cls = s_.declaration_index.FindOrAdd(table_.Text(declaration.text), fresh, head_text);
     if (cls != FoldedIndex::kNone) return cls;
-    class_head_text_.push_back(declaration.text);
+    s_.class_head_text.push_back(declaration.text);
     return fresh;
   }
 
   // Sorts the declarations by class, keeping their order within a class.
   void ListMembers() {
-    member_begin_.assign(class_count() + 1, 0);
-    for (uint32_t cls : class_of_) ++member_begin_[cls + 1];
-    for (size_t c = 1; c < member_begin_.size(); ++c) member_begin_[c] += member_begin_[c - 1];
-    std::vector<uint32_t> next(member_begin_.begin(), member_begin_.end() - 1);
-    members_.resize(class_of_.size());
+    s_.member_begin.assign(class_count() + 1, 0);
+    for (uint32_t cls : s_.class_of) ++s_.member_begin[cls + 1];
+    for (size_t c = 1; c < s_.member_begin.size(); ++c) s_.member_begin[c] += s_.member_begin[c - 1];
+    s_.next_member.assign(s_.member_begin.begin(), s_.member_begin.end() - 1);
+    s_.members.resize(s_.class_of.size());
     uint32_t m = 0;
     for (uint32_t r = 0; r < table_.rules().size(); ++r) {
       for (uint32_t d = 0; d < table_.rules()[r].declaration_count; ++d, ++m) {
-        members_[next[class_of_[m]]++] = {r, m};
+        s_.members[s_.next_member[s_.class_of[m]]++] = uint64_t{r} << 32 | m;
       }
     }
   }
 
   RuleTable& table_;
-  std::vector<uint32_t> class_of_;       // per declaration
-  std::vector<TextRef> class_head_text_;  // per class: the text of its first member
-  std::vector<uint32_t> member_begin_;   // per class, then one past the last
-  std::vector<Member> members_;
+  MergeScratch& s_;
 };
 
 // The selectors of the absorbing rule, for the case-blind duplicate test,
 // indexed by their place in the rule.
 class SelectorSet {
  public:
-  SelectorSet(const RuleTable& table, const Rule& rule) : table_(table), rule_(rule) {
+  SelectorSet(const RuleTable& table, const Rule& rule, FoldedIndex& index)
+      : table_(table), rule_(rule), index_(index) {
     index_.Reset(rule.selector_count + 8);
     for (uint32_t i = 0; i < rule.selector_count; ++i) Add(i);
   }
@@ -104,7 +98,7 @@ class SelectorSet {
   };
   const RuleTable& table_;
   const Rule& rule_;
-  FoldedIndex index_;
+  FoldedIndex& index_;
 };
 
 bool RaisesGaugeWhenAbsorbing(size_t rule_number) {
@@ -125,13 +119,15 @@ void AppendSelectors(RuleTable& table, Rule& to, const Rule& from, SelectorSet& 
 
 }  // namespace
 
-void MergeRules(RuleTable& table, ProgressGauge& gauge) {
-  DeclarationClasses classes(table);
-  std::vector<bool> merged(classes.class_count(), false);
+void MergeRules(RuleTable& table, ProgressGauge& gauge, MergeScratch& scratch) {
+  DeclarationClasses classes(table, scratch);
+  std::vector<uint8_t>& merged = scratch.merged;
+  merged.assign(classes.class_count(), 0);
   std::vector<Rule>& rules = table.rules();
   // Once rule k holds the selectors of rule s, matching s again adds none
   // (or k is full), so each pair appends once.
-  std::vector<uint32_t> appended_to(rules.size(), UINT32_MAX);
+  std::vector<uint32_t>& appended_to = scratch.appended_to;
+  appended_to.assign(rules.size(), UINT32_MAX);
   for (uint32_t k = 0; k < rules.size(); ++k) {
     Rule& rule = rules[k];
     std::optional<SelectorSet> known;  // made when the rule first absorbs another
@@ -142,12 +138,12 @@ void MergeRules(RuleTable& table, ProgressGauge& gauge) {
       const uint32_t cls = classes.ClassOf(declaration);
       // Once merged, no other rule holds the class any more.
       if (merged[cls]) continue;
-      merged[cls] = true;
+      merged[cls] = 1;
       const bool raises_gauge = RaisesGaugeWhenAbsorbing(k + 1);
       classes.ForEachMember(cls, [&](uint32_t s, Declaration& other) {
         if (s == k || other.text.empty()) return;
         if (appended_to[s] != k && rule.selector_count < kMaxSelectors) {
-          if (!known) known.emplace(table, rule);
+          if (!known) known.emplace(table, rule, scratch.selector_index);
           AppendSelectors(table, rule, rules[s], *known);
           appended_to[s] = k;
         }
@@ -156,6 +152,11 @@ void MergeRules(RuleTable& table, ProgressGauge& gauge) {
       });
     }
   }
+}
+
+void MergeRules(RuleTable& table, ProgressGauge& gauge) {
+  MergeScratch scratch;
+  MergeRules(table, gauge, scratch);
 }
 
 }  // namespace pelloran

@@ -1,6 +1,17 @@
 #include "stylesheet/rule_table.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace pelloran {
+
+void RuleTable::Clear() {
+  text_size_ = 0;
+  selectors_.clear();
+  declarations_.clear();
+  rules_.clear();
+  last_rule_text_ = 0;
+}
 
 bool RuleTable::KeepsAnything(const Rule& rule) const {
   for (const Declaration& declaration : DeclarationsOf(rule)) {
@@ -14,7 +25,7 @@ void RuleTable::BeginRule() {
   rule.first_selector = static_cast<uint32_t>(selectors_.size());
   rule.first_declaration = static_cast<uint32_t>(declarations_.size());
   rules_.push_back(rule);
-  last_rule_text_ = text_.size();
+  last_rule_text_ = text_size_;
 }
 
 bool RuleTable::AddSelector(std::string_view selector) {
@@ -25,8 +36,10 @@ bool RuleTable::AddSelector(std::string_view selector) {
   return true;
 }
 
-void RuleTable::AddDeclaration(int slot, std::string_view text) {
-  declarations_.push_back({AddText(text), static_cast<uint8_t>(slot)});
+void RuleTable::AddDeclaration(int slot, std::string_view text) { AddDeclaration(slot, AddText(text)); }
+
+void RuleTable::AddDeclaration(int slot, TextRef text) {
+  declarations_.push_back({text, static_cast<uint8_t>(slot)});
   ++rules_.back().declaration_count;
 }
 
@@ -39,7 +52,7 @@ void RuleTable::AddDeclarationAgain(int slot, uint32_t earlier) {
 
 void RuleTable::DropLastRule() {
   const Rule& rule = rules_.back();
-  text_.resize(last_rule_text_);
+  text_size_ = last_rule_text_;
   selectors_.resize(rule.first_selector);
   declarations_.resize(rule.first_declaration);
   rules_.pop_back();
@@ -65,8 +78,11 @@ void RuleTable::RemoveLastSelector(Rule& rule) {
 }
 
 TextRef RuleTable::AddText(std::string_view text) {
-  const TextRef ref{static_cast<uint32_t>(text_.size()), static_cast<uint32_t>(text.size())};
-  text_.append(text);
+  const size_t needed = text_size_ + text.size() + kTextPadding;
+  if (needed > text_.size()) text_.resize(std::max<size_t>({needed, 4096, 2 * text_.size()}));
+  const TextRef ref{static_cast<uint32_t>(text_size_), static_cast<uint32_t>(text.size())};
+  if (!text.empty()) std::memcpy(text_.data() + text_size_, text.data(), text.size());
+  text_size_ += text.size();
   return ref;
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 
 // The rule table of one style element: the rules in the order read, each with
-// its selectors and the declarations kept for the ticked property boxes. It
-// lives for one call of FilterStyleBlock.
+// its selectors and the declarations kept for the ticked property boxes.
 //
 // All texts sit in one buffer and each rule's selectors and declarations are
 // runs of two shared arrays, so a table of 600 rules costs a handful of
-// allocations rather than several per rule.
+// allocations rather than several per rule, and none at all when the table
+// is cleared and filled again.
 
 #include <cstdint>
 #include <span>
@@ -46,10 +46,20 @@ struct Rule {
 
 class RuleTable {
  public:
+  // Readable bytes after every text, so that a reader may load whole words
+  // at its end.
+  static constexpr size_t kTextPadding = 8;
+
+  // Forgets every rule, keeping the storage for the next table.
+  void Clear();
+  // How many bytes of text the storage holds without growing.
+  size_t text_capacity() const { return text_.size(); }
+
   std::vector<Rule>& rules() { return rules_; }
   const std::vector<Rule>& rules() const { return rules_; }
 
-  std::string_view Text(TextRef ref) const { return std::string_view(text_).substr(ref.offset, ref.length); }
+  // Followed by kTextPadding readable bytes.
+  std::string_view Text(TextRef ref) const { return std::string_view(text_.data() + ref.offset, ref.length); }
   std::span<TextRef> SelectorsOf(const Rule& rule) {
     return std::span(selectors_).subspan(rule.first_selector, rule.selector_count);
   }
@@ -71,6 +81,10 @@ class RuleTable {
   // False, storing nothing, when the rule already has kMaxSelectors.
   bool AddSelector(std::string_view selector);
   void AddDeclaration(int slot, std::string_view text);
+  // Stores a text for the last rule, to which declarations may then refer by
+  // stretches of it.
+  TextRef StoreText(std::string_view text) { return AddText(text); }
+  void AddDeclaration(int slot, TextRef text);
   // A declaration whose text is that of the last rule's declaration number
   // `earlier` (counted from 0), which is then stored only once.
   void AddDeclarationAgain(int slot, uint32_t earlier);
@@ -87,7 +101,8 @@ class RuleTable {
  private:
   TextRef AddText(std::string_view text);
 
-  std::string text_;
+  std::vector<char> text_;  // text_size_ bytes in use, then at least kTextPadding
+  size_t text_size_ = 0;
   std::vector<TextRef> selectors_;
   std::vector<Declaration> declarations_;
   std::vector<Rule> rules_;

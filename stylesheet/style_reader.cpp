@@ -1,9 +1,12 @@
 #include "stylesheet/style_reader.h"
 
+#include <array>
+#include <span>
 #include <string_view>
 
 #include "stylesheet/gauge_steps.h"
 #include "stylesheet/keep_table.h"
+#include "stylesheet/run_scan.h"
 
 namespace pelloran {
 
@@ -12,9 +15,17 @@ namespace {
 // Characters that end a selector token. A line feed ends one like a carriage
 // return does, or a sheet with bare line feeds and "{" on the next line would
 // never open a block.
-bool EndsToken(int c) {
+constexpr bool EndsToken(int c) {
   return (c <= ',' && (c == ',' || c == ' ' || c == '\r' || c == '\n')) || c == '{';
 }
+
+// The characters a token's run stops at: those that end it, and those that
+// may end the style text.
+constexpr std::array<bool, 256> kStopsToken = [] {
+  std::array<bool, 256> stops{};
+  for (int c = 0; c < 256; ++c) stops[c] = EndsToken(c) || c == '<' || c == kEndMark;
+  return stops;
+}();
 
 }  // namespace
 
@@ -27,23 +38,35 @@ bool StyleReader::AtClosingTag() {
   return false;
 }
 
-StyleReader::Step StyleReader::SkipBlanks() {
-  return SkipBlanksToEnd(input_) ? Step::kEndOfInput : Step::kGoOn;
-}
-
 // Drops characters up to and including `stop`.
-StyleReader::Step StyleReader::DropThrough(int stop) {
+StyleReader::Step StyleReader::DropThrough(unsigned char stop) {
   for (;;) {
-    const int c = Read();
+    const int c = SkipTo(stop);
     if (c == kEndMark) return Step::kEndOfInput;
     if (c == kClosingTag) return Step::kStyleTextEnded;
     if (c == stop) return Step::kGoOn;
   }
 }
 
+int StyleReader::SkipTo(unsigned char stop) {
+  const std::span<const unsigned char> run = input_.Buffered();
+  if (run.empty()) return Read();  // refills, or meets the end
+  const size_t at = FindFirstOf(run, stop, '<', kEndMark);
+  if (at == run.size()) {
+    input_.Consume(at);
+    return kNothingYet;
+  }
+  const int c = run[at];
+  if (c == kEndMark) {
+    input_.Consume(at);
+    return kEndMark;
+  }
+  input_.Consume(at + 1);
+  return c == '<' && AtClosingTag() ? kClosingTag : c;
+}
+
 StyleReader::Result StyleReader::ReadRules() {
-  Step step = SkipBlanks();
-  if (step == Step::kGoOn) step = LeadingSkips();
+  Step step = LeadingSkips();
   while (step == Step::kGoOn) {
     table_.BeginRule();
     step = ReadRule();
@@ -64,11 +87,12 @@ StyleReader::Result StyleReader::ReadRules() {
   return step == Step::kEndOfInput ? Result::kEndOfInput : Result::kStyleTextEnded;
 }
 
-// Before rule 1: "<" skips to the next space (a comment opener), "/" to the next "/"
-// (a comment), "@" to the next "}" when at-rules are dropped.
+// Before rule 1, after blanks: "<" skips to the next space (a comment opener),
+// "/" to the next "/" (a comment), "@" to the next "}" when at-rules are
+// dropped.
 StyleReader::Step StyleReader::LeadingSkips() {
   for (;;) {
-    const int c = Read();
+    const int c = ReadNonBlank();
     Step step;
     if (c == kEndMark) return Step::kEndOfInput;
     if (c == kClosingTag) return Step::kStyleTextEnded;
@@ -82,7 +106,6 @@ StyleReader::Step StyleReader::LeadingSkips() {
       current_ = c;
       return Step::kGoOn;
     }
-    if (step == Step::kGoOn) step = SkipBlanks();
     if (step != Step::kGoOn) return step;
   }
 }
@@ -106,8 +129,7 @@ StyleReader::Step StyleReader::ReadSelectors() {
       if (step != Step::kGoOn) return step;
     }
     StoreToken();
-    if (SkipBlanks() == Step::kEndOfInput) return Step::kEndOfInput;
-    const int c = Read();
+    const int c = ReadNonBlank();
     if (c == kEndMark) return Step::kEndOfInput;
     if (c == kClosingTag) return Step::kStyleTextEnded;
     current_ = c;
@@ -120,6 +142,13 @@ StyleReader::Step StyleReader::ReadSelectors() {
 // the character in hand.
 StyleReader::Step StyleReader::ReadTokenRest() {
   for (;;) {
+    const std::span<const unsigned char> run = input_.Buffered();
+    size_t n = 0;
+    while (n < run.size() && !kStopsToken[run[n]]) ++n;
+    token_.append(reinterpret_cast<const char*>(run.data()), n);
+    input_.Consume(n);
+    if (n == run.size() && !run.empty()) continue;
+    // A character that may end the token, or an empty run: NextChar refills.
     const int c = Read();
     if (c == kEndMark) return Step::kEndOfInput;
     if (c == kClosingTag) return Step::kStyleTextEnded;
@@ -170,12 +199,12 @@ void StyleReader::NoteStartTagCloser(int selector_index) {
   }
 }
 
-// Between rules: "-" skips to ">" (a comment closer), "/" to the next "/",
-// "@" to the next "}" when at-rules are dropped; "<" ends the style text.
+// Between rules, after blanks: "-" skips to ">" (a comment closer), "/" to the
+// next "/", "@" to the next "}" when at-rules are dropped; "<" ends the style
+// text.
 StyleReader::Step StyleReader::BetweenRules() {
-  if (SkipBlanks() == Step::kEndOfInput) return Step::kEndOfInput;
   for (;;) {
-    const int c = Read();
+    const int c = ReadNonBlank();
     Step step;
     if (c == kEndMark) return Step::kEndOfInput;
     if (c == '<' || c == kClosingTag) return Step::kStyleTextEnded;
@@ -189,7 +218,6 @@ StyleReader::Step StyleReader::BetweenRules() {
       current_ = c;
       return Step::kGoOn;
     }
-    if (step == Step::kGoOn) step = SkipBlanks();
     if (step != Step::kGoOn) return step;
   }
 }
@@ -198,7 +226,7 @@ StyleReader::Step StyleReader::BetweenRules() {
 // The input may end first; the full table is written all the same.
 void StyleReader::DropAfterFullTable() {
   for (;;) {
-    const int c = Read();
+    const int c = SkipTo('<');
     if (c == kEndMark || c == '<' || c == kClosingTag) return;
   }
 }

@@ -32,8 +32,17 @@ class StyleReader {
     kStyleTextEnded,  // at a "<" or with a full table: merge and write the table
   };
 
-  StyleReader(TextFile& input, const Options& options, ProgressGauge& gauge, RuleTable& table)
-      : input_(input), options_(options), gauge_(gauge), table_(table) {}
+  // The reader's buffers, which may be kept from one style element to the
+  // next so that reading allocates nothing once they have grown.
+  struct Buffers {
+    std::string token;  // the selector token being read
+    BlockText block;    // the block text of the rule being read, "}" included
+  };
+
+  StyleReader(TextFile& input, const Options& options, ProgressGauge& gauge, RuleTable& table,
+              Buffers& buffers)
+      : input_(input), options_(options), gauge_(gauge), table_(table), token_(buffers.token),
+        block_(buffers.block) {}
 
   Result ReadRules();
   const StartTagCloser& closer() const { return closer_; }
@@ -48,10 +57,21 @@ class StyleReader {
     const int c = NextChar(input_);
     return c == '<' && AtClosingTag() ? kClosingTag : c;
   }
+  // Read, after passing over blanks (0-32).
+  int ReadNonBlank() {
+    int c;
+    do {
+      c = NextChar(input_);
+    } while (c != kEndMark && IsBlank(c));
+    return c == '<' && AtClosingTag() ? kClosingTag : c;
+  }
   // Does "/style" or "/STYLE" come next?
   bool AtClosingTag();
-  Step SkipBlanks();
-  Step DropThrough(int stop);
+  Step DropThrough(unsigned char stop);
+  // Passes over characters up to the first `stop` or "<" and returns it,
+  // consumed (kClosingTag for the "<" of a closing tag), or kEndMark at the
+  // end; or stops sooner, at the end of the buffered run, with kNothingYet.
+  int SkipTo(unsigned char stop);
   Step LeadingSkips();
   Step ReadRule();
   Step ReadSelectors();
@@ -64,15 +84,16 @@ class StyleReader {
   bool SkipsAtRules() const { return options_.IsTicked(29); }
 
   static constexpr int kClosingTag = 256;
+  static constexpr int kNothingYet = 257;
 
   TextFile& input_;
   const Options& options_;
   ProgressGauge& gauge_;
   RuleTable& table_;
 
-  int current_ = 0;    // the character in hand
-  std::string token_;  // the selector token being read
-  BlockText block_;    // the block text of the rule being read, "}" included
+  int current_ = 0;     // the character in hand
+  std::string& token_;  // the selector token being read
+  BlockText& block_;    // the block text of the rule being read, "}" included
   StartTagCloser closer_;
   bool closer_decided_ = false;
   bool equals_before_closer_ = false;

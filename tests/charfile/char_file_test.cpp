@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <span>
 #include <string>
 
 #include "tests/support/fault_env.h"
@@ -139,6 +141,35 @@ TEST_F(TextReadTest, PeekLooksAheadWithoutConsuming) {
   EXPECT_EQ(NextChar(file_), '/');
 }
 
+// A scanner taking runs of varied length from Buffered, with single
+// characters and look-aheads in between, reads exactly what NextChar reads.
+TEST_F(TextReadTest, BufferedRunsReadWhatNextCharReads) {
+  std::string bytes;
+  for (size_t i = 0; i < 200000; ++i) bytes += static_cast<char>(i * 7 % 251 + 27);
+  Open(bytes + "\x1A" "after the end mark");
+  std::string read;
+  for (size_t step = 0;; ++step) {
+    const std::span<const unsigned char> run = file_.Buffered();
+    if (run.empty() || step % 5 == 0) {
+      const int c = NextChar(file_);
+      if (c == kEndMark) break;
+      read += static_cast<char>(c);
+      continue;
+    }
+    const size_t limit = std::min(run.size(), 1 + step * 7919 % 3000);
+    size_t n = 0;
+    while (n < limit && run[n] != kEndMark) ++n;
+    read.append(run.begin(), run.begin() + static_cast<std::ptrdiff_t>(n));
+    file_.Consume(n);
+    if (step % 3 == 0) file_.Peek(TextFile::kMaxLookahead - 1);  // may move the buffer
+  }
+  EXPECT_EQ(read, bytes);
+  EXPECT_EQ(NextChar(file_), kEndMark);
+  EXPECT_TRUE(file_.StoppedBeforeMoreData());
+  ASSERT_FALSE(file_.Buffered().empty());
+  EXPECT_EQ(file_.Buffered()[0], kEndMark);
+}
+
 TEST_F(TextReadTest, PeekNeverSeesPastAByteTwentySix) {
   Open("a\x1A" "b");
   EXPECT_EQ(file_.Peek(0), 'a');
@@ -201,6 +232,7 @@ TEST_F(CharFileFailureTest, ClosedVariablesRaiseTheLayersOwnCodes) {
     EXPECT_EQ(e.code(), 5);
     EXPECT_STREQ(e.what(), "File access denied");
   }
+  EXPECT_EQ(CodeOf([&] { bytes.PutBytes("xy"); }), 5);
   EXPECT_EQ(CodeOf([&] { NextChar(text); }), 104);
   EXPECT_EQ(CodeOf([&] { AtEnd(text); }), 104);
   EXPECT_EQ(CodeOf([&] { SkipBlanksToEnd(text); }), 104);
@@ -318,6 +350,26 @@ TEST_F(WriteTest, EveryByteValueIsWrittenAsIs) {
   }
   CloseCharFile(file);
   EXPECT_EQ(ReadFile(dir_ / "b.bin"), expected);
+}
+
+TEST_F(WriteTest, RunsAndSingleBytesMixAcrossTheBuffer) {
+  ByteFile file;
+  BindFileName(file, dir_ / "runs.bin");
+  CreateByteFile(file);
+  std::string expected;
+  // Runs of every length up to twice the buffer, so that some end exactly
+  // at its edge and some pass it more than once.
+  for (size_t length : {size_t{0}, size_t{1}, ByteFile::kBufferSize - 3, size_t{2}, size_t{7},
+                        2 * ByteFile::kBufferSize + 5, ByteFile::kBufferSize - 8, size_t{1}}) {
+    std::string run(length, '\0');
+    for (size_t i = 0; i < length; ++i) run[i] = static_cast<char>('a' + (expected.size() + i) % 26);
+    file.PutBytes(run);
+    expected += run;
+    PutByte(file, '|');
+    expected += '|';
+  }
+  CloseCharFile(file);
+  EXPECT_EQ(ReadFile(dir_ / "runs.bin"), expected);
 }
 
 TEST_F(WriteTest, RebindingOrDestroyingClosesTheFile) {

@@ -1,7 +1,6 @@
 #include "stylesheet/rule_merge.h"
 
 #include <cstdint>
-#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -77,43 +76,72 @@ class DeclarationClasses {
   MergeScratch& s_;
 };
 
-// The selectors of the absorbing rule, for the case-blind duplicate test,
-// indexed by their place in the rule.
-class SelectorSet {
+// Selectors put into classes of equal texts (ignoring case) as the merge
+// meets them, so that the duplicate test of an append is one look at the
+// absorbing rule's mark on the class. A selector is classed by its place in
+// the table as read; the merge only ever appends selectors from there, since
+// a rule that has not absorbed yet still holds its own.
+class SelectorClasses {
  public:
-  SelectorSet(const RuleTable& table, const Rule& rule, FoldedIndex& index)
-      : table_(table), rule_(rule), index_(index) {
-    index_.Reset(rule.selector_count + 8);
-    for (uint32_t i = 0; i < rule.selector_count; ++i) Add(i);
+  SelectorClasses(const RuleTable& table, MergeScratch& scratch) : table_(table), s_(scratch) {
+    original_count_ = table.AllSelectors().size();
+    s_.selector_class.assign(original_count_, kUnclassed);
+    s_.selector_class_head.clear();
+    s_.selector_mark.clear();
+    s_.selector_index.Reset(0);
   }
-  // Takes in the rule's selector at place i; false when an equal one is known.
-  bool Add(uint32_t i) { return index_.FindOrAdd(TextOf{this}(i), i, TextOf{this}) == FoldedIndex::kNone; }
+
+  // Marks the classes of a rule's own selectors as held by absorbing rule k.
+  void MarkOwn(const Rule& rule, uint32_t k) {
+    for (uint32_t i = 0; i < rule.selector_count; ++i) s_.selector_mark[ClassAt(rule.first_selector + i)] = k;
+  }
+
+  // Whether the selector at `place` in the table is new to absorbing rule k,
+  // which then holds it.
+  bool TakeNew(uint32_t place, uint32_t k) {
+    uint32_t& mark = s_.selector_mark[ClassAt(place)];
+    if (mark == k) return false;
+    mark = k;
+    return true;
+  }
 
  private:
-  struct TextOf {
-    const SelectorSet* set;
-    std::string_view operator()(uint32_t i) const {
-      return set->table_.Text(set->table_.SelectorsOf(set->rule_)[i]);
-    }
-  };
+  static constexpr uint32_t kUnclassed = UINT32_MAX;
+
+  uint32_t ClassAt(uint32_t place) {
+    if (place >= original_count_) return ClassOf(table_.AllSelectors()[place]);  // never met, as said
+    uint32_t& cls = s_.selector_class[place];
+    if (cls == kUnclassed) cls = ClassOf(table_.AllSelectors()[place]);
+    return cls;
+  }
+
+  uint32_t ClassOf(TextRef selector) {
+    const uint32_t fresh = static_cast<uint32_t>(s_.selector_class_head.size());
+    auto head_text = [this](uint32_t cls) { return table_.Text(s_.selector_class_head[cls]); };
+    const uint32_t cls = s_.selector_index.FindOrAdd(table_.Text(selector), fresh, head_text);
+    if (cls != FoldedIndex::kNone) return cls;
+    s_.selector_class_head.push_back(selector);
+    s_.selector_mark.push_back(UINT32_MAX);
+    return fresh;
+  }
+
   const RuleTable& table_;
-  const Rule& rule_;
-  FoldedIndex& index_;
+  MergeScratch& s_;
+  size_t original_count_ = 0;
 };
 
 bool RaisesGaugeWhenAbsorbing(size_t rule_number) {
   return rule_number == 150 || rule_number == 300 || rule_number == 450 || rule_number == 600;
 }
 
-// Appends the selectors of `from` that `to` lacks, as far as `to` has room.
-void AppendSelectors(RuleTable& table, Rule& to, const Rule& from, SelectorSet& known) {
+// Appends the selectors of `from` that rule k (`to`) lacks, as far as it has
+// room.
+void AppendSelectors(RuleTable& table, Rule& to, uint32_t k, const Rule& from, SelectorClasses& classes) {
   for (uint32_t i = 0; i < from.selector_count; ++i) {
     if (to.selector_count >= kMaxSelectors) return;
-    const TextRef selector = table.SelectorsOf(from)[i];
-    if (selector.empty()) continue;
-    // Tried at the end of the rule and taken back when it is a duplicate.
-    table.AppendSelector(to, selector);
-    if (!known.Add(to.selector_count - 1)) table.RemoveLastSelector(to);
+    const uint32_t place = from.first_selector + i;
+    const TextRef selector = table.AllSelectors()[place];
+    if (!selector.empty() && classes.TakeNew(place, k)) table.AppendSelector(to, selector);
   }
 }
 
@@ -121,6 +149,7 @@ void AppendSelectors(RuleTable& table, Rule& to, const Rule& from, SelectorSet& 
 
 void MergeRules(RuleTable& table, ProgressGauge& gauge, MergeScratch& scratch) {
   DeclarationClasses classes(table, scratch);
+  SelectorClasses selector_classes(table, scratch);
   std::vector<uint8_t>& merged = scratch.merged;
   merged.assign(classes.class_count(), 0);
   std::vector<Rule>& rules = table.rules();
@@ -130,7 +159,7 @@ void MergeRules(RuleTable& table, ProgressGauge& gauge, MergeScratch& scratch) {
   appended_to.assign(rules.size(), UINT32_MAX);
   for (uint32_t k = 0; k < rules.size(); ++k) {
     Rule& rule = rules[k];
-    std::optional<SelectorSet> known;  // made when the rule first absorbs another
+    bool absorbed = false;  // whether the rule's own selectors are marked yet
     for (uint32_t d = 0; d < rule.declaration_count; ++d) {
       const uint32_t declaration = rule.first_declaration + d;
       if (table.AllDeclarations()[declaration].text.empty()) continue;  // absorbed earlier
@@ -143,8 +172,9 @@ void MergeRules(RuleTable& table, ProgressGauge& gauge, MergeScratch& scratch) {
       classes.ForEachMember(cls, [&](uint32_t s, Declaration& other) {
         if (s == k || other.text.empty()) return;
         if (appended_to[s] != k && rule.selector_count < kMaxSelectors) {
-          if (!known) known.emplace(table, rule, scratch.selector_index);
-          AppendSelectors(table, rule, rules[s], *known);
+          if (!absorbed) selector_classes.MarkOwn(rule, k);
+          absorbed = true;
+          AppendSelectors(table, rule, k, rules[s], selector_classes);
           appended_to[s] = k;
         }
         other.text = TextRef{};

@@ -30,6 +30,9 @@ struct MergeScratch {
   std::vector<uint8_t> merged;            // per class
   std::vector<uint32_t> appended_to;      // per rule
   FoldedIndex selector_index;
+  std::vector<uint32_t> selector_class;   // per selector as read
+  std::vector<TextRef> selector_class_head;
+  std::vector<uint32_t> selector_mark;    // per class: the last rule to hold it
 };
 
 void MergeRules(RuleTable& table, ProgressGauge& gauge, MergeScratch& scratch);

@@ -75,6 +75,9 @@ class RuleTable {
   bool KeepsAnything(const Rule& rule) const;
   // Every declaration of the table, in rule and slot order.
   std::span<Declaration> AllDeclarations() { return declarations_; }
+  // Every selector of the table: those of the rules in the order read, then
+  // any appended by the merge.
+  std::span<const TextRef> AllSelectors() const { return selectors_; }
 
   // Building, one rule at a time: selectors and declarations go to the last rule.
   void BeginRule();

@@ -85,8 +85,10 @@ int KeepSearch::IndexOf(std::string_view text) const {
   return -1;
 }
 
-void KeepSearch::FindFirstAt(std::string_view block, std::span<const uint32_t> starts, Positions& first) const {
+uint64_t KeepSearch::FindFirstAt(std::string_view block, std::span<const uint32_t> starts,
+                                 Positions& first) const {
   first.fill(kNotFound);
+  uint64_t found = 0;
   const char* const data = block.data();
   const size_t size = block.size();
   const Pattern* const patterns = patterns_.data();
@@ -109,10 +111,12 @@ void KeepSearch::FindFirstAt(std::string_view block, std::span<const uint32_t> s
                               ((here[1] ^ pattern.word[1]) & pattern.mask[1]) |
                               ((here[2] ^ pattern.word[2]) & pattern.mask[2]);
       const bool match = differ == 0 && pattern.length <= room;
-      uint32_t& found = first[pattern.text];
-      found = std::min(found, match ? pos : kNotFound);
+      uint32_t& at = first[pattern.text];
+      at = std::min(at, match ? pos : kNotFound);
+      found |= uint64_t{match} << pattern.text;
     }
   }
+  return found;
 }
 
 void KeepSearch::NoteStarts(const char* text, size_t from, size_t to, uint32_t* starts,

@@ -43,10 +43,11 @@ class KeepSearch {
   using Positions = std::array<uint32_t, kMaxTexts>;
 
   // first[i] becomes the position of the first occurrence of text i in
-  // `block`, or kNotFound. Only the positions in `starts` (ascending) are
-  // tried; they must hold every position at which a text starts. kPadding
-  // readable bytes must follow the block; what they hold does not matter.
-  void FindFirstAt(std::string_view block, std::span<const uint32_t> starts, Positions& first) const;
+  // `block`, or kNotFound; bit i of the result tells whether it was found.
+  // Only the positions in `starts` (ascending) are tried; they must hold
+  // every position at which a text starts. kPadding readable bytes must
+  // follow the block; what they hold does not matter.
+  uint64_t FindFirstAt(std::string_view block, std::span<const uint32_t> starts, Positions& first) const;
 
   // Appends to `starts` (at `count`, which it advances) every position p
   // from `from` up to `to` (excluded) whose four bytes text[p..p+3] may begin

@@ -1,6 +1,7 @@
 #include "stylesheet/keep_table.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -17,19 +18,22 @@ constexpr uint8_t kNone = UINT8_MAX;
 
 // The keep table in the search's numbers of its texts.
 struct KeepPlan {
-  std::array<uint8_t, kKeepTable.size()> test{};
   std::array<uint8_t, kKeepTable.size()> start{};
+  // For each text, the rows that test for it (bit i for row i).
+  std::array<uint64_t, KeepSearch::kMaxTexts> rows_testing{};
   // For each start text, the other start texts of which one begins the
   // other: only these can be found at the same place as it.
   std::array<std::vector<uint8_t>, KeepSearch::kMaxTexts> related;
 };
+
+static_assert(kKeepTable.size() <= 64, "a row set is one 64-bit word");
 
 const KeepPlan& ThePlan() {
   static const KeepPlan plan = [] {
     const KeepSearch& search = KeepSearch::ForKeepTable();
     KeepPlan result;
     for (size_t i = 0; i < kKeepTable.size(); ++i) {
-      result.test[i] = static_cast<uint8_t>(search.IndexOf(kKeepTable[i].test));
+      result.rows_testing[search.IndexOf(kKeepTable[i].test)] |= uint64_t{1} << i;
       result.start[i] = static_cast<uint8_t>(search.IndexOf(kKeepTable[i].start));
     }
     for (const KeepRow& row : kKeepTable) {
@@ -65,12 +69,12 @@ std::string_view DeclarationAt(std::string_view block, size_t start) {
 void KeepDeclarations(const BlockText& block_text, const Options& options, RuleTable& table) {
   const std::string_view block = block_text.text();
   const KeepPlan& plan = ThePlan();
-  // The boxes are asked first, all of them at every rule, since they may
-  // change while the filter runs.
-  std::array<bool, kKeepTable.size()> ticked;
-  for (size_t i = 0; i < kKeepTable.size(); ++i) ticked[i] = options.IsTicked(kKeepTable[i].box);
   KeepSearch::Positions first;
-  KeepSearch::ForKeepTable().FindFirstAt(block, block_text.starts(), first);
+  const uint64_t found = KeepSearch::ForKeepTable().FindFirstAt(block, block_text.starts(), first);
+  // The rows whose test text the block holds, which are all that may keep
+  // anything, in row order.
+  uint64_t rows = 0;
+  for (uint64_t texts = found; texts != 0; texts &= texts - 1) rows |= plan.rows_testing[std::countr_zero(texts)];
   // The block is stored once and the declarations refer into it. Rows that
   // start at the same place keep the same text ("background" and
   // "background-color" often do); it is stored once, as the declaration
@@ -79,8 +83,11 @@ void KeepDeclarations(const BlockText& block_text, const Options& options, RuleT
   std::array<uint8_t, KeepSearch::kMaxTexts> stored_for;
   stored_for.fill(kNone);
   uint8_t count = 0;
-  for (size_t i = 0; i < kKeepTable.size(); ++i) {
-    if (!ticked[i] || first[plan.test[i]] == KeepSearch::kNotFound) continue;
+  for (; rows != 0; rows &= rows - 1) {
+    const size_t i = static_cast<size_t>(std::countr_zero(rows));
+    // Asked afresh at every rule, since boxes may change while the filter
+    // runs; the boxes of the other rows cannot change what this rule keeps.
+    if (!options.IsTicked(kKeepTable[i].box)) continue;
     const uint8_t start_text = plan.start[i];
     const uint32_t start = first[start_text];
     uint8_t same = stored_for[start_text];

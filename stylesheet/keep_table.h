@@ -80,7 +80,8 @@ inline constexpr std::array<KeepRow, 53> kKeepTable{{
 // For every row whose box is ticked now, looks for its text in the block
 // text (from after "{" up to and including the "}", exact and
 // case-sensitive) and adds the declaration found to the table's last rule,
-// in row order.
+// in row order. Asks options.IsTicked afresh at every call, for the boxes of
+// the rows whose text the block holds: no other box can change the result.
 // A declaration runs from the first occurrence up to the next ";"; without a
 // ";" it runs to the end of the block, less the "}" and the blanks before it.
 void KeepDeclarations(const BlockText& block, const Options& options, RuleTable& table);

@@ -54,35 +54,8 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-namespace {
-
-constexpr uint64_t kHashMultiplier = 0x9E3779B97F4A7C15ULL;
-
-// Mixes in a word of eight bytes, or fewer with zeros above them, after
-// taking it to a projection that letter case cannot change: ASCII bytes with
-// the case bit set, and every byte from 128 up as one value (all Cyrillic
-// pairs lie there).
-inline void MixFolded(uint64_t& hash, uint64_t word) {
-  constexpr uint64_t kHigh = 0x8080808080808080ULL;
-  constexpr uint64_t kCaseBits = 0x2020202020202020ULL;
-  const uint64_t high = word & kHigh;
-  word = ((word | kCaseBits) & ~((high >> 7) * 0xFF)) | high;
-  hash = (hash ^ word) * kHashMultiplier;
-  hash ^= hash >> 29;
-}
-
-uint64_t LoadWord(const char* p) {
-  uint64_t word;
-  std::memcpy(&word, p, sizeof word);
-  return word;
-}
-
-// The low `n` bytes of a word, for n from 1 to 7.
-uint64_t LowBytes(uint64_t word, size_t n) { return word & ((uint64_t{1} << (8 * n)) - 1); }
-
-}  // namespace
-
 uint64_t HashIgnoringCase(std::string_view text) {
+  using namespace case_fold_detail;
   uint64_t hash = text.size() * kHashMultiplier;
   size_t i = 0;
   for (; i + 8 <= text.size(); i += 8) MixFolded(hash, LoadWord(text.data() + i));
@@ -95,30 +68,6 @@ uint64_t HashIgnoringCase(std::string_view text) {
     MixFolded(hash, word);
   }
   return hash;
-}
-
-uint64_t HashPaddedIgnoringCase(std::string_view text) {
-  uint64_t hash = text.size() * kHashMultiplier;
-  size_t i = 0;
-  for (; i + 8 <= text.size(); i += 8) MixFolded(hash, LoadWord(text.data() + i));
-  if (i < text.size()) MixFolded(hash, LowBytes(LoadWord(text.data() + i), text.size() - i));
-  return hash;
-}
-
-bool EqualPaddedIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  // Equal words are the common case; a word that differs may still differ
-  // only in letter case.
-  for (size_t i = 0; i < a.size(); i += 8) {
-    uint64_t x = LoadWord(a.data() + i);
-    uint64_t y = LoadWord(b.data() + i);
-    if (a.size() - i < 8) {
-      x = LowBytes(x, a.size() - i);
-      y = LowBytes(y, a.size() - i);
-    }
-    if (x != y && !EqualIgnoringCase(a.substr(i, 8), b.substr(i, 8))) return false;
-  }
-  return true;
 }
 
 }  // namespace pelloran

@@ -22,42 +22,58 @@ Word Load(const char* p) {
 
 KeepSearch::KeepSearch(const std::vector<std::string_view>& texts) : texts_(texts), text_count_(texts.size()) {
   if (texts_.size() > kMaxTexts) throw std::logic_error("too many texts to search");
-  std::vector<bool> grouped(texts_.size(), false);
+  std::vector<size_t> short_texts;
+  std::vector<size_t> long_texts;
+  std::vector<size_t> all_texts;
   for (size_t i = 0; i < texts_.size(); ++i) {
     const std::string_view text = texts_[i];
     if (text.size() < kMinLength || text.size() > kMaxLength || text.find('\0') != std::string_view::npos) {
       throw std::logic_error("text to search too short, too long or holding a zero");
     }
-    if (grouped[i]) continue;
-    const uint32_t prefix = Load<uint32_t>(text.data());
-    Group& group = groups_.emplace_back();
-    group.prefix = prefix;
-    group.first = static_cast<uint32_t>(patterns_.size());
-    for (size_t j = i; j < texts_.size(); ++j) {
-      if (Load<uint32_t>(texts_[j].data()) != prefix) continue;
-      grouped[j] = true;
-      Pattern& pattern = patterns_.emplace_back();
-      pattern.length = static_cast<uint32_t>(texts_[j].size());
-      pattern.text = static_cast<uint32_t>(j);
-      for (size_t b = 0; b < texts_[j].size(); ++b) {
-        pattern.word[b / 8] |= uint64_t{static_cast<unsigned char>(texts_[j][b])} << (8 * (b % 8));
-        pattern.mask[b / 8] |= uint64_t{0xFF} << (8 * (b % 8));
-      }
-      ++group.count;
-    }
+    (text.size() < 8 ? short_texts : long_texts).push_back(i);
+    all_texts.push_back(i);
   }
-  PlaceGroups();
+  // Every four bytes a text starts with gets a group, with only the short
+  // texts in it.
+  for (size_t i : all_texts) AddGroup(by_four_, i, short_texts);
+  for (size_t i : long_texts) AddGroup(by_eight_, i, long_texts);
+  by_four_.Place();
+  by_eight_.Place();
 }
 
-void KeepSearch::PlaceGroups() {
-  if (groups_.size() >= 255) throw std::logic_error("too many groups of texts");
-  for (;; multiplier_ += 2) {
-    group_at_.fill(0);
+template <typename Key>
+void KeepSearch::AddGroup(GroupIndex<Key>& index, size_t leader, const std::vector<size_t>& numbers) {
+  const Key key = Load<Key>(texts_[leader].data());
+  for (const Group& group : index.groups) {
+    if (group.key == key) return;  // grouped already
+  }
+  Group& group = index.groups.emplace_back();
+  group.key = key;
+  group.first = static_cast<uint32_t>(patterns_.size());
+  for (size_t j : numbers) {
+    const std::string_view text = texts_[j];
+    if (Load<Key>(text.data()) != key) continue;
+    Pattern& pattern = patterns_.emplace_back();
+    pattern.length = static_cast<uint32_t>(text.size());
+    pattern.text = static_cast<uint32_t>(j);
+    for (size_t b = 0; b < text.size(); ++b) {
+      pattern.word[b / 8] |= uint64_t{static_cast<unsigned char>(text[b])} << (8 * (b % 8));
+      pattern.mask[b / 8] |= uint64_t{0xFF} << (8 * (b % 8));
+    }
+    ++group.count;
+  }
+}
+
+template <typename Key>
+void KeepSearch::GroupIndex<Key>::Place() {
+  if (groups.size() > 255) throw std::logic_error("too many groups of texts");
+  for (;; multiplier += 2) {
+    at.fill(0);
     bool apart = true;
-    for (size_t g = 0; g < groups_.size() && apart; ++g) {
-      uint8_t& slot = group_at_[Slot(groups_[g].prefix)];
+    for (size_t g = 1; g < groups.size() && apart; ++g) {
+      uint8_t& slot = at[Slot(static_cast<Key>(groups[g].key))];
       apart = slot == 0;
-      slot = static_cast<uint8_t>(g + 1);
+      slot = static_cast<uint8_t>(g);
     }
     if (apart) return;
   }
@@ -92,28 +108,36 @@ uint64_t KeepSearch::FindFirstAt(std::string_view block, std::span<const uint32_
   const char* const data = block.data();
   const size_t size = block.size();
   const Pattern* const patterns = patterns_.data();
+  // Records the pattern as found at `pos` when its bytes are no different
+  // there and fit in the `room` left; positions come in ascending order, so
+  // the first found stays. All in arithmetic, which the compiler keeps free
+  // of branches.
+  auto note = [&](const Pattern& pattern, uint32_t pos, uint64_t differ, size_t room) {
+    const uint64_t bad = differ | ((room - pattern.length) >> 63);
+    const uint64_t miss = (bad | (0 - bad)) >> 63;  // 1 when bad is not 0
+    uint32_t& at = first[pattern.text];
+    at = std::min(at, pos | static_cast<uint32_t>(0 - miss));
+    found |= (miss ^ 1) << pattern.text;
+  };
   for (const uint32_t pos : starts) {
     if (size_t{pos} + kMinLength > size) continue;
-    const uint32_t four = Load<uint32_t>(data + pos);
-    const uint8_t g = group_at_[Slot(four)];
-    if (g == 0 || groups_[g - 1].prefix != four) continue;
-    // Copied, since the stores into `first` might change the group for all
-    // the compiler knows.
-    const Group group = groups_[g - 1];
-    const std::array<uint64_t, 3> here{Load<uint64_t>(data + pos), Load<uint64_t>(data + pos + 8),
-                                       Load<uint64_t>(data + pos + 16)};
+    const uint64_t here = Load<uint64_t>(data + pos);
+    const uint64_t then = Load<uint64_t>(data + pos + 8);
+    const uint64_t last = Load<uint64_t>(data + pos + 16);
     const size_t room = size - pos;
-    // Positions come in ascending order, so the first found stays.
-    for (const Pattern* pattern_at = patterns + group.first; pattern_at != patterns + group.first + group.count;
-         ++pattern_at) {
-      const Pattern& pattern = *pattern_at;
-      const uint64_t differ = ((here[0] ^ pattern.word[0]) & pattern.mask[0]) |
-                              ((here[1] ^ pattern.word[1]) & pattern.mask[1]) |
-                              ((here[2] ^ pattern.word[2]) & pattern.mask[2]);
-      const bool match = differ == 0 && pattern.length <= room;
-      uint32_t& at = first[pattern.text];
-      at = std::min(at, match ? pos : kNotFound);
-      found |= uint64_t{match} << pattern.text;
+    // Copied, since the stores into `first` might change the groups for all
+    // the compiler knows.
+    const Group short_group = by_four_.Find(static_cast<uint32_t>(here));
+    for (uint32_t p = short_group.first; p != short_group.first + short_group.count; ++p) {
+      const Pattern& pattern = patterns[p];
+      note(pattern, pos, (here ^ pattern.word[0]) & pattern.mask[0], room);
+    }
+    // The eight bytes of the key are equal; but they may reach past the block.
+    const Group long_group = by_eight_.Find(here);
+    for (uint32_t p = long_group.first; p != long_group.first + long_group.count; ++p) {
+      const Pattern& pattern = patterns[p];
+      const uint64_t differ = ((then ^ pattern.word[1]) & pattern.mask[1]) | ((last ^ pattern.word[2]) & pattern.mask[2]);
+      note(pattern, pos, differ, room);
     }
   }
   return found;
@@ -124,8 +148,8 @@ void KeepSearch::NoteStarts(const char* text, size_t from, size_t to, uint32_t* 
   // Locals only, so that the loop keeps them in registers. Every position is
   // written and kept only when it counts, which spares a branch the
   // processor could not foresee.
-  const uint8_t* const group_at = group_at_.data();
-  const uint32_t multiplier = multiplier_;
+  const uint8_t* const group_at = by_four_.at.data();
+  const uint32_t multiplier = by_four_.multiplier;
   size_t n = count;
   for (size_t p = from; p < to; ++p) {
     starts[n] = static_cast<uint32_t>(p);

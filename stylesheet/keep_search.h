@@ -2,12 +2,13 @@
 
 // Finds the first occurrence of each text of the keep table in a block.
 // Every text is four to 24 characters long. A position of the block is passed
-// over unless a hash of its four next bytes picks a group of texts that start
-// with four equal bytes; BlockText does this test as the block is read, so the
-// block costs one table look-up per character however many boxes are ticked.
-// At a position that passes, the texts of its group are all compared at once,
-// a few words each and without branches, since which of them match is as
-// hard to foresee as the text itself.
+// over unless a hash of its four next bytes says some text starts with them;
+// BlockText does this test as the block is read, so the block costs one table
+// look-up per character however many boxes are ticked. At a position that
+// passes, the texts shorter than eight characters are looked up by the four
+// bytes and the others by the eight, and the few found are all compared at
+// once, without branches, since which of them match is as hard to foresee as
+// the text itself.
 
 #include <array>
 #include <cstddef>
@@ -65,23 +66,43 @@ class KeepSearch {
     uint32_t length = 0;
     uint32_t text = 0;
   };
-  // The texts that start with the same four bytes, side by side in patterns_.
+  // The texts that begin with the same key (their first four or first
+  // eight bytes), side by side in patterns_.
   struct Group {
-    uint32_t prefix = 0;
+    uint64_t key = 0;
     uint32_t first = 0;
     uint32_t count = 0;
   };
+  // Groups found by a hash of their key, each in a slot of its own. Slot
+  // entries are group numbers; group 0 is empty and stands for none.
+  template <typename Key>
+  struct GroupIndex {
+    std::vector<Group> groups{Group{}};
+    std::array<uint8_t, size_t{1} << kSlotBits> at{};
+    Key multiplier = static_cast<Key>(0x9E3779B97F4A7C15ULL) | 1;
 
-  size_t Slot(uint32_t four) const { return (four * multiplier_) >> (32 - kSlotBits); }
-  // Picks a multiplier that gives every group its own slot.
-  void PlaceGroups();
+    size_t Slot(Key key) const { return static_cast<size_t>((key * multiplier) >> (8 * sizeof(Key) - kSlotBits)); }
+    // The group of `key`, or the empty one.
+    const Group& Find(Key key) const {
+      const Group& group = groups[at[Slot(key)]];
+      return group.key == key ? group : groups[0];
+    }
+    // Picks a multiplier that gives every group a slot of its own.
+    void Place();
+  };
+
+  // Adds the texts of `numbers` that begin with the same `key_bytes` bytes
+  // as text `leader` as one group.
+  template <typename Key>
+  void AddGroup(GroupIndex<Key>& index, size_t leader, const std::vector<size_t>& numbers);
 
   std::vector<std::string_view> texts_;
   size_t text_count_ = 0;
-  uint32_t multiplier_ = 0x9E3779B1u;
-  std::array<uint8_t, size_t{1} << kSlotBits> group_at_{};  // group number + 1; 0: none
-  std::vector<Group> groups_;
   std::vector<Pattern> patterns_;
+  // Every four bytes a text starts with, with the texts shorter than eight.
+  GroupIndex<uint32_t> by_four_;
+  // Every eight bytes a text starts with, with those texts.
+  GroupIndex<uint64_t> by_eight_;
 };
 
 // A rule's block text as it is read, with the places where a text of the

@@ -34,34 +34,37 @@ class FoldedIndex {
   // of a stored number n.
   template <typename TextOf>
   uint32_t FindOrAdd(std::string_view text, uint32_t number, const TextOf& text_of) {
-    if ((count_ + 1) * 2 > slots_.size()) Grow(text_of);
-    const uint64_t hash = HashPaddedIgnoringCase(text);
-    const uint32_t tag = static_cast<uint32_t>(hash >> 32);
-    size_t i = static_cast<size_t>(hash) & (slots_.size() - 1);
+    if ((count_ + 1) * 2 > slots_.size()) Grow();
+    const uint32_t hash = static_cast<uint32_t>(HashPaddedIgnoringCase(text));
+    size_t i = hash & (slots_.size() - 1);
     for (; slots_[i].number != kNone; i = (i + 1) & (slots_.size() - 1)) {
-      if (slots_[i].tag == tag && EqualPaddedIgnoringCase(text_of(slots_[i].number), text)) {
+      if (slots_[i].hash == hash && EqualPaddedIgnoringCase(text_of(slots_[i].number), text)) {
         return slots_[i].number;
       }
     }
-    slots_[i] = {tag, number};
+    slots_[i] = {hash, number};
     ++count_;
     return kNone;
   }
 
  private:
   struct Slot {
-    uint32_t tag = 0;  // the high half of the text's hash
+    uint32_t hash = 0;  // the low half of the text's hash, which places it
     uint32_t number = kNone;
   };
 
-  template <typename TextOf>
-  void Grow(const TextOf& text_of) {
+  // Doubles the slots, placing the stored numbers again by the hashes kept.
+  void Grow() {
     // The old slots go to a spare array that keeps its storage, so that an
     // index reset and filled again grows without allocating.
     old_slots_.swap(slots_);
     Reset(old_slots_.size());
     for (const Slot& slot : old_slots_) {
-      if (slot.number != kNone) FindOrAdd(text_of(slot.number), slot.number, text_of);
+      if (slot.number == kNone) continue;
+      size_t i = slot.hash & (slots_.size() - 1);
+      while (slots_[i].number != kNone) i = (i + 1) & (slots_.size() - 1);
+      slots_[i] = slot;
+      ++count_;
     }
   }
 

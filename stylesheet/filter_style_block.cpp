@@ -1,6 +1,9 @@
 #include "stylesheet/filter_style_block.h"
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -13,32 +16,69 @@ namespace pelloran {
 
 namespace {
 
+// The bytes written for one style element, gathered in memory so that they
+// reach the working copy in one run, exactly as if written one by one. The
+// layout's sink: selectors and declarations come as references into the rule
+// table, whose padding lets them be copied a word at a time.
+class ElementBytes {
+ public:
+  void Start(const RuleTable& table) {
+    table_ = &table;
+    size_ = 0;
+  }
+  void PutText(TextRef ref) {
+    const std::string_view text = table_->Text(ref);
+    static_assert(RuleTable::kTextPadding >= 7, "a word at a time reads up to seven bytes past a text");
+    Reserve(text.size() + 8);
+    char* const out = bytes_.data() + size_;
+    for (size_t i = 0; i < text.size(); i += 8) std::memcpy(out + i, text.data() + i, 8);
+    size_ += text.size();
+  }
+  void PutBytes(std::string_view bytes) {
+    Reserve(bytes.size());
+    std::memcpy(bytes_.data() + size_, bytes.data(), bytes.size());
+    size_ += bytes.size();
+  }
+  std::string_view bytes() const { return std::string_view(bytes_.data(), size_); }
+  size_t capacity() const { return bytes_.size(); }
+
+ private:
+  void Reserve(size_t more) {
+    if (size_ + more > bytes_.size()) bytes_.resize(std::max(2 * bytes_.size(), size_ + more + 4096));
+  }
+
+  const RuleTable* table_ = nullptr;
+  std::vector<char> bytes_;
+  size_t size_ = 0;
+};
+
 // Everything the filter allocates, kept from one style element to the next:
 // a page has many, and a program run many pages.
 struct Workspace {
   RuleTable table;
   StyleReader::Buffers reading;
   MergeScratch merging;
-  std::vector<std::string_view> selectors;
-  std::vector<std::string_view> declarations;
+  std::vector<TextRef> declarations;
+  ElementBytes out;
 };
 
 // What an uncommonly large style element has made the workspace grow to is
 // given back rather than kept for the rest of the run.
-constexpr size_t kLargestKeptText = size_t{1} << 20;
+constexpr size_t kLargestKept = size_t{1} << 20;
 
 Workspace& TheWorkspace(std::unique_ptr<Workspace>& kept) {
-  if (!kept || kept->table.text_capacity() > kLargestKeptText || kept->reading.block.text_capacity() > kLargestKeptText) {
+  if (!kept || kept->table.text_capacity() > kLargestKept || kept->reading.block.text_capacity() > kLargestKept ||
+      kept->out.capacity() > kLargestKept) {
     kept = std::make_unique<Workspace>();
   }
   return *kept;
 }
 
-// Writes every rule that keeps a declaration, in table order. When the style
+// Puts every rule that keeps a declaration, in table order. When the style
 // tag's ">" was read as a selector that is not written, a ">" goes first so
 // that the tag is closed.
-void WriteKeptRules(const RuleTable& table, const StartTagCloser& closer, ByteFile& out,
-                    std::vector<std::string_view>& selectors, std::vector<std::string_view>& declarations) {
+void PutKeptRules(const RuleTable& table, const StartTagCloser& closer, ElementBytes& out,
+                  std::vector<TextRef>& declarations) {
   const std::vector<Rule>& rules = table.rules();
   const bool closer_written =
       closer.selector >= 0 && !rules.empty() && table.KeepsAnything(rules.front());
@@ -46,16 +86,15 @@ void WriteKeptRules(const RuleTable& table, const StartTagCloser& closer, ByteFi
   for (const Rule& rule : rules) {
     if (!table.KeepsAnything(rule)) continue;
     if (closer_missing) {
-      PutByte(out, '>');
+      out.PutBytes(">");
       closer_missing = false;
     }
-    selectors.clear();
-    for (TextRef selector : table.SelectorsOf(rule)) selectors.push_back(table.Text(selector));
+    PutRuleHead(out, table.SelectorsOf(rule));
     declarations.clear();
-    for (const Declaration& d : table.DeclarationsOf(rule)) declarations.push_back(table.Text(d.text));
-    WriteRule(out, selectors, declarations);
+    for (const Declaration& d : table.DeclarationsOf(rule)) declarations.push_back(d.text);
+    PutRuleBlock(out, std::span<const TextRef>(declarations));
   }
-  if (closer_missing) PutByte(out, '>');
+  if (closer_missing) out.PutBytes(">");
 }
 
 }  // namespace
@@ -67,7 +106,9 @@ void FilterStyleBlock(CleanContext& context) {
   StyleReader reader(context.input, context.options, context.gauge, work.table, work.reading);
   if (reader.ReadRules() == StyleReader::Result::kEndOfInput) return;
   MergeRules(work.table, context.gauge, work.merging);
-  WriteKeptRules(work.table, reader.closer(), context.working_copy, work.selectors, work.declarations);
+  work.out.Start(work.table);
+  PutKeptRules(work.table, reader.closer(), work.out, work.declarations);
+  context.working_copy.PutBytes(work.out.bytes());
 }
 
 }  // namespace pelloran

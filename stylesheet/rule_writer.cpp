@@ -4,29 +4,23 @@ namespace pelloran {
 
 namespace {
 
-// Writes the non-empty texts, `separator` between each two.
-template <typename Text>
-void WriteJoined(ByteFile& file, std::span<const Text> texts, std::string_view separator) {
-  bool first = true;
-  for (const Text& text : texts) {
-    if (text.empty()) continue;
-    if (!first) file.PutBytes(separator);
-    file.PutBytes(text);
-    first = false;
-  }
-}
+// The byte file as a sink of the layout.
+struct FileSink {
+  ByteFile& file;
+  void PutText(std::string_view text) { file.PutBytes(text); }
+  void PutBytes(std::string_view bytes) { file.PutBytes(bytes); }
+};
 
 template <typename Text>
 void WriteHead(ByteFile& file, std::span<const Text> selectors) {
-  WriteJoined(file, selectors, ", ");
-  file.PutBytes(" \r\n");
+  FileSink sink{file};
+  PutRuleHead(sink, selectors);
 }
 
 template <typename Text>
 void WriteBlock(ByteFile& file, std::span<const Text> declarations) {
-  file.PutBytes("{ ");
-  WriteJoined(file, declarations, "; ");
-  file.PutBytes(";}\r\n");
+  FileSink sink{file};
+  PutRuleBlock(sink, declarations);
 }
 
 }  // namespace

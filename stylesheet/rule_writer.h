@@ -38,4 +38,41 @@ void WriteRuleBlock(ByteFile& file, std::span<const std::string_view> declaratio
 void WriteRule(ByteFile& file, std::span<const std::string_view> selectors,
                std::span<const std::string_view> declarations);
 
+// The layout itself, put into any sink that takes the selectors and
+// declarations through PutText(text) and the punctuation through
+// PutBytes(bytes).
+template <typename Sink, typename Text>
+void PutRuleHead(Sink& sink, std::span<const Text> selectors);
+template <typename Sink, typename Text>
+void PutRuleBlock(Sink& sink, std::span<const Text> declarations);
+
+namespace rule_layout {
+
+// Puts the non-empty texts, `separator` between each two.
+template <typename Sink, typename Text>
+void PutJoined(Sink& sink, std::span<const Text> texts, std::string_view separator) {
+  bool first = true;
+  for (const Text& text : texts) {
+    if (text.empty()) continue;
+    if (!first) sink.PutBytes(separator);
+    sink.PutText(text);
+    first = false;
+  }
+}
+
+}  // namespace rule_layout
+
+template <typename Sink, typename Text>
+void PutRuleHead(Sink& sink, std::span<const Text> selectors) {
+  rule_layout::PutJoined(sink, selectors, ", ");
+  sink.PutBytes(" \r\n");
+}
+
+template <typename Sink, typename Text>
+void PutRuleBlock(Sink& sink, std::span<const Text> declarations) {
+  sink.PutBytes("{ ");
+  rule_layout::PutJoined(sink, declarations, "; ");
+  sink.PutBytes(";}\r\n");
+}
+
 }  // namespace pelloran

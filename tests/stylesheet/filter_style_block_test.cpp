@@ -5,6 +5,7 @@
 #include <string>
 
 #include "charfile/in_out_error.h"
+#include "stylesheet/keep_table.h"
 #include "tests/stylesheet/style_filter_harness.h"
 
 namespace pelloran::testing {
@@ -157,6 +158,29 @@ TEST(FilterStyleBlockTest, OtherLessThanBetweenRulesEndsTheStyleText) {
   const FilterResult result = harness.Run("p { color: red; }\r\n<!-- x -->\r\n");
   EXPECT_EQ(result.written, "p \r\n{ color: red;}\r\n");
   EXPECT_EQ(result.rest, "!-- x -->\r\n");
+}
+
+// The reader takes the buffered input a run at a time; where the runs end
+// must not matter. Leading blanks move every construct of the sheet across
+// the end of the first buffer-full in turn.
+TEST(FilterStyleBlockTest, WhereTheReadBufferEndsMakesNoDifference) {
+  const std::string sheet =
+      "<!-- x\r\n/* a/b */\r\n@import url(x.css);\r\nh0 { color: black; }\r\n"
+      "p.MsoNormal, li.MsoNormal, div.MsoNormal\r\n\t{margin:0cm; font-size:12.0pt; color:red;"
+      " background-color: #fff}\r\n-->\r\nh1 a,b   {border-left: solid 1px; padding:0cm 5.4pt <b>;"
+      " width: 1px }\r\n/* between */ H2 {color:red; font:bold}\r\n</style>tail";
+  TestOptions boxes({29});
+  for (const KeepRow& row : kKeepTable) boxes.Tick(row.box);
+  StyleFilterHarness reference(boxes);
+  const FilterResult expected = reference.Run(sheet);
+  ASSERT_EQ(expected.rest, "/style>tail");
+  ASSERT_NE(expected.written.find("h1, a, b \r\n{ padding:0cm 5.4pt <b>;"), std::string::npos) << expected.written;
+  for (size_t blanks = 65536 - sheet.size() - 64; blanks < 65536 + 128; ++blanks) {
+    StyleFilterHarness harness(boxes);
+    const FilterResult result = harness.Run(std::string(blanks, ' ') + sheet);
+    ASSERT_EQ(result.written, expected.written) << blanks;
+    ASSERT_EQ(result.rest, expected.rest) << blanks;
+  }
 }
 
 // Boxes are asked at every rule, so a box ticked while the element is read

@@ -119,5 +119,37 @@ TEST(CaseFoldTest, FoldsLatinAndCyrillicCapitalsOnly) {
   EXPECT_EQ(HashIgnoringCase("\xA8Q"), HashIgnoringCase("\xB8q"));
 }
 
+// The word-at-a-time forms read past the end of a text into whatever
+// follows it; that must never change their answer.
+TEST(CaseFoldTest, PaddedFormsAgreeWithThePlainOnes) {
+  const std::string letters = "aAzZ@`[{-: \xC0\xE0\xA8\xB8\xDF\xFF\xA1\xA2";
+  std::mt19937 random(5);
+  auto random_text = [&](size_t length) {
+    std::string text;
+    for (size_t i = 0; i < length; ++i) text += letters[random() % letters.size()];
+    return text;
+  };
+  for (int round = 0; round < 2000; ++round) {
+    const std::string a = random_text(random() % 30);
+    // Often a case variant of a, else some other text.
+    std::string b = a;
+    if (random() % 3 == 0) {
+      b = random_text(a.size() + random() % 2);
+    } else {
+      for (char& c : b) c = static_cast<char>(random() % 2 ? FoldCase(static_cast<unsigned char>(c)) : c);
+    }
+    // Each followed by eight bytes of noise.
+    const std::string padded_a = a + random_text(8);
+    const std::string padded_b = b + random_text(8);
+    const std::string_view view_a(padded_a.data(), a.size());
+    const std::string_view view_b(padded_b.data(), b.size());
+    ASSERT_EQ(HashPaddedIgnoringCase(view_a), HashIgnoringCase(a)) << a;
+    ASSERT_EQ(EqualPaddedIgnoringCase(view_a, view_b), EqualIgnoringCase(a, b)) << a << " / " << b;
+    if (EqualIgnoringCase(a, b)) {
+      ASSERT_EQ(HashIgnoringCase(a), HashIgnoringCase(b)) << a << " / " << b;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace pelloran::testing

@@ -28,7 +28,8 @@ class ElementBytes {
   }
   void PutText(TextRef ref) {
     const std::string_view text = table_->Text(ref);
-    static_assert(RuleTable::kTextPadding >= 7, "a word at a time reads up to seven bytes past a text");
+    static_assert(RuleTable::kTextPadding >= 7,
+                  "a word at a time reads up to seven bytes past a text");
     Reserve(text.size() + 8);
     char* const out = bytes_.data() + size_;
     for (size_t i = 0; i < text.size(); i += 8) std::memcpy(out + i, text.data() + i, 8);
@@ -44,7 +45,8 @@ class ElementBytes {
 
  private:
   void Reserve(size_t more) {
-    if (size_ + more > bytes_.size()) bytes_.resize(std::max(2 * bytes_.size(), size_ + more + 4096));
+    if (size_ + more > bytes_.size())
+      bytes_.resize(std::max(2 * bytes_.size(), size_ + more + 4096));
   }
 
   const RuleTable* table_ = nullptr;
@@ -67,8 +69,8 @@ struct Workspace {
 constexpr size_t kLargestKept = size_t{1} << 20;
 
 Workspace& TheWorkspace(std::unique_ptr<Workspace>& kept) {
-  if (!kept || kept->table.text_capacity() > kLargestKept || kept->reading.block.text_capacity() > kLargestKept ||
-      kept->out.capacity() > kLargestKept) {
+  if (!kept || kept->table.text_capacity() > kLargestKept ||
+      kept->reading.block.text_capacity() > kLargestKept || kept->out.capacity() > kLargestKept) {
     kept = std::make_unique<Workspace>();
   }
   return *kept;

@@ -20,6 +20,10 @@ namespace pelloran {
 // Reads the boxes live through context.options at every rule and steps
 // context.gauge. Throws EInOutError on a file failure; what was written by then
 // stays written.
+//
+// Keeps its working storage from one call to the next on the same thread, so
+// that it allocates nothing once grown; storage grown beyond a megabyte by an
+// uncommonly large element is given back.
 void FilterStyleBlock(CleanContext& context);
 
 }  // namespace pelloran

@@ -20,14 +20,15 @@ Word Load(const char* p) {
 
 }  // namespace
 
-KeepSearch::KeepSearch(const std::vector<std::string_view>& texts) : texts_(texts), text_count_(texts.size()) {
+KeepSearch::KeepSearch(const std::vector<std::string_view>& texts) : texts_(texts) {
   if (texts_.size() > kMaxTexts) throw std::logic_error("too many texts to search");
   std::vector<size_t> short_texts;
   std::vector<size_t> long_texts;
   std::vector<size_t> all_texts;
   for (size_t i = 0; i < texts_.size(); ++i) {
     const std::string_view text = texts_[i];
-    if (text.size() < kMinLength || text.size() > kMaxLength || text.find('\0') != std::string_view::npos) {
+    if (text.size() < kMinLength || text.size() > kMaxLength ||
+        text.find('\0') != std::string_view::npos) {
       throw std::logic_error("text to search too short, too long or holding a zero");
     }
     (text.size() < 8 ? short_texts : long_texts).push_back(i);
@@ -42,7 +43,8 @@ KeepSearch::KeepSearch(const std::vector<std::string_view>& texts) : texts_(text
 }
 
 template <typename Key>
-void KeepSearch::AddGroup(GroupIndex<Key>& index, size_t leader, const std::vector<size_t>& numbers) {
+void KeepSearch::AddGroup(GroupIndex<Key>& index, size_t leader,
+                          const std::vector<size_t>& numbers) {
   const Key key = Load<Key>(texts_[leader].data());
   for (const Group& group : index.groups) {
     if (group.key == key) return;  // grouped already
@@ -67,7 +69,8 @@ void KeepSearch::AddGroup(GroupIndex<Key>& index, size_t leader, const std::vect
 template <typename Key>
 void KeepSearch::GroupIndex<Key>::Place() {
   if (groups.size() > 255) throw std::logic_error("too many groups of texts");
-  for (;; multiplier += 2) {
+  // A few dozen keys in 4096 slots: nearly any multiplier will do.
+  for (int tries = 0; tries < 1000; ++tries, multiplier += 2) {
     at.fill(0);
     bool apart = true;
     for (size_t g = 1; g < groups.size() && apart; ++g) {
@@ -77,6 +80,7 @@ void KeepSearch::GroupIndex<Key>::Place() {
     }
     if (apart) return;
   }
+  throw std::logic_error("no multiplier keeps the groups of texts apart");
 }
 
 const KeepSearch& KeepSearch::ForKeepTable() {
@@ -136,7 +140,8 @@ uint64_t KeepSearch::FindFirstAt(std::string_view block, std::span<const uint32_
     const Group long_group = by_eight_.Find(here);
     for (uint32_t p = long_group.first; p != long_group.first + long_group.count; ++p) {
       const Pattern& pattern = patterns[p];
-      const uint64_t differ = ((then ^ pattern.word[1]) & pattern.mask[1]) | ((last ^ pattern.word[2]) & pattern.mask[2]);
+      const uint64_t differ = ((then ^ pattern.word[1]) & pattern.mask[1]) |
+                              ((last ^ pattern.word[2]) & pattern.mask[2]);
       note(pattern, pos, differ, room);
     }
   }

@@ -37,7 +37,6 @@ class KeepSearch {
   // The search over every distinct text of the keep table.
   static const KeepSearch& ForKeepTable();
 
-  size_t text_count() const { return text_count_; }
   // The number under which `text` was given; -1 when it was not.
   int IndexOf(std::string_view text) const;
 
@@ -48,7 +47,8 @@ class KeepSearch {
   // Only the positions in `starts` (ascending) are tried; they must hold
   // every position at which a text starts. kPadding readable bytes must
   // follow the block; what they hold does not matter.
-  uint64_t FindFirstAt(std::string_view block, std::span<const uint32_t> starts, Positions& first) const;
+  uint64_t FindFirstAt(std::string_view block, std::span<const uint32_t> starts,
+                       Positions& first) const;
 
   // Appends to `starts` (at `count`, which it advances) every position p
   // from `from` up to `to` (excluded) whose four bytes text[p..p+3] may begin
@@ -81,7 +81,9 @@ class KeepSearch {
     std::array<uint8_t, size_t{1} << kSlotBits> at{};
     Key multiplier = static_cast<Key>(0x9E3779B97F4A7C15ULL) | 1;
 
-    size_t Slot(Key key) const { return static_cast<size_t>((key * multiplier) >> (8 * sizeof(Key) - kSlotBits)); }
+    size_t Slot(Key key) const {
+      return static_cast<size_t>((key * multiplier) >> (8 * sizeof(Key) - kSlotBits));
+    }
     // The group of `key`, or the empty one.
     const Group& Find(Key key) const {
       const Group& group = groups[at[Slot(key)]];
@@ -91,13 +93,12 @@ class KeepSearch {
     void Place();
   };
 
-  // Adds the texts of `numbers` that begin with the same `key_bytes` bytes
-  // as text `leader` as one group.
+  // Adds the texts among `numbers` whose key is that of text `leader` as
+  // one group, unless that key has its group already.
   template <typename Key>
   void AddGroup(GroupIndex<Key>& index, size_t leader, const std::vector<size_t>& numbers);
 
   std::vector<std::string_view> texts_;
-  size_t text_count_ = 0;
   std::vector<Pattern> patterns_;
   // Every four bytes a text starts with, with the texts shorter than eight.
   GroupIndex<uint32_t> by_four_;

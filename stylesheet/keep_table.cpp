@@ -41,8 +41,10 @@ const KeepPlan& ThePlan() {
       if (!related.empty()) continue;
       for (const KeepRow& other : kKeepTable) {
         const uint8_t number = static_cast<uint8_t>(search.IndexOf(other.start));
-        const bool prefix = row.start.starts_with(other.start) || other.start.starts_with(row.start);
-        if (prefix && other.start != row.start && std::find(related.begin(), related.end(), number) == related.end()) {
+        const bool prefix =
+            row.start.starts_with(other.start) || other.start.starts_with(row.start);
+        if (prefix && other.start != row.start &&
+            std::find(related.begin(), related.end(), number) == related.end()) {
           related.push_back(number);
         }
       }
@@ -74,7 +76,8 @@ void KeepDeclarations(const BlockText& block_text, const Options& options, RuleT
   // The rows whose test text the block holds, which are all that may keep
   // anything, in row order.
   uint64_t rows = 0;
-  for (uint64_t texts = found; texts != 0; texts &= texts - 1) rows |= plan.rows_testing[std::countr_zero(texts)];
+  for (uint64_t texts = found; texts != 0; texts &= texts - 1)
+    rows |= plan.rows_testing[std::countr_zero(texts)];
   // The block is stored once and the declarations refer into it. Rows that
   // start at the same place keep the same text ("background" and
   // "background-color" often do); it is stored once, as the declaration
@@ -101,7 +104,8 @@ void KeepDeclarations(const BlockText& block_text, const Options& options, RuleT
       if (count == 0) stored = table.StoreText(block);
       same = count;
       const std::string_view text = DeclarationAt(block, start);
-      table.AddDeclaration(kKeepTable[i].box, TextRef{stored.offset + start, static_cast<uint32_t>(text.size())});
+      table.AddDeclaration(kKeepTable[i].box,
+                           TextRef{stored.offset + start, static_cast<uint32_t>(text.size())});
     }
     stored_for[start_text] = same;
     ++count;

@@ -13,9 +13,9 @@
 namespace pelloran {
 
 struct KeepRow {
-  int box;                  // the property box, also the declaration slot
-  std::string_view test;    // kept only when the block contains this text
-  std::string_view start;   // the declaration starts at its first occurrence
+  int box;                 // the property box, also the declaration slot
+  std::string_view test;   // kept only when the block contains this text
+  std::string_view start;  // the declaration starts at its first occurrence
 };
 
 // In box order, which is the order the declarations are written in. Several

@@ -48,10 +48,12 @@ class DeclarationClasses {
   uint32_t ClassOf(std::span<Declaration> all, uint32_t first, uint32_t d) {
     const Declaration& declaration = all[first + d];
     // A text the rule stored once for several slots has the class it had.
-    if (declaration.same_as != Declaration::kStoredHere) return s_.class_of[first + declaration.same_as];
+    if (declaration.same_as != Declaration::kStoredHere)
+      return s_.class_of[first + declaration.same_as];
     const uint32_t fresh = static_cast<uint32_t>(s_.class_head_text.size());
     auto head_text = [this](uint32_t cls) { return table_.Text(s_.class_head_text[cls]); };
-    const uint32_t cls = s_.declaration_index.FindOrAdd(table_.Text(declaration.text), fresh, head_text);
+    const uint32_t cls =
+        s_.declaration_index.FindOrAdd(table_.Text(declaration.text), fresh, head_text);
     if (cls != FoldedIndex::kNone) return cls;
     s_.class_head_text.push_back(declaration.text);
     return fresh;
@@ -61,7 +63,8 @@ class DeclarationClasses {
   void ListMembers() {
     s_.member_begin.assign(class_count() + 1, 0);
     for (uint32_t cls : s_.class_of) ++s_.member_begin[cls + 1];
-    for (size_t c = 1; c < s_.member_begin.size(); ++c) s_.member_begin[c] += s_.member_begin[c - 1];
+    for (size_t c = 1; c < s_.member_begin.size(); ++c)
+      s_.member_begin[c] += s_.member_begin[c - 1];
     s_.next_member.assign(s_.member_begin.begin(), s_.member_begin.end() - 1);
     s_.members.resize(s_.class_of.size());
     uint32_t m = 0;
@@ -93,7 +96,8 @@ class SelectorClasses {
 
   // Marks the classes of a rule's own selectors as held by absorbing rule k.
   void MarkOwn(const Rule& rule, uint32_t k) {
-    for (uint32_t i = 0; i < rule.selector_count; ++i) s_.selector_mark[ClassAt(rule.first_selector + i)] = k;
+    for (uint32_t i = 0; i < rule.selector_count; ++i)
+      s_.selector_mark[ClassAt(rule.first_selector + i)] = k;
   }
 
   // Whether the selector at `place` in the table is new to absorbing rule k,
@@ -109,7 +113,8 @@ class SelectorClasses {
   static constexpr uint32_t kUnclassed = UINT32_MAX;
 
   uint32_t ClassAt(uint32_t place) {
-    if (place >= original_count_) return ClassOf(table_.AllSelectors()[place]);  // never met, as said
+    if (place >= original_count_)
+      return ClassOf(table_.AllSelectors()[place]);  // never met, as said
     uint32_t& cls = s_.selector_class[place];
     if (cls == kUnclassed) cls = ClassOf(table_.AllSelectors()[place]);
     return cls;
@@ -136,7 +141,8 @@ bool RaisesGaugeWhenAbsorbing(size_t rule_number) {
 
 // Appends the selectors of `from` that rule k (`to`) lacks, as far as it has
 // room.
-void AppendSelectors(RuleTable& table, Rule& to, uint32_t k, const Rule& from, SelectorClasses& classes) {
+void AppendSelectors(RuleTable& table, Rule& to, uint32_t k, const Rule& from,
+                     SelectorClasses& classes) {
   for (uint32_t i = 0; i < from.selector_count; ++i) {
     if (to.selector_count >= kMaxSelectors) return;
     const uint32_t place = from.first_selector + i;

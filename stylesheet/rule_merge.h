@@ -22,17 +22,17 @@ namespace pelloran {
 // merge run without allocating once it has grown to the tables' size.
 struct MergeScratch {
   FoldedIndex declaration_index;
-  std::vector<uint32_t> class_of;         // per declaration
-  std::vector<TextRef> class_head_text;   // per class: the text of its first member
-  std::vector<uint32_t> member_begin;     // per class, then one past the last
-  std::vector<uint32_t> next_member;      // per class, while listing them
-  std::vector<uint64_t> members;          // rule number << 32 | declaration number
-  std::vector<uint8_t> merged;            // per class
-  std::vector<uint32_t> appended_to;      // per rule
+  std::vector<uint32_t> class_of;        // per declaration
+  std::vector<TextRef> class_head_text;  // per class: the text of its first member
+  std::vector<uint32_t> member_begin;    // per class, then one past the last
+  std::vector<uint32_t> next_member;     // per class, while listing them
+  std::vector<uint64_t> members;         // rule number << 32 | declaration number
+  std::vector<uint8_t> merged;           // per class
+  std::vector<uint32_t> appended_to;     // per rule
   FoldedIndex selector_index;
-  std::vector<uint32_t> selector_class;   // per selector as read
+  std::vector<uint32_t> selector_class;  // per selector as read
   std::vector<TextRef> selector_class_head;
-  std::vector<uint32_t> selector_mark;    // per class: the last rule to hold it
+  std::vector<uint32_t> selector_mark;  // per class: the last rule to hold it
 };
 
 void MergeRules(RuleTable& table, ProgressGauge& gauge, MergeScratch& scratch);

@@ -36,7 +36,9 @@ bool RuleTable::AddSelector(std::string_view selector) {
   return true;
 }
 
-void RuleTable::AddDeclaration(int slot, std::string_view text) { AddDeclaration(slot, AddText(text)); }
+void RuleTable::AddDeclaration(int slot, std::string_view text) {
+  AddDeclaration(slot, AddText(text));
+}
 
 void RuleTable::AddDeclaration(int slot, TextRef text) {
   declarations_.push_back({text, static_cast<uint8_t>(slot)});

@@ -59,7 +59,9 @@ class RuleTable {
   const std::vector<Rule>& rules() const { return rules_; }
 
   // Followed by kTextPadding readable bytes.
-  std::string_view Text(TextRef ref) const { return std::string_view(text_.data() + ref.offset, ref.length); }
+  std::string_view Text(TextRef ref) const {
+    return std::string_view(text_.data() + ref.offset, ref.length);
+  }
   std::span<TextRef> SelectorsOf(const Rule& rule) {
     return std::span(selectors_).subspan(rule.first_selector, rule.selector_count);
   }

@@ -41,7 +41,11 @@ class StyleReader {
 
   StyleReader(TextFile& input, const Options& options, ProgressGauge& gauge, RuleTable& table,
               Buffers& buffers)
-      : input_(input), options_(options), gauge_(gauge), table_(table), token_(buffers.token),
+      : input_(input),
+        options_(options),
+        gauge_(gauge),
+        table_(table),
+        token_(buffers.token),
         block_(buffers.block) {}
 
   Result ReadRules();
@@ -70,7 +74,8 @@ class StyleReader {
   Step DropThrough(unsigned char stop);
   // Passes over characters up to the first `stop` or "<" and returns it,
   // consumed (kClosingTag for the "<" of a closing tag), or kEndMark at the
-  // end; or stops sooner, at the end of the buffered run, with kNothingYet.
+  // end. May stop sooner: at the end of the buffered run (kNothingYet), or
+  // after the one character it reads when nothing is buffered.
   int SkipTo(unsigned char stop);
   Step LeadingSkips();
   Step ReadRule();

@@ -96,8 +96,9 @@ class SelectorClasses {
 
   // Marks the classes of a rule's own selectors as held by absorbing rule k.
   void MarkOwn(const Rule& rule, uint32_t k) {
-    for (uint32_t i = 0; i < rule.selector_count; ++i)
+    for (uint32_t i = 0; i < rule.selector_count; ++i) {
       s_.selector_mark[ClassAt(rule.first_selector + i)] = k;
+    }
   }
 
   // Whether the selector at `place` in the table is new to absorbing rule k,
@@ -113,8 +114,9 @@ class SelectorClasses {
   static constexpr uint32_t kUnclassed = UINT32_MAX;
 
   uint32_t ClassAt(uint32_t place) {
-    if (place >= original_count_)
-      return ClassOf(table_.AllSelectors()[place]);  // never met, as said
+    // A selector the merge appended: not asked for, as said above, but
+    // classed all the same.
+    if (place >= original_count_) return ClassOf(table_.AllSelectors()[place]);
     uint32_t& cls = s_.selector_class[place];
     if (cls == kUnclassed) cls = ClassOf(table_.AllSelectors()[place]);
     return cls;

@@ -68,13 +68,31 @@ struct Workspace {
 // given back rather than kept for the rest of the run.
 constexpr size_t kLargestKept = size_t{1} << 20;
 
-Workspace& TheWorkspace(std::unique_ptr<Workspace>& kept) {
-  if (!kept || kept->table.text_capacity() > kLargestKept ||
-      kept->reading.block.text_capacity() > kLargestKept || kept->out.capacity() > kLargestKept) {
-    kept = std::make_unique<Workspace>();
-  }
-  return *kept;
+bool IsLarge(const Workspace& work) {
+  return work.table.text_capacity() > kLargestKept ||
+         work.reading.block.text_capacity() > kLargestKept || work.out.capacity() > kLargestKept;
 }
+
+// Lends the thread's workspace for one call, and gives it back to the heap
+// on the way out, even by an exception, when it has grown large.
+class LentWorkspace {
+ public:
+  LentWorkspace() {
+    if (!kept_) kept_ = std::make_unique<Workspace>();
+  }
+  ~LentWorkspace() {
+    if (IsLarge(*kept_)) kept_.reset();
+  }
+  LentWorkspace(const LentWorkspace&) = delete;
+  LentWorkspace& operator=(const LentWorkspace&) = delete;
+
+  Workspace& operator*() const { return *kept_; }
+
+ private:
+  static thread_local std::unique_ptr<Workspace> kept_;
+};
+
+thread_local std::unique_ptr<Workspace> LentWorkspace::kept_;
 
 // Puts every rule that keeps a declaration, in table order. When the style
 // tag's ">" was read as a selector that is not written, a ">" goes first so
@@ -102,8 +120,8 @@ void PutKeptRules(const RuleTable& table, const StartTagCloser& closer, ElementB
 }  // namespace
 
 void FilterStyleBlock(CleanContext& context) {
-  thread_local std::unique_ptr<Workspace> kept;
-  Workspace& work = TheWorkspace(kept);
+  const LentWorkspace lent;
+  Workspace& work = *lent;
   work.table.Clear();
   StyleReader reader(context.input, context.options, context.gauge, work.table, work.reading);
   if (reader.ReadRules() == StyleReader::Result::kEndOfInput) return;

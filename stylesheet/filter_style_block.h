@@ -22,8 +22,8 @@ namespace pelloran {
 // stays written.
 //
 // Keeps its working storage from one call to the next on the same thread, so
-// that it allocates nothing once grown; storage grown beyond a megabyte by an
-// uncommonly large element is given back.
+// that it allocates nothing once grown; storage that an uncommonly large
+// element made grow beyond a megabyte is given back before it returns.
 void FilterStyleBlock(CleanContext& context);
 
 }  // namespace pelloran

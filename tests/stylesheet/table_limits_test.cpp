@@ -33,6 +33,20 @@ TEST(TableLimitsTest, RulesBeyond600AreDroppedUpToTheNextLessThan) {
   EXPECT_EQ(result.rest, "/style>after");
 }
 
+// A block of megabytes makes the filter's storage grow past what it keeps
+// between elements; the elements after it are filtered as usual.
+TEST(TableLimitsTest, ElementsAfterAHugeOneAreFilteredAsUsual) {
+  StyleFilterHarness harness({6});
+  const std::string huge_block = "p { color: red; " + std::string(3 << 20, 'x') + " }\r\n";
+  for (int round = 0; round < 2; ++round) {
+    const FilterResult huge = harness.Run(huge_block + Rules(1, 3) + "</style>after");
+    EXPECT_EQ(huge.written, "p \r\n{ color: red;}\r\n" + Written(1, 3));
+    EXPECT_EQ(huge.rest, "/style>after");
+    const FilterResult small = harness.Run(Rules(4, 5) + "</style>");
+    EXPECT_EQ(small.written, Written(4, 5));
+  }
+}
+
 TEST(TableLimitsTest, FullTableIsWrittenWhenTheInputEndsInTheDrop) {
   StyleFilterHarness harness({6});
   const FilterResult result = harness.Run(Rules(1, 602));

@@ -87,6 +87,8 @@ void BindFileName(CharFile& file, std::string_view name) {
   file.name_ = std::string(name);
 }
 
+void CloseCharFileQuietly(CharFile& file) noexcept { file.CloseQuietly(); }
+
 void CloseCharFile(CharFile& file) {
   if (!file.is_open()) throw EInOutError(kFileNotOpen);
   try {

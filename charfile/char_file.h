@@ -48,6 +48,10 @@ class CharFile {
  protected:
   friend void BindFileName(CharFile& file, std::string_view name);
   friend void CloseCharFile(CharFile& file);
+// Closes on a failure path: writes what it can, never throws, so the failure
+// already in hand is the one reported. A closed variable stays closed.
+void CloseCharFileQuietly(CharFile& file) noexcept;
+  friend void CloseCharFileQuietly(CharFile& file) noexcept;
 
   // Opens name_ with the given open(2) flags; refuses anything but a regular
   // file (a FIFO or device could block or swallow the page) with code 5.
@@ -166,5 +170,8 @@ void PutText(TextFile& file, std::string_view text);
 void PutLineEnd(TextFile& file);
 // Writes out buffered bytes, then closes. 103 when the variable is not open.
 void CloseCharFile(CharFile& file);
+// Closes on a failure path: writes what it can, never throws, so the failure
+// already in hand is the one reported. A closed variable stays closed.
+void CloseCharFileQuietly(CharFile& file) noexcept;
 
 }  // namespace pelloran

@@ -1,18 +1,12 @@
 #include "cleaner/clean_run.h"
 
 #include "charfile/char_file.h"
-#include "cleaner/page_swap.h"
 #include "charfile/file_moves.h"
+#include "cleaner/page_swap.h"
 #include "tools/report_connection_state.h"
 
 namespace pelloran {
 namespace {
-
-// Closes a file on a failure path; the failure already in hand is the one to report.
-void CloseAfterFailure(CharFile& file) {
-  const std::string name = file.name();
-  BindFileName(file, name);
-}
 
 // The entry's position in the list as it reads now, or -1.
 int IndexOf(const FileList& files, const std::string& name) {
@@ -37,7 +31,7 @@ CleanRun::CleanRun(CleanContext& context, ClassTables& tables, FileList& files,
       passes_(std::move(passes)) {}
 
 CleanRun::~CleanRun() {
-  if (context_.link_report.is_open()) CloseAfterFailure(context_.link_report);
+  if (context_.link_report.is_open()) CloseCharFileQuietly(context_.link_report);
 }
 
 bool CleanRun::Start() {
@@ -120,8 +114,8 @@ bool CleanRun::RunPass(const std::string& input_path, const std::string& name,
     if (cut_short) DeleteFile(working_copy);
     return !cut_short;
   } catch (const EInOutError&) {
-    CloseAfterFailure(context_.working_copy);
-    CloseAfterFailure(context_.input);
+    CloseCharFileQuietly(context_.working_copy);
+    CloseCharFileQuietly(context_.input);
     if (created) DeleteFile(working_copy);
     throw;
   }

@@ -109,6 +109,18 @@ class MarkupScanner {
     WriteTerminator();
     return CopyElement(marker_lower, marker_upper);
   }
+  // The elements both passes copy untouched, end markers in small letters:
+  // conditional comments whole, script and noscript so that markup inside
+  // their strings stays as it is.
+  bool CopyConditionalComment() { return CopyUntouched("!--[if", "![endif]-->", "![ENDIF]-->"); }
+  bool CopyScript() { return CopyUntouched("script", "/script>", "/SCRIPT>"); }
+  bool CopyNoscript() { return CopyUntouched("noscript", "/noscript>", "/NOSCRIPT>"); }
+  // A tag copied as it stands: its name, the terminator, the rest through ">".
+  void CopyTag() {
+    WriteName();
+    WriteTerminator();
+    if (terminator_ != '>') CopyThroughClose();
+  }
   // Do the characters after the one just read complete either form of the marker?
   bool MarkerFollows(std::string_view marker_lower, std::string_view marker_upper);
 

@@ -38,10 +38,6 @@ class StyleOverridePass {
   void FindDominance();
   void HandleTag();
   void ParagraphTag();
-  void ConditionalComment();
-  void UntouchedElement(std::string_view lower_name, std::string_view marker_lower,
-                        std::string_view marker_upper);
-  void CopiedTag();
   void StyleElement();
   int ReadToken(int c);
   void LookUpToken();
@@ -96,19 +92,19 @@ void StyleOverridePass::HandleTag() {
       ParagraphTag();
       break;
     case TagKind::kConditionalComment:
-      ConditionalComment();
+      scan_.CopyConditionalComment();  // style elements inside stay as they are
       break;
     case TagKind::kStyle:
       StyleElement();
       break;
     case TagKind::kScript:
-      UntouchedElement("script", "/script>", "/SCRIPT>");
+      scan_.CopyScript();
       break;
     case TagKind::kNoscript:
-      UntouchedElement("noscript", "/noscript>", "/NOSCRIPT>");
+      scan_.CopyNoscript();
       break;
     default:
-      CopiedTag();
+      scan_.CopyTag();
       break;
   }
 }
@@ -117,24 +113,6 @@ void StyleOverridePass::HandleTag() {
 void StyleOverridePass::ParagraphTag() {
   scan_.Put('p');
   if (scan_.terminator() == '>' || scan_.DropThroughClose()) scan_.Put('>');
-}
-
-// <!--[if ...]>: copied whole with whatever it holds, style elements included.
-void StyleOverridePass::ConditionalComment() {
-  scan_.CopyUntouched("!--[if", "![endif]-->", "![ENDIF]-->");
-}
-
-// script and noscript: copied untouched, so markup inside their strings stays as it is.
-void StyleOverridePass::UntouchedElement(std::string_view lower_name, std::string_view marker_lower,
-                                         std::string_view marker_upper) {
-  scan_.CopyUntouched(lower_name, marker_lower, marker_upper);
-}
-
-// Any other tag: copied unchanged.
-void StyleOverridePass::CopiedTag() {
-  scan_.WriteName();
-  scan_.WriteTerminator();
-  if (scan_.terminator() != '>') scan_.CopyThroughClose();
 }
 
 // <style>: keeps the rules whose selectors are in use, the dominant class as "p".

@@ -39,14 +39,10 @@ class TagFilter {
   void StepGauge();
   void HandleTag();
   bool ApplyCase(TagKind kind, bool drop_spans);
-  void ConditionalComment();
-  void Declaration();
   void HeadTag(std::string_view lower_name);
   void StyleElement();
   void SpanStart(bool drop_spans);
   void SpanEnd();
-  void UntouchedElement(std::string_view lower_name, std::string_view marker_lower,
-                        std::string_view marker_upper);
   void ImageTag();
   void LinkTag();
   bool CopyLinkValue();
@@ -82,10 +78,10 @@ void TagFilter::HandleTag() {
 bool TagFilter::ApplyCase(TagKind kind, bool drop_spans) {
   switch (kind) {
     case TagKind::kConditionalComment:
-      ConditionalComment();
+      scan_.CopyConditionalComment();
       break;
     case TagKind::kDeclaration:
-      Declaration();
+      scan_.CopyTag();  // comments, doctype, other "!" tags
       break;
     case TagKind::kHtml:
       HeadTag("html");
@@ -107,14 +103,14 @@ bool TagFilter::ApplyCase(TagKind kind, bool drop_spans) {
       SpanEnd();
       break;
     case TagKind::kScript:
-      UntouchedElement("script", "/script>", "/SCRIPT>");
+      scan_.CopyScript();
       break;
     case TagKind::kNoscript:
-      UntouchedElement("noscript", "/noscript>", "/NOSCRIPT>");
+      scan_.CopyNoscript();
       break;
     case TagKind::kTable:
       if (!Ticked(kOverrideButTablesBox)) return false;
-      UntouchedElement("table", "/table>", "/TABLE>");
+      scan_.CopyUntouched("table", "/table>", "/TABLE>");
       break;
     case TagKind::kImg:
       ImageTag();
@@ -128,18 +124,6 @@ bool TagFilter::ApplyCase(TagKind kind, bool drop_spans) {
   }
   run_.handled_mark = true;
   return true;
-}
-
-// <!--[if ...]> ... <![endif]-->: copied whole, end marker in small letters.
-void TagFilter::ConditionalComment() {
-  scan_.CopyUntouched("!--[if", "![endif]-->", "![ENDIF]-->");
-}
-
-// Comments, doctype and other "!" tags: copied through their ">".
-void TagFilter::Declaration() {
-  scan_.WriteName();
-  scan_.WriteTerminator();
-  if (scan_.terminator() != '>') scan_.CopyThroughClose();
 }
 
 // html, meta, link: name in small letters, attributes copied.
@@ -177,12 +161,6 @@ void TagFilter::SpanStart(bool drop_spans) {
 // </span> when spans are dropped: nothing of it is written.
 void TagFilter::SpanEnd() {
   if (scan_.terminator() != '>') scan_.DropThroughClose();
-}
-
-// script, noscript, and tables when CheckBox5 asks: copied untouched to the end tag.
-void TagFilter::UntouchedElement(std::string_view lower_name, std::string_view marker_lower,
-                                 std::string_view marker_upper) {
-  scan_.CopyUntouched(lower_name, marker_lower, marker_upper);
 }
 
 // <img ...>: reduced to its source; without one it comes out as <img src>.
@@ -253,16 +231,11 @@ void TagFilter::CheckAndReportLink(bool closed) {
 
 // Any other tag: copied, or cut down to its class when style overriding is on.
 void TagFilter::DefaultPath() {
+  if (scan_.terminator() == '>' || !StyleOverriding()) {
+    scan_.CopyTag();
+    return;
+  }
   scan_.WriteName();
-  if (scan_.terminator() == '>') {
-    scan_.Put('>');
-    return;
-  }
-  if (!StyleOverriding()) {
-    scan_.WriteTerminator();
-    scan_.CopyThroughClose();
-    return;
-  }
   ClassProcessing();
 }
 

@@ -15,9 +15,6 @@
 namespace pelloran {
 namespace {
 
-// Closes a file on a failure path without letting a second failure replace the first.
-void CloseWithoutThrowing(CharFile& file) { BindFileName(file, file.name()); }
-
 std::optional<std::string> RealPath(const std::string& path) {
   char resolved[PATH_MAX];
   if (::realpath(path.c_str(), resolved) == nullptr) return std::nullopt;
@@ -148,8 +145,8 @@ bool AdvertRun::Page(const std::string& path) {
     std::string script_value;
     if (!ScanPage(script_value)) {
       messages_.ShowError(kAdvertInputError);
-      CloseWithoutThrowing(in_);
-      CloseWithoutThrowing(out_);
+      CloseCharFileQuietly(in_);
+      CloseCharFileQuietly(out_);
       DeleteFile(working_copy);
       return false;
     }
@@ -170,8 +167,8 @@ bool AdvertRun::Page(const std::string& path) {
     DeleteScriptFileInside(std::string(FolderWithSeparator(path)), script_value);
     return true;
   } catch (const EInOutError&) {
-    CloseWithoutThrowing(in_);
-    CloseWithoutThrowing(out_);
+    CloseCharFileQuietly(in_);
+    CloseCharFileQuietly(out_);
     DeleteFile(working_copy);
     throw;
   }

@@ -430,6 +430,22 @@ TEST(WriteFaultTest, FailureOnCloseIsReportedNotLost) {
   EXPECT_FALSE(file.is_open());
 }
 
+TEST(WriteFaultTest, QuietCloseOnAFailurePathNeverThrows) {
+  testing::SmallTmpfs fs("8k");
+  if (!fs.mounted()) GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
+  ByteFile file;
+  BindFileName(file, fs / "w.htm");
+  CreateByteFile(file);
+  for (int i = 0; i < 20000; ++i) PutByte(file, 'x');  // cannot all reach the disk
+  CloseCharFileQuietly(file);
+  EXPECT_FALSE(file.is_open());
+  CloseCharFileQuietly(file);  // already closed: nothing happens
+  EXPECT_EQ(CodeOf([&] { CloseCharFile(file); }), 103);
+  // The variable is usable again at once.
+  CreateByteFile(file);
+  EXPECT_TRUE(file.is_open());
+}
+
 TEST(WriteFaultTest, ReadOnlyFileSystemIsAccessDenied) {
   testing::SmallTmpfs fs("64k");
   if (!fs.mounted()) GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";

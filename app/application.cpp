@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "app/design_style.h"
-#include "app/failure_text.h"
 #include "app/help_viewer.h"
-#include "tools/window_design.h"
+#include "app/window_design.h"
+#include "charfile/failure_text.h"
 
 namespace pelloran {
 

@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <QUrl>
 
-#include "app/text_editor_lookup.h"
+#include "tools/text_editor_lookup.h"
 
 namespace pelloran {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shell_routines.h"
+#include "interfaces/shell_routines.h"
 
 namespace pelloran {
 

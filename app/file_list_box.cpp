@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/line_height_delegate.h"
+#include "app/window_design.h"
 #include "charfile/in_out_error.h"
-#include "tools/window_design.h"
 
 namespace pelloran {
 namespace {

@@ -3,7 +3,7 @@
 #include <QListWidget>
 #include <string>
 
-#include "tools/file_list.h"
+#include "interfaces/file_list.h"
 
 namespace pelloran {
 

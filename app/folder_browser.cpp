@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QStyle>
 
-#include "app/drives.h"
 #include "app/line_height_delegate.h"
+#include "tools/drives.h"
 
 namespace pelloran {
 namespace {

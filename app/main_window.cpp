@@ -6,13 +6,13 @@
 #include <QFocusEvent>
 #include <QSignalBlocker>
 
+#include "app/advert_window.h"
 #include "app/application.h"
 #include "app/desktop_shell.h"
-#include "app/failure_text.h"
+#include "app/settings_window.h"
+#include "app/window_design.h"
+#include "charfile/failure_text.h"
 #include "cleaner/clean_run.h"
-#include "tools/advert_window.h"
-#include "tools/settings_window.h"
-#include "tools/window_design.h"
 
 namespace pelloran {
 
@@ -56,22 +56,19 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::ConnectHandlers() {
-  const auto on = [this](auto* sender, auto signal, void (TForm1::*handler)()) {
-    connect(sender, signal, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
-  };
-  on(SpeedButton1, &QToolButton::clicked, &TForm1::SpeedButton1Click);
-  on(SpeedButton2, &QToolButton::clicked, &TForm1::Button1Click);
-  on(SpeedButton3, &QToolButton::clicked, &TForm1::Button2Click);
-  on(SpeedButton4, &QToolButton::clicked, &TForm1::SpeedButton4Click);
-  on(SpeedButton5, &QToolButton::clicked, &TForm1::SpeedButton5Click);
-  on(Button1, &QPushButton::clicked, &TForm1::Button1Click);
-  on(Button3, &QPushButton::clicked, &TForm1::Button1Click);
-  on(Button2, &QPushButton::clicked, &TForm1::Button2Click);
-  on(BitBtn1, &QPushButton::clicked, &TForm1::BitBtn1Click);
-  on(FileListBox1, &FileListBox::Changed, &TForm1::nevidim);
-  on(FileListBox1, &FileListBox::SelectionClicked, &TForm1::FileListBox1Click);
+  On(SpeedButton1, &QToolButton::clicked, &TForm1::SpeedButton1Click);
+  On(SpeedButton2, &QToolButton::clicked, &TForm1::Button1Click);
+  On(SpeedButton3, &QToolButton::clicked, &TForm1::Button2Click);
+  On(SpeedButton4, &QToolButton::clicked, &TForm1::SpeedButton4Click);
+  On(SpeedButton5, &QToolButton::clicked, &TForm1::SpeedButton5Click);
+  On(Button1, &QPushButton::clicked, &TForm1::Button1Click);
+  On(Button3, &QPushButton::clicked, &TForm1::Button1Click);
+  On(Button2, &QPushButton::clicked, &TForm1::Button2Click);
+  On(BitBtn1, &QPushButton::clicked, &TForm1::BitBtn1Click);
+  On(FileListBox1, &FileListBox::Changed, &TForm1::nevidim);
+  On(FileListBox1, &FileListBox::SelectionClicked, &TForm1::FileListBox1Click);
 
-  on(FileListBox1, &QListWidget::itemDoubleClicked, &TForm1::FileListBox1DblClick);
+  On(FileListBox1, &QListWidget::itemDoubleClicked, &TForm1::FileListBox1DblClick);
   connect(FileListBox1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     PopupMenu1->popup(FileListBox1->viewport()->mapToGlobal(at));
   });
@@ -110,7 +107,7 @@ bool TForm1::LiveOptions::IsLinkCheckingOn() const {
 }
 
 QCheckBox* TForm1::CheckBox(int number) const {
-  return number >= 0 && number <= CleaningOptions::kHighestBox ? boxes_[number] : nullptr;
+  return number >= 0 && number <= kHighestBox ? boxes_[number] : nullptr;
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -126,7 +123,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == CheckBox(CleaningOptions::kAllElementsBox) &&
+  if (watched == CheckBox(kAllElementsBox) &&
       (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
     // Only a move of the focus between controls counts, not the whole
     // window losing or regaining activation.
@@ -182,10 +179,10 @@ void TForm1::BitBtn1Click() {
   hide();
 }
 
-void TForm1::SpeedButton4Click() { options_.SetTicked(CleaningOptions::kAllElementsBox, true); }
+void TForm1::SpeedButton4Click() { options_.SetTicked(kAllElementsBox, true); }
 
 void TForm1::SpeedButton5Click() {
-  options_.SetTicked(CleaningOptions::kImportBox, true);
+  options_.SetTicked(kSkipImportsBox, true);
   // The button stays shown pressed from now on; clicking it again only ticks
   // the box again.
   SpeedButton5->setCheckable(true);

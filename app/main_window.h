@@ -15,15 +15,15 @@
 #include <exception>
 #include <memory>
 
-#include "app/cleaning_options.h"
 #include "app/file_list_box.h"
 #include "app/folder_browser.h"
 #include "app/pie_gauge.h"
-#include "app/shell_routines.h"
 #include "cleaner/class_tables.h"
-#include "cleaner/clean_context.h"
-#include "cleaner/messages.h"
-#include "tools/link_check.h"
+#include "cleaner/cleaning_options.h"
+#include "interfaces/clean_context.h"
+#include "interfaces/link_check.h"
+#include "interfaces/messages.h"
+#include "interfaces/shell_routines.h"
 
 namespace pelloran {
 
@@ -159,6 +159,9 @@ class TForm1 : public QWidget {
   // Runs a handler body, handing any failure to MyException.
   template <class Body>
   void Guarded(Body&& body) noexcept;
+  // Connects a signal to a handler that runs guarded.
+  template <class Sender, class Signal>
+  void On(Sender* sender, Signal signal, void (TForm1::*handler)());
 
   // The options the engine reads: the boxes' model and the live switch.
   class LiveOptions : public Options {
@@ -176,7 +179,7 @@ class TForm1 : public QWidget {
   LiveOptions live_options_{*this};
   ClassTables class_tables_;
   std::unique_ptr<CleanContext> clean_context_;
-  std::array<QCheckBox*, CleaningOptions::kHighestBox + 1> boxes_{};
+  std::array<QCheckBox*, kHighestBox + 1> boxes_{};
   TForm2* advert_window_ = nullptr;
   TForm3* settings_window_ = nullptr;
   QString start_folder_;
@@ -195,6 +198,11 @@ void TForm1::Guarded(Body&& body) noexcept {
   } catch (...) {
     MyException(std::current_exception());
   }
+}
+
+template <class Sender, class Signal>
+void TForm1::On(Sender* sender, Signal signal, void (TForm1::*handler)()) {
+  connect(sender, signal, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
 }
 
 }  // namespace pelloran

@@ -3,8 +3,8 @@
 
 #include <QFile>
 
-#include "app/file_list_ops.h"
 #include "app/main_window.h"
+#include "tools/file_list_ops.h"
 
 namespace pelloran {
 namespace {
@@ -22,18 +22,15 @@ QLabel* MakePanel(QWidget* status_bar, const char* name) {
 }  // namespace
 
 void TForm1::ConnectFileOperations() {
-  const auto on = [this](auto* sender, auto signal, void (TForm1::*handler)()) {
-    connect(sender, signal, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
-  };
-  on(SpeedButton6, &QToolButton::clicked, &TForm1::SpeedButton6Click);
-  on(SpeedButton7, &QToolButton::clicked, &TForm1::SpeedButton7Click);
-  on(SpeedButton8, &QToolButton::clicked, &TForm1::SpeedButton8Click);
-  on(SpeedButton9, &QToolButton::clicked, &TForm1::SpeedButton9Click);
-  on(SpeedButton10, &QToolButton::clicked, &TForm1::SpeedButton10Click);
-  on(N1, &QAction::triggered, &TForm1::N1Click);
-  on(N2, &QAction::triggered, &TForm1::N2Click);
-  on(N3, &QAction::triggered, &TForm1::N3Click);
-  on(notepadexe1, &QAction::triggered, &TForm1::notepadexe1Click);
+  On(SpeedButton6, &QToolButton::clicked, &TForm1::SpeedButton6Click);
+  On(SpeedButton7, &QToolButton::clicked, &TForm1::SpeedButton7Click);
+  On(SpeedButton8, &QToolButton::clicked, &TForm1::SpeedButton8Click);
+  On(SpeedButton9, &QToolButton::clicked, &TForm1::SpeedButton9Click);
+  On(SpeedButton10, &QToolButton::clicked, &TForm1::SpeedButton10Click);
+  On(N1, &QAction::triggered, &TForm1::N1Click);
+  On(N2, &QAction::triggered, &TForm1::N2Click);
+  On(N3, &QAction::triggered, &TForm1::N3Click);
+  On(notepadexe1, &QAction::triggered, &TForm1::notepadexe1Click);
 }
 
 void TForm1::ShowStatusPanels(const std::string& path_text, const std::string& size_text) {

@@ -2,9 +2,9 @@
 
 #include <QStyle>
 
-#include "app/drives.h"
 #include "app/main_window.h"
-#include "tools/window_design.h"
+#include "app/window_design.h"
+#include "tools/drives.h"
 
 namespace pelloran {
 namespace {
@@ -153,7 +153,7 @@ void TForm1::BuildPropertyFrame() {
   for (const BoxDesign& design : CleaningOptions::Designs()) {
     if (design.frame == BoxFrame::kProperties) BuildBox(design, GroupBox1);
   }
-  CheckBox(CleaningOptions::kAllElementsBox)->installEventFilter(this);
+  CheckBox(kAllElementsBox)->installEventFilter(this);
 }
 
 void TForm1::BuildEliminationFrame() {

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "cleaner/messages.h"
+#include "interfaces/messages.h"
 
 namespace pelloran {
 

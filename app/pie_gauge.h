@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "cleaner/progress_gauge.h"
+#include "interfaces/progress_gauge.h"
 
 namespace pelloran {
 

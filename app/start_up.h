@@ -1,8 +1,8 @@
 #pragma once
 
+#include "app/advert_window.h"
 #include "app/main_window.h"
-#include "tools/advert_window.h"
-#include "tools/settings_window.h"
+#include "app/settings_window.h"
 
 namespace pelloran {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "charfile/char_file.h"
-#include "cleaner/clean_context.h"
+#include "interfaces/clean_context.h"
 #include "tools/advert_removal.h"
 
 namespace pelloran {

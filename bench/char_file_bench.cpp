@@ -19,9 +19,11 @@ constexpr size_t kPageSize = 32 << 20;
 
 const std::string& PagePath() {
   static const std::string path = [] {
-    const std::string p = (std::filesystem::temp_directory_path() / "pelloran-bench-page.htm").string();
+    const std::string p =
+        (std::filesystem::temp_directory_path() / "pelloran-bench-page.htm").string();
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    std::string line = "<p class=MsoNormal><span lang=RU>\xCF\xF0\xE8\xE2\xE5\xF2 text</span></p>\r\n";
+    std::string line =
+        "<p class=MsoNormal><span lang=RU>\xCF\xF0\xE8\xE2\xE5\xF2 text</span></p>\r\n";
     for (size_t written = 0; written < kPageSize; written += line.size()) out << line;
     return p;
   }();
@@ -45,7 +47,8 @@ void BM_PlainReadLoop(benchmark::State& state) {
     ::close(fd);
     benchmark::DoNotOptimize(sum);
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * std::filesystem::file_size(PagePath())));
+  state.SetBytesProcessed(
+      static_cast<int64_t>(state.iterations() * std::filesystem::file_size(PagePath())));
 }
 
 void BM_NextChar(benchmark::State& state) {
@@ -58,7 +61,8 @@ void BM_NextChar(benchmark::State& state) {
     pelloran::CloseCharFile(file);
     benchmark::DoNotOptimize(sum);
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * std::filesystem::file_size(PagePath())));
+  state.SetBytesProcessed(
+      static_cast<int64_t>(state.iterations() * std::filesystem::file_size(PagePath())));
 }
 
 void BM_PlainWriteLoop(benchmark::State& state) {
@@ -85,7 +89,8 @@ void BM_PutByte(benchmark::State& state) {
     pelloran::BindFileName(file, OutPath());
     pelloran::CreateByteFile(file);
     pelloran::OpenByteFile(file);
-    for (size_t i = 0; i < kPageSize; ++i) pelloran::PutByte(file, static_cast<unsigned char>('a' + i % 26));
+    for (size_t i = 0; i < kPageSize; ++i)
+      pelloran::PutByte(file, static_cast<unsigned char>('a' + i % 26));
     pelloran::CloseCharFile(file);
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kPageSize));

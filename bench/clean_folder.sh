@@ -12,7 +12,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
 rounds="${2:-7}"
 pages="${3:-$root/../shared/corpus/pages}"
-clean="$(cd "$build" 2>/dev/null && pwd)/app/pelloran-clean"
+clean="$(cd "$build" 2>/dev/null && pwd)/batch/pelloran-clean"
 [ -x "$clean" ] || { echo "no $clean: build the dev preset first" >&2; exit 2; }
 [ -d "$pages" ] || { echo "no pages at $pages" >&2; exit 2; }
 

@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "app/cleaning_options.h"
 #include "charfile/char_file.h"
 #include "cleaner/class_tables.h"
-#include "cleaner/clean_context.h"
+#include "cleaner/cleaning_options.h"
 #include "cleaner/run_state.h"
 #include "cleaner/style_override_pass.h"
 #include "cleaner/tag_filter.h"
+#include "interfaces/clean_context.h"
 
 namespace {
 

@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "charfile/char_file.h"
-#include "cleaner/clean_context.h"
+#include "interfaces/clean_context.h"
+#include "interfaces/link_check.h"
 #include "stylesheet/filter_style_block.h"
 #include "stylesheet/keep_table.h"
-#include "tools/link_check.h"
 
 namespace {
 
@@ -86,7 +86,8 @@ const std::string& SheetPath(int rules) {
   static std::map<int, std::string> paths;
   auto [it, added] = paths.try_emplace(rules);
   if (added) {
-    it->second = (fs::temp_directory_path() / ("pelloran-bench-sheet-" + std::to_string(rules))).string();
+    it->second =
+        (fs::temp_directory_path() / ("pelloran-bench-sheet-" + std::to_string(rules))).string();
     std::ofstream(it->second, std::ios::binary | std::ios::trunc) << MakeSheet(rules);
   }
   return it->second;
@@ -99,10 +100,12 @@ const std::string& CorpusStylesPath() {
     const fs::path pages = fs::path(PELLORAN_CORPUS_DIR) / "pages";
     std::string styles;
     std::error_code error;
-    for (fs::recursive_directory_iterator it(pages, error), end; !error && it != end; it.increment(error)) {
+    for (fs::recursive_directory_iterator it(pages, error), end; !error && it != end;
+         it.increment(error)) {
       if (!it->is_regular_file()) continue;
       std::ifstream in(it->path(), std::ios::binary);
-      const std::string page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      const std::string page((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
       for (size_t at = 0; (at = page.find("<style", at)) != std::string::npos;) {
         const size_t close = page.find("</style", at);
         if (close == std::string::npos) break;
@@ -163,8 +166,12 @@ void Filter(benchmark::State& state, const std::string& path) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fs::file_size(path)));
 }
 
-void BM_ReadSheet(benchmark::State& state) { ReadThrough(state, SheetPath(static_cast<int>(state.range(0)))); }
-void BM_FilterSheet(benchmark::State& state) { Filter(state, SheetPath(static_cast<int>(state.range(0)))); }
+void BM_ReadSheet(benchmark::State& state) {
+  ReadThrough(state, SheetPath(static_cast<int>(state.range(0))));
+}
+void BM_FilterSheet(benchmark::State& state) {
+  Filter(state, SheetPath(static_cast<int>(state.range(0))));
+}
 
 void BM_ReadCorpusStyles(benchmark::State& state) {
   if (CorpusStylesPath().empty()) return state.SkipWithError("corpus not found");

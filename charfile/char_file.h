@@ -48,9 +48,6 @@ class CharFile {
  protected:
   friend void BindFileName(CharFile& file, std::string_view name);
   friend void CloseCharFile(CharFile& file);
-// Closes on a failure path: writes what it can, never throws, so the failure
-// already in hand is the one reported. A closed variable stays closed.
-void CloseCharFileQuietly(CharFile& file) noexcept;
   friend void CloseCharFileQuietly(CharFile& file) noexcept;
 
   // Opens name_ with the given open(2) flags; refuses anything but a regular
@@ -135,7 +132,8 @@ class ByteFile final : public CharFile {
   void PutByte(unsigned char c) {
     if (mode_ != Mode::kOutput && mode_ != Mode::kInputOutput) [[unlikely]]
       throw EInOutError(kFileAccessDenied);
-    if (used_ == kBufferSize) [[unlikely]] Flush();
+    if (used_ == kBufferSize) [[unlikely]]
+      Flush();
     buffer_[used_++] = c;
   }
 

@@ -6,14 +6,22 @@ namespace pelloran {
 
 std::string InOutMessage(int code) {
   switch (code) {
-    case kFileNotFound: return "File not found";
-    case kInvalidFilename: return "Invalid filename";
-    case kTooManyOpenFiles: return "Too many open files";
-    case kFileAccessDenied: return "File access denied";
-    case kReadBeyondEnd: return "Read beyond end of file";
-    case kDiskFull: return "Disk full";
-    case kInvalidNumericInput: return "Invalid numeric input";
-    default: return "I/O error " + std::to_string(code);
+    case kFileNotFound:
+      return "File not found";
+    case kInvalidFilename:
+      return "Invalid filename";
+    case kTooManyOpenFiles:
+      return "Too many open files";
+    case kFileAccessDenied:
+      return "File access denied";
+    case kReadBeyondEnd:
+      return "Read beyond end of file";
+    case kDiskFull:
+      return "Disk full";
+    case kInvalidNumericInput:
+      return "Invalid numeric input";
+    default:
+      return "I/O error " + std::to_string(code);
   }
 }
 

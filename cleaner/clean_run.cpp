@@ -3,7 +3,7 @@
 #include "charfile/char_file.h"
 #include "charfile/file_moves.h"
 #include "cleaner/page_swap.h"
-#include "tools/report_connection_state.h"
+#include "cleaner/report_connection_state.h"
 
 namespace pelloran {
 namespace {
@@ -16,14 +16,10 @@ int IndexOf(const FileList& files, const std::string& name) {
   return -1;
 }
 
-bool StyleOverridingOn(const Options& options) {
-  return options.IsTicked(17) || options.IsTicked(5);
-}
-
 }  // namespace
 
-CleanRun::CleanRun(CleanContext& context, ClassTables& tables, FileList& files,
-                   Messages& messages, CleanPasses passes)
+CleanRun::CleanRun(CleanContext& context, ClassTables& tables, FileList& files, Messages& messages,
+                   CleanPasses passes)
     : context_(context),
       tables_(tables),
       files_(files),
@@ -75,7 +71,7 @@ bool CleanRun::CleanPage(const std::string& name) {
     return false;
   }
   std::optional<std::string> second_pass_failure;
-  if (StyleOverridingOn(context_.options)) {
+  if (IsStyleOverridingOn(context_.options)) {
     if (!RunPass(name, name, passes_.second))
       second_pass_failure = EndMarkInsideMessage(name);
     else
@@ -134,7 +130,7 @@ void CleanRun::ShowCleaned() {
   context_.gauge.SetProgress(100);
   const int caret = files_.FocusedIndex();
   files_.ReadFolder();
-  files_.MoveFocusQuietly(caret + 7);
+  files_.MoveFocusQuietly(caret + kFollowingRows);
   files_.Select(caret);
 }
 

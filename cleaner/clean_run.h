@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "cleaner/clean_context.h"
-#include "cleaner/messages.h"
 #include "cleaner/run_state.h"
 #include "cleaner/style_override_pass.h"
 #include "cleaner/tag_filter.h"
-#include "tools/file_list.h"
+#include "interfaces/clean_context.h"
+#include "interfaces/file_list.h"
+#include "interfaces/messages.h"
 
 namespace pelloran {
 

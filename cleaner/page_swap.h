@@ -11,7 +11,7 @@
 #include <string>
 #include <system_error>
 
-#include "tools/path_names.h"
+#include "interfaces/path_names.h"
 
 namespace pelloran {
 

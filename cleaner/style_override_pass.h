@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cleaner/clean_context.h"
 #include "cleaner/run_state.h"
+#include "interfaces/clean_context.h"
 
 namespace pelloran {
 

@@ -11,9 +11,6 @@
 namespace pelloran {
 namespace {
 
-constexpr int kDropSpansBox = 18;         // CheckBox18: span tags are dropped
-constexpr int kOverrideButTablesBox = 5;  // CheckBox5: tables untouched, overriding on
-constexpr int kOverrideBox = 17;          // CheckBox17: style overriding on
 constexpr int kGaugeCap = 95;
 
 class TagFilter {
@@ -34,7 +31,7 @@ class TagFilter {
 
  private:
   bool Ticked(int box) const { return context_.options.IsTicked(box); }
-  bool StyleOverriding() const { return Ticked(kOverrideBox) || Ticked(kOverrideButTablesBox); }
+  bool StyleOverriding() const { return IsStyleOverridingOn(context_.options); }
 
   void StepGauge();
   void HandleTag();
@@ -109,7 +106,7 @@ bool TagFilter::ApplyCase(TagKind kind, bool drop_spans) {
       scan_.CopyNoscript();
       break;
     case TagKind::kTable:
-      if (!Ticked(kOverrideButTablesBox)) return false;
+      if (!Ticked(kOverrideExceptTablesBox)) return false;
       scan_.CopyUntouched("table", "/table>", "/TABLE>");
       break;
     case TagKind::kImg:

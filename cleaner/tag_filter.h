@@ -2,8 +2,8 @@
 
 #include <cstddef>
 
-#include "cleaner/clean_context.h"
 #include "cleaner/run_state.h"
+#include "interfaces/clean_context.h"
 
 namespace pelloran {
 

@@ -12,10 +12,10 @@
 
 #include "charfile/char_file.h"
 #include "cleaner/class_tables.h"
-#include "cleaner/clean_context.h"
 #include "cleaner/run_state.h"
 #include "cleaner/style_override_pass.h"
 #include "cleaner/tag_filter.h"
+#include "interfaces/clean_context.h"
 #include "stylesheet/filter_style_block.h"
 
 namespace pelloran::fuzzing {
@@ -215,7 +215,8 @@ std::string CheckWholePage(std::string_view input) {
     std::string failure = CheckCleaned(cleaned, visible, options.StyleOverriding());
     if (!failure.empty() || visible.size() == input.size()) return failure;
     // Nothing after the first byte 26 may count: the page cut there comes out alike.
-    if (!(CleanPage(visible, options) == cleaned)) return "bytes after a byte 26 changed the result";
+    if (!(CleanPage(visible, options) == cleaned))
+      return "bytes after a byte 26 changed the result";
     return {};
   });
 }

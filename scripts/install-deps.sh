@@ -8,7 +8,7 @@ PACKAGES="
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   fonts-liberation
   util-linux iproute2 openssl
 "

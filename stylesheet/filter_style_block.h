@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cleaner/clean_context.h"
+#include "interfaces/clean_context.h"
 
 namespace pelloran {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cleaner/progress_gauge.h"
+#include "interfaces/progress_gauge.h"
 
 namespace pelloran {
 

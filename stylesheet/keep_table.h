@@ -6,7 +6,7 @@
 #include <array>
 #include <string_view>
 
-#include "cleaner/options.h"
+#include "interfaces/options.h"
 #include "stylesheet/keep_search.h"
 #include "stylesheet/rule_table.h"
 

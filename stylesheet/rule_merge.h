@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "cleaner/progress_gauge.h"
+#include "interfaces/progress_gauge.h"
 #include "stylesheet/folded_index.h"
 #include "stylesheet/rule_table.h"
 

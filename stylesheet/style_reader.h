@@ -11,8 +11,8 @@
 #include <string>
 
 #include "charfile/char_file.h"
-#include "cleaner/options.h"
-#include "cleaner/progress_gauge.h"
+#include "interfaces/options.h"
+#include "interfaces/progress_gauge.h"
 #include "stylesheet/keep_search.h"
 #include "stylesheet/rule_table.h"
 
@@ -86,7 +86,7 @@ class StyleReader {
   void NoteStartTagCloser(int selector_index);
   Step BetweenRules();
   void DropAfterFullTable();
-  bool SkipsAtRules() const { return options_.IsTicked(29); }
+  bool SkipsAtRules() const { return options_.IsTicked(kSkipImportsBox); }
 
   static constexpr int kClosingTag = 256;
   static constexpr int kNothingYet = 257;

@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <optional>
 
+#include "charfile/file_moves.h"
 #include "cleaner/page_swap.h"
 #include "cleaner/scan_operations.h"
-#include "charfile/file_moves.h"
-#include "tools/path_names.h"
+#include "interfaces/path_names.h"
 
 namespace pelloran {
 namespace {

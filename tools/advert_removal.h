@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "cleaner/clean_context.h"
-#include "cleaner/messages.h"
-#include "tools/file_list.h"
+#include "interfaces/clean_context.h"
+#include "interfaces/file_list.h"
+#include "interfaces/messages.h"
 
 namespace pelloran {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "tools/link_check.h"
+#include "interfaces/link_check.h"
 
 namespace pelloran {
 

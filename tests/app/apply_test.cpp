@@ -57,7 +57,8 @@ TEST_F(TwoPagesTest, CleansBothWithAMessageEachAndDisablesApply) {
   form.Button1->click();
   EXPECT_EQ(messages.information, (std::vector<std::string>{kDone, kDone}));
   EXPECT_TRUE(messages.errors.empty());
-  EXPECT_EQ(FilesInFolder(), (std::set<std::string>{"a.htm", "a.htm~", "b.htm", "b.htm~", "c.txt"}));
+  EXPECT_EQ(FilesInFolder(),
+            (std::set<std::string>{"a.htm", "a.htm~", "b.htm", "b.htm~", "c.txt"}));
   EXPECT_EQ(ReadFile(start / "a.htm~"), kPage);
   EXPECT_NE(ReadFile(start / "a.htm"), kPage);
   EXPECT_EQ(ReadFile(start / "b.htm"), ReadFile(start / "a.htm"));
@@ -182,14 +183,12 @@ TEST_F(LinkReportTest, ReportsEachLinkUnderThePagesFullPath) {
   link_check.available["\"http://a.example/x\""] = true;
   SelectPages({"links.htm"});
   form.Button1->click();
-  EXPECT_EQ(link_check.asked,
-            (std::vector<std::string>{"\"http://a.example/x\"", "\"#top\""}));
-  EXPECT_EQ(messages.information,
-            (std::vector<std::string>{"Вы подключены к интернету.", kDone}));
-  EXPECT_EQ(ReadFile(start / "Ссылки.txt"),
-            "\r\n           " + start / "links.htm" + " :\r\n\r\n"
-            "ext  \"http://a.example/x\"     OK\r\n"
-            "     \"#top\"\r\n");
+  EXPECT_EQ(link_check.asked, (std::vector<std::string>{"\"http://a.example/x\"", "\"#top\""}));
+  EXPECT_EQ(messages.information, (std::vector<std::string>{"Вы подключены к интернету.", kDone}));
+  EXPECT_EQ(ReadFile(start / "Ссылки.txt"), "\r\n           " + start / "links.htm" +
+                                                " :\r\n\r\n"
+                                                "ext  \"http://a.example/x\"     OK\r\n"
+                                                "     \"#top\"\r\n");
 }
 
 }  // namespace

@@ -10,8 +10,8 @@
 #include <sstream>
 #include <thread>
 
-#include "app/text_editor_lookup.h"
 #include "tests/support/temp_dir.h"
+#include "tools/text_editor_lookup.h"
 
 namespace pelloran {
 namespace {

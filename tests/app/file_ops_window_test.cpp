@@ -4,10 +4,10 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "app/file_list_ops.h"
 #include "tests/app/gui_test_support.h"
-#include "tests/app/recording_shell.h"
+#include "tests/support/recording_shell.h"
 #include "tools/advert_removal.h"
+#include "tools/file_list_ops.h"
 
 namespace pelloran::testing {
 namespace {

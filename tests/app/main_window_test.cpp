@@ -7,7 +7,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
-#include "app/failure_text.h"
+#include "charfile/failure_text.h"
 #include "charfile/in_out_error.h"
 #include "tests/app/gui_test_support.h"
 
@@ -71,7 +71,7 @@ TEST_F(MainWindowTest, StartsWithOneWindowShowingTheStartFolder) {
 TEST_F(MainWindowTest, TwentyOneBoxesTickedAtStartInWindowAndModel) {
   TForm1& form = ShowMainWindow();
   std::vector<int> ticked;
-  for (int number = 0; number <= CleaningOptions::kHighestBox; ++number) {
+  for (int number = 0; number <= kHighestBox; ++number) {
     QCheckBox* box = form.CheckBox(number);
     if (box == nullptr) continue;
     EXPECT_EQ(box->objectName(), QStringLiteral("CheckBox%1").arg(number));
@@ -275,22 +275,6 @@ TEST_F(MainWindowTest, FailureHandlerShowsAFileErrorWithAFullStop) {
   EXPECT_TRUE(messages.information.empty());
   EXPECT_EQ(form.FileListBox1->Folder(), StartFolder());  // the browser stays where it was
   EXPECT_EQ(QDir::currentPath(), StartFolder());
-}
-
-TEST(FailureText, FullStopOnlyAfterACharacterThatSortsAfterIt) {
-  const auto text = [](const std::string& message) {
-    return DescribeFailure(std::make_exception_ptr(std::runtime_error(message))).text;
-  };
-  EXPECT_EQ(text("File not found"), "File not found.");
-  EXPECT_EQ(text("I/O error 32"), "I/O error 32.");
-  EXPECT_EQ(text("Disk full."), "Disk full.");
-  EXPECT_EQ(text("bad value (abc)"), "bad value (abc)");
-  EXPECT_EQ(text("Ошибка"), "Ошибка.");
-  EXPECT_EQ(text(""), "");
-  const FailureText convert = DescribeFailure(std::make_exception_ptr(EConvertError("x")));
-  EXPECT_TRUE(convert.is_apology);
-  EXPECT_EQ(convert.text, kApology);
-  EXPECT_FALSE(DescribeFailure(std::make_exception_ptr(EInOutError(kFileNotFound))).is_apology);
 }
 
 TEST_F(MainWindowTest, F1ShowsTheTopicOfTheFocusedControlOrItsFrame) {

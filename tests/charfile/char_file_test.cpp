@@ -146,7 +146,9 @@ TEST_F(TextReadTest, PeekLooksAheadWithoutConsuming) {
 TEST_F(TextReadTest, BufferedRunsReadWhatNextCharReads) {
   std::string bytes;
   for (size_t i = 0; i < 200000; ++i) bytes += static_cast<char>(i * 7 % 251 + 27);
-  Open(bytes + "\x1A" "after the end mark");
+  Open(bytes +
+       "\x1A"
+       "after the end mark");
   std::string read;
   for (size_t step = 0;; ++step) {
     const std::span<const unsigned char> run = file_.Buffered();
@@ -171,7 +173,9 @@ TEST_F(TextReadTest, BufferedRunsReadWhatNextCharReads) {
 }
 
 TEST_F(TextReadTest, PeekNeverSeesPastAByteTwentySix) {
-  Open("a\x1A" "b");
+  Open(
+      "a\x1A"
+      "b");
   EXPECT_EQ(file_.Peek(0), 'a');
   EXPECT_EQ(file_.Peek(1), kEndMark);
   EXPECT_EQ(file_.Peek(2), kEndMark);
@@ -270,7 +274,8 @@ TEST_F(CharFileFailureTest, SpecialFilesAreRefusedAtOnce) {
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
   TextFile text;
   BindFileName(text, fifo);
-  EXPECT_EQ(CodeOf([&] { OpenTextForReading(text); }), 5);  // would block for ever if opened plainly
+  EXPECT_EQ(CodeOf([&] { OpenTextForReading(text); }),
+            5);  // would block for ever if opened plainly
   ByteFile bytes;
   BindFileName(bytes, fifo);
   EXPECT_NE(CodeOf([&] { CreateByteFile(bytes); }), 0);
@@ -362,7 +367,8 @@ TEST_F(WriteTest, RunsAndSingleBytesMixAcrossTheBuffer) {
   for (size_t length : {size_t{0}, size_t{1}, ByteFile::kBufferSize - 3, size_t{2}, size_t{7},
                         2 * ByteFile::kBufferSize + 5, ByteFile::kBufferSize - 8, size_t{1}}) {
     std::string run(length, '\0');
-    for (size_t i = 0; i < length; ++i) run[i] = static_cast<char>('a' + (expected.size() + i) % 26);
+    for (size_t i = 0; i < length; ++i)
+      run[i] = static_cast<char>('a' + (expected.size() + i) % 26);
     file.PutBytes(run);
     expected += run;
     PutByte(file, '|');

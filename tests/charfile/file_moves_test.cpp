@@ -62,7 +62,8 @@ INSTANTIATE_TEST_SUITE_P(EveryWay, NoReplaceRenameTest,
                          ::testing::Values(&RenameNoReplace, &RenameByLink, &RenameAfterLooking),
                          [](const ::testing::TestParamInfo<RenameFunction>& info) {
                            if (info.param == &RenameByLink) return std::string("ByLink");
-                           if (info.param == &RenameAfterLooking) return std::string("AfterLooking");
+                           if (info.param == &RenameAfterLooking)
+                             return std::string("AfterLooking");
                            return std::string("WithTheFlag");
                          });
 
@@ -90,8 +91,7 @@ TEST(FileMovesFaultTest, AReadOnlyFileSystemRefusesEveryChange) {
   WriteFile(disk / "PL!__a.htm", "cleaned");
   ASSERT_TRUE(disk.RemountReadOnly());
   EXPECT_EQ(RenameNoReplace(disk / "a.htm", disk / "a.htm~"), std::errc::read_only_file_system);
-  EXPECT_EQ(ReplaceByRename(disk / "PL!__a.htm", disk / "a.htm"),
-            std::errc::read_only_file_system);
+  EXPECT_EQ(ReplaceByRename(disk / "PL!__a.htm", disk / "a.htm"), std::errc::read_only_file_system);
   EXPECT_EQ(DeleteFile(disk / "a.htm"), std::errc::read_only_file_system);
   EXPECT_EQ(ReadFile(disk / "a.htm"), "page");
   EXPECT_EQ(ReadFile(disk / "PL!__a.htm"), "cleaned");

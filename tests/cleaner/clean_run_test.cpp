@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "cleaner/class_tables.h"
-#include "tests/support/folder_file_list.h"
 #include "tests/support/fault_env.h"
+#include "tests/support/folder_file_list.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_services.h"
 
@@ -59,19 +59,19 @@ class CleanRunTest : public ::testing::Test {
   TestMessages messages_;
   FolderFileList files_{dir_.path()};
   // Stand-in passes: each records the file it read and leaves a visible trace.
-  CleanPasses passes_{
-      [this](CleanContext& context, ClassTables&, RunState&) {
-        first_seen_.push_back(context.input.name());
-        UpperCase(context);
-        if (first_extra_) first_extra_(context);
-      },
-      [this](CleanContext& context, ClassTables&, RunState&) {
-        second_seen_.push_back(context.input.name());
-        for (int c = NextChar(context.input); c != kEndMark; c = NextChar(context.input))
-          PutByte(context.working_copy, static_cast<unsigned char>(c));
-        context.working_copy.PutBytes("+second");
-        if (second_extra_) second_extra_(context);
-      }};
+  CleanPasses passes_{[this](CleanContext& context, ClassTables&, RunState&) {
+                        first_seen_.push_back(context.input.name());
+                        UpperCase(context);
+                        if (first_extra_) first_extra_(context);
+                      },
+                      [this](CleanContext& context, ClassTables&, RunState&) {
+                        second_seen_.push_back(context.input.name());
+                        for (int c = NextChar(context.input); c != kEndMark;
+                             c = NextChar(context.input))
+                          PutByte(context.working_copy, static_cast<unsigned char>(c));
+                        context.working_copy.PutBytes("+second");
+                        if (second_extra_) second_extra_(context);
+                      }};
   std::function<void(CleanContext&)> first_extra_;
   std::function<void(CleanContext&)> second_extra_;
   std::vector<std::string> first_seen_;
@@ -190,9 +190,15 @@ TEST_F(CleanRunTest, AnEarlierBackupIsNeverOverwrittenAndThePageStaysAsItWas) {
 }
 
 TEST_F(CleanRunTest, AByteTwentySixWithTextAfterItLeavesThePageAlone) {
-  Pages({{"a.htm", "before\x1A" "after"}, {"b.htm", "page b\x1A"}}, {"a.htm", "b.htm"});
+  Pages({{"a.htm",
+          "before\x1A"
+          "after"},
+         {"b.htm", "page b\x1A"}},
+        {"a.htm", "b.htm"});
   EXPECT_TRUE(Run());
-  EXPECT_EQ(Read("a.htm"), "before\x1A" "after");
+  EXPECT_EQ(Read("a.htm"),
+            "before\x1A"
+            "after");
   EXPECT_FALSE(Exists("a.htm~"));
   EXPECT_FALSE(Exists("PL!__a.htm"));
   ASSERT_EQ(messages_.errors.size(), 1u);

@@ -17,8 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "app/cleaning_options.h"
+#include "cleaner/cleaning_options.h"
 #include "tests/cleaner/pass_harness.h"
+#include "tests/support/first_difference.h"
 
 namespace pelloran {
 namespace {
@@ -53,7 +54,7 @@ void ApplyOptions(const fs::path& path, testing::TestOptions& target) {
   std::string word;
   words >> word;
   if (word == "none") {
-    for (int box = 1; box <= CleaningOptions::kHighestBox; ++box) options.SetTicked(box, false);
+    for (int box = 1; box <= kHighestBox; ++box) options.SetTicked(box, false);
   } else {
     ASSERT_EQ(word, "defaults") << path;
   }
@@ -61,23 +62,8 @@ void ApplyOptions(const fs::path& path, testing::TestOptions& target) {
     ASSERT_TRUE(word.size() > 1 && (word[0] == '+' || word[0] == '-')) << path << ": " << word;
     options.SetTicked(std::stoi(word.substr(1)), word[0] == '+');
   }
-  for (int box = 1; box <= CleaningOptions::kHighestBox; ++box) {
+  for (int box = 1; box <= kHighestBox; ++box) {
     target.Tick(box, options.IsTicked(box));
-  }
-}
-
-// The first line where two texts part, for a readable failure.
-std::string FirstDifference(const std::string& expected, const std::string& actual) {
-  std::istringstream a(expected), b(actual);
-  std::string line_a, line_b;
-  for (int line = 1;; ++line) {
-    const bool more_a = static_cast<bool>(std::getline(a, line_a));
-    const bool more_b = static_cast<bool>(std::getline(b, line_b));
-    if (!more_a && !more_b) return "texts equal";
-    if (line_a != line_b || more_a != more_b) {
-      return "line " + std::to_string(line) + "\n  expected: " + (more_a ? line_a : "<end>") +
-             "\n  actual:   " + (more_b ? line_b : "<end>");
-    }
   }
 }
 
@@ -97,7 +83,7 @@ TEST(GoldenPageTest, EveryVariantMatchesItsExpectedPage) {
     }
     ASSERT_TRUE(fs::exists(variant.expected)) << variant.expected;
     const std::string expected = testing::ReadFile(variant.expected.string());
-    EXPECT_TRUE(expected == actual) << FirstDifference(expected, actual);
+    EXPECT_TRUE(expected == actual) << testing::FirstDifference(expected, actual);
   }
 }
 

@@ -20,7 +20,9 @@ using Strings = std::vector<std::string>;
 constexpr int kOverride = 17;
 
 // Lengths on both sides of a cap, and one far beyond it.
-std::vector<size_t> LengthsAround(size_t cap) { return {cap - 2, cap - 1, cap, cap + 1, 3 * cap + 7}; }
+std::vector<size_t> LengthsAround(size_t cap) {
+  return {cap - 2, cap - 1, cap, cap + 1, 3 * cap + 7};
+}
 
 // A name or value of `length` characters that differ along it, so that a cut
 // in the wrong place shows.

@@ -66,8 +66,9 @@ TEST_F(PageSwapTest, APageThatCannotMoveIsLeftAloneWithTheReason) {
   if (!SetImmutable(dir_ / "a.htm", true)) GTEST_SKIP() << "no immutable flag here";
   const auto message = SwapInWorkingCopy("a.htm");
   SetImmutable(dir_ / "a.htm", false);
-  EXPECT_EQ(message, "Файл «a.htm» не изменён: не удалось переименовать его в «a.htm~» "
-                     "(нет доступа).");
+  EXPECT_EQ(message,
+            "Файл «a.htm» не изменён: не удалось переименовать его в «a.htm~» "
+            "(нет доступа).");
   EXPECT_EQ(ReadFile(dir_ / "a.htm"), "original");
   EXPECT_FALSE(FileExists(dir_ / "a.htm~"));
   EXPECT_FALSE(FileExists(dir_ / "PL!__a.htm"));

@@ -8,10 +8,10 @@
 
 #include "charfile/char_file.h"
 #include "cleaner/class_tables.h"
-#include "cleaner/clean_context.h"
 #include "cleaner/run_state.h"
 #include "cleaner/style_override_pass.h"
 #include "cleaner/tag_filter.h"
+#include "interfaces/clean_context.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_services.h"
 

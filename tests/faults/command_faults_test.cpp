@@ -71,8 +71,7 @@ TEST(CommandFaultsTest, AnUnreadablePageIsLeftAlone) {
   TempDir dir;
   WriteFile(dir / "a.htm", kPage);
   ASSERT_EQ(::chmod((dir / "a.htm").c_str(), 0200), 0);
-  const CommandOutcome outcome =
-      RunCleanCommand(dir.path(), {"a.htm"}, WithoutFileCapabilities());
+  const CommandOutcome outcome = RunCleanCommand(dir.path(), {"a.htm"}, WithoutFileCapabilities());
   ::chmod((dir / "a.htm").c_str(), 0644);
   ExpectLeftAlone(dir.path(), "a.htm", kPage, outcome, "File access denied.");
 }
@@ -166,7 +165,11 @@ TEST(CommandFaultsTest, OddPagesAreCleanedOrLeftWithAReason) {
 
 TEST(CommandFaultsTest, AwkwardNamesAreCleanedLikeAnyOther) {
   const std::vector<std::string> names = {
-      "with space.htm", "it's \"quoted\".htm", "страница.htm", "-dash.htm", "*?[x].htm",
+      "with space.htm",
+      "it's \"quoted\".htm",
+      "страница.htm",
+      "-dash.htm",
+      "*?[x].htm",
       std::string(250 - 4, 'n') + ".htm",  // the longest name whose working copy fits
   };
   TempDir dir;
@@ -188,9 +191,9 @@ TEST(CommandFaultsTest, ANameTooLongForItsWorkingCopyIsLeftWithTheReason) {
     WriteFile(dir / name, kPage);
     WriteFile(dir / "b.htm", kPage);
     const CommandOutcome outcome = RunCleanCommand(dir.path(), {name, "b.htm"});
-    ExpectLeftAlone(dir.path(), name, kPage, outcome,
-                    "Файл «" + name + "» не изменён: имя рабочей копии «PL!__" + name +
-                        "» длиннее 255 байт.");
+    ExpectLeftAlone(
+        dir.path(), name, kPage, outcome,
+        "Файл «" + name + "» не изменён: имя рабочей копии «PL!__" + name + "» длиннее 255 байт.");
     ExpectCleaned(dir.path(), "b.htm", kPage, outcome);
   }
 }

@@ -36,8 +36,8 @@ Pages MakePages(int count, int scale) {
       body += "<p class=Normal style=\"color:red\">Page " + std::to_string(i) + " line " +
               std::to_string(j) + " <span lang=ru>текст</span> <img width=1 src=\"i.png\"></p>\r\n";
     }
-    const std::string name = i % 2 == 0 ? "page" + std::to_string(i) + ".htm"
-                                        : "страница " + std::to_string(i) + ".htm";
+    const std::string name =
+        i % 2 == 0 ? "page" + std::to_string(i) + ".htm" : "страница " + std::to_string(i) + ".htm";
     pages[name] = head + body + "</body></html>\r\n";
   }
   return pages;
@@ -96,7 +96,8 @@ void ExpectRecovered(const fs::path& dir, const Pages& pages, const Pages& clean
     } else if (reported) {
       EXPECT_TRUE(HoldsBytes(dir / (name + "~"), bytes)) << name;
       EXPECT_NE(outcome.err.find("«" + name + "~»"), std::string::npos)
-          << name << ": the message does not say where the original is\n" << outcome.err;
+          << name << ": the message does not say where the original is\n"
+          << outcome.err;
     }
   }
 }

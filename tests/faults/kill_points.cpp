@@ -85,8 +85,7 @@ int rename(const char* from, const char* to) {
 
 int renameat2(int from_dir, const char* from, int to_dir, const char* to, unsigned flags) {
   Step();
-  static const auto real =
-      Real<int (*)(int, const char*, int, const char*, unsigned)>("renameat2");
+  static const auto real = Real<int (*)(int, const char*, int, const char*, unsigned)>("renameat2");
   return real(from_dir, from, to_dir, to, flags);
 }
 

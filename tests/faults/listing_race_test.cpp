@@ -32,8 +32,7 @@ struct Change {
 
 TEST(ListingRaceTest, APageGoneBeforeApplyStopsTheRunAndTheNextRunWorks) {
   const Change changes[] = {
-      {"deleted", [](const fs::path& page) { fs::remove(page); }, kFileNotFound,
-       "File not found"},
+      {"deleted", [](const fs::path& page) { fs::remove(page); }, kFileNotFound, "File not found"},
       {"replaced by a folder",
        [](const fs::path& page) {
          fs::remove(page);

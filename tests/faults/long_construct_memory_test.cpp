@@ -57,7 +57,8 @@ struct LongPage {
 
 TEST(LongConstructMemoryTest, OneEndlessConstructNeedsNoMoreMemoryThanASmallPage) {
   TempDir dir;
-  WriteFile(dir / "small.htm", "<html><body><p class=a>One <a href=\"x.htm\">two</a></p></body>\r\n");
+  WriteFile(dir / "small.htm",
+            "<html><body><p class=a>One <a href=\"x.htm\">two</a></p></body>\r\n");
   const CommandOutcome small = RunCleanCommand(dir.path(), {"--tick", "17", "small.htm"});
   ASSERT_EQ(small.status, 0) << small.err;
 

@@ -61,7 +61,8 @@ TEST(FilterStyleBlockTest, BraceRightAfterSelectorOnlyEndsTheToken) {
 }
 
 TEST(FilterStyleBlockTest, NestedBracesEndAtTheFirstClosingBrace) {
-  const std::string sheet = "@media screen { h1 { color: red; } }\r\np { color: blue; }\r\n</style>";
+  const std::string sheet =
+      "@media screen { h1 { color: red; } }\r\np { color: blue; }\r\n</style>";
   EXPECT_EQ(Written({6}, sheet),
             "@media, screen \r\n{ color: red;}\r\n}, p \r\n{ color: blue;}\r\n");
   EXPECT_EQ(Written({6, 29}, sheet), "}, p \r\n{ color: blue;}\r\n");
@@ -138,9 +139,10 @@ TEST(FilterStyleBlockTest, MergeIgnoresCaseOfSelectorsAndDeclarations) {
   EXPECT_EQ(Written({6}, "h1 { color: RED; }\r\nh2 { color: Red; }\r\nh3 { color: red; }</style>"),
             "h1, h2, h3 \r\n{ color: RED;}\r\n");
   // Cyrillic in code page 1251, Ё and ё included.
-  EXPECT_EQ(Written({1}, "a { font-family: \xC0\xF0\xE8\xE0\xEB \xA8; }\r\n"
-                         "\xCF { font-family: \xE0\xF0\xE8\xE0\xEB \xB8; }\r\n"
-                         "\xEF { font-family: \xE0\xF0\xE8\xE0\xEB \xB8; }</style>"),
+  EXPECT_EQ(Written({1},
+                    "a { font-family: \xC0\xF0\xE8\xE0\xEB \xA8; }\r\n"
+                    "\xCF { font-family: \xE0\xF0\xE8\xE0\xEB \xB8; }\r\n"
+                    "\xEF { font-family: \xE0\xF0\xE8\xE0\xEB \xB8; }</style>"),
             "a, \xCF \r\n{ font-family: \xC0\xF0\xE8\xE0\xEB \xA8;}\r\n");
 }
 
@@ -174,7 +176,8 @@ TEST(FilterStyleBlockTest, WhereTheReadBufferEndsMakesNoDifference) {
   StyleFilterHarness reference(boxes);
   const FilterResult expected = reference.Run(sheet);
   ASSERT_EQ(expected.rest, "/style>tail");
-  ASSERT_NE(expected.written.find("h1, a, b \r\n{ padding:0cm 5.4pt <b>;"), std::string::npos) << expected.written;
+  ASSERT_NE(expected.written.find("h1, a, b \r\n{ padding:0cm 5.4pt <b>;"), std::string::npos)
+      << expected.written;
   for (size_t blanks = 65536 - sheet.size() - 64; blanks < 65536 + 128; ++blanks) {
     StyleFilterHarness harness(boxes);
     const FilterResult result = harness.Run(std::string(blanks, ' ') + sheet);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "tests/stylesheet/style_filter_harness.h"
+#include "tests/support/first_difference.h"
 
 namespace pelloran::testing {
 namespace {
@@ -22,21 +23,6 @@ TestOptions ReadBoxes(const fs::path& file) {
   std::istringstream boxes(ReadFile(file.string()));
   for (int box; boxes >> box;) options.Tick(box);
   return options;
-}
-
-// The line number and both versions of the first line that differs.
-std::string FirstDifference(const std::string& expected, const std::string& actual) {
-  std::istringstream e(expected), a(actual);
-  std::string el, al;
-  for (int line = 1;; ++line) {
-    const bool more_e = static_cast<bool>(std::getline(e, el));
-    const bool more_a = static_cast<bool>(std::getline(a, al));
-    if (!more_e && !more_a) return "no line differs";
-    if (el != al || more_e != more_a) {
-      return "line " + std::to_string(line) + "\n  expected: " + (more_e ? el : "<end>") +
-             "\n  actual:   " + (more_a ? al : "<end>");
-    }
-  }
 }
 
 class GoldenTest : public ::testing::TestWithParam<std::string> {};

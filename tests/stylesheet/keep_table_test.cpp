@@ -47,10 +47,12 @@ Kept KeepBySearch(const BlockText& text, const Options& options) {
 // Random blocks, all in one file, each read as the reader reads a block.
 TEST(KeepTableTest, SinglePassSearchAgreesWithPlainSearch) {
   const std::vector<std::string> pieces = {
-      "font", "font-", "family", "size", "color", "background", "-color", "-repeat", "border",
-      "-left", "-width", "-top", "margin", "padding", "list-style", "-type", "width", "height",
-      ":", " ", ";", "\r\n", "\t", "red", "1px", "Font", "COLOR", "text-", "align", "indent", "<",
-      "display", "float", "clear", "line-", "letter-spacing", "-position", "-image", "\xC0"};
+      "font",           "font-",     "family", "size",    "color", "background", "-color",
+      "-repeat",        "border",    "-left",  "-width",  "-top",  "margin",     "padding",
+      "list-style",     "-type",     "width",  "height",  ":",     " ",          ";",
+      "\r\n",           "\t",        "red",    "1px",     "Font",  "COLOR",      "text-",
+      "align",          "indent",    "<",      "display", "float", "clear",      "line-",
+      "letter-spacing", "-position", "-image", "\xC0"};
   std::mt19937 random(11);
   std::vector<std::string> blocks;
   std::string all_blocks;
@@ -73,7 +75,8 @@ TEST(KeepTableTest, SinglePassSearchAgreesWithPlainSearch) {
     ASSERT_EQ(text.text(), block);
     // Few boxes make the search stop early, many make it run to the end.
     TestOptions some;
-    for (size_t n = 1 + random() % 3; n > 0; --n) some.Tick(kKeepTable[random() % kKeepTable.size()].box);
+    for (size_t n = 1 + random() % 3; n > 0; --n)
+      some.Tick(kKeepTable[random() % kKeepTable.size()].box);
     for (const TestOptions* options : {&all, &some}) {
       ASSERT_EQ(KeepBySearch(text, *options), KeepByPlainSearch(block, *options)) << block;
     }
@@ -100,7 +103,8 @@ TEST(KeepTableTest, EveryPropertyBoxHasItsRow) {
   for (int box : {5, 9, 17, 18, 23, 24, 28, 29}) {
     for (const KeepRow& row : kKeepTable) EXPECT_NE(row.box, box);
   }
-  for (size_t i = 1; i < kKeepTable.size(); ++i) EXPECT_LT(kKeepTable[i - 1].box, kKeepTable[i].box);
+  for (size_t i = 1; i < kKeepTable.size(); ++i)
+    EXPECT_LT(kKeepTable[i - 1].box, kKeepTable[i].box);
   EXPECT_EQ(kKeepTable.back().box, 61);
 }
 
@@ -110,7 +114,8 @@ TEST(CaseFoldTest, FoldsLatinAndCyrillicCapitalsOnly) {
   EXPECT_EQ(FoldCase(0xA8), 0xB8);  // Ё
   EXPECT_EQ(FoldCase(0xAF), 0xBF);  // Ї
   EXPECT_EQ(FoldCase(0xB2), 0xB3);  // І
-  for (int c : std::initializer_list<int>{'a', 'z', '0', '-', 0xB8, 0xE0, 0xFF, 0xA0, 0xAB, 0xB5, 0xB9, 0x40, 0x5B}) {
+  for (int c : std::initializer_list<int>{'a', 'z', '0', '-', 0xB8, 0xE0, 0xFF, 0xA0, 0xAB, 0xB5,
+                                          0xB9, 0x40, 0x5B}) {
     EXPECT_EQ(FoldCase(static_cast<unsigned char>(c)), c) << c;
   }
   EXPECT_TRUE(EqualIgnoringCase("\xC0\xE1 Color", "\xE0\xC1 cOLOR"));
@@ -136,7 +141,8 @@ TEST(CaseFoldTest, PaddedFormsAgreeWithThePlainOnes) {
     if (random() % 3 == 0) {
       b = random_text(a.size() + random() % 2);
     } else {
-      for (char& c : b) c = static_cast<char>(random() % 2 ? FoldCase(static_cast<unsigned char>(c)) : c);
+      for (char& c : b)
+        c = static_cast<char>(random() % 2 ? FoldCase(static_cast<unsigned char>(c)) : c);
     }
     // Each followed by eight bytes of noise.
     const std::string padded_a = a + random_text(8);

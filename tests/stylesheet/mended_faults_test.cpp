@@ -29,22 +29,24 @@ TEST(ClosingTagTest, MinifiedSheetLeavesTheRestOfThePage) {
   EXPECT_EQ(CleanPage({6}, std::string("<style>p{color:red}</style>") + kAfter),
             std::string("<style></style>") + kAfter);
   // Complete rules before the cut-off one are still written.
-  EXPECT_EQ(CleanPage({6}, std::string("<style>h1 { color: red; }\r\np{color:red}</style>") + kAfter),
-            std::string("<style>h1 \r\n{ color: red;}\r\n</style>") + kAfter);
+  EXPECT_EQ(
+      CleanPage({6}, std::string("<style>h1 { color: red; }\r\np{color:red}</style>") + kAfter),
+      std::string("<style>h1 \r\n{ color: red;}\r\n</style>") + kAfter);
 }
 
 TEST(ClosingTagTest, SlashCommentLastLeavesTheRestOfThePage) {
-  EXPECT_EQ(CleanPage({6}, std::string("<style>\r\nh1 { color: red; }\r\n/* see a/b */\r\n</style>") +
-                               kAfter),
-            std::string("<style>h1 \r\n{ color: red;}\r\n</style>") + kAfter);
+  EXPECT_EQ(
+      CleanPage({6},
+                std::string("<style>\r\nh1 { color: red; }\r\n/* see a/b */\r\n</style>") + kAfter),
+      std::string("<style>h1 \r\n{ color: red;}\r\n</style>") + kAfter);
 }
 
 TEST(ClosingTagTest, NoSkipOrBlockRunsPastIt) {
   const std::vector<std::string> cut_off = {
-      "<!--</style>",                  // leading skip to a blank
-      "/* comment </style>",           // leading skip to a slash
-      "@import x; </style>",           // at-rule skip
-      "h1 { color: red; </style>",     // block text
+      "<!--</style>",                       // leading skip to a blank
+      "/* comment </style>",                // leading skip to a slash
+      "@import x; </style>",                // at-rule skip
+      "h1 { color: red; </style>",          // block text
       "h1 { color: red; }\r\n- </style>",   // skip to ">"
       "h1 { color: red; }\r\n@x </style>",  // at-rule skip between rules
   };
@@ -90,7 +92,8 @@ TEST(ClosingTagTest, EveryCutOffAtTheEndOfInputWritesNothing) {
 }
 
 TEST(LineFeedTest, LineFeedSheetKeepsRulesLikeItsCrLfTwin) {
-  const std::string lf = "\n<!-- \nh1\n{ color: red; }\np.x, div\n{ color: blue; margin: 0 }\n-->\n";
+  const std::string lf =
+      "\n<!-- \nh1\n{ color: red; }\np.x, div\n{ color: blue; margin: 0 }\n-->\n";
   std::string crlf;
   for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   const std::string expected =
@@ -102,26 +105,30 @@ TEST(LineFeedTest, LineFeedSheetKeepsRulesLikeItsCrLfTwin) {
 TEST(StartTagTest, UnwrittenAttributeSelectorStillClosesTheTag) {
   // Rule 1 keeps nothing: ">" goes before the first rule written.
   EXPECT_EQ(CleanPage({6}, std::string("<style type=\"text/css\">\r\np { margin: 0; }\r\n"
-                                       "h1 { color: red; }\r\n</style>") + kAfter),
+                                       "h1 { color: red; }\r\n</style>") +
+                               kAfter),
             std::string("<style >h1 \r\n{ color: red;}\r\n</style>") + kAfter);
   // No rule written at all.
   EXPECT_EQ(CleanPage({6}, std::string("<style type=\"text/css\" media=\"all\">\r\n"
-                                       "p { margin: 0; }\r\n</style>") + kAfter),
+                                       "p { margin: 0; }\r\n</style>") +
+                               kAfter),
             std::string("<style ></style>") + kAfter);
   EXPECT_EQ(CleanPage({6}, std::string("<style >p{color:red}</style>") + kAfter),
             std::string("<style ></style>") + kAfter);
 }
 
 TEST(StartTagTest, WrittenAttributeSelectorGetsNoSecondCloser) {
-  EXPECT_EQ(CleanPage({6}, std::string("<style type=\"text/css\">\r\n<!--\r\nh1 { color: red; }\r\n"
-                                       "-->\r\n</style>") + kAfter),
-            std::string("<style type=\"text/css\">, <!--, h1 \r\n{ color: red;}\r\n</style>") +
-                kAfter);
+  EXPECT_EQ(
+      CleanPage({6}, std::string("<style type=\"text/css\">\r\n<!--\r\nh1 { color: red; }\r\n"
+                                 "-->\r\n</style>") +
+                         kAfter),
+      std::string("<style type=\"text/css\">, <!--, h1 \r\n{ color: red;}\r\n</style>") + kAfter);
 }
 
 TEST(StartTagTest, ChildCombinatorIsNoTagCloser) {
   EXPECT_EQ(CleanPage({6}, std::string("<style>\r\ndiv > p { margin: 0; }\r\nh1 { color: red; }\r\n"
-                                       "</style>") + kAfter),
+                                       "</style>") +
+                               kAfter),
             std::string("<style>h1 \r\n{ color: red;}\r\n</style>") + kAfter);
 }
 

@@ -44,7 +44,8 @@ std::vector<PlainRule> Plain(const RuleTable& table) {
   std::vector<PlainRule> plain;
   for (const Rule& rule : table.rules()) {
     PlainRule& out = plain.emplace_back();
-    for (TextRef selector : table.SelectorsOf(rule)) out.selectors.emplace_back(table.Text(selector));
+    for (TextRef selector : table.SelectorsOf(rule))
+      out.selectors.emplace_back(table.Text(selector));
     for (const Declaration& d : table.DeclarationsOf(rule)) {
       out.declarations.emplace_back(d.slot, table.Text(d.text));
     }
@@ -68,7 +69,8 @@ void ExhaustiveMerge(std::vector<PlainRule>& rules, int& progress) {
           if (x.empty() || !EqualIgnoringCase(x, d)) continue;
           for (const std::string& t : other.selectors) {
             bool known = false;
-            for (const std::string& mine : rule.selectors) known = known || EqualIgnoringCase(mine, t);
+            for (const std::string& mine : rule.selectors)
+              known = known || EqualIgnoringCase(mine, t);
             if (!known && rule.selectors.size() < kMaxSelectors) rule.selectors.push_back(t);
           }
           x.clear();
@@ -83,14 +85,17 @@ void ExhaustiveMerge(std::vector<PlainRule>& rules, int& progress) {
 }
 
 std::vector<PlainRule> RandomTable(std::mt19937& random, size_t rules) {
-  const std::vector<std::string> selectors = {"h1", "H1", "p", "P", "div", "a", "\xCF", "\xEF", "b"};
-  const std::vector<std::string> texts = {"color: red", "color: RED", "Color: red", "width: 1px",
-                                          "background-color: #fff", "\xC0 \xA8", "\xE0 \xB8", "x"};
+  const std::vector<std::string> selectors = {"h1", "H1",   "p",    "P", "div",
+                                              "a",  "\xCF", "\xEF", "b"};
+  const std::vector<std::string> texts = {
+      "color: red", "color: RED", "Color: red", "width: 1px", "background-color: #fff",
+      "\xC0 \xA8",  "\xE0 \xB8",  "x"};
   const std::vector<int> slots = {1, 6, 7, 20, 26, 54};
   std::vector<PlainRule> table;
   for (size_t i = 0; i < rules; ++i) {
     PlainRule& rule = table.emplace_back();
-    for (size_t n = random() % 4; n > 0; --n) rule.selectors.push_back(selectors[random() % selectors.size()]);
+    for (size_t n = random() % 4; n > 0; --n)
+      rule.selectors.push_back(selectors[random() % selectors.size()]);
     for (int slot : slots) {
       if (random() % 3 == 0) rule.declarations.emplace_back(slot, texts[random() % texts.size()]);
     }
@@ -126,14 +131,15 @@ TEST(RuleMergeTest, FirstRuleAbsorbsLaterOnesInTableOrder) {
   TestGauge gauge;
   MergeRules(table, gauge);
   EXPECT_EQ(Plain(table), (std::vector<PlainRule>{{{"r1", "r2", "r3"}, {{2, "font-size: 1pt"}}},
-                                                   {{"r2"}, {{2, ""}}},
-                                                   {{"r3"}, {{2, ""}}}}));
+                                                  {{"r2"}, {{2, ""}}},
+                                                  {{"r3"}, {{2, ""}}}}));
 }
 
 TEST(RuleMergeTest, MatchesAcrossSlotsAndKeepsEqualSlotsWithinARule) {
-  RuleTable table =
-      MakeTable({{{"a"}, {{7, "background-color: red"}, {20, "background-color: red"}}},
-                 {{"b"}, {{7, "background: blue"}, {20, "background-color: red"}, {26, "background-color: red"}}}});
+  RuleTable table = MakeTable(
+      {{{"a"}, {{7, "background-color: red"}, {20, "background-color: red"}}},
+       {{"b"},
+        {{7, "background: blue"}, {20, "background-color: red"}, {26, "background-color: red"}}}});
   TestGauge gauge;
   MergeRules(table, gauge);
   EXPECT_EQ(Plain(table),
@@ -145,7 +151,8 @@ TEST(RuleMergeTest, MatchesAcrossSlotsAndKeepsEqualSlotsWithinARule) {
 TEST(RuleMergeTest, AppendedSelectorsStopAtTheCapacity) {
   std::vector<std::string> many;
   for (int i = 0; i < kMaxSelectors - 2; ++i) many.push_back("s" + std::to_string(i));
-  RuleTable table = MakeTable({{many, {{6, "color: red"}}}, {{"x", "S1", "y", "z"}, {{6, "color: red"}}}});
+  RuleTable table =
+      MakeTable({{many, {{6, "color: red"}}}, {{"x", "S1", "y", "z"}, {{6, "color: red"}}}});
   TestGauge gauge;
   MergeRules(table, gauge);
   const std::vector<PlainRule> merged = Plain(table);
@@ -156,8 +163,8 @@ TEST(RuleMergeTest, AppendedSelectorsStopAtTheCapacity) {
 }
 
 TEST(RuleMergeTest, GaugeStepsPerDeclarationBelowItsCap) {
-  RuleTable table = MakeTable({{{"a"}, {{6, "color: red"}}}, {{"b"}, {{6, "color: blue"}}},
-                               {{"c"}, {{6, "color: red"}}}});
+  RuleTable table = MakeTable(
+      {{{"a"}, {{6, "color: red"}}}, {{"b"}, {{6, "color: blue"}}}, {{"c"}, {{6, "color: red"}}}});
   TestGauge gauge;
   gauge.SetProgress(10);
   MergeRules(table, gauge);

@@ -30,7 +30,8 @@ TEST_F(RuleWriterTest, WritesTheFixedLayoutPassingOverFreeSlots) {
   const std::vector<std::string> declarations = {"", "color: red", "", "margin: 0"};
   WriteRule(file_, selectors, declarations);
   WriteRule(file_, {}, declarations);
-  EXPECT_EQ(Written(), "h1, p.x \r\n{ color: red; margin: 0;}\r\n \r\n{ color: red; margin: 0;}\r\n");
+  EXPECT_EQ(Written(),
+            "h1, p.x \r\n{ color: red; margin: 0;}\r\n \r\n{ color: red; margin: 0;}\r\n");
 }
 
 TEST_F(RuleWriterTest, HeadAndBlockMakeTheWholeRule) {

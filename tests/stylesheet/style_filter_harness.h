@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "charfile/char_file.h"
-#include "cleaner/clean_context.h"
+#include "interfaces/clean_context.h"
 #include "stylesheet/filter_style_block.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_services.h"
@@ -32,7 +32,8 @@ class StyleFilterHarness {
     OpenFiles(context, style_text);
     FilterStyleBlock(context);
     FilterResult result;
-    for (int c; (c = NextChar(context.input)) != kEndMark;) result.rest.push_back(static_cast<char>(c));
+    for (int c; (c = NextChar(context.input)) != kEndMark;)
+      result.rest.push_back(static_cast<char>(c));
     CloseFiles(context);
     result.written = ReadFile(dir_ / "out");
     return result;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/file_list.h"
+#include "interfaces/file_list.h"
 
 namespace pelloran::testing {
 

@@ -18,7 +18,8 @@ namespace pelloran::testing {
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pelloran-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "pelloran-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
   }

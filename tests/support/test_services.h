@@ -10,10 +10,10 @@
 #include <string_view>
 #include <vector>
 
-#include "cleaner/messages.h"
-#include "cleaner/options.h"
-#include "cleaner/progress_gauge.h"
-#include "tools/link_check.h"
+#include "interfaces/link_check.h"
+#include "interfaces/messages.h"
+#include "interfaces/options.h"
+#include "interfaces/progress_gauge.h"
 
 namespace pelloran::testing {
 

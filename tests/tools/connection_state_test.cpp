@@ -5,8 +5,8 @@
 #include <sstream>
 #include <string>
 
+#include "cleaner/report_connection_state.h"
 #include "tests/support/test_services.h"
-#include "tools/report_connection_state.h"
 
 namespace pelloran {
 namespace {

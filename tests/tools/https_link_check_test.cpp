@@ -20,10 +20,10 @@ class HttpsLinkCheckTest : public ::testing::Test {
   void SetUp() override {
     for (const char* name : {"https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
       ::unsetenv(name);
-    const std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1"
-                                " -addext subjectAltName=IP:127.0.0.1 -keyout '" +
-                                dir_ / "key.pem" + "' -out '" + dir_ / "cert.pem" +
-                                "' >/dev/null 2>&1";
+    const std::string command =
+        "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1"
+        " -addext subjectAltName=IP:127.0.0.1 -keyout '" +
+        dir_ / "key.pem" + "' -out '" + dir_ / "cert.pem" + "' >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << "openssl could not make a certificate";
     server_ = std::make_unique<httplib::SSLServer>((dir_ / "cert.pem").c_str(),
                                                    (dir_ / "key.pem").c_str());

@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "tools/link_check.h"
+#include "interfaces/link_check.h"
 
 namespace pelloran {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/shell_routines.h"
-#include "cleaner/messages.h"
-#include "tools/file_list.h"
+#include "interfaces/file_list.h"
+#include "interfaces/messages.h"
+#include "interfaces/shell_routines.h"
 
 namespace pelloran {
 

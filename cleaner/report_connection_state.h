@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cleaner/messages.h"
-#include "tools/link_check.h"
+#include "interfaces/link_check.h"
+#include "interfaces/messages.h"
 
 namespace pelloran {
 

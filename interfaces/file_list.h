@@ -8,6 +8,9 @@ namespace pelloran {
 // The answer to an operation on an empty list.
 inline constexpr std::string_view kNoFileChosen = "Вы не выбрали файл!";
 
+// An entry re-selected after an operation is shown with this many rows below it.
+inline constexpr int kFollowingRows = 7;
+
 // The main window's file list as the file operations and the advert tool see
 // it: entries in list order, each selected or not, and one focused entry that
 // is independent of the selection. Positions count from 0; a position outside

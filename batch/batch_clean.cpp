@@ -1,4 +1,4 @@
-#include "app/batch_clean.h"
+#include "batch/batch_clean.h"
 
 #include <unistd.h>
 
@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/cleaning_options.h"
-#include "app/failure_text.h"
+#include "charfile/failure_text.h"
 #include "cleaner/class_tables.h"
 #include "cleaner/clean_run.h"
+#include "cleaner/cleaning_options.h"
 
 namespace pelloran {
 namespace {

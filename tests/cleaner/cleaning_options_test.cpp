@@ -1,4 +1,4 @@
-#include "app/cleaning_options.h"
+#include "cleaner/cleaning_options.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ namespace {
 
 std::vector<int> TickedBoxes(const CleaningOptions& options) {
   std::vector<int> ticked;
-  for (int box = 0; box <= CleaningOptions::kHighestBox; ++box) {
+  for (int box = 0; box <= kHighestBox; ++box) {
     if (options.IsTicked(box)) ticked.push_back(box);
   }
   return ticked;

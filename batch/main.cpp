@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/batch_clean.h"
+#include "batch/batch_clean.h"
 #include "tools/curl_link_check.h"
 
 int main(int argc, char** argv) {

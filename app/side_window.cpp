@@ -1,8 +1,8 @@
-#include "tools/side_window.h"
+#include "app/side_window.h"
 
 #include <QCloseEvent>
 
-#include "tools/window_design.h"
+#include "app/window_design.h"
 
 namespace pelloran {
 

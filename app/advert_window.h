@@ -6,10 +6,10 @@
 #include <exception>
 #include <functional>
 
-#include "cleaner/clean_context.h"
-#include "cleaner/messages.h"
-#include "tools/file_list.h"
-#include "tools/side_window.h"
+#include "app/side_window.h"
+#include "interfaces/clean_context.h"
+#include "interfaces/file_list.h"
+#include "interfaces/messages.h"
 
 namespace pelloran {
 

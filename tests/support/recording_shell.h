@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shell_routines.h"
+#include "interfaces/shell_routines.h"
 
 namespace pelloran::testing {
 

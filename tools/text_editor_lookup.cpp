@@ -1,4 +1,4 @@
-#include "app/text_editor_lookup.h"
+#include "tools/text_editor_lookup.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "app/cleaning_options.h"
+#include "cleaner/cleaning_options.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/drives.h"
+#include "tools/drives.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,12 +1,12 @@
-#include "app/file_list_ops.h"
+#include "tools/file_list_ops.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "charfile/in_out_error.h"
-#include "tests/app/recording_shell.h"
 #include "tests/support/folder_file_list.h"
+#include "tests/support/recording_shell.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_services.h"
 

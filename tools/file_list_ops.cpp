@@ -1,4 +1,4 @@
-#include "app/file_list_ops.h"
+#include "tools/file_list_ops.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,20 +8,12 @@
 
 #include "charfile/char_file.h"
 #include "charfile/file_moves.h"
-#include "tools/path_names.h"
+#include "interfaces/path_names.h"
 
 namespace pelloran {
 namespace {
 
-constexpr int kFollowingRows = 7;     // the re-selected entry shows with this many below it
 constexpr int kShortListEntries = 9;  // deleting leaves lists this short unselected
-
-// The folder part of a path; the root's "/" stays part of it.
-std::string_view FolderPart(std::string_view path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string_view::npos) return {};
-  return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
-}
 
 std::uintmax_t SizeOf(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);

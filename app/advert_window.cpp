@@ -1,7 +1,7 @@
-#include "tools/advert_window.h"
+#include "app/advert_window.h"
 
+#include "app/window_design.h"
 #include "tools/advert_removal.h"
-#include "tools/window_design.h"
 
 namespace pelloran {
 namespace {
@@ -20,10 +20,10 @@ QLabel* MakeLabel(QWidget* parent, int number, const QString& text, int left, in
 
 }  // namespace
 
-const QString TForm2::kDefaultStartText = QString::fromUtf8(kDefaultAdvertStartText.data(),
-                                                            kDefaultAdvertStartText.size());
-const QString TForm2::kDefaultEndText = QString::fromUtf8(kDefaultAdvertEndText.data(),
-                                                          kDefaultAdvertEndText.size());
+const QString TForm2::kDefaultStartText =
+    QString::fromUtf8(kDefaultAdvertStartText.data(), kDefaultAdvertStartText.size());
+const QString TForm2::kDefaultEndText =
+    QString::fromUtf8(kDefaultAdvertEndText.data(), kDefaultAdvertEndText.size());
 
 TForm2::TForm2(QWidget* main_window)
     : SideWindow(main_window, QStringLiteral("Удалить рекламу"), QSize(227, 97)) {

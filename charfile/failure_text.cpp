@@ -1,4 +1,4 @@
-#include "app/failure_text.h"
+#include "charfile/failure_text.h"
 
 #include "charfile/in_out_error.h"
 

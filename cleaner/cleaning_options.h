@@ -10,7 +10,7 @@
 #include <span>
 #include <string_view>
 
-#include "cleaner/options.h"
+#include "interfaces/options.h"
 
 namespace pelloran {
 
@@ -36,12 +36,6 @@ struct BoxDesign {
 
 class CleaningOptions : public Options {
  public:
-  static constexpr int kHighestBox = 61;
-  static constexpr int kAllElementsBox = 28;  // "все элементы"
-  static constexpr int kImportBox = 29;       // "импортирование стилей"
-  static constexpr int kOverrideBox = 17;     // "переопределение стилей"
-  static constexpr int kOverrideExceptTablesBox = 5;
-
   // Called after a box has really changed, before the box's own rule runs,
   // so an observer sees the changes in the order they happen.
   using ChangeObserver = std::function<void(int box, bool ticked)>;

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "charfile/char_file.h"
-#include "cleaner/options.h"
-#include "cleaner/progress_gauge.h"
-#include "tools/link_check.h"
+#include "interfaces/link_check.h"
+#include "interfaces/options.h"
+#include "interfaces/progress_gauge.h"
 
 namespace pelloran {
 

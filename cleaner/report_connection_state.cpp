@@ -1,4 +1,4 @@
-#include "tools/report_connection_state.h"
+#include "cleaner/report_connection_state.h"
 
 namespace pelloran {
 

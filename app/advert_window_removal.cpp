@@ -1,8 +1,8 @@
 // "удалить" of the advert window: the engine's removal over the main
 // window's selection, with the texts as the edit fields hold them now.
 
+#include "app/advert_window.h"
 #include "tools/advert_removal.h"
-#include "tools/advert_window.h"
 
 namespace pelloran {
 

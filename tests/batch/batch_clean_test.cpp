@@ -1,4 +1,4 @@
-#include "app/batch_clean.h"
+#include "batch/batch_clean.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/cleaning_options.h"
 #include "cleaner/class_tables.h"
 #include "cleaner/clean_run.h"
+#include "cleaner/cleaning_options.h"
 #include "tests/support/folder_file_list.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_services.h"
@@ -113,9 +113,9 @@ TEST(BatchCleanTest, CleansRealPagesToTheSameBytesAsApply) {
   const fs::path corpus = PELLORAN_CORPUS_DIR "/pages";
   if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
   // A Word export, a windows-1251 page, minified rules, a UTF-16 page.
-  const std::vector<std::string> pages = {
-      "openfire-fastpath/docs/index.html", "nextion-ru/Pravila.htm",
-      "jsoup-htmltests/yahoo-jp.html", "tidy-html5/special-cases/case-evil@1.html"};
+  const std::vector<std::string> pages = {"openfire-fastpath/docs/index.html",
+                                          "nextion-ru/Pravila.htm", "jsoup-htmltests/yahoo-jp.html",
+                                          "tidy-html5/special-cases/case-evil@1.html"};
   TempDir by_window;
   TempDir by_command;
   std::vector<std::string> names;
@@ -142,9 +142,9 @@ TEST(BatchCleanTest, CleansRealPagesToTheSameBytesAsApply) {
 TEST(BatchCleanTest, TellsUsageErrorsByStatusTwo) {
   TempDir dir;
   WriteFile(dir / "a.htm", "<p>x</p>");
-  for (const char* args : {"", "--tick 9 a.htm", "--tick 62 a.htm", "--clear 0 a.htm",
-                           "--tick 1,,2 a.htm", "--tick x a.htm", "--tick", "--ticks=1 a.htm",
-                           "--frobnicate a.htm", "--check-links"}) {
+  for (const char* args :
+       {"", "--tick 9 a.htm", "--tick 62 a.htm", "--clear 0 a.htm", "--tick 1,,2 a.htm",
+        "--tick x a.htm", "--tick", "--ticks=1 a.htm", "--frobnicate a.htm", "--check-links"}) {
     SCOPED_TRACE(args);
     const Outcome outcome = RunCommand(dir.path(), args);
     EXPECT_EQ(outcome.status, 2);
@@ -165,14 +165,17 @@ TEST(BatchCleanTest, GoesOnAfterAFailedFileAndAnswersOne) {
   WriteFile(dir / "a.htm", "<p>a</p>");
   WriteFile(dir / "a.htm~", "old backup");
   WriteFile(dir / "sub/b.htm", "<p>b</p>");
-  WriteFile(dir / "c.htm", "c\x1A" "after");
-  const Outcome outcome =
-      RunCommand(dir.path(), "a.htm missing.htm nowhere/x.htm c.htm sub/b.htm");
+  WriteFile(dir / "c.htm",
+            "c\x1A"
+            "after");
+  const Outcome outcome = RunCommand(dir.path(), "a.htm missing.htm nowhere/x.htm c.htm sub/b.htm");
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(ReadFile(dir / "a.htm"), "<p>a</p>");
   EXPECT_EQ(ReadFile(dir / "a.htm~"), "old backup");
   EXPECT_FALSE(FileExists(dir / "PL!__a.htm"));
-  EXPECT_EQ(ReadFile(dir / "c.htm"), "c\x1A" "after");
+  EXPECT_EQ(ReadFile(dir / "c.htm"),
+            "c\x1A"
+            "after");
   EXPECT_FALSE(FileExists(dir / "PL!__c.htm"));
   EXPECT_EQ(ReadFile(dir / "sub/b.htm~"), "<p>b</p>");
   EXPECT_FALSE(FileExists(dir / "PL!__missing.htm"));
@@ -215,11 +218,12 @@ TEST(BatchCleanTest, WritesTheLinkReportInTheStartingFolderWithFullPaths) {
             "Вы подключены к интернету.\n"
             "site/a.htm: Операция выполнена!\nsite/b.htm: Операция выполнена!\n");
   EXPECT_FALSE(FileExists(dir / "site/Ссылки.txt"));
-  EXPECT_EQ(ReadFile(dir / "Ссылки.txt"),
-            "\r\n           " + dir / "site/a.htm" + " :\r\n\r\n"
-            "ext  \"http://a.example/\"     OK\r\n"
-            "     \"#top\"\r\n"
-            "\r\n           " + dir / "site/b.htm" + " :\r\n\r\n");
+  EXPECT_EQ(ReadFile(dir / "Ссылки.txt"), "\r\n           " + dir / "site/a.htm" +
+                                              " :\r\n\r\n"
+                                              "ext  \"http://a.example/\"     OK\r\n"
+                                              "     \"#top\"\r\n"
+                                              "\r\n           " +
+                                              dir / "site/b.htm" + " :\r\n\r\n");
 }
 
 }  // namespace

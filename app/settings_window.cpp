@@ -1,6 +1,6 @@
-#include "tools/settings_window.h"
+#include "app/settings_window.h"
 
-#include "tools/window_design.h"
+#include "app/window_design.h"
 
 namespace pelloran {
 

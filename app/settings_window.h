@@ -3,7 +3,7 @@
 #include <QCheckBox>
 #include <QPushButton>
 
-#include "tools/side_window.h"
+#include "app/side_window.h"
 
 namespace pelloran {
 

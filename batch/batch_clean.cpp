@@ -113,11 +113,17 @@ bool Parse(std::span<const std::string> args, Command& command, std::ostream& er
 // window's list holds its folder.
 class BatchFileList : public FileList {
  public:
-  // Paths are made absolute at once, before any folder becomes current.
+  // Paths are made absolute at once, before any folder becomes current, all
+  // against the one starting folder.
   explicit BatchFileList(const std::vector<std::string>& files) {
+    std::error_code error;
+    const std::filesystem::path start = std::filesystem::current_path(error);
     for (const std::string& file : files) {
-      std::error_code error;
-      paths_.push_back(std::filesystem::absolute(file, error).lexically_normal());
+      const std::filesystem::path path(file);
+      if (path.is_absolute())
+        paths_.push_back(path.lexically_normal());
+      else
+        paths_.push_back(error ? std::filesystem::path() : (start / path).lexically_normal());
     }
   }
 
@@ -131,9 +137,14 @@ class BatchFileList : public FileList {
       failure = "Это не имя файла.";
       return false;
     }
-    if (::chdir(folder_.c_str()) != 0) {
-      failure = "Не удалось перейти в папку " + folder_ + ".";
-      return false;
+    // Pages of one folder usually come together: the folder is entered once.
+    if (folder_ != current_folder_) {
+      current_folder_.clear();
+      if (::chdir(folder_.c_str()) != 0) {
+        failure = "Не удалось перейти в папку " + folder_ + ".";
+        return false;
+      }
+      current_folder_ = folder_;
     }
     return true;
   }
@@ -155,6 +166,7 @@ class BatchFileList : public FileList {
   std::vector<std::filesystem::path> paths_;
   std::string folder_;
   std::string name_;
+  std::string current_folder_;  // the folder last made current, by its path
 };
 
 // Messages as lines on the terminal, each naming the file in hand.

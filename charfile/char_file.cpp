@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 namespace pelloran {
 namespace {
@@ -25,6 +27,50 @@ void IgnoreFileSizeSignal() {
   std::call_once(once, [] { signal(SIGXFSZ, SIG_IGN); });
 }
 
+// Pages are opened non-blocking so that a FIFO cannot hang the open. A
+// regular file ignores the flag; should one answer EAGAIN all the same, the
+// flag goes and the call is made again.
+bool ClearedNonBlocking(int fd, int err) {
+  if (err != EAGAIN) return false;
+  const int flags = ::fcntl(fd, F_GETFL);
+  return flags >= 0 && (flags & O_NONBLOCK) != 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
+// The process's umask, read once without changing it (umask(2) can only be
+// read by setting it); -1 when /proc cannot tell.
+int ProcessUmask() {
+  static const int value = [] {
+    const int fd = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    char text[4096];
+    const ssize_t n = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    if (n <= 0) return -1;
+    text[n] = '\0';
+    const char* line = std::strstr(text, "\nUmask:");
+    return line != nullptr ? static_cast<int>(std::strtol(line + 7, nullptr, 8)) : -1;
+  }();
+  return value;
+}
+
+// A file just made with `permissions` as its creation mode has them all
+// unless the umask took some away, or they hold set-id or sticky bits, which
+// creation need not keep: only then is one more call needed.
+void CompletePermissions(int fd, mode_t permissions) {
+  const int mask = ProcessUmask();
+  if (mask >= 0 && (permissions & static_cast<mode_t>(mask)) == 0 && (permissions & 07000) == 0)
+    return;
+  ::fchmod(fd, permissions);  // as before: a page whose bits cannot be copied is still cleaned
+}
+
+int OpenRetrying(const char* path, int flags, mode_t mode) {
+  int fd;
+  do {
+    fd = ::open(path, flags | O_CLOEXEC, mode);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
 }  // namespace
 
 CharFile::~CharFile() { CloseQuietly(); }
@@ -33,20 +79,21 @@ void CharFile::OpenDescriptor(int flags, Mode mode) {
   if (is_open()) CloseQuietly();
   if (name_.empty()) throw EInOutError(kFileNotFound);
   if (flags & (O_WRONLY | O_RDWR)) IgnoreFileSizeSignal();
-  // Non-blocking so that a FIFO never hangs the open; cleared again below.
-  int fd;
-  do {
-    fd = ::open(name_.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
-  } while (fd < 0 && errno == EINTR);
+  // Non-blocking so that a FIFO never hangs the open; a regular file ignores it.
+  const int fd = OpenRetrying(name_.c_str(), flags | O_NONBLOCK, 0666);
   if (fd < 0) throw EInOutError::FromErrno(errno);
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     throw EInOutError(kFileAccessDenied);
   }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  Adopt(fd, mode, st.st_mode & 07777);
+}
+
+void CharFile::Adopt(int fd, Mode mode, mode_t permissions) {
   fd_ = fd;
   mode_ = mode;
+  permissions_ = permissions;
   ResetBuffers();
 }
 
@@ -60,6 +107,7 @@ void CharFile::CloseQuietly() noexcept {
   ::close(fd_);
   fd_ = -1;
   mode_ = Mode::kClosed;
+  permissions_ = 0;
   ResetBuffers();
 }
 
@@ -67,7 +115,7 @@ void CharFile::WriteAll(const char* data, size_t size) {
   while (size > 0) {
     const ssize_t n = ::write(fd_, data, size);
     if (n < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR || ClearedNonBlocking(fd_, errno)) continue;
       throw EInOutError::FromErrno(errno);
     }
     if (n == 0) throw EInOutError(kDiskFull);
@@ -100,6 +148,7 @@ void CloseCharFile(CharFile& file) {
   const int fd = file.fd_;
   file.fd_ = -1;
   file.mode_ = CharFile::Mode::kClosed;
+  file.permissions_ = 0;
   file.ResetBuffers();
   if (::close(fd) != 0 && errno != EINTR) throw EInOutError::FromErrno(errno);
 }
@@ -113,6 +162,7 @@ TextFile::~TextFile() { CloseQuietly(); }
 void TextFile::ResetBuffers() {
   pos_ = 0;
   end_ = 0;
+  read_offset_ = 0;
   physical_end_ = false;
   written_ = 0;
 }
@@ -126,16 +176,19 @@ bool TextFile::Refill() {
     pos_ = 0;
   }
   const size_t room = kReadAllocation - end_;
+  // By offset, so that a descriptor handed over after writing reads from its
+  // start without a seek.
   ssize_t n;
   do {
-    n = ::read(fd_, buffer_.get() + end_, room);
-  } while (n < 0 && errno == EINTR);
+    n = ::pread(fd_, buffer_.get() + end_, room, read_offset_);
+  } while (n < 0 && (errno == EINTR || ClearedNonBlocking(fd_, errno)));
   if (n < 0) throw EInOutError::FromErrno(errno);
   if (n == 0) {
     physical_end_ = true;
     return false;
   }
   end_ += static_cast<size_t>(n);
+  read_offset_ += n;
   return true;
 }
 
@@ -237,6 +290,74 @@ void CreateByteFile(ByteFile& file, int /*record_size*/) {
 
 void OpenByteFile(ByteFile& file, int /*record_size*/) {
   file.OpenDescriptor(O_RDWR, CharFile::Mode::kInputOutput);
+}
+
+// ---- working copies ----
+
+void CreateWorkingCopy(ByteFile& file, mode_t permissions) {
+  if (file.is_open()) file.CloseQuietly();
+  if (file.name_.empty()) throw EInOutError(kFileNotFound);
+  IgnoreFileSizeSignal();
+  // Usually the name is free: the new file is then surely a regular one.
+  int fd = OpenRetrying(file.name_.c_str(), O_RDWR | O_CREAT | O_EXCL, permissions);
+  if (fd >= 0) {
+    CompletePermissions(fd, permissions);
+    file.Adopt(fd, CharFile::Mode::kInputOutput, permissions);
+    return;
+  }
+  if (errno != EEXIST) throw EInOutError::FromErrno(errno);
+  // A working copy left by an earlier run is emptied, as CreateByteFile does.
+  CreateByteFile(file, 1);
+  ::fchmod(file.fd_, permissions);
+  file.permissions_ = permissions;
+}
+
+bool CreateUnnamedWorkingCopy(ByteFile& file, std::string_view folder, mode_t permissions) {
+  if (file.is_open()) file.CloseQuietly();
+  IgnoreFileSizeSignal();
+  const std::string where(folder.empty() ? "." : folder);
+  const int fd = OpenRetrying(where.c_str(), O_RDWR | O_TMPFILE, permissions);
+  if (fd < 0) {
+    // File systems (and kernels) without unnamed files say so in one of these.
+    if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) return false;
+    throw EInOutError::FromErrno(errno);
+  }
+  CompletePermissions(fd, permissions);
+  file.Adopt(fd, CharFile::Mode::kInputOutput, permissions);
+  return true;
+}
+
+void OpenTextOverByteFile(TextFile& text, ByteFile& bytes) {
+  if (!bytes.is_open()) throw EInOutError(kFileNotOpen);
+  try {
+    bytes.Flush();
+  } catch (...) {
+    bytes.CloseQuietly();
+    text.CloseQuietly();
+    throw;
+  }
+  const int fd = bytes.fd_;
+  const mode_t permissions = bytes.permissions_;
+  bytes.fd_ = -1;
+  bytes.mode_ = CharFile::Mode::kClosed;
+  bytes.permissions_ = 0;
+  bytes.ResetBuffers();
+  text.CloseQuietly();
+  text.Adopt(fd, CharFile::Mode::kInput, permissions);
+}
+
+std::error_code GiveName(const CharFile& file, const std::string& name) {
+  if (!file.is_open()) return std::error_code(EBADF, std::generic_category());
+  // Through /proc any owner may link its own open file; the direct form
+  // needs a capability and is the fallback where /proc is missing.
+  const std::string self = "/proc/self/fd/" + std::to_string(file.fd_);
+  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return {};
+  int failure = errno;
+  if (failure == ENOENT && ::access("/proc/self/fd", F_OK) != 0) {
+    if (::linkat(file.fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) return {};
+    failure = errno;
+  }
+  return std::error_code(failure, std::generic_category());
 }
 
 }  // namespace pelloran

@@ -19,6 +19,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "charfile/in_out_error.h"
 
@@ -28,6 +29,9 @@ inline constexpr int kEndMark = 26;
 
 // Blank: any character from 0 to 32. 128..255 (Cyrillic, 160) are not blanks.
 inline constexpr bool IsBlank(int c) { return c >= 0 && c <= 32; }
+
+class TextFile;
+class ByteFile;
 
 class CharFile {
  public:
@@ -41,6 +45,8 @@ class CharFile {
   const std::string& name() const { return name_; }
   Mode mode() const { return mode_; }
   bool is_open() const { return mode_ != Mode::kClosed; }
+  // The permission bits of the open file as it was opened or made; 0 when closed.
+  mode_t permissions() const { return permissions_; }
 
   // Force the written bytes to stable storage (fsync). Throws on failure.
   void Sync();
@@ -49,10 +55,14 @@ class CharFile {
   friend void BindFileName(CharFile& file, std::string_view name);
   friend void CloseCharFile(CharFile& file);
   friend void CloseCharFileQuietly(CharFile& file) noexcept;
+  friend void OpenTextOverByteFile(TextFile& text, ByteFile& bytes);
+  friend std::error_code GiveName(const CharFile& file, const std::string& name);
 
   // Opens name_ with the given open(2) flags; refuses anything but a regular
   // file (a FIFO or device could block or swallow the page) with code 5.
   void OpenDescriptor(int flags, Mode mode);
+  // Takes a descriptor just made for this variable, known to be a regular file.
+  void Adopt(int fd, Mode mode, mode_t permissions);
   // Writes out whatever the variable still buffers; throws on failure.
   virtual void Flush() {}
   // Drops buffered state; called whenever the descriptor goes away.
@@ -64,6 +74,7 @@ class CharFile {
   std::string name_;
   int fd_ = -1;
   Mode mode_ = Mode::kClosed;
+  mode_t permissions_ = 0;
 };
 
 class TextFile final : public CharFile {
@@ -118,8 +129,9 @@ class TextFile final : public CharFile {
   void ResetBuffers() override;
 
   std::unique_ptr<unsigned char[]> buffer_;
-  size_t pos_ = 0;  // reading: next unread byte
-  size_t end_ = 0;  // reading: end of the valid bytes
+  size_t pos_ = 0;         // reading: next unread byte
+  size_t end_ = 0;         // reading: end of the valid bytes
+  off_t read_offset_ = 0;  // reading: where the next refill starts in the file
   bool physical_end_ = false;
   size_t written_ = 0;  // writing: bytes waiting in the buffer
 };
@@ -145,6 +157,9 @@ class ByteFile final : public CharFile {
  private:
   friend void CreateByteFile(ByteFile& file, int record_size);
   friend void OpenByteFile(ByteFile& file, int record_size);
+  friend void CreateWorkingCopy(ByteFile& file, mode_t permissions);
+  friend bool CreateUnnamedWorkingCopy(ByteFile& file, std::string_view folder, mode_t permissions);
+  friend void OpenTextOverByteFile(TextFile& text, ByteFile& bytes);
 
   void Flush() override;
   void ResetBuffers() override { used_ = 0; }
@@ -168,6 +183,25 @@ void PutText(TextFile& file, std::string_view text);
 void PutLineEnd(TextFile& file);
 // Writes out buffered bytes, then closes. 103 when the variable is not open.
 void CloseCharFile(CharFile& file);
+
+// A working copy in one open: creates the file bound to `file` (or empties
+// the one already there) for writing at position 0, as CreateByteFile and
+// OpenByteFile together do, with exactly the permission bits given (the
+// page's), whatever the umask.
+void CreateWorkingCopy(ByteFile& file, mode_t permissions);
+// A working copy without a name, in `folder`: nothing of it is left on disk
+// when it is closed or the program is killed, unless GiveName names it. The
+// variable keeps the name it was bound to. False, with nothing opened, where
+// the folder's file system cannot make such a file; any other failure throws.
+bool CreateUnnamedWorkingCopy(ByteFile& file, std::string_view folder, mode_t permissions);
+// Reads back from its start what `bytes` has written: its buffer is written
+// out and its descriptor passes to `text`, which keeps the name it was bound
+// to and reads as after OpenTextForReading; `bytes` is left closed. On a
+// failed write both are left closed and EInOutError is thrown.
+void OpenTextOverByteFile(TextFile& text, ByteFile& bytes);
+// Gives the open file, an unnamed one too, the further name `name`, never
+// over an existing file. Failure by its result only.
+std::error_code GiveName(const CharFile& file, const std::string& name);
 // Closes on a failure path: writes what it can, never throws, so the failure
 // already in hand is the one reported. A closed variable stays closed.
 void CloseCharFileQuietly(CharFile& file) noexcept;

@@ -56,30 +56,22 @@ bool CleanRun::CleanPage(const std::string& name) {
   const std::string path = files_.CurrentFile();
   if (context_.options.IsLinkCheckingOn() && context_.link_report.is_open())
     WriteReportHeader(path);
+  LearnFolder(FolderPart(path));
 
   // The working copy's name is longer than the page's; the page can only be left.
-  if (const auto failure = WorkingCopyNameTooLong(name)) {
+  if (const auto failure = WorkingCopyNameTooLong(name, folder_->longest_name)) {
     Fail(*failure);
     return false;
   }
-  if (!RunPass(path, name, passes_.first)) {
-    Fail(EndMarkInsideMessage(name));
+  const Outcome outcome =
+      IsStyleOverridingOn(context_.options) ? CleanTwice(path, name) : CleanOnce(path, name);
+  if (outcome.kind == Outcome::kLeft) {
+    Fail(outcome.message);
     return false;
-  }
-  if (const auto failure = SwapInWorkingCopy(name)) {
-    Fail(*failure);
-    return false;
-  }
-  std::optional<std::string> second_pass_failure;
-  if (IsStyleOverridingOn(context_.options)) {
-    if (!RunPass(name, name, passes_.second))
-      second_pass_failure = EndMarkInsideMessage(name);
-    else
-      second_pass_failure = ReplaceWithWorkingCopy(name);
   }
   ShowCleaned();
-  if (second_pass_failure) {
-    Fail(*second_pass_failure);
+  if (outcome.kind == Outcome::kFirstPassOnly) {
+    Fail(outcome.message);
     return false;
   }
   messages_.ShowInformation(kOperationDone);
@@ -92,29 +84,167 @@ void CleanRun::Finish() {
   context_.gauge.SetProgress(0);
 }
 
-bool CleanRun::RunPass(const std::string& input_path, const std::string& name,
-                       const CleanPasses::Pass& pass) {
+// The folder's facts are asked when its first page comes (its folder is then
+// the current directory) and kept while its pages follow.
+void CleanRun::LearnFolder(std::string_view folder) {
+  if (folder_ && folder_->folder == folder) return;
+  folder_ = FolderFacts{std::string(folder), LongestNameHere()};
+}
+
+CleanRun::Outcome CleanRun::CleanOnce(const std::string& path, const std::string& name) {
+  if (!RunPass(path, name, passes_.first)) return {Outcome::kLeft, EndMarkInsideMessage(name)};
+  if (const auto failure = SwapInWorkingCopy(name)) return {Outcome::kLeft, *failure};
+  return {};
+}
+
+CleanRun::Outcome CleanRun::CleanTwice(const std::string& path, const std::string& name) {
+  if (folder_->unnamed_files) {
+    if (std::optional<Outcome> outcome = CleanTwiceThroughUnnamedCopy(path, name)) return *outcome;
+  }
+  // Where a file cannot be without a name, the first pass's result is the
+  // page until the second pass's takes its place.
+  const Outcome first = CleanOnce(path, name);
+  if (first.kind != Outcome::kCleaned) return first;
+  return SecondPassOverPage(name);
+}
+
+// The first pass writes a file without a name, the second reads it back and
+// writes the working copy: the page gets one link for its backup and one
+// rename, and a kill at any moment leaves no copy of the first pass behind.
+// nullopt, with nothing done, when the folder cannot hold such a file.
+std::optional<CleanRun::Outcome> CleanRun::CleanTwiceThroughUnnamedCopy(const std::string& path,
+                                                                        const std::string& name) {
+  OpenInput(path);
+  try {
+    BindFileName(context_.working_copy, WorkingCopyName(name));
+    if (!CreateUnnamedWorkingCopy(context_.working_copy, ".", context_.input.permissions())) {
+      folder_->unnamed_files = false;
+      CloseCharFile(context_.input);
+      return std::nullopt;
+    }
+    passes_.first(context_, tables_, run_);
+    const bool cut_short = context_.input.StoppedBeforeMoreData();
+    CloseCharFile(context_.input);
+    if (cut_short) {
+      CloseCharFileQuietly(context_.working_copy);
+      return Outcome{Outcome::kLeft, EndMarkInsideMessage(name)};
+    }
+    // The second pass reads the first pass's result as the page.
+    BindFileName(context_.input, name);
+    OpenTextOverByteFile(context_.input, context_.working_copy);
+  } catch (const EInOutError&) {
+    CloseCharFileQuietly(context_.working_copy);
+    CloseCharFileQuietly(context_.input);
+    throw;
+  }
+
+  // The backup name first, so that a page whose backup exists is left before
+  // the second pass, as when the first pass's result is swapped in at once.
+  const std::error_code link = AddName(name, BackupName(name));
+  if (HardLinksRefused(link)) return SwapThenSecondPass(name, link);
+  if (link) {
+    CloseCharFileQuietly(context_.input);
+    return Outcome{Outcome::kLeft, BackupFailure(name, link)};
+  }
+  // From here on, should the second pass's result not take the page's name,
+  // the first pass's does.
+  bool whole = false;
+  try {
+    whole = PassIntoWorkingCopy(name, passes_.second);
+  } catch (const EInOutError&) {
+    FirstPassResultTakesPageName(name);
+    CloseCharFileQuietly(context_.input);
+    throw;
+  }
+  Outcome outcome;
+  if (!whole) {
+    const bool kept = FirstPassResultTakesPageName(name);
+    outcome = {kept ? Outcome::kFirstPassOnly : Outcome::kLeft, EndMarkInsideMessage(name)};
+  } else if (const std::error_code replace = ReplaceByRename(WorkingCopyName(name), name)) {
+    DeleteFile(WorkingCopyName(name));
+    outcome = FirstPassResultTakesPageName(name)
+                  ? Outcome{Outcome::kFirstPassOnly, SecondPassNotInPlaceMessage(name, replace)}
+                  : Outcome{Outcome::kLeft, NotRenamedMessage(name, replace)};
+  }
+  CloseCharFileQuietly(context_.input);  // the unnamed file goes with it
+  return outcome;
+}
+
+// No hard link for this page (a file system without them, or another owner's
+// page under protected hard links): the first pass's result is named and
+// swapped in by two renames, and the second pass follows over the page.
+CleanRun::Outcome CleanRun::SwapThenSecondPass(const std::string& name,
+                                               std::error_code link_refused) {
+  const std::error_code named = GiveName(context_.input, WorkingCopyName(name));
+  CloseCharFileQuietly(context_.input);
+  if (named) return {Outcome::kLeft, BackupFailure(name, link_refused)};
+  if (const auto failure = SwapByRenames(name)) return {Outcome::kLeft, *failure};
+  return SecondPassOverPage(name);
+}
+
+CleanRun::Outcome CleanRun::SecondPassOverPage(const std::string& name) {
+  if (!RunPass(name, name, passes_.second))
+    return {Outcome::kFirstPassOnly, EndMarkInsideMessage(name)};
+  if (const auto failure = ReplaceWithWorkingCopy(name)) return {Outcome::kFirstPassOnly, *failure};
+  return {};
+}
+
+// After the second pass failed with the backup name made: the first pass's
+// result (the open input) takes the page's name. False when it cannot; the
+// backup name then goes again and the page is as it was.
+bool CleanRun::FirstPassResultTakesPageName(const std::string& name) {
+  const std::string working_copy = WorkingCopyName(name);
+  if (!GiveName(context_.input, working_copy)) {
+    if (!ReplaceByRename(working_copy, name)) return true;
+    DeleteFile(working_copy);
+  }
+  DeleteFile(BackupName(name));  // only a second name of the page as it is
+  return false;
+}
+
+void CleanRun::OpenInput(const std::string& path) {
+  BindFileName(context_.input, path);
+  OpenTextForReading(context_.input);
+}
+
+bool CleanRun::PassIntoWorkingCopy(const std::string& name, const CleanPasses::Pass& pass) {
   const std::string working_copy = WorkingCopyName(name);
   bool created = false;
   try {
-    BindFileName(context_.input, input_path);
-    OpenTextForReading(context_.input);
     BindFileName(context_.working_copy, working_copy);
-    CreateByteFile(context_.working_copy, 1);
+    // Made with the bits of the file read, so the cleaned page keeps who may
+    // read and write it.
+    CreateWorkingCopy(context_.working_copy, context_.input.permissions());
     created = true;
-    OpenByteFile(context_.working_copy, 1);
     pass(context_, tables_, run_);
     const bool cut_short = context_.input.StoppedBeforeMoreData();
     CloseCharFile(context_.working_copy);
-    CloseCharFile(context_.input);
     if (cut_short) DeleteFile(working_copy);
     return !cut_short;
   } catch (const EInOutError&) {
     CloseCharFileQuietly(context_.working_copy);
-    CloseCharFileQuietly(context_.input);
     if (created) DeleteFile(working_copy);
     throw;
   }
+}
+
+bool CleanRun::RunPass(const std::string& input_path, const std::string& name,
+                       const CleanPasses::Pass& pass) {
+  OpenInput(input_path);
+  bool whole = false;
+  try {
+    whole = PassIntoWorkingCopy(name, pass);
+  } catch (const EInOutError&) {
+    CloseCharFileQuietly(context_.input);
+    throw;
+  }
+  try {
+    CloseCharFile(context_.input);
+  } catch (const EInOutError&) {
+    if (whole) DeleteFile(WorkingCopyName(name));
+    throw;
+  }
+  return whole;
 }
 
 void CleanRun::WriteReportHeader(const std::string& path) {

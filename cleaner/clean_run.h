@@ -5,7 +5,10 @@
 // kept as its backup, and the second pass when style overriding is on.
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "cleaner/run_state.h"
@@ -59,8 +62,34 @@ class CleanRun {
   void Finish();
 
  private:
-  // Reads context_.input into a new working copy with `pass`. False when
-  // reading stopped at a byte 26 with more after it (working copy deleted).
+  // What became of a page: cleaned; left as it was; or holding only the first
+  // pass's result, the original in its backup. The last two with a message.
+  struct Outcome {
+    enum Kind { kCleaned, kLeft, kFirstPassOnly } kind = kCleaned;
+    std::string message;
+  };
+  // What the run needs to know of the folder in hand, asked once per folder.
+  struct FolderFacts {
+    std::string folder;
+    long longest_name = 0;
+    bool unnamed_files = true;  // until the file system says otherwise
+  };
+
+  void LearnFolder(std::string_view folder);
+  Outcome CleanOnce(const std::string& path, const std::string& name);
+  Outcome CleanTwice(const std::string& path, const std::string& name);
+  std::optional<Outcome> CleanTwiceThroughUnnamedCopy(const std::string& path,
+                                                      const std::string& name);
+  Outcome SwapThenSecondPass(const std::string& name, std::error_code link_refused);
+  Outcome SecondPassOverPage(const std::string& name);
+  bool FirstPassResultTakesPageName(const std::string& name);
+  void OpenInput(const std::string& path);
+  // Reads the open context_.input into a new working copy "PL!__" + name with
+  // `pass`, leaving the input open. False when reading stopped at a byte 26
+  // with more after it (working copy deleted). On a failure the working copy
+  // is closed and deleted and the EInOutError goes on.
+  bool PassIntoWorkingCopy(const std::string& name, const CleanPasses::Pass& pass);
+  // The same from the file at input_path, closed again afterwards.
   bool RunPass(const std::string& input_path, const std::string& name,
                const CleanPasses::Pass& pass);
   void WriteReportHeader(const std::string& path);
@@ -74,6 +103,7 @@ class CleanRun {
   CleanPasses passes_;
   RunState run_;
   std::vector<std::string> files_to_clean_;
+  std::optional<FolderFacts> folder_;
 };
 
 // Apply from start to end. Answers false when the list was empty (nothing

@@ -1,6 +1,5 @@
 #include "cleaner/page_swap.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,14 +13,10 @@ std::string Quoted(const std::string& name) { return "«" + name + "»"; }
 
 std::string Unchanged(const std::string& page) { return "Файл " + Quoted(page) + " не изменён: "; }
 
-// The cleaned page keeps who may read and write it.
-void CopyPermissions(const std::string& from, const std::string& to) {
-  struct stat st;
-  if (::stat(from.c_str(), &st) == 0) ::chmod(to.c_str(), st.st_mode & 07777);
-}
+}  // namespace
 
 // The page stays as it is when no backup can be made; the working copy goes.
-std::optional<std::string> BackupFailure(const std::string& page, std::error_code failure) {
+std::string BackupFailure(const std::string& page, std::error_code failure) {
   DeleteFile(WorkingCopyName(page));
   const std::string backup = BackupName(page);
   if (failure == std::errc::file_exists)
@@ -30,7 +25,22 @@ std::optional<std::string> BackupFailure(const std::string& page, std::error_cod
          ReasonInRussian(failure) + ").";
 }
 
-}  // namespace
+bool HardLinksRefused(std::error_code failure) {
+  return failure.value() == EPERM || failure.value() == ENOTSUP || failure.value() == EMLINK;
+}
+
+std::string NotRenamedMessage(const std::string& page, std::error_code failure) {
+  return Unchanged(page) + "не удалось дать очищенному тексту имя " + Quoted(page) + " (" +
+         ReasonInRussian(failure) + ").";
+}
+
+std::string SecondPassNotInPlaceMessage(const std::string& page, std::error_code failure) {
+  return "Файл " + Quoted(page) +
+         " очищен без переопределения стилей: не удалось заменить его результатом второго "
+         "прохода (" +
+         ReasonInRussian(failure) + "). Исходный текст сохранён в файле " +
+         Quoted(BackupName(page)) + ".";
+}
 
 std::string ReasonInRussian(std::error_code failure) {
   switch (failure.value()) {
@@ -61,19 +71,16 @@ std::string ReasonInRussian(std::error_code failure) {
 std::optional<std::string> SwapInWorkingCopy(const std::string& page) {
   const std::string working_copy = WorkingCopyName(page);
   const std::string backup = BackupName(page);
-  CopyPermissions(page, working_copy);
   // The backup is made a second name of the page, then the cleaned text takes
   // the page's name in one step: wherever the program is stopped, the page is
   // whole under its own name. Without hard links, two renames do it.
   const std::error_code failure = AddName(page, backup);
-  if (failure.value() == EPERM || failure.value() == ENOTSUP || failure.value() == EMLINK)
-    return SwapByRenames(page);
+  if (HardLinksRefused(failure)) return SwapByRenames(page);
   if (failure) return BackupFailure(page, failure);
   if (const std::error_code replace = ReplaceByRename(working_copy, page)) {
     DeleteFile(working_copy);
     DeleteFile(backup);  // only a second name of the page as it is
-    return Unchanged(page) + "не удалось дать очищенному тексту имя " + Quoted(page) + " (" +
-           ReasonInRussian(replace) + ").";
+    return NotRenamedMessage(page, replace);
   }
   return std::nullopt;
 }
@@ -81,13 +88,11 @@ std::optional<std::string> SwapInWorkingCopy(const std::string& page) {
 std::optional<std::string> SwapByRenames(const std::string& page) {
   const std::string working_copy = WorkingCopyName(page);
   const std::string backup = BackupName(page);
-  CopyPermissions(page, working_copy);
   if (const std::error_code failure = RenameNoReplace(page, backup))
     return BackupFailure(page, failure);
   if (const std::error_code failure = RenameNoReplace(working_copy, page)) {
     DeleteFile(working_copy);
-    std::string message = Unchanged(page) + "не удалось дать очищенному тексту имя " +
-                          Quoted(page) + " (" + ReasonInRussian(failure) + ").";
+    std::string message = NotRenamedMessage(page, failure);
     if (RenameNoReplace(backup, page))
       message += " Исходный текст остался в файле " + Quoted(backup) + ".";
     return message;
@@ -97,21 +102,23 @@ std::optional<std::string> SwapByRenames(const std::string& page) {
 
 std::optional<std::string> ReplaceWithWorkingCopy(const std::string& page) {
   const std::string working_copy = WorkingCopyName(page);
-  CopyPermissions(page, working_copy);
   if (const std::error_code failure = ReplaceByRename(working_copy, page)) {
     DeleteFile(working_copy);
-    return "Файл " + Quoted(page) +
-           " очищен без переопределения стилей: не удалось заменить его результатом второго "
-           "прохода (" +
-           ReasonInRussian(failure) + "). Исходный текст сохранён в файле " +
-           Quoted(BackupName(page)) + ".";
+    return SecondPassNotInPlaceMessage(page, failure);
   }
   return std::nullopt;
 }
 
+long LongestNameHere() {
+  const long longest = ::pathconf(".", _PC_NAME_MAX);
+  return longest > 0 ? longest : 255;
+}
+
 std::optional<std::string> WorkingCopyNameTooLong(const std::string& page) {
-  long longest = ::pathconf(".", _PC_NAME_MAX);
-  if (longest <= 0) longest = 255;
+  return WorkingCopyNameTooLong(page, LongestNameHere());
+}
+
+std::optional<std::string> WorkingCopyNameTooLong(const std::string& page, long longest) {
   const std::string working_copy = WorkingCopyName(page);
   if (working_copy.size() <= static_cast<size_t>(longest)) return std::nullopt;
   return Unchanged(page) + "имя рабочей копии " + Quoted(working_copy) + " длиннее " +

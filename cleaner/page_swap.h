@@ -18,8 +18,9 @@ namespace pelloran {
 // Gives the page its backup name as well, never over an earlier backup, then
 // puts the working copy in the page's place in one atomic step, so the page
 // never lacks its own name; if that step fails the backup name goes again.
-// The working copy takes the page's permission bits. nullopt on success;
-// otherwise the message, and the working copy is gone.
+// The working copy was made with the page's permission bits
+// (CreateWorkingCopy). nullopt on success; otherwise the message, and the
+// working copy is gone.
 std::optional<std::string> SwapInWorkingCopy(const std::string& page);
 
 // The same swap in two renames, for file systems without hard links (open to
@@ -38,6 +39,25 @@ std::string EndMarkInsideMessage(const std::string& page);
 // folder allows (255 bytes on most file systems); nullopt when it fits. The
 // page's folder is the current directory.
 std::optional<std::string> WorkingCopyNameTooLong(const std::string& page);
+// The same against a limit already asked of the folder (LongestNameHere).
+std::optional<std::string> WorkingCopyNameTooLong(const std::string& page, long longest);
+// The longest name the current directory takes, in bytes.
+long LongestNameHere();
+
+// The pieces of the swap for a clean run that gives the page its backup name
+// before its cleaned text is written:
+// whether a failed hard link means the file system has none for this page
+// (the swap then falls back on renames);
+bool HardLinksRefused(std::error_code failure);
+// the message for a page whose backup name could not be made; a working copy
+// of the page left on disk goes too;
+std::string BackupFailure(const std::string& page, std::error_code failure);
+// the message for a page left as it was because its cleaned text could not
+// take its name;
+std::string NotRenamedMessage(const std::string& page, std::error_code failure);
+// the message for a page that holds the first pass's result because the
+// second pass's could not take its name; the original is in the backup.
+std::string SecondPassNotInPlaceMessage(const std::string& page, std::error_code failure);
 
 // Why a file operation failed, in Russian.
 std::string ReasonInRussian(std::error_code failure);

@@ -66,7 +66,8 @@ class AdvertRun {
   Messages& messages_;
   const std::string start_marker_;
   const std::string end_marker_;
-  std::string window_;  // the scans' token, reused from token to token
+  std::string window_;     // the scans' token, reused from token to token
+  long longest_name_ = 0;  // of the folder, asked at the first page
 };
 
 // Copies the page up to the start marker, which itself is not written.
@@ -132,7 +133,9 @@ bool AdvertRun::ScanPage(std::string& script_value) {
 bool AdvertRun::Page(const std::string& path) {
   const std::string name(NamePart(path));
   const std::string working_copy = WorkingCopyName(name);
-  if (const auto failure = WorkingCopyNameTooLong(name)) {
+  // Every page of the run is in the list's one folder, the current directory.
+  if (longest_name_ == 0) longest_name_ = LongestNameHere();
+  if (const auto failure = WorkingCopyNameTooLong(name, longest_name_)) {
     messages_.ShowError(*failure);
     return true;
   }
@@ -140,8 +143,7 @@ bool AdvertRun::Page(const std::string& path) {
     BindFileName(in_, path);
     OpenTextForReading(in_);
     BindFileName(out_, working_copy);
-    CreateByteFile(out_, 1);
-    OpenByteFile(out_, 1);
+    CreateWorkingCopy(out_, in_.permissions());
     std::string script_value;
     if (!ScanPage(script_value)) {
       messages_.ShowError(kAdvertInputError);

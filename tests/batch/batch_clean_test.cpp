@@ -188,6 +188,24 @@ TEST(BatchCleanTest, GoesOnAfterAFailedFileAndAnswersOne) {
   EXPECT_EQ(outcome.out, "sub/b.htm: Операция выполнена!\n");
 }
 
+TEST(BatchCleanTest, PagesOfFoldersTakenInTurnAreEachCleanedInTheirOwnFolder) {
+  TempDir dir;
+  for (const char* folder : {"a", "b"}) fs::create_directory(dir / folder);
+  const std::vector<std::string> pages = {"a/1.htm", "b/1.htm", "a/2.htm", "b/2.htm", "a/3.htm"};
+  for (const std::string& page : pages) WriteFile(dir / page, "<p class=x>" + page + "</p>");
+  std::string args = "--tick 17";
+  for (const std::string& page : pages) args += " " + page;
+  const Outcome outcome = RunCommand(dir.path(), args);
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  for (const std::string& page : pages) {
+    EXPECT_EQ(ReadFile(dir / (page + "~")), "<p class=x>" + page + "</p>");
+    EXPECT_EQ(ReadFile(dir / page), "<p>" + page + "</p>");
+  }
+  EXPECT_FALSE(FileExists(dir / "b/3.htm~"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "a"), fs::directory_iterator()), 6);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "b"), fs::directory_iterator()), 4);
+}
+
 TEST(BatchCleanTest, EveryFileCleanedAnswersZero) {
   TempDir dir;
   WriteFile(dir / "-a.htm", "<p>a</p>");

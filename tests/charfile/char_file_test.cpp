@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "tests/support/fault_env.h"
 #include "tests/support/temp_dir.h"
@@ -399,6 +401,75 @@ TEST_F(WriteTest, RebindingOrDestroyingClosesTheFile) {
   }
   EXPECT_EQ(open_descriptors(), before);
   EXPECT_EQ(ReadFile(dir_ / "c.htm"), "q");
+}
+
+TEST_F(WriteTest, AnUnnamedWorkingCopyReadsBackFromItsStartAndStaysOnlyWhenNamed) {
+  // Sizes around the write buffer and the read buffer, and a page cut by a 26.
+  const std::vector<std::string> contents = {
+      "", "x", std::string(ByteFile::kBufferSize, 'b'),
+      std::string(2 * ByteFile::kBufferSize + 5, 'c') + "end",
+      "before\x1A"
+      "after"};
+  for (size_t i = 0; i < contents.size(); ++i) {
+    SCOPED_TRACE(i);
+    ByteFile copy;
+    BindFileName(copy, dir_ / "PL!__a.htm");
+    ASSERT_TRUE(CreateUnnamedWorkingCopy(copy, dir_.path().string(), 0644));
+    copy.PutBytes(contents[i]);
+    EXPECT_TRUE(std::filesystem::is_empty(dir_.path()));  // no name, nothing to leave
+    TextFile text;
+    BindFileName(text, "a.htm");
+    OpenTextOverByteFile(text, copy);
+    EXPECT_FALSE(copy.is_open());
+    EXPECT_EQ(text.name(), "a.htm");
+    std::string read;
+    for (int c = NextChar(text); c != kEndMark; c = NextChar(text)) read += static_cast<char>(c);
+    EXPECT_EQ(read, contents[i].substr(0, contents[i].find('\x1A')));
+    EXPECT_EQ(text.StoppedBeforeMoreData(), contents[i].find('\x1A') != std::string::npos);
+    if (i % 2 == 0) {
+      // Named, it stays with every byte, and never over an existing file.
+      const std::string name = dir_ / ("kept" + std::to_string(i));
+      EXPECT_FALSE(GiveName(text, name));
+      EXPECT_EQ(GiveName(text, name), std::errc::file_exists);
+      CloseCharFile(text);
+      EXPECT_EQ(ReadFile(name), contents[i]);
+      std::filesystem::remove(name);
+    } else {
+      CloseCharFile(text);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir_.path()));
+  }
+}
+
+TEST_F(WriteTest, WorkingCopiesTakeExactlyThePagesPermissionBits) {
+  // 0666 and 0606 lose bits to the usual umask at creation and need setting after it.
+  for (mode_t bits : {0600, 0640, 0644, 0444, 0666, 0606}) {
+    SCOPED_TRACE(bits);
+    auto bits_of = [](const std::string& path) {
+      struct stat st;
+      return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 07777;
+    };
+    const std::string fresh = dir_ / "PL!__fresh.htm";
+    const std::string left = dir_ / "PL!__left.htm";
+    const std::string unnamed = dir_ / "unnamed.htm";
+    WriteFile(left, "left by a killed run");
+    ::chmod(left.c_str(), 0600);
+    for (const std::string& path : {fresh, left}) {
+      ByteFile copy;
+      BindFileName(copy, path);
+      CreateWorkingCopy(copy, bits);
+      EXPECT_EQ(copy.permissions(), bits);
+      PutByte(copy, 'n');
+      CloseCharFile(copy);
+      EXPECT_EQ(ReadFile(path), "n") << path;
+      EXPECT_EQ(bits_of(path), bits) << path;
+    }
+    ByteFile copy;
+    ASSERT_TRUE(CreateUnnamedWorkingCopy(copy, dir_.path().string(), bits));
+    EXPECT_FALSE(GiveName(copy, unnamed));
+    EXPECT_EQ(bits_of(unnamed), bits);
+    for (const std::string& path : {fresh, left, unnamed}) std::filesystem::remove(path);
+  }
 }
 
 TEST(WriteFaultTest, FullDiskRaisesDiskFullAtTheLatestOnClose) {

@@ -1,9 +1,16 @@
 #include "cleaner/clean_run.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <cctype>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -302,6 +309,100 @@ TEST_F(CleanRunTest, TheCleanedPageKeepsItsPermissions) {
   struct stat st;
   ASSERT_EQ(::stat((dir_ / "a.htm").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST_F(CleanRunTest, WithOverridingNothingOfTheFirstPassIsOnDiskAndTheBackupComesFirst) {
+  options_.Tick(17);
+  Pages({{"a.htm", "page a"}}, {"a.htm"});
+  std::vector<std::string> during_first;
+  bool backup_during_second = false;
+  first_extra_ = [&](CleanContext&) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
+      during_first.push_back(entry.path().filename());
+  };
+  second_extra_ = [&](CleanContext&) {
+    backup_during_second =
+        Exists("a.htm~") && Read("a.htm~") == "page a" && Read("a.htm") == "page a";
+  };
+  EXPECT_TRUE(Run());
+  // A kill during the first pass leaves the folder as it was.
+  EXPECT_EQ(during_first, std::vector<std::string>{"a.htm"});
+  EXPECT_TRUE(backup_during_second);
+  EXPECT_EQ(second_seen_, std::vector<std::string>{"a.htm"});
+  EXPECT_EQ(Read("a.htm"), "PAGE A+second");
+  EXPECT_EQ(Read("a.htm~"), "page a");
+}
+
+TEST_F(CleanRunTest, AFirstPassResultThatCannotTakeThePageNameLeavesThePageAsItWas) {
+  options_.Tick(17);
+  Pages({{"a.htm", "page a"}}, {"a.htm"});
+  // The working copy's name taken by a folder, then the second pass fails.
+  second_extra_ = [this](CleanContext&) {
+    std::filesystem::remove(dir_ / "PL!__a.htm");
+    std::filesystem::create_directory(dir_ / "PL!__a.htm");
+    throw EInOutError(kDiskFull);
+  };
+  EXPECT_THROW(Run(), EInOutError);
+  EXPECT_EQ(Read("a.htm"), "page a");
+  EXPECT_FALSE(Exists("a.htm~"));
+}
+
+// Sets or clears the append-only flag: then even root may neither link nor rename the file.
+bool SetAppendOnly(const std::string& path, bool on) {
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd < 0) return false;
+  int flags = 0;
+  bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  flags = on ? (flags | FS_APPEND_FL) : (flags & ~FS_APPEND_FL);
+  done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  ::close(fd);
+  return done;
+}
+
+TEST_F(CleanRunTest, AnImmovablePageIsLeftBeforeTheSecondPassWithNoWorkingCopy) {
+  options_.Tick(17);
+  Pages({{"a.htm", "page a"}}, {"a.htm"});
+  if (!SetAppendOnly(dir_ / "a.htm", true)) GTEST_SKIP() << "no append-only flag here";
+  EXPECT_TRUE(Run());
+  SetAppendOnly(dir_ / "a.htm", false);
+  EXPECT_EQ(messages_.errors,
+            std::vector<std::string>{
+                "Файл «a.htm» не изменён: не удалось переименовать его в «a.htm~» (нет доступа)."});
+  EXPECT_TRUE(second_seen_.empty());
+  EXPECT_EQ(Read("a.htm"), "page a");
+  EXPECT_FALSE(Exists("a.htm~"));
+  EXPECT_FALSE(Exists("PL!__a.htm"));
+}
+
+// Drops what lets root link another owner's file under protected hard links.
+bool DropOwnerCapability() {
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct data[2]{};
+  if (syscall(SYS_capget, &header, data) != 0) return false;
+  data[CAP_FOWNER / 32].effective &= ~(1u << (CAP_FOWNER % 32));
+  return syscall(SYS_capset, &header, data) == 0;
+}
+
+TEST_F(CleanRunTest, APageThatMayNotBeLinkedIsSwappedByRenamesAndCleanedTwice) {
+  if (ReadFile("/proc/sys/fs/protected_hardlinks").rfind('1', 0) != 0)
+    GTEST_SKIP() << "hard links are not protected here";
+  options_.Tick(17);
+  Pages({{"a.htm", "page a"}}, {"a.htm"});
+  ASSERT_EQ(::chown((dir_ / "a.htm").c_str(), 54321, 54321), 0);  // another owner's page
+  const int status = testing::RunWithoutFileCapabilities([this] {
+    if (!DropOwnerCapability() || ::link((dir_ / "a.htm").c_str(), (dir_ / "x").c_str()) == 0)
+      return 254;  // the link is not refused here
+    try {
+      return Run() && messages_.errors.empty() ? 0 : 1;
+    } catch (const EInOutError&) {
+      return 2;
+    }
+  });
+  if (status < 0 || status == 254) GTEST_SKIP() << "cannot refuse the hard link here";
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(Read("a.htm"), "PAGE A+second");
+  EXPECT_EQ(Read("a.htm~"), "page a");
+  EXPECT_FALSE(Exists("PL!__a.htm"));
 }
 
 TEST(CleanRunFaultTest, AFullDiskLeavesThePageWhole) {

@@ -1,6 +1,7 @@
 // Preloaded into the batch command by the crash test: counts every call that
-// changes a file or a name (an open for writing, a write, a rename, a link, an
-// unlink, a chmod, an fsync) and kills the process with SIGKILL just before
+// changes a file or a name (an open for writing, unnamed files included, a
+// write, a rename, a link, an unlink, a chmod, an fsync, in each of their
+// forms) and kills the process with SIGKILL just before
 // the call numbered PELLORAN_KILL_AT, so that a test can stop the command
 // between any two steps of its work.
 
@@ -99,6 +100,30 @@ int unlink(const char* path) {
   Step();
   static const auto real = Real<int (*)(const char*)>("unlink");
   return real(path);
+}
+
+int renameat(int from_dir, const char* from, int to_dir, const char* to) {
+  Step();
+  static const auto real = Real<int (*)(int, const char*, int, const char*)>("renameat");
+  return real(from_dir, from, to_dir, to);
+}
+
+int linkat(int from_dir, const char* from, int to_dir, const char* to, int flags) {
+  Step();
+  static const auto real = Real<int (*)(int, const char*, int, const char*, int)>("linkat");
+  return real(from_dir, from, to_dir, to, flags);
+}
+
+int unlinkat(int dir, const char* path, int flags) {
+  Step();
+  static const auto real = Real<int (*)(int, const char*, int)>("unlinkat");
+  return real(dir, path, flags);
+}
+
+int fchmod(int fd, mode_t mode) {
+  Step();
+  static const auto real = Real<int (*)(int, mode_t)>("fchmod");
+  return real(fd, mode);
 }
 
 int chmod(const char* path, mode_t mode) {

@@ -59,10 +59,15 @@ class CleanRun {
   void Finish();
 
  private:
-  // Reads context_.input into a new working copy with `pass`. False when
-  // reading stopped at a byte 26 with more after it (working copy deleted).
-  bool RunPass(const std::string& input_path, const std::string& name,
-               const CleanPasses::Pass& pass);
+  enum class PassEnd {
+    kWhole,     // the page went through
+    kCutShort,  // reading stopped at a byte 26 with more after it
+    kUtf16,     // the page starts with a UTF-16 byte-order mark; nothing read
+  };
+  // Reads context_.input into a new working copy with `pass`. Unless the page
+  // went through whole, no working copy is left.
+  PassEnd RunPass(const std::string& input_path, const std::string& name,
+                  const CleanPasses::Pass& pass);
   void WriteReportHeader(const std::string& path);
   void ShowCleaned();
   void Fail(const std::string& message);

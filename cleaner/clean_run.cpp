@@ -16,14 +16,17 @@ int IndexOf(const FileList& files, const std::string& name) {
   return -1;
 }
 
-// Read as single bytes, such a page would come out garbled.
+}  // namespace
+
 bool StartsWithUtf16Mark(TextFile& input) {
   const int first = input.Peek(0);
   const int second = input.Peek(1);
   return (first == 0xFF && second == 0xFE) || (first == 0xFE && second == 0xFF);
 }
 
-}  // namespace
+std::string PassEndMessage(PassEnd end, const std::string& page) {
+  return end == PassEnd::kUtf16 ? Utf16PageMessage(page) : EndMarkInsideMessage(page);
+}
 
 CleanRun::CleanRun(CleanContext& context, ClassTables& tables, FileList& files, Messages& messages,
                    CleanPasses passes)
@@ -70,7 +73,7 @@ bool CleanRun::CleanPage(const std::string& name) {
     return false;
   }
   if (const PassEnd end = RunPass(path, name, passes_.first); end != PassEnd::kWhole) {
-    Fail(end == PassEnd::kUtf16 ? Utf16PageMessage(name) : EndMarkInsideMessage(name));
+    Fail(PassEndMessage(end, name));
     return false;
   }
   if (const auto failure = SwapInWorkingCopy(name)) {
@@ -99,8 +102,8 @@ void CleanRun::Finish() {
   context_.gauge.SetProgress(0);
 }
 
-CleanRun::PassEnd CleanRun::RunPass(const std::string& input_path, const std::string& name,
-                                    const CleanPasses::Pass& pass) {
+PassEnd CleanRun::RunPass(const std::string& input_path, const std::string& name,
+                          const CleanPasses::Pass& pass) {
   const std::string working_copy = WorkingCopyName(name);
   bool created = false;
   try {

@@ -18,6 +18,16 @@ int IndexOf(const FileList& files, const std::string& name) {
 
 }  // namespace
 
+bool StartsWithUtf16Mark(TextFile& input) {
+  const int first = input.Peek(0);
+  const int second = input.Peek(1);
+  return (first == 0xFF && second == 0xFE) || (first == 0xFE && second == 0xFF);
+}
+
+std::string PassEndMessage(PassEnd end, const std::string& page) {
+  return end == PassEnd::kUtf16 ? Utf16PageMessage(page) : EndMarkInsideMessage(page);
+}
+
 CleanRun::CleanRun(CleanContext& context, ClassTables& tables, FileList& files, Messages& messages,
                    CleanPasses passes)
     : context_(context),
@@ -92,7 +102,8 @@ void CleanRun::LearnFolder(std::string_view folder) {
 }
 
 CleanRun::Outcome CleanRun::CleanOnce(const std::string& path, const std::string& name) {
-  if (!RunPass(path, name, passes_.first)) return {Outcome::kLeft, EndMarkInsideMessage(name)};
+  if (const PassEnd end = RunPass(path, name, passes_.first); end != PassEnd::kWhole)
+    return {Outcome::kLeft, PassEndMessage(end, name)};
   if (const auto failure = SwapInWorkingCopy(name)) return {Outcome::kLeft, *failure};
   return {};
 }
@@ -116,6 +127,10 @@ std::optional<CleanRun::Outcome> CleanRun::CleanTwiceThroughUnnamedCopy(const st
                                                                         const std::string& name) {
   OpenInput(path);
   try {
+    if (StartsWithUtf16Mark(context_.input)) {
+      CloseCharFile(context_.input);
+      return Outcome{Outcome::kLeft, PassEndMessage(PassEnd::kUtf16, name)};
+    }
     BindFileName(context_.working_copy, WorkingCopyName(name));
     if (!CreateUnnamedWorkingCopy(context_.working_copy, ".", context_.input.permissions())) {
       folder_->unnamed_files = false;
@@ -150,7 +165,7 @@ std::optional<CleanRun::Outcome> CleanRun::CleanTwiceThroughUnnamedCopy(const st
   // the first pass's does.
   bool whole = false;
   try {
-    whole = PassIntoWorkingCopy(name, passes_.second);
+    whole = PassIntoWorkingCopy(name, passes_.second) == PassEnd::kWhole;
   } catch (const EInOutError&) {
     FirstPassResultTakesPageName(name);
     CloseCharFileQuietly(context_.input);
@@ -183,7 +198,7 @@ CleanRun::Outcome CleanRun::SwapThenSecondPass(const std::string& name,
 }
 
 CleanRun::Outcome CleanRun::SecondPassOverPage(const std::string& name) {
-  if (!RunPass(name, name, passes_.second))
+  if (RunPass(name, name, passes_.second) != PassEnd::kWhole)
     return {Outcome::kFirstPassOnly, EndMarkInsideMessage(name)};
   if (const auto failure = ReplaceWithWorkingCopy(name)) return {Outcome::kFirstPassOnly, *failure};
   return {};
@@ -207,7 +222,8 @@ void CleanRun::OpenInput(const std::string& path) {
   OpenTextForReading(context_.input);
 }
 
-bool CleanRun::PassIntoWorkingCopy(const std::string& name, const CleanPasses::Pass& pass) {
+PassEnd CleanRun::PassIntoWorkingCopy(const std::string& name, const CleanPasses::Pass& pass) {
+  if (StartsWithUtf16Mark(context_.input)) return PassEnd::kUtf16;
   const std::string working_copy = WorkingCopyName(name);
   bool created = false;
   try {
@@ -220,7 +236,7 @@ bool CleanRun::PassIntoWorkingCopy(const std::string& name, const CleanPasses::P
     const bool cut_short = context_.input.StoppedBeforeMoreData();
     CloseCharFile(context_.working_copy);
     if (cut_short) DeleteFile(working_copy);
-    return !cut_short;
+    return cut_short ? PassEnd::kCutShort : PassEnd::kWhole;
   } catch (const EInOutError&) {
     CloseCharFileQuietly(context_.working_copy);
     if (created) DeleteFile(working_copy);
@@ -228,12 +244,12 @@ bool CleanRun::PassIntoWorkingCopy(const std::string& name, const CleanPasses::P
   }
 }
 
-bool CleanRun::RunPass(const std::string& input_path, const std::string& name,
-                       const CleanPasses::Pass& pass) {
+PassEnd CleanRun::RunPass(const std::string& input_path, const std::string& name,
+                          const CleanPasses::Pass& pass) {
   OpenInput(input_path);
-  bool whole = false;
+  PassEnd end = PassEnd::kWhole;
   try {
-    whole = PassIntoWorkingCopy(name, pass);
+    end = PassIntoWorkingCopy(name, pass);
   } catch (const EInOutError&) {
     CloseCharFileQuietly(context_.input);
     throw;
@@ -241,10 +257,10 @@ bool CleanRun::RunPass(const std::string& input_path, const std::string& name,
   try {
     CloseCharFile(context_.input);
   } catch (const EInOutError&) {
-    if (whole) DeleteFile(WorkingCopyName(name));
+    if (end == PassEnd::kWhole) DeleteFile(WorkingCopyName(name));
     throw;
   }
-  return whole;
+  return end;
 }
 
 void CleanRun::WriteReportHeader(const std::string& path) {

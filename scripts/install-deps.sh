@@ -11,7 +11,7 @@ PACKAGES="
   libcli11-dev nlohmann-json3-dev libdtl-dev help2man
   clang libclang-rt-14-dev clang-format
   fonts-liberation
-  util-linux iproute2 openssl
+  util-linux iproute2 openssl strace
   chromium-headless-shell
 "
 # The browser check's driver runs on Node: Debian's, unless one is there.

@@ -163,6 +163,7 @@ void TextFile::ResetBuffers() {
   pos_ = 0;
   end_ = 0;
   read_offset_ = 0;
+  known_size_ = -1;
   physical_end_ = false;
   written_ = 0;
 }
@@ -174,6 +175,11 @@ bool TextFile::Refill() {
     std::memmove(buffer_.get(), buffer_.get() + pos_, end_ - pos_);
     end_ -= pos_;
     pos_ = 0;
+  }
+  // A file of known length needs no read to find its end.
+  if (known_size_ >= 0 && read_offset_ >= known_size_) {
+    physical_end_ = true;
+    return false;
   }
   const size_t room = kReadAllocation - end_;
   // By offset, so that a descriptor handed over after writing reads from its
@@ -267,6 +273,7 @@ void ByteFile::Flush() {
   const size_t size = used_;
   used_ = 0;
   WriteAll(reinterpret_cast<const char*>(buffer_.get()), size);
+  size_ += static_cast<off_t>(size);
 }
 
 void ByteFile::PutBytes(std::string_view bytes) {
@@ -338,12 +345,14 @@ void OpenTextOverByteFile(TextFile& text, ByteFile& bytes) {
   }
   const int fd = bytes.fd_;
   const mode_t permissions = bytes.permissions_;
+  const off_t size = bytes.size_;
   bytes.fd_ = -1;
   bytes.mode_ = CharFile::Mode::kClosed;
   bytes.permissions_ = 0;
   bytes.ResetBuffers();
   text.CloseQuietly();
   text.Adopt(fd, CharFile::Mode::kInput, permissions);
+  text.known_size_ = size;  // what was written, not a byte more
 }
 
 std::error_code GiveName(const CharFile& file, const std::string& name) {

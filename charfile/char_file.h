@@ -121,6 +121,7 @@ class TextFile final : public CharFile {
   friend void PutText(TextFile& file, std::string_view text);
   friend void OpenTextForReading(TextFile& file);
   friend void CreateTextForWriting(TextFile& file);
+  friend void OpenTextOverByteFile(TextFile& text, ByteFile& bytes);
 
   int NextCharSlow();
   // Reads more bytes after the unread ones; false when the file has no more.
@@ -132,6 +133,7 @@ class TextFile final : public CharFile {
   size_t pos_ = 0;         // reading: next unread byte
   size_t end_ = 0;         // reading: end of the valid bytes
   off_t read_offset_ = 0;  // reading: where the next refill starts in the file
+  off_t known_size_ = -1;  // reading: the file's length when known for sure, else -1
   bool physical_end_ = false;
   size_t written_ = 0;  // writing: bytes waiting in the buffer
 };
@@ -162,10 +164,14 @@ class ByteFile final : public CharFile {
   friend void OpenTextOverByteFile(TextFile& text, ByteFile& bytes);
 
   void Flush() override;
-  void ResetBuffers() override { used_ = 0; }
+  void ResetBuffers() override {
+    used_ = 0;
+    size_ = 0;
+  }
 
   std::unique_ptr<unsigned char[]> buffer_;
   size_t used_ = 0;
+  off_t size_ = 0;  // bytes written out since the file was opened
 };
 
 // The operations under their design names. A name without a directory

@@ -52,7 +52,7 @@ void TForm1::FileListBox1Click() {
   nevidim();
 }
 
-void TForm1::SpeedButton6Click() { DeleteSelectedFiles(*FileListBox1, messages_); }
+void TForm1::SpeedButton6Click() { DeleteSelectedFiles(*FileListBox1, messages_, *trash_); }
 
 void TForm1::N2Click() { SpeedButton6->click(); }
 

@@ -8,6 +8,7 @@
 
 #include "charfile/char_file.h"
 #include "charfile/file_moves.h"
+#include "cleaner/page_swap.h"
 #include "interfaces/path_names.h"
 
 namespace pelloran {
@@ -67,6 +68,13 @@ std::string PathText(std::string_view current_file) {
   return text;
 }
 
+std::string TildeRemovalFailure(const std::string& name, const std::string& new_name,
+                                std::error_code failure) {
+  std::string text = "Файл «" + name + "» не переименован в «" + new_name + "»: ";
+  if (failure == std::errc::file_exists) return text + "файл «" + new_name + "» уже существует.";
+  return text + ReasonInRussian(failure) + ".";
+}
+
 std::string SizeText(std::uintmax_t bytes) { return "  " + std::to_string(bytes) + "   байт"; }
 
 StatusReport ReadStatusReport(const std::string& current_file) {
@@ -92,12 +100,12 @@ Reselection ReselectionAfterTildeRemoval(int focused, int count) {
   return where;
 }
 
-void DeleteSelectedFiles(FileList& list, Messages& messages) {
+void DeleteSelectedFiles(FileList& list, Messages& messages, Trash& trash) {
   if (list.Count() == 0) {
     messages.ShowInformation(kNoFileChosen);
     return;
   }
-  ForEachSelectedFile(list, [](const std::string& name) { DeleteFile(name); });
+  ForEachSelectedFile(list, [&trash](const std::string& name) { trash.Discard(name); });
   const int focused = list.FocusedIndex();
   list.ReadFolder();
   ApplyReselection(list, ReselectionAfterDelete(focused, list.Count()));
@@ -108,10 +116,12 @@ void RemoveTildesFromSelected(FileList& list, Messages& messages) {
     messages.ShowInformation(kNoFileChosen);
     return;
   }
-  ForEachSelectedFile(list, [](const std::string& name) {
+  ForEachSelectedFile(list, [&messages](const std::string& name) {
     const std::string new_name = NameWithoutTildes(name);
+    if (new_name.empty() || new_name == name) return;
     // page.htm~ must never overwrite the cleaned page.htm.
-    if (!new_name.empty() && new_name != name) RenameNoReplace(name, new_name);
+    if (const std::error_code failure = RenameNoReplace(name, new_name))
+      messages.ShowError(TildeRemovalFailure(name, new_name, failure));
   });
   const int focused = list.FocusedIndex();
   list.ReadFolder();

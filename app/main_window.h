@@ -28,6 +28,7 @@
 
 namespace pelloran {
 
+class CompareWindow;
 class TForm2;
 class TForm3;
 
@@ -92,6 +93,12 @@ class TForm1 : public QWidget {
   void notepadexe1Click();
   void SpeedButton10Click();
   void SpeedButton8Click();
+  // "сравнить с копией" and "восстановить из копии" of the popup menu.
+  void CompareWithCopyClick();
+  void RestoreFromCopyClick();
+
+  // The compare window, once "сравнить с копией" has opened it; else nullptr.
+  CompareWindow* compare_window() const { return compare_window_; }
 
   // The one failure handler: a conversion failure shows only the apology,
   // any other failure its own message as an error.
@@ -134,6 +141,8 @@ class TForm1 : public QWidget {
   QAction* N2;
   QAction* N3;
   QAction* notepadexe1;
+  QAction* CompareWithCopyItem;
+  QAction* RestoreFromCopyItem;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -193,6 +202,7 @@ class TForm1 : public QWidget {
   // The status bar's path and size panels, made at the first click in the list.
   QLabel* path_panel_ = nullptr;
   QLabel* size_panel_ = nullptr;
+  CompareWindow* compare_window_ = nullptr;
 };
 
 template <class Body>

@@ -4,12 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include "charfile/char_file.h"
 #include "charfile/file_moves.h"
 #include "cleaner/page_swap.h"
 #include "interfaces/path_names.h"
+#include "tools/page_restore.h"
 
 namespace pelloran {
 namespace {
@@ -126,6 +129,44 @@ void RemoveTildesFromSelected(FileList& list, Messages& messages) {
   const int focused = list.FocusedIndex();
   list.ReadFolder();
   ApplyReselection(list, ReselectionAfterTildeRemoval(focused, list.Count()));
+}
+
+std::string RestoreQuestion(int count) {
+  return "Страниц, которые получат обратно текст из копии «~»: " + std::to_string(count) +
+         ".\nОчищенный текст этих страниц пропадёт. Восстановить?";
+}
+
+void RestoreSelectedFromBackups(FileList& list, Messages& messages) {
+  if (list.Count() == 0) {
+    messages.ShowInformation(kNoFileChosen);
+    return;
+  }
+  std::vector<std::string> selected;
+  std::vector<std::string> restorable;
+  std::string left;  // why each page that stays as it is stays so
+  for (int i = 0; i < list.Count(); ++i) {
+    if (!list.IsSelected(i) || list.IsFolder(i)) continue;
+    selected.push_back(list.Entry(i));
+    const RestoreResult foreseen = RestorePage(selected.back(), /*dry_run=*/true);
+    if (foreseen.outcome == RestoreOutcome::kRestored)
+      restorable.push_back(selected.back());
+    else
+      left += (left.empty() ? "" : "\n") + foreseen.message;
+  }
+  if (!restorable.empty() &&
+      messages.Confirm(RestoreQuestion(static_cast<int>(restorable.size())))) {
+    for (const std::string& name : restorable) {
+      const RestoreResult result = RestorePage(name);
+      if (result.outcome != RestoreOutcome::kRestored)
+        left += (left.empty() ? "" : "\n") + result.message;
+    }
+    list.ReadFolder();
+    for (int i = 0; i < list.Count(); ++i) {
+      if (std::find(selected.begin(), selected.end(), list.Entry(i)) != selected.end())
+        list.Select(i);
+    }
+  }
+  if (!left.empty()) messages.ShowError(left);
 }
 
 void OpenCurrentFile(const FileList& list, ShellRoutines& shell) {

@@ -62,6 +62,16 @@ void DeleteSelectedFiles(FileList& list, Messages& messages, Trash& trash);
 // a file gone when reached ends the operation as for deleting.
 void RemoveTildesFromSelected(FileList& list, Messages& messages);
 
+// "восстановить из копии": every selected page whose "~" copy exists gets
+// it back under its own name in one rename (the cleaned text is gone), after
+// one question that says how many pages; pages without a copy, or whose copy
+// cannot take the name, are named in one message. Then the list is read
+// again with the same pages selected. An empty list only gets the message.
+void RestoreSelectedFromBackups(FileList& list, Messages& messages);
+
+// The question before restoring `count` pages.
+std::string RestoreQuestion(int count);
+
 // The message for a "~" removal that failed.
 std::string TildeRemovalFailure(const std::string& name, const std::string& new_name,
                                 std::error_code failure);

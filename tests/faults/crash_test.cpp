@@ -142,7 +142,7 @@ TEST(CrashTest, KilledBetweenAnyTwoFileStepsNothingIsLost) {
 }
 
 TEST(CrashTest, KilledAtRandomMomentsNothingIsLost) {
-  const Pages pages = MakePages(8, 600);
+  const Pages pages = MakePages(8, 1200);  // long enough that most kills land mid-run
   const Pages cleaned = CleanedAsUsual(pages);
   // How long an undisturbed run takes here, start-up included.
   TempDir timing;

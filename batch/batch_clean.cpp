@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -90,6 +91,21 @@ int64_t FileSize(const std::string& path) {
 std::string ReadWhole(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Do the two files hold the same bytes? Read a block at a time, so that pages
+// of any size cost little memory.
+bool SameBytes(const std::string& a, const std::string& b) {
+  std::ifstream in_a(a, std::ios::binary), in_b(b, std::ios::binary);
+  std::vector<char> block_a(1 << 16), block_b(1 << 16);
+  while (in_a && in_b) {
+    in_a.read(block_a.data(), static_cast<std::streamsize>(block_a.size()));
+    in_b.read(block_b.data(), static_cast<std::streamsize>(block_b.size()));
+    if (in_a.gcount() != in_b.gcount() ||
+        !std::equal(block_a.begin(), block_a.begin() + in_a.gcount(), block_b.begin()))
+      return false;
+  }
+  return in_a.eof() && in_b.eof();
 }
 
 std::string FailureMessage() { return DescribeFailure(std::current_exception()).text; }
@@ -225,7 +241,7 @@ void BatchRun::PreviewOne(PageRecord& record) {
     messages_.ShowError("would not clean: " + outcome.message);
     return;
   }
-  Finish(record, ReadWhole(name), ReadWhole(output.path()));
+  Finish(record, name, output.path());
   console_.Line(messages_.Named("would clean, " + std::to_string(record.bytes_before) +
                                 " bytes to " + std::to_string(record.bytes_after)));
 }
@@ -234,7 +250,7 @@ void BatchRun::ApplyOne(PageRecord& record) {
   const std::string& name = list_.name();
   const bool backup_there = ::access(BackupName(name).c_str(), F_OK) == 0;
   if (run_.CleanPage(name)) {
-    Finish(record, ReadWhole(BackupName(name)), ReadWhole(name));
+    Finish(record, BackupName(name), name);
     return;
   }
   // Left as it was by rule, or stopped by a failure on the way.

@@ -261,13 +261,16 @@ void BatchRun::ApplyOne(PageRecord& record) {
   record.bytes_after = FileSize(name);
 }
 
+// The page cleaned: its original and its cleaned text are the two files.
+// Only the diff reads them whole.
 void BatchRun::Finish(PageRecord& record, const std::string& original, const std::string& cleaned) {
-  record.bytes_before = static_cast<int64_t>(original.size());
-  record.bytes_after = static_cast<int64_t>(cleaned.size());
-  record.outcome = original == cleaned ? PageOutcome::kUnchanged : PageOutcome::kCleaned;
-  if (command_.diff && record.outcome == PageOutcome::kCleaned) {
-    console_.Diff(
-        UnifiedDiff(original, cleaned, DiffLabel("a/", diff_label_), DiffLabel("b/", diff_label_)));
+  record.bytes_before = FileSize(original);
+  record.bytes_after = FileSize(cleaned);
+  const bool same = record.bytes_before == record.bytes_after && SameBytes(original, cleaned);
+  record.outcome = same ? PageOutcome::kUnchanged : PageOutcome::kCleaned;
+  if (command_.diff && !same) {
+    console_.Diff(UnifiedDiff(ReadWhole(original), ReadWhole(cleaned), DiffLabel("a/", diff_label_),
+                              DiffLabel("b/", diff_label_)));
   }
 }
 

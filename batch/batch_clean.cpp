@@ -256,6 +256,7 @@ void BatchRun::ApplyOne(PageRecord& record) {
   // Left as it was by rule, or stopped by a failure on the way.
   record.reason = messages_.last_error();
   const bool by_rule = backup_there || record.reason == EndMarkInsideMessage(name) ||
+                       record.reason == Utf16PageMessage(name) ||
                        record.reason == WorkingCopyNameTooLong(name);
   record.outcome = by_rule ? PageOutcome::kSkipped : PageOutcome::kFailed;
   record.bytes_after = FileSize(name);

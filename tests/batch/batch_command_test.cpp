@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "cleaner/cleaning_options.h"
-#include "tests/faults/clean_command.h"
+#include "tests/support/clean_command.h"
 #include "tests/support/temp_dir.h"
 
 namespace pelloran::testing {

@@ -221,7 +221,7 @@ async function compare(view, entry) {
   }
   if (textDiffers) {
     let cause = 'other';
-    if (after.xmlError && !before.xmlError) cause = 'ill-formed XML';
+    if (after.xmlError) cause = 'ill-formed XML';
     else if (hasOpenQuote(entry.cleaned) && !hasOpenQuote(entry.original)) cause = 'attribute left open';
     else if (before.text.toLowerCase() === after.text.toLowerCase()) cause = 'letter case (text-transform)';
     else {

@@ -268,6 +268,7 @@ TEST(BatchCommandTest, BoxesAreListedAndUnknownNamesRefused) {
                                              {"--keep-only", "font-size,", "a.htm"},
                                              {"--color=sometimes", "a.htm"},
                                              {"--json"},
+                                             {"--diff", "--json", "-", "a.htm"},
                                              {"-r"}}) {
     SCOPED_TRACE(args.front());
     const CommandOutcome outcome = RunCleanCommand(dir.path(), args);

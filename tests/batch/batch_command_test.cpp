@@ -95,6 +95,9 @@ TEST(BatchCommandTest, TakesThePagesOfFoldersInOrder) {
       {{"site/notes.txt", "site/sub", "site/old.htm~"},
        {"site/notes.txt", "site/sub/z.htm", "site/old.htm~"}},
       {{"--restore", "-r", "site"}, {"site/old.htm"}},
+      {{"site/y.shtml", "site", "./site/index.htm"},
+       {"site/y.shtml", "site/B.HTML", "site/a b.htm", "site/index.htm", "site/x.xhtml",
+        "site/Страница.htm"}},
   };
   TempDir dir;
   MakeSite(dir.path());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "charfile/char_file.h"
+#include "interfaces/clean_statistics.h"
 #include "interfaces/link_check.h"
 #include "interfaces/options.h"
 #include "interfaces/progress_gauge.h"
@@ -21,6 +22,8 @@ struct CleanContext {
   Options& options;
   ProgressGauge& gauge;
   LinkCheck& link_check;
+  // Where the passes count what they do to the page in hand; none: no counting.
+  CleanStatistics* statistics = nullptr;
 };
 
 }  // namespace pelloran

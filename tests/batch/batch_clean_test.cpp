@@ -179,13 +179,16 @@ TEST(BatchCleanTest, GoesOnAfterAFailedFileAndAnswersOne) {
   EXPECT_FALSE(FileExists(dir / "PL!__c.htm"));
   EXPECT_EQ(ReadFile(dir / "sub/b.htm~"), "<p>b</p>");
   EXPECT_FALSE(FileExists(dir / "PL!__missing.htm"));
-  EXPECT_NE(outcome.err.find("a.htm: Файл «a.htm» не изменён: резервная копия «a.htm~» уже "
+  // A failure line names its page once, by the path given.
+  EXPECT_EQ(outcome.err.find(".htm: Файл"), std::string::npos) << outcome.err;
+  EXPECT_NE(outcome.err.find("Файл «a.htm» не изменён: резервная копия «a.htm~» уже "
                              "существует."),
             std::string::npos);
   EXPECT_NE(outcome.err.find("missing.htm: File not found."), std::string::npos);
   EXPECT_NE(outcome.err.find("nowhere/x.htm: "), std::string::npos);
-  EXPECT_NE(outcome.err.find("c.htm: Файл «c.htm» не изменён:"), std::string::npos);
-  EXPECT_EQ(outcome.out, "sub/b.htm: Операция выполнена!\n");
+  EXPECT_NE(outcome.err.find("Файл «c.htm» не изменён:"), std::string::npos);
+  EXPECT_EQ(outcome.out,
+            "sub/b.htm: Операция выполнена!\n0 cleaned, 1 unchanged, 2 skipped, 2 failed\n");
 }
 
 TEST(BatchCleanTest, PagesOfFoldersTakenInTurnAreEachCleanedInTheirOwnFolder) {
@@ -234,7 +237,8 @@ TEST(BatchCleanTest, WritesTheLinkReportInTheStartingFolderWithFullPaths) {
   EXPECT_EQ(status, 0) << err.str();
   EXPECT_EQ(out.str(),
             "Вы подключены к интернету.\n"
-            "site/a.htm: Операция выполнена!\nsite/b.htm: Операция выполнена!\n");
+            "site/a.htm: Операция выполнена!\nsite/b.htm: Операция выполнена!\n"
+            "0 cleaned, 2 unchanged, 0 skipped, 0 failed\n");
   EXPECT_FALSE(FileExists(dir / "site/Ссылки.txt"));
   EXPECT_EQ(ReadFile(dir / "Ссылки.txt"), "\r\n           " + dir / "site/a.htm" +
                                               " :\r\n\r\n"
@@ -242,6 +246,49 @@ TEST(BatchCleanTest, WritesTheLinkReportInTheStartingFolderWithFullPaths) {
                                               "     \"#top\"\r\n"
                                               "\r\n           " +
                                               dir / "site/b.htm" + " :\r\n\r\n");
+}
+
+// Progress only on a terminal, colour as asked, and --quiet keeps only failures.
+TEST(BatchCleanTest, TerminalOutputFollowsWhatTheStreamsAre) {
+  struct Case {
+    std::vector<std::string> args;
+    Terminals terminals;
+    bool progress;
+    bool colour;
+    bool page_lines;
+  };
+  const std::vector<Case> cases = {
+      {{"--diff"}, {false, false}, false, false, true},
+      {{"--diff"}, {true, true}, true, true, true},
+      {{"--diff", "--color=never"}, {true, true}, true, false, true},
+      {{"--diff", "--color=always"}, {false, false}, false, true, true},
+      {{"--diff", "-q"}, {true, true}, false, true, false},
+      {{"-q"}, {false, false}, false, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.back() + (c.terminals.err ? " at a terminal" : ""));
+    TempDir dir;
+    WriteFile(dir / "a.htm", kRichPage);
+    WriteFile(dir / "b.htm", kRichPage);
+    WriteFile(dir / "b.htm~", "an earlier backup");
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"a.htm", "b.htm"});
+    TestLinkCheck link_check;
+    std::ostringstream out, err;
+    int status;
+    {
+      ScopedCurrentDir here(dir.path());
+      status = RunBatchClean(args, link_check, out, err, c.terminals);
+    }
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(err.str().find("\r\033[K[0/2] a.htm") != std::string::npos, c.progress);
+    EXPECT_EQ(out.str().find("\033[31m-") != std::string::npos, c.colour) << out.str();
+    const std::string lines = c.args.front() == "--diff" ? err.str() : out.str();
+    EXPECT_EQ(lines.find("a.htm: Операция выполнена!") != std::string::npos, c.page_lines);
+    EXPECT_EQ(lines.find("1 cleaned, 0 unchanged, 1 skipped, 0 failed") != std::string::npos,
+              c.page_lines);
+    EXPECT_NE(err.str().find("Файл «b.htm» не изменён"), std::string::npos);  // failures stay
+  }
 }
 
 }  // namespace

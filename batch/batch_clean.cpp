@@ -277,7 +277,8 @@ void BatchRun::ApplyOne(PageRecord& record) {
 // The page cleaned: its original and its cleaned text are the two files.
 // Only the diff reads them whole.
 void BatchRun::Finish(PageRecord& record, const std::string& original, const std::string& cleaned) {
-  record.bytes_before = FileSize(original);
+  // bytes_before was read from the same file (the backup is the page's own
+  // bytes under a second name) before the page was cleaned.
   record.bytes_after = FileSize(cleaned);
   const bool same = record.bytes_before == record.bytes_after && SameBytes(original, cleaned);
   record.outcome = same ? PageOutcome::kUnchanged : PageOutcome::kCleaned;

@@ -104,10 +104,14 @@ PageWalk FindPages(const std::vector<std::string>& paths, const PageFilter& filt
   }
   // A page reached twice (a folder and a page in it) is cleaned once: a
   // second time would only find its backup taken.
+  // The starting folder is asked once, not once a page.
+  std::error_code no_folder;
+  const fs::path start = fs::current_path(no_folder);
   std::set<fs::path> seen;
-  std::erase_if(walk.pages, [&seen](const std::string& page) {
-    std::error_code ignored;
-    return !seen.insert(fs::absolute(page, ignored).lexically_normal()).second;
+  std::erase_if(walk.pages, [&](const std::string& page) {
+    const fs::path path(page);
+    const fs::path absolute = path.is_absolute() || no_folder ? path : start / path;
+    return !seen.insert(absolute.lexically_normal()).second;
   });
   return walk;
 }

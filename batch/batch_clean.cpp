@@ -17,7 +17,8 @@ namespace pelloran {
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: pelloran-clean [--tick N,N...] [--clear N,N...] [--check-links] FILE...\n";
+    "Usage: pelloran-clean [--tick N,N...] [--clear N,N...] [--check-links]\n"
+    "                      [--check-local-links] FILE...\n";
 
 constexpr std::string_view kHelp =
     "Cleans web pages of surplus style and markup, as Apply in the Pelloran window does.\n"
@@ -31,6 +32,8 @@ constexpr std::string_view kHelp =
     "                   ticking 28 ticks every property box)\n"
     "  --check-links    check every link address on the web and write the report\n"
     "                   \"Ссылки.txt\" in the current directory\n"
+    "  --check-local-links  with --check-links, check a relative link (no scheme, not\n"
+    "                   \"#...\" or \"//...\") as a file or folder beside its page\n"
     "  --help           show this text\n"
     "  --               end of options: every later argument is a file\n"
     "\n"
@@ -81,6 +84,8 @@ bool Parse(std::span<const std::string> args, Command& command, std::ostream& er
       command.help = true;
     } else if (arg == "--check-links") {
       command.options.SetLinkChecking(true);
+    } else if (arg == "--check-local-links") {
+      command.options.SetLocalLinkChecking(true);
     } else if (arg.starts_with("--tick") || arg.starts_with("--clear")) {
       const bool tick = arg.starts_with("--tick");
       const std::string_view name = tick ? "--tick" : "--clear";
@@ -138,6 +143,8 @@ class BatchFileList : public FileList {
     return true;
   }
   const std::string& name() const { return name_; }
+  // Every file as an absolute path.
+  std::vector<std::string> Paths() const { return {paths_.begin(), paths_.end()}; }
 
   // Before the first Show, the list holds every file, so a run can start.
   int Count() const override { return name_.empty() ? static_cast<int>(paths_.size()) : 1; }
@@ -176,10 +183,27 @@ class TerminalMessages : public Messages {
   std::string file_;
 };
 
+// The checks made ahead, counted on one line of the terminal.
+class TerminalLinkProgress : public LinkCheckProgress {
+ public:
+  explicit TerminalLinkProgress(std::ostream& err) : err_(err) {}
+  void ShowLinkProgress(int done, int total) override {
+    if (done == shown_) return;
+    shown_ = done;
+    err_ << "\rпроверка ссылок: " << done << " из " << total;
+    if (done == total) err_ << "\n";
+    err_.flush();
+  }
+
+ private:
+  std::ostream& err_;
+  int shown_ = -1;
+};
+
 }  // namespace
 
 int RunBatchClean(std::span<const std::string> args, LinkCheck& link_check, std::ostream& out,
-                  std::ostream& err) {
+                  std::ostream& err, bool show_progress) {
   Command command;
   if (!Parse(args, command, err)) {
     err << kUsage << "Try 'pelloran-clean --help' for more.\n";
@@ -195,10 +219,13 @@ int RunBatchClean(std::span<const std::string> args, LinkCheck& link_check, std:
   ClassTables tables;
   BatchFileList list(command.files);
   TerminalMessages messages(out, err);
+  TerminalLinkProgress link_progress(err);
+  if (show_progress) context.link_progress = &link_progress;
   CleanRun run(context, tables, list, messages);
   int failed = 0;
   try {
     run.Start();  // the report, if any, goes to the folder the command was started in
+    run.CheckLinksAhead(list.Paths());
     for (size_t i = 0; i < command.files.size(); ++i) {
       messages.SetFile(command.files[i]);
       std::string failure;

@@ -18,8 +18,9 @@ inline constexpr int kBatchUsageError = 2;
 
 // Runs the command with its arguments (without the program name). Messages go
 // to `out` (information) and `err` (failures and usage); the answer is the
-// exit status. `link_check` answers the link checks of --check-links.
+// exit status. `link_check` answers the link checks of --check-links; with
+// `show_progress` (for a terminal) `err` also counts the checks made ahead.
 int RunBatchClean(std::span<const std::string> args, LinkCheck& link_check, std::ostream& out,
-                  std::ostream& err);
+                  std::ostream& err, bool show_progress = false);
 
 }  // namespace pelloran

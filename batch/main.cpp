@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <iostream>
 #include <string>
 #include <vector>
@@ -8,5 +10,6 @@
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   pelloran::CurlLinkCheck link_check;
-  return pelloran::RunBatchClean(args, link_check, std::cout, std::cerr);
+  // Progress is for a person watching, not for a log.
+  return pelloran::RunBatchClean(args, link_check, std::cout, std::cerr, ::isatty(STDERR_FILENO));
 }

@@ -57,13 +57,14 @@ void CharFile::CloseQuietly() noexcept {
   } catch (...) {
     // Closing on a failure path: the failure already being handled wins.
   }
-  ::close(fd_);
+  if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   mode_ = Mode::kClosed;
   ResetBuffers();
 }
 
 void CharFile::WriteAll(const char* data, size_t size) {
+  if (discarding()) return;
   while (size > 0) {
     const ssize_t n = ::write(fd_, data, size);
     if (n < 0) {
@@ -79,7 +80,7 @@ void CharFile::WriteAll(const char* data, size_t size) {
 void CharFile::Sync() {
   if (!is_open()) throw EInOutError(kFileNotOpen);
   Flush();
-  if (::fsync(fd_) != 0) throw EInOutError::FromErrno(errno);
+  if (!discarding() && ::fsync(fd_) != 0) throw EInOutError::FromErrno(errno);
 }
 
 void BindFileName(CharFile& file, std::string_view name) {
@@ -88,6 +89,13 @@ void BindFileName(CharFile& file, std::string_view name) {
 }
 
 void CloseCharFileQuietly(CharFile& file) noexcept { file.CloseQuietly(); }
+
+void OpenForDiscarding(CharFile& file) {
+  file.CloseQuietly();
+  // A text file writes in kOutput; a byte file accepts that too.
+  file.mode_ = CharFile::Mode::kOutput;
+  file.ResetBuffers();
+}
 
 void CloseCharFile(CharFile& file) {
   if (!file.is_open()) throw EInOutError(kFileNotOpen);
@@ -101,7 +109,7 @@ void CloseCharFile(CharFile& file) {
   file.fd_ = -1;
   file.mode_ = CharFile::Mode::kClosed;
   file.ResetBuffers();
-  if (::close(fd) != 0 && errno != EINTR) throw EInOutError::FromErrno(errno);
+  if (fd >= 0 && ::close(fd) != 0 && errno != EINTR) throw EInOutError::FromErrno(errno);
 }
 
 // ---- text files ----

@@ -49,10 +49,13 @@ class CharFile {
   friend void BindFileName(CharFile& file, std::string_view name);
   friend void CloseCharFile(CharFile& file);
   friend void CloseCharFileQuietly(CharFile& file) noexcept;
+  friend void OpenForDiscarding(CharFile& file);
 
   // Opens name_ with the given open(2) flags; refuses anything but a regular
   // file (a FIFO or device could block or swallow the page) with code 5.
   void OpenDescriptor(int flags, Mode mode);
+  // Open for writing with no descriptor behind it: writes are dropped.
+  bool discarding() const { return is_open() && fd_ < 0; }
   // Writes out whatever the variable still buffers; throws on failure.
   virtual void Flush() {}
   // Drops buffered state; called whenever the descriptor goes away.
@@ -171,5 +174,9 @@ void CloseCharFile(CharFile& file);
 // Closes on a failure path: writes what it can, never throws, so the failure
 // already in hand is the one reported. A closed variable stays closed.
 void CloseCharFileQuietly(CharFile& file) noexcept;
+// Opens a byte file, or a text file for writing, onto nothing: every write
+// succeeds and is dropped, and closing succeeds. For a pass that is run only
+// to see what it reads.
+void OpenForDiscarding(CharFile& file);
 
 }  // namespace pelloran

@@ -6,6 +6,7 @@
 
 #include "cleaner/class_tables.h"
 #include "cleaner/markup_scanner.h"
+#include "cleaner/relative_links.h"
 #include "stylesheet/filter_style_block.h"
 
 namespace pelloran {
@@ -218,7 +219,7 @@ bool TagFilter::CopyLinkValue() {
 
 // Asks the link check; a value that reached its closing quote gets a report line.
 void TagFilter::CheckAndReportLink(bool closed) {
-  if (context_.link_check.IsUrlAvailable(link_value_)) link_value_ += "     OK";
+  if (IsLinkAvailable(context_, link_value_)) link_value_ += "     OK";
   if (!closed) return;
   const bool in_page = link_value_.find('#') != std::string::npos;
   PutText(context_.link_report, in_page ? "     " : "ext  ");

@@ -21,6 +21,8 @@ struct CleanContext {
   Options& options;
   ProgressGauge& gauge;
   LinkCheck& link_check;
+  // Shows the checks made ahead of a run; none when null.
+  LinkCheckProgress* link_progress = nullptr;
 };
 
 }  // namespace pelloran

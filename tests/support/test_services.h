@@ -28,14 +28,17 @@ class TestOptions : public Options {
     return box >= 0 && box < static_cast<int>(boxes_.size()) && boxes_[box];
   }
   bool IsLinkCheckingOn() const override { return link_checking_; }
+  bool IsLocalLinkCheckingOn() const override { return local_link_checking_; }
 
   void Tick(int box, bool ticked = true) { boxes_.at(box) = ticked; }
   void Clear(int box) { Tick(box, false); }
   void SetLinkChecking(bool on) { link_checking_ = on; }
+  void SetLocalLinkChecking(bool on) { local_link_checking_ = on; }
 
  private:
   std::array<bool, 62> boxes_{};
   bool link_checking_ = false;
+  bool local_link_checking_ = false;
 };
 
 // Remembers every value it was set to.

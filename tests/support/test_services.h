@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <initializer_list>
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,9 +79,17 @@ class TestLinkCheck : public LinkCheck {
     return it != available.end() && it->second;
   }
 
+  // Records the values; the test may act while the run waits for them.
+  void CheckAhead(std::span<const std::string> values, LinkCheckProgress* progress) override {
+    checked_ahead.assign(values.begin(), values.end());
+    if (while_checking_ahead) while_checking_ahead(progress);
+  }
+
   bool connected = true;
   std::map<std::string, bool> available;
   std::vector<std::string> asked;
+  std::vector<std::string> checked_ahead;
+  std::function<void(LinkCheckProgress*)> while_checking_ahead;
 };
 
 }  // namespace pelloran::testing

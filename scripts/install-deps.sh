@@ -7,7 +7,8 @@ PACKAGES="
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcurl4-openssl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev patch
+  libcli11-dev nlohmann-json3-dev libdtl-dev help2man
   clang libclang-rt-14-dev clang-format
   fonts-liberation
   util-linux iproute2 openssl

@@ -1,0 +1,125 @@
+#include "cleaner/clean_preview.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "charfile/char_file.h"
+#include "charfile/failure_text.h"
+#include "charfile/file_moves.h"
+#include "cleaner/class_tables.h"
+#include "cleaner/page_swap.h"
+#include "interfaces/path_names.h"
+
+namespace pelloran {
+namespace {
+
+// The options as they stand, with link checking off: a preview asks no web
+// and writes no report.
+class WithoutLinkChecks final : public Options {
+ public:
+  explicit WithoutLinkChecks(const Options& options) : options_(options) {}
+  bool IsTicked(int box) const override { return options_.IsTicked(box); }
+  bool IsLinkCheckingOn() const override { return false; }
+
+ private:
+  const Options& options_;
+};
+
+class NoLinkCheck final : public LinkCheck {
+ public:
+  bool IsConnected() override { return false; }
+  bool IsUrlAvailable(const std::string&) override { return false; }
+};
+
+// One pass from `input` into `output`. False when reading stopped at a byte
+// 26 with more after it; the output is then removed, as it is on a failure.
+bool RunPassInto(CleanContext& context, ClassTables& tables, RunState& run,
+                 const std::string& input, const std::string& output,
+                 const CleanPasses::Pass& pass) {
+  bool created = false;
+  try {
+    BindFileName(context.input, input);
+    OpenTextForReading(context.input);
+    BindFileName(context.working_copy, output);
+    CreateByteFile(context.working_copy, 1);
+    created = true;
+    OpenByteFile(context.working_copy, 1);
+    pass(context, tables, run);
+    const bool cut_short = context.input.StoppedBeforeMoreData();
+    CloseCharFile(context.working_copy);
+    CloseCharFile(context.input);
+    if (cut_short) DeleteFile(output);
+    return !cut_short;
+  } catch (const EInOutError&) {
+    CloseCharFileQuietly(context.working_copy);
+    CloseCharFileQuietly(context.input);
+    if (created) DeleteFile(output);
+    throw;
+  }
+}
+
+std::string ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+PreviewOutcome CleanPageInto(const Options& options, ClassTables& tables, RunState& run,
+                             const std::string& page_path, const std::string& output_path,
+                             const CleanPasses& passes) {
+  WithoutLinkChecks preview_options(options);
+  UnseenGauge gauge;
+  NoLinkCheck no_link_check;
+  CleanContext context(preview_options, gauge, no_link_check);
+  const std::string name(NamePart(page_path));
+  if (!RunPassInto(context, tables, run, page_path, output_path, passes.first))
+    return {false, EndMarkInsideMessage(name)};
+  if (!IsStyleOverridingOn(options)) return {true, {}};
+  const std::string second = output_path + ".pass2";
+  try {
+    if (!RunPassInto(context, tables, run, output_path, second, passes.second)) {
+      DeleteFile(output_path);
+      return {false, EndMarkInsideMessage(name)};
+    }
+  } catch (const EInOutError&) {
+    DeleteFile(output_path);
+    throw;
+  }
+  if (const std::error_code failure = ReplaceByRename(second, output_path)) {
+    DeleteFile(second);
+    DeleteFile(output_path);
+    throw EInOutError::FromErrno(failure.value());
+  }
+  return {true, {}};
+}
+
+PagePreview PreviewCleanPage(const Options& options, const ClassTables& tables,
+                             const std::string& page_path) {
+  std::error_code no_temp;
+  std::filesystem::path folder = std::filesystem::temp_directory_path(no_temp);
+  if (no_temp) folder = "/tmp";
+  std::string output = folder / "pelloran-preview-XXXXXX";
+  const int fd = ::mkstemp(output.data());
+  if (fd < 0) return {false, {}, ReasonInRussian(std::error_code(errno, std::generic_category()))};
+  ::close(fd);
+  ClassTables copy = tables;
+  RunState run;
+  PagePreview preview;
+  try {
+    const PreviewOutcome outcome = CleanPageInto(options, copy, run, page_path, output);
+    preview.cleaned = outcome.cleaned;
+    preview.message = outcome.message;
+    if (outcome.cleaned) preview.text = ReadWhole(output);
+  } catch (const EInOutError&) {
+    preview.message = DescribeFailure(std::current_exception()).text;
+  }
+  DeleteFile(output);
+  return preview;
+}
+
+}  // namespace pelloran

@@ -1,0 +1,126 @@
+#include "cleaner/clean_preview.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "cleaner/class_tables.h"
+#include "cleaner/clean_run.h"
+#include "tests/support/folder_file_list.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_services.h"
+
+namespace pelloran {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+constexpr char kPage[] =
+    "<html><head><style>\r\n"
+    "p.Normal { font-family: Arial; color: red; margin: 0 }\r\n"
+    ".unused { color: blue }\r\n"
+    "</style></head>\r\n"
+    "<body><p class=Normal style=\"color:red\">One <span lang=ru>two</span></p>\r\n"
+    "<p class=Normal>Three <a target=_blank href=\"http://a.example/x\">x</a></p>\r\n"
+    "<table class=t><tr><td class=c>cell</td></tr></table></body></html>";
+
+// Every name in a folder tree with its bytes.
+std::map<std::string, std::string> Snapshot(const fs::path& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+    const std::string name = fs::relative(entry.path(), dir).string();
+    files[name] = entry.is_regular_file() ? ReadFile(entry.path().string()) : "<folder>";
+  }
+  return files;
+}
+
+// Sets TMPDIR for the object's lifetime.
+class ScopedTempFolder {
+ public:
+  explicit ScopedTempFolder(const fs::path& dir) { ::setenv("TMPDIR", dir.c_str(), 1); }
+  ~ScopedTempFolder() { ::unsetenv("TMPDIR"); }
+};
+
+// Pages cleaned one after another through the run's tables give the bytes
+// Apply gives them, and the folder of the pages stays as it was.
+TEST(CleanPreviewTest, GivesTheBytesOfApplyAndTouchesNothing) {
+  const std::vector<std::string> pages = {kPage, std::string(kPage) + "<p class=Other>more</p>\n",
+                                          "no tags", "<p class=x>\x1a"};
+  for (const std::vector<int>& boxes : std::vector<std::vector<int>>{{}, {17}, {5, 18}}) {
+    SCOPED_TRACE("boxes " + std::to_string(boxes.size()));
+    testing::TestOptions options;
+    for (int box : boxes) options.Tick(box);
+    TempDir applied, previewed, out;
+    for (const TempDir* dir : {&applied, &previewed}) {
+      for (size_t i = 0; i < pages.size(); ++i)
+        WriteFile(*dir / ("p" + std::to_string(i) + ".htm"), pages[i]);
+    }
+    const auto before = Snapshot(previewed.path());
+
+    ClassTables tables;
+    RunState run;
+    std::vector<PreviewOutcome> outcomes;
+    for (size_t i = 0; i < pages.size(); ++i) {
+      const std::string name = "p" + std::to_string(i) + ".htm";
+      outcomes.push_back(CleanPageInto(options, tables, run, previewed / name, out / name));
+    }
+    EXPECT_EQ(Snapshot(previewed.path()), before);
+
+    {
+      testing::ScopedCurrentDir here(applied.path());
+      testing::FolderFileList files(applied.path());
+      for (int i = 0; i < files.Count(); ++i) files.Select(i);
+      testing::TestGauge gauge;
+      testing::TestLinkCheck link_check;
+      testing::TestMessages messages;
+      ClassTables apply_tables;
+      CleanContext context(options, gauge, link_check);
+      RunClean(context, apply_tables, files, messages);
+    }
+    for (size_t i = 0; i < pages.size(); ++i) {
+      const std::string name = "p" + std::to_string(i) + ".htm";
+      SCOPED_TRACE(name);
+      const bool cleaned = fs::exists(applied / (name + "~"));
+      EXPECT_EQ(outcomes[i].cleaned, cleaned) << outcomes[i].message;
+      if (cleaned) {
+        EXPECT_EQ(ReadFile(out / name), ReadFile(applied / name));
+      } else {
+        EXPECT_NE(outcomes[i].message.find("«" + name + "» не изменён"), std::string::npos);
+        EXPECT_FALSE(fs::exists(out / name));
+      }
+    }
+    EXPECT_FALSE(fs::exists(out / "p0.htm.pass2"));
+  }
+}
+
+TEST(CleanPreviewTest, PreviewLeavesTheTablesAndTheTemporaryFolderAsTheyWere) {
+  TempDir pages, temp;
+  ScopedTempFolder in_temp(temp.path());
+  WriteFile(pages / "a.htm", kPage);
+  testing::TestOptions options{17};
+  ClassTables tables;
+  tables.CountParagraphClass("p.Kept");
+
+  const PagePreview preview = PreviewCleanPage(options, tables, pages / "a.htm");
+  EXPECT_TRUE(preview.cleaned) << preview.message;
+  EXPECT_NE(preview.text.find("<p>One"), std::string::npos) << preview.text;
+  EXPECT_EQ(tables.paragraph_classes().size(), 1u);
+  EXPECT_TRUE(tables.used_selectors().empty());
+  EXPECT_TRUE(fs::is_empty(temp.path()));
+  EXPECT_EQ(Snapshot(pages.path()).size(), 1u);
+
+  const PagePreview missing = PreviewCleanPage(options, tables, pages / "gone.htm");
+  EXPECT_FALSE(missing.cleaned);
+  EXPECT_EQ(missing.message, "File not found.");
+  EXPECT_TRUE(fs::is_empty(temp.path()));
+}
+
+}  // namespace
+}  // namespace pelloran

@@ -1,0 +1,20 @@
+#pragma once
+
+// The unified diff of a page before and after cleaning, as the batch command
+// prints it and the window's compare view shows it.
+
+#include <string>
+#include <string_view>
+
+namespace pelloran {
+
+// The unified diff from `before` to `after`: "--- " old_label and "+++ "
+// new_label header lines, then hunks with `context_lines` lines of context.
+// Lines are split at LF and written with their bytes as they are (a CR stays
+// at the end of its line); a last line without LF is followed by
+// "\ No newline at end of file". Empty when the texts are equal. Applied with
+// `patch` to `before`, it gives `after` byte for byte.
+std::string UnifiedDiff(std::string_view before, std::string_view after, std::string_view old_label,
+                        std::string_view new_label, int context_lines = 3);
+
+}  // namespace pelloran

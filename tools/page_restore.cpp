@@ -1,0 +1,58 @@
+#include "tools/page_restore.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+#include "charfile/file_moves.h"
+#include "cleaner/page_swap.h"
+#include "interfaces/path_names.h"
+
+namespace pelloran {
+namespace {
+
+std::string Quoted(std::string_view name) { return "«" + std::string(name) + "»"; }
+
+RestoreResult Failed(const std::string& page, const std::string& backup, int err) {
+  return {RestoreOutcome::kFailed,
+          "Файл " + Quoted(NamePart(page)) + " не восстановлен из копии " +
+              Quoted(NamePart(backup)) + " (" +
+              ReasonInRussian(std::error_code(err, std::generic_category())) + ")."};
+}
+
+// Why the rename would fail, as far as can be told without doing it; 0 when
+// it looks possible.
+int ForeseenFailure(const std::string& page) {
+  struct stat st;
+  if (::lstat(page.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return EISDIR;
+  std::string folder(FolderWithSeparator(page));
+  if (folder.empty()) folder = ".";
+  if (::access(folder.c_str(), W_OK) != 0) return errno;
+  return 0;
+}
+
+}  // namespace
+
+RestoreResult RestorePage(const std::string& page_path, bool dry_run) {
+  const std::string backup = BackupName(page_path);
+  struct stat st;
+  if (::lstat(backup.c_str(), &st) != 0) {
+    if (errno != ENOENT && errno != ENOTDIR) return Failed(page_path, backup, errno);
+    return {RestoreOutcome::kNoBackup, "Файл " + Quoted(NamePart(page_path)) +
+                                           " не восстановлен: резервной копии " +
+                                           Quoted(NamePart(backup)) + " нет."};
+  }
+  // Only a file is a backup; a folder of that name is no page's former self.
+  if (S_ISDIR(st.st_mode)) return Failed(page_path, backup, EISDIR);
+  if (dry_run) {
+    if (const int err = ForeseenFailure(page_path)) return Failed(page_path, backup, err);
+    return {RestoreOutcome::kRestored, {}};
+  }
+  if (const std::error_code failure = ReplaceByRename(backup, page_path))
+    return Failed(page_path, backup, failure.value());
+  return {RestoreOutcome::kRestored, {}};
+}
+
+}  // namespace pelloran

@@ -1,4 +1,4 @@
-// A clean run with link checking, as the batch command makes it, over pages
+// A clean run with link checking, as Apply makes it, over pages
 // like those a user timed: 12 pages of 10 links to 90 distinct addresses, 36
 // of them redirecting, on servers on loopback addresses that take 100 ms per
 // answer. The same run twice in one process: with every link asked on the
@@ -7,17 +7,18 @@
 // the addresses over that many hosts (127.0.0.1, 127.0.0.2, ...).
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "batch/batch_clean.h"
+#include "cleaner/class_tables.h"
+#include "cleaner/clean_run.h"
+#include "tests/support/folder_file_list.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_services.h"
 #include "tests/tools/counting_server.h"
 #include "tools/curl_link_check.h"
 
@@ -64,28 +65,30 @@ void BM_CleanRunWithLinkChecks(benchmark::State& state) {
                                                        "127.0.0." + std::to_string(host)));
   }
   testing::TempDir dir;
-  const fs::path before = fs::current_path();
-  fs::current_path(dir.path());
-  std::vector<std::string> args = {"--check-links"};
-  for (int page = 0; page < kPages; ++page) args.push_back("page" + std::to_string(page) + ".htm");
+  testing::ScopedCurrentDir here(dir.path());
+  testing::TestOptions options;
+  options.SetLinkChecking(true);
   CurlLinkCheck check;
   OneAtATime alone(check);
   for (auto _ : state) {
     state.PauseTiming();
     for (const auto& entry : fs::directory_iterator(dir.path())) fs::remove(entry.path());
     for (int page = 0; page < kPages; ++page)
-      testing::WriteFile(args[page + 1], PageText(page, servers));
+      testing::WriteFile(dir / ("page" + std::to_string(page) + ".htm"), PageText(page, servers));
+    testing::FolderFileList files(dir.path());
+    for (int i = 0; i < files.Count(); ++i) files.Select(i);
     for (auto& server : servers) server->Reset();
     state.ResumeTiming();
-    std::ostringstream out, err;
-    const int status =
-        RunBatchClean(args, ahead ? static_cast<LinkCheck&>(check) : alone, out, err);
-    if (status != 0) state.SkipWithError(err.str().c_str());
+    UnseenGauge gauge;
+    testing::TestMessages messages;
+    ClassTables tables;
+    CleanContext context(options, gauge, ahead ? static_cast<LinkCheck&>(check) : alone);
+    RunClean(context, tables, files, messages);
+    if (!messages.errors.empty()) state.SkipWithError(messages.errors.front().c_str());
   }
   int requests = 0;
   for (auto& server : servers) requests += server->TotalRequests();
   state.counters["requests"] = requests;
-  fs::current_path(before);
 }
 
 BENCHMARK(BM_CleanRunWithLinkChecks)

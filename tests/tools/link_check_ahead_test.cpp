@@ -1,13 +1,11 @@
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cleaner/class_tables.h"
@@ -16,6 +14,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_services.h"
 #include "tests/tools/counting_server.h"
+#include "tests/tools/loopback_sockets.h"
 #include "tools/curl_link_check.h"
 
 namespace pelloran {
@@ -23,6 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::CountingServer;
+using testing::DeadPort;
 using testing::FolderFileList;
 using testing::ReadFile;
 using testing::ScopedCurrentDir;
@@ -57,19 +57,6 @@ class ProgressHook : public LinkCheckProgress {
  private:
   std::function<void()> hook_;
 };
-
-// A port on 127.0.0.1 that nothing listens on.
-int DeadPort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  ::close(fd);
-  return ntohs(address.sin_port);
-}
 
 class LinkCheckAheadTest : public ::testing::Test {
  protected:
@@ -165,16 +152,8 @@ TEST_F(LinkCheckAheadTest, KeepsToThePerHostAndOverallLimits) {
 }
 
 TEST_F(LinkCheckAheadTest, ServersThatNeverAnswerCostOneTimeLimitTogether) {
-  // Accepts connections into its backlog and never says a word.
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(::listen(fd, 8), 0);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  const std::string silent = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+  const testing::SilentListener listener;
+  const std::string silent = listener.Url();
 
   CurlLinkCheck check(LinkCheckLimits{.connect_seconds = 1, .total_seconds = 1});
   const auto start = std::chrono::steady_clock::now();
@@ -183,7 +162,6 @@ TEST_F(LinkCheckAheadTest, ServersThatNeverAnswerCostOneTimeLimitTogether) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2500));
   EXPECT_EQ(report.find("OK"), std::string::npos);
   EXPECT_NE(report.find("ext  \"" + silent + "/3\"\r\n"), std::string::npos);
-  ::close(fd);
 }
 
 TEST_F(LinkCheckAheadTest, APageEditedAfterTheScanStillGetsTheRightAnswers) {

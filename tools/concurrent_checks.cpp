@@ -52,22 +52,27 @@ class Checks {
     }
   }
 
-  bool Run(LinkCheckProgress* progress) {
+  // Runs the checks until all are answered, or until libcurl fails as a
+  // whole: those left unanswered are then the caller's to ask on the spot.
+  // The progress always hears the end of the phase last.
+  void Run(LinkCheckProgress* progress) {
     InitialiseCurlOnce();
     multi_.reset(curl_multi_init());
-    if (!multi_) return false;
-    StartMore();
-    while (done_ < urls_.size()) {
+    const int total = static_cast<int>(urls_.size());
+    bool failed = !multi_;
+    if (!failed) StartMore();
+    while (!failed && done_ < urls_.size()) {
       int running = 0;
-      curl_multi_perform(multi_.get(), &running);
+      failed = curl_multi_perform(multi_.get(), &running) != CURLM_OK;
       TakeFinished();
       StartMore();
-      if (progress != nullptr)
-        progress->ShowLinkProgress(static_cast<int>(done_), static_cast<int>(urls_.size()));
-      if (done_ < urls_.size())
-        curl_multi_poll(multi_.get(), nullptr, 0, kProgressIntervalMs, nullptr);
+      if (progress != nullptr && done_ < urls_.size())
+        progress->ShowLinkProgress(static_cast<int>(done_), total);
+      if (!failed && done_ < urls_.size())
+        failed =
+            curl_multi_poll(multi_.get(), nullptr, 0, kProgressIntervalMs, nullptr) != CURLM_OK;
     }
-    return true;
+    if (progress != nullptr) progress->ShowLinkProgress(total, total);
   }
 
   std::unordered_map<std::string, bool>& answers() { return answers_; }
@@ -143,7 +148,7 @@ std::unordered_map<std::string, bool> CheckConcurrently(std::span<const std::str
                                                         LinkCheckProgress* progress) {
   if (urls.empty()) return {};
   Checks checks(urls, limits, ca_file);
-  if (!checks.Run(progress)) return {};
+  checks.Run(progress);
   return std::move(checks.answers());
 }
 

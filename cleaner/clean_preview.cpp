@@ -35,15 +35,19 @@ class NoLinkCheck final : public LinkCheck {
   bool IsUrlAvailable(const std::string&) override { return false; }
 };
 
-// One pass from `input` into `output`. False when reading stopped at a byte
-// 26 with more after it; the output is then removed, as it is on a failure.
-bool RunPassInto(CleanContext& context, ClassTables& tables, RunState& run,
-                 const std::string& input, const std::string& output,
-                 const CleanPasses::Pass& pass) {
+// One pass from `input` into `output`. Unless the page went through whole,
+// the output is removed, as it is on a failure.
+PassEnd RunPassInto(CleanContext& context, ClassTables& tables, RunState& run,
+                    const std::string& input, const std::string& output,
+                    const CleanPasses::Pass& pass) {
   bool created = false;
   try {
     BindFileName(context.input, input);
     OpenTextForReading(context.input);
+    if (StartsWithUtf16Mark(context.input)) {
+      CloseCharFile(context.input);
+      return PassEnd::kUtf16;
+    }
     BindFileName(context.working_copy, output);
     CreateByteFile(context.working_copy, 1);
     created = true;
@@ -53,7 +57,7 @@ bool RunPassInto(CleanContext& context, ClassTables& tables, RunState& run,
     CloseCharFile(context.working_copy);
     CloseCharFile(context.input);
     if (cut_short) DeleteFile(output);
-    return !cut_short;
+    return cut_short ? PassEnd::kCutShort : PassEnd::kWhole;
   } catch (const EInOutError&) {
     CloseCharFileQuietly(context.working_copy);
     CloseCharFileQuietly(context.input);
@@ -77,12 +81,13 @@ PreviewOutcome CleanPageInto(const Options& options, ClassTables& tables, RunSta
   NoLinkCheck no_link_check;
   CleanContext context(preview_options, gauge, no_link_check);
   const std::string name(NamePart(page_path));
-  if (!RunPassInto(context, tables, run, page_path, output_path, passes.first))
-    return {false, EndMarkInsideMessage(name)};
+  if (const PassEnd end = RunPassInto(context, tables, run, page_path, output_path, passes.first);
+      end != PassEnd::kWhole)
+    return {false, PassEndMessage(end, name)};
   if (!IsStyleOverridingOn(options)) return {true, {}};
   const std::string second = output_path + ".pass2";
   try {
-    if (!RunPassInto(context, tables, run, output_path, second, passes.second)) {
+    if (RunPassInto(context, tables, run, output_path, second, passes.second) != PassEnd::kWhole) {
       DeleteFile(output_path);
       return {false, EndMarkInsideMessage(name)};
     }

@@ -19,6 +19,16 @@ int IndexOf(const FileList& files, const std::string& name) {
 
 }  // namespace
 
+bool StartsWithUtf16Mark(TextFile& input) {
+  const int first = input.Peek(0);
+  const int second = input.Peek(1);
+  return (first == 0xFF && second == 0xFE) || (first == 0xFE && second == 0xFF);
+}
+
+std::string PassEndMessage(PassEnd end, const std::string& page) {
+  return end == PassEnd::kUtf16 ? Utf16PageMessage(page) : EndMarkInsideMessage(page);
+}
+
 CleanRun::CleanRun(CleanContext& context, ClassTables& tables, FileList& files, Messages& messages,
                    CleanPasses passes)
     : context_(context),
@@ -64,8 +74,8 @@ bool CleanRun::CleanPage(const std::string& name) {
     Fail(*failure);
     return false;
   }
-  if (!RunPass(path, name, passes_.first)) {
-    Fail(EndMarkInsideMessage(name));
+  if (const PassEnd end = RunPass(path, name, passes_.first); end != PassEnd::kWhole) {
+    Fail(PassEndMessage(end, name));
     return false;
   }
   if (const auto failure = SwapInWorkingCopy(name)) {
@@ -74,7 +84,7 @@ bool CleanRun::CleanPage(const std::string& name) {
   }
   std::optional<std::string> second_pass_failure;
   if (IsStyleOverridingOn(context_.options)) {
-    if (!RunPass(name, name, passes_.second))
+    if (RunPass(name, name, passes_.second) != PassEnd::kWhole)
       second_pass_failure = EndMarkInsideMessage(name);
     else
       second_pass_failure = ReplaceWithWorkingCopy(name);
@@ -104,13 +114,17 @@ void CleanRun::Finish() {
   context_.gauge.SetProgress(0);
 }
 
-bool CleanRun::RunPass(const std::string& input_path, const std::string& name,
-                       const CleanPasses::Pass& pass) {
+PassEnd CleanRun::RunPass(const std::string& input_path, const std::string& name,
+                          const CleanPasses::Pass& pass) {
   const std::string working_copy = WorkingCopyName(name);
   bool created = false;
   try {
     BindFileName(context_.input, input_path);
     OpenTextForReading(context_.input);
+    if (StartsWithUtf16Mark(context_.input)) {
+      CloseCharFile(context_.input);
+      return PassEnd::kUtf16;
+    }
     BindFileName(context_.working_copy, working_copy);
     CreateByteFile(context_.working_copy, 1);
     created = true;
@@ -120,7 +134,7 @@ bool CleanRun::RunPass(const std::string& input_path, const std::string& name,
     CloseCharFile(context_.working_copy);
     CloseCharFile(context_.input);
     if (cut_short) DeleteFile(working_copy);
-    return !cut_short;
+    return cut_short ? PassEnd::kCutShort : PassEnd::kWhole;
   } catch (const EInOutError&) {
     CloseCharFileQuietly(context_.working_copy);
     CloseCharFileQuietly(context_.input);

@@ -23,6 +23,20 @@ class ClassTables;
 inline constexpr char kLinkReportName[] = "Ссылки.txt";
 inline constexpr char kOperationDone[] = "Операция выполнена!";
 
+// How a pass over a page ended.
+enum class PassEnd {
+  kWhole,     // the page went through
+  kCutShort,  // reading stopped at a byte 26 with more after it
+  kUtf16,     // the page starts with a UTF-16 byte-order mark; nothing was read
+};
+
+// Does the open input start with a UTF-16 byte-order mark? Read as single
+// bytes such a page would come out garbled, so no pass may read it.
+bool StartsWithUtf16Mark(TextFile& input);
+
+// Why a page whose pass did not go through whole is left as it was.
+std::string PassEndMessage(PassEnd end, const std::string& page);
+
 // The two passes a page goes through; tests put their own in.
 struct CleanPasses {
   using Pass = std::function<void(CleanContext&, ClassTables&, RunState&)>;
@@ -69,10 +83,10 @@ class CleanRun {
   void Finish();
 
  private:
-  // Reads context_.input into a new working copy with `pass`. False when
-  // reading stopped at a byte 26 with more after it (working copy deleted).
-  bool RunPass(const std::string& input_path, const std::string& name,
-               const CleanPasses::Pass& pass);
+  // Reads context_.input into a new working copy with `pass`. Unless the page
+  // went through whole, no working copy is left.
+  PassEnd RunPass(const std::string& input_path, const std::string& name,
+                  const CleanPasses::Pass& pass);
   void WriteReportHeader(const std::string& path);
   void ShowCleaned();
   void Fail(const std::string& message);

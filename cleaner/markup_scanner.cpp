@@ -18,6 +18,8 @@ TagKind ClassifyTagName(std::string_view name) {
   if (name[0] == '!') {
     return Is(name, "!--[if", "!--[IF") ? TagKind::kConditionalComment : TagKind::kDeclaration;
   }
+  // A processing instruction (<?xml ...?>) is copied as it stands, like a declaration.
+  if (name[0] == '?') return TagKind::kDeclaration;
   switch (name.size()) {
     case 1:
       if (Is(name, "a", "A")) return TagKind::kA;
@@ -89,10 +91,24 @@ bool MarkupScanner::CopyThroughClose() {
 }
 
 bool MarkupScanner::DropThroughClose() {
-  for (;;) {
+  for (int before = current_;;) {
     const int c = NextChar(input_);
-    if (c == '>') return true;
+    if (c == '>') {
+      before_close_ = before;
+      current_ = c;
+      return true;
+    }
     if (c == kEndMark) return false;
+    before = c;
+  }
+}
+
+bool MarkupScanner::CopyThroughQuote(int quote) {
+  for (;;) {
+    const int c = Next();
+    if (c == kEndMark) return false;
+    output_.PutByte(static_cast<unsigned char>(c));
+    if (c == quote) return true;
   }
 }
 
@@ -129,9 +145,16 @@ bool MarkupScanner::MarkerFollows(std::string_view marker_lower, std::string_vie
 std::string_view MarkupScanner::FindAttributeNamed(char letter1, char letter2,
                                                    std::string_view name1, std::string_view name2) {
   const size_t n = name1.size();
+  NamePosition position;  // the scans start right after the tag's name
   for (;;) {
-    FindAttribute(input_, n, letter1, letter2, window_);
-    if (window_ == name1 || window_ == name2 || window_ == ">") return window_;
+    const bool stands = FindAttribute(input_, n, letter1, letter2, window_, position);
+    if (window_ == ">") {
+      // Nothing read after the name: the terminator came last.
+      before_close_ = position.last_read() >= 0 ? position.last_read() : terminator_;
+      current_ = '>';
+      return window_;
+    }
+    if (stands && (window_ == name1 || window_ == name2)) return window_;
     if (window_.size() < n) return {};
   }
 }

@@ -16,7 +16,7 @@ namespace pelloran {
 // capitals only.
 enum class TagKind {
   kConditionalComment,  // !--[if
-  kDeclaration,         // any other name that starts with "!"
+  kDeclaration,         // any other name that starts with "!", or with "?"
   kHtml,
   kMeta,
   kLink,
@@ -94,6 +94,11 @@ class MarkupScanner {
   bool CopyThroughClose();
   // Reads up to and including the next ">", writing nothing. False at the end.
   bool DropThroughClose();
+  // Reads and writes up to and including the next `quote`. False at the end.
+  bool CopyThroughQuote(int quote);
+  // Writes the ">" of a tag whose own ">" was dropped: "/>" when the last
+  // character read before it was a "/" (self-closing markup stays so).
+  void PutClose() { Write(before_close_ == '/' ? "/>" : ">"); }
 
   // Copies an element's content through to its end marker, as repeated
   // CopyToMarker windows of the marker's length restarting at the marker's
@@ -124,9 +129,10 @@ class MarkupScanner {
   // Do the characters after the one just read complete either form of the marker?
   bool MarkerFollows(std::string_view marker_lower, std::string_view marker_upper);
 
-  // Repeats FindAttribute(n, letter1, letter2), n being the names' length,
-  // until the window is `name1`, `name2` or ">". Returns that window, or an
-  // empty view when the input ended first.
+  // Repeats FindAttribute(n, letter1, letter2) over the tag, n being the
+  // names' length, until the window is `name1` or `name2` beginning where a
+  // name can stand, or ">". Returns that window, or an empty view when the
+  // input ended first.
   std::string_view FindAttributeNamed(char letter1, char letter2, std::string_view name1,
                                       std::string_view name2);
 
@@ -139,6 +145,7 @@ class MarkupScanner {
   std::string name_;
   std::string window_;
   int terminator_ = kEndMark;
+  int before_close_ = kEndMark;  // the character read before the last ">" dropped
   bool name_cut_ = false;
   int current_ = kEndMark;
 };

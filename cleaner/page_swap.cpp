@@ -124,4 +124,9 @@ std::string EndMarkInsideMessage(const std::string& page) {
          "него был бы потерян.";
 }
 
+std::string Utf16PageMessage(const std::string& page) {
+  return Unchanged(page) +
+         "он записан в UTF-16, а программа читает страницы в однобайтовых кодировках.";
+}
+
 }  // namespace pelloran

@@ -33,6 +33,8 @@ std::optional<std::string> ReplaceWithWorkingCopy(const std::string& page);
 // The message for a page left as it was because reading stopped at a byte 26
 // that has more bytes after it.
 std::string EndMarkInsideMessage(const std::string& page);
+// Why a page that starts with a UTF-16 byte-order mark was left as it was.
+std::string Utf16PageMessage(const std::string& page);
 
 // The message for a page whose working-copy name would be longer than its
 // folder allows (255 bytes on most file systems); nullopt when it fits. The

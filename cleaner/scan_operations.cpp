@@ -22,6 +22,28 @@ void FindAttribute(TextFile& input, size_t n, char letter1, char letter2, std::s
   }
 }
 
+bool FindAttribute(TextFile& input, size_t n, char letter1, char letter2, std::string& window,
+                   NamePosition& position) {
+  window.clear();
+  bool first_stands = false;
+  while (window.size() < n) {
+    const int c = NextChar(input);
+    if (c == kEndMark) break;
+    if (c == '>') {
+      window.assign(1, '>');
+      return true;
+    }
+    const bool stands = position.Step(c);
+    if (stands &&
+        (c == static_cast<unsigned char>(letter1) || c == static_cast<unsigned char>(letter2))) {
+      window.clear();
+    }
+    if (window.empty()) first_stands = stands;
+    window.push_back(static_cast<char>(c));
+  }
+  return first_stands;
+}
+
 std::string FindAttribute(TextFile& input, size_t n, char letter1, char letter2) {
   std::string window;
   FindAttribute(input, n, letter1, letter2, window);

@@ -25,6 +25,47 @@ std::string FindAttribute(TextFile& input, size_t n, char letter1, char letter2)
 // The same, filling `window` so that a caller in a loop reuses its storage.
 void FindAttribute(TextFile& input, size_t n, char letter1, char letter2, std::string& window);
 
+// Where the scans over one tag stand, carried from one FindAttribute call to
+// the next: an attribute name can begin only at the first character read in
+// the tag or after a blank, and never inside a quoted value (one that opens
+// at a quote after "=", blanks allowed between, and ends at the same quote).
+class NamePosition {
+ public:
+  // Takes in the next character read (never ">" nor the end mark); answers
+  // whether it stood where a name can stand.
+  bool Step(int c) {
+    const bool stands = name_can_stand_ && quote_ == 0;
+    last_ = c;
+    name_can_stand_ = IsBlank(c) && quote_ == 0;
+    if (quote_ != 0) {
+      if (c == quote_) quote_ = 0;
+    } else if (after_equals_ && (c == '"' || c == '\'')) {
+      quote_ = c;
+      after_equals_ = false;
+    } else if (c == '=') {
+      after_equals_ = true;
+    } else if (!IsBlank(c)) {
+      after_equals_ = false;
+    }
+    return stands;
+  }
+  // The last character taken in, or -1 when none was.
+  int last_read() const { return last_; }
+
+ private:
+  bool name_can_stand_ = true;
+  bool after_equals_ = false;
+  int quote_ = 0;
+  int last_ = -1;
+};
+
+// FindAttribute over one tag: the window restarts at letter1 or letter2 only
+// where a name can stand (elsewhere they are kept like any other character).
+// Answers whether the returned window's first character stood where a name
+// can stand; a ">" is returned wherever it comes, as above.
+bool FindAttribute(TextFile& input, size_t n, char letter1, char letter2, std::string& window,
+                   NamePosition& position);
+
 // Like FindAttribute, but ">" means nothing, and whenever the window restarts
 // at letter1 or letter2 the characters gathered so far are written to
 // `output` first. The returned window of n characters is not written; the

@@ -109,10 +109,13 @@ void StyleOverridePass::HandleTag() {
   }
 }
 
-// <p ...>: every paragraph start tag becomes <p>.
+// <p ...>: every paragraph start tag becomes <p>, or <p/> when it closed itself.
 void StyleOverridePass::ParagraphTag() {
   scan_.Put('p');
-  if (scan_.terminator() == '>' || scan_.DropThroughClose()) scan_.Put('>');
+  if (scan_.terminator() == '>')
+    scan_.Put('>');
+  else if (scan_.DropThroughClose())
+    scan_.PutClose();
 }
 
 // <style>: keeps the rules whose selectors are in use, the dominant class as "p".

@@ -14,6 +14,20 @@ namespace {
 
 constexpr int kGaugeCap = 95;
 
+// Tags whose attributes carry what a reader sees or does: a control's kind,
+// value and state, a frame's page, an image map's areas.
+bool KeepsItsAttributes(std::string_view name) {
+  static constexpr std::string_view kNames[][2] = {
+      {"input", "INPUT"},   {"select", "SELECT"}, {"option", "OPTION"}, {"textarea", "TEXTAREA"},
+      {"button", "BUTTON"}, {"form", "FORM"},     {"label", "LABEL"},   {"frame", "FRAME"},
+      {"iframe", "IFRAME"}, {"area", "AREA"},     {"map", "MAP"},
+  };
+  for (const auto& forms : kNames) {
+    if (name == forms[0] || name == forms[1]) return true;
+  }
+  return false;
+}
+
 class TagFilter {
  public:
   TagFilter(CleanContext& context, ClassTables& tables, RunState& run)
@@ -45,6 +59,7 @@ class TagFilter {
   void LinkTag();
   bool CopyLinkValue();
   void CheckAndReportLink(bool closed);
+  void CloseReducedTag();
   void DefaultPath();
   void ClassProcessing();
   void RecordSelector();
@@ -168,7 +183,7 @@ void TagFilter::ImageTag() {
   const bool closed_without_source = found == ">";
   const bool cut_off = found.empty();
   scan_.Write("img src");
-  if (closed_without_source) scan_.Put('>');
+  if (closed_without_source) CloseReducedTag();
   if (closed_without_source || cut_off) return;
   // The value runs to its second double quote, or to a ">" when unquoted.
   for (int quotes = 0;;) {
@@ -177,7 +192,7 @@ void TagFilter::ImageTag() {
     if (c == kEndMark || c == '>') return;
     if (c == '"' && ++quotes == 2) break;
   }
-  if (scan_.DropThroughClose()) scan_.Put('>');
+  if (scan_.DropThroughClose()) scan_.PutClose();
 }
 
 // <a ...>: reduced to its first href or name; the value may be checked and reported.
@@ -187,13 +202,13 @@ void TagFilter::LinkTag() {
   scan_.Write("a");
   if (found.empty()) return;
   if (found == ">") {
-    scan_.Put('>');
+    CloseReducedTag();
     return;
   }
   scan_.Write(found == "href" ? " href" : " name");
   const bool closed = CopyLinkValue();
   if (context_.options.IsLinkCheckingOn()) CheckAndReportLink(closed);
-  if (closed && scan_.DropThroughClose()) scan_.Put('>');
+  if (closed && scan_.DropThroughClose()) scan_.PutClose();
 }
 
 // Copies the attribute's text to its closing double quote or a ">", gathering
@@ -227,9 +242,20 @@ void TagFilter::CheckAndReportLink(bool closed) {
   PutLineEnd(context_.link_report);
 }
 
+// Closes an image or link tag whose ">" the attribute scans consumed; with
+// ">" as terminator nothing after the name was read.
+void TagFilter::CloseReducedTag() {
+  if (scan_.terminator() == '>')
+    scan_.Put('>');
+  else
+    scan_.PutClose();
+}
+
 // Any other tag: copied, or cut down to its class when style overriding is on.
+// Form controls, frames and image maps keep their attributes, without which
+// they would lose their kind, value or target.
 void TagFilter::DefaultPath() {
-  if (scan_.terminator() == '>' || !StyleOverriding()) {
+  if (scan_.terminator() == '>' || !StyleOverriding() || KeepsItsAttributes(scan_.name())) {
     scan_.CopyTag();
     return;
   }
@@ -242,7 +268,7 @@ void TagFilter::ClassProcessing() {
   const std::string_view found = scan_.FindAttributeNamed('c', 'C', "class", "CLASS");
   if (found.empty()) return;
   if (found == ">") {
-    scan_.Put('>');
+    scan_.PutClose();
     return;
   }
   scan_.Write(" class=");
@@ -251,14 +277,33 @@ void TagFilter::ClassProcessing() {
   selector_.assign(scan_.name());
   selector_.push_back('.');
   const size_t key_cap = selector_.size() + kKeptValueCap;
+  int opening = 0;  // the value's first character
+  bool open_quote = false;
   int c = scan_.Next();
   for (; !IsBlank(c) && c != '>'; c = scan_.Next()) {
     if (c == '=') continue;
     scan_.Put(c);
+    if (opening == 0) {
+      opening = c;
+      open_quote = c == '"' || c == '\'';
+    } else if (c == opening) {
+      open_quote = false;
+    }
     if (selector_.size() < key_cap) selector_.push_back(static_cast<char>(c));
   }
   RecordSelector();
-  if (c == '>' || (c != kEndMark && scan_.DropThroughClose())) scan_.Put('>');
+  if (c == '>') {
+    scan_.Put('>');  // a "/" before it went out with the value
+    return;
+  }
+  if (c == kEndMark) return;
+  // A quoted value with blanks in it is written whole, else the browser would
+  // take the text after the tag for the rest of the value.
+  if (open_quote) {
+    scan_.Put(c);
+    if (!scan_.CopyThroughQuote(opening)) return;
+  }
+  if (scan_.DropThroughClose()) scan_.PutClose();
 }
 
 // p classes are counted for dominance; other tag.class pairs mark a selector in use.

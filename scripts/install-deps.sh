@@ -12,7 +12,11 @@ PACKAGES="
   clang libclang-rt-14-dev clang-format
   fonts-liberation
   util-linux iproute2 openssl
+  chromium-headless-shell
 "
+# The browser check's driver runs on Node: Debian's, unless one is there.
+command -v node >/dev/null 2>&1 || PACKAGES="$PACKAGES nodejs"
+command -v npm >/dev/null 2>&1 || PACKAGES="$PACKAGES npm"
 
 missing=""
 for p in $PACKAGES; do
@@ -27,4 +31,12 @@ if [ -n "$missing" ]; then
   echo "Installing:$missing"
   $SUDO apt-get update
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing
+fi
+
+# The browser driver (puppeteer-core) as the lock file pins it; again only
+# when the lock file changed since the last install.
+browser="$(cd "$(dirname "$0")/../tests/browser" && pwd)"
+if [ ! -f "$browser/node_modules/.package-lock.json" ] ||
+  [ "$browser/package-lock.json" -nt "$browser/node_modules/.package-lock.json" ]; then
+  (cd "$browser" && npm ci --no-audit --no-fund)
 fi

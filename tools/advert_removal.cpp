@@ -79,12 +79,18 @@ bool AdvertRun::CopyToStartMarker() {
   }
 }
 
-// Finds the script reference: "src" or "SRC" only, no other mix of case.
+// Finds the script reference: "src" or "SRC" only, no other mix of case, and
+// only where an attribute name can stand (not inside another value).
 bool AdvertRun::SkipToScriptReference() {
+  NamePosition position;
   for (;;) {
-    FindAttribute(in_, 3, 's', 'S', window_);
+    const bool stands = FindAttribute(in_, 3, 's', 'S', window_, position);
     if (AtEnd(in_)) return false;
-    if (window_ == "src" || window_ == "SRC") return true;
+    if (window_ == ">") {
+      position = NamePosition();  // the next tag starts afresh
+    } else if (stands && (window_ == "src" || window_ == "SRC")) {
+      return true;
+    }
   }
 }
 

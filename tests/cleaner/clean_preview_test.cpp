@@ -52,7 +52,8 @@ class ScopedTempFolder {
 // Apply gives them, and the folder of the pages stays as it was.
 TEST(CleanPreviewTest, GivesTheBytesOfApplyAndTouchesNothing) {
   const std::vector<std::string> pages = {kPage, std::string(kPage) + "<p class=Other>more</p>\n",
-                                          "no tags", "<p class=x>\x1a"};
+                                          "no tags", "<p class=x>\x1a",
+                                          std::string("\xFF\xFE<\0p\0", 6)};  // UTF-16
   for (const std::vector<int>& boxes : std::vector<std::vector<int>>{{}, {17}, {5, 18}}) {
     SCOPED_TRACE("boxes " + std::to_string(boxes.size()));
     testing::TestOptions options;
@@ -93,6 +94,7 @@ TEST(CleanPreviewTest, GivesTheBytesOfApplyAndTouchesNothing) {
         EXPECT_EQ(ReadFile(out / name), ReadFile(applied / name));
       } else {
         EXPECT_NE(outcomes[i].message.find("«" + name + "» не изменён"), std::string::npos);
+        EXPECT_EQ(outcomes[i].message.find("UTF-16") != std::string::npos, i == 4);
         EXPECT_FALSE(fs::exists(out / name));
       }
     }

@@ -210,6 +210,30 @@ TEST_F(CleanRunTest, AByteTwentySixWithTextAfterItLeavesThePageAlone) {
   EXPECT_EQ(messages_.information, std::vector<std::string>{"Операция выполнена!"});
 }
 
+TEST_F(CleanRunTest, AUtf16PageIsLeftAloneBeforeAnyPassReadsIt) {
+  options_.Tick(17);
+  // "<pК" little-endian: its 26 is half a letter, not the end of the page.
+  const std::string little("\xFF\xFE<\0p\0\x1A\x04", 8);
+  const std::string big("\xFE\xFF\0<\0p", 6);
+  WriteFile(dir_ / "be.htm", big);
+  WriteFile(dir_ / "le.htm", little);
+  WriteFile(dir_ / "one.htm", "\xFE<p>");  // one byte of a mark is no mark
+  Pages({}, {"be.htm", "le.htm", "one.htm"});
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(Read("be.htm"), big);
+  EXPECT_EQ(Read("le.htm"), little);
+  for (const char* name : {"be.htm~", "le.htm~", "PL!__be.htm", "PL!__le.htm"})
+    EXPECT_FALSE(Exists(name)) << name;
+  EXPECT_EQ(messages_.errors,
+            (std::vector<std::string>{
+                "Файл «be.htm» не изменён: он записан в UTF-16, а программа читает страницы в "
+                "однобайтовых кодировках.",
+                "Файл «le.htm» не изменён: он записан в UTF-16, а программа читает страницы в "
+                "однобайтовых кодировках."}));
+  ASSERT_EQ(first_seen_.size(), 1u);  // no pass read the UTF-16 pages
+  EXPECT_EQ(Read("one.htm"), "\xFE<P>+second");
+}
+
 TEST_F(CleanRunTest, AFailureInsideAPageLeavesItUntouchedAndEndsTheRun) {
   options_.SetLinkChecking(true);
   Pages({{"a.htm", "page a"}, {"b.htm", "page b"}, {"c.htm", "page c"}},

@@ -82,6 +82,43 @@ TEST_F(ScanOperationsTest, FindAttributeNeverTakesTheEndMarkIntoItsWindow) {
   EXPECT_TRUE(AtEnd(input_));
 }
 
+// Every window FindAttribute returns over one tag with one position, each
+// followed by "+" when its first character stood where a name can stand,
+// "-" when not, up to a ">" or the end.
+TEST_F(ScanOperationsTest, FindAttributeOverATagKnowsWhereNamesCanStand) {
+  struct Case {
+    const char* tag;
+    const char* windows;
+  };
+  const Case cases[] = {
+      // "class" inside a quoted value is read whole but does not stand there.
+      {"title=\"abcclass\">", "title+ =\"abc- class- >"},
+      {"title=abcclass class=k>", "title+ =abcc- lass - class+ >"},
+      {"a = 'b c' c>", "a = '+ b c' - >"},  // a ">" drops the window
+      {"x=\"a>b\" class=k>", ">"},          // a ">" ends the scan even inside a value
+      {"x=y\"class\" class>", "x=y\"c+ lass\"- class+ >"},
+      {"\nclass>", "class+ >"},
+      {"cl", "cl+"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tag);
+    Open(c.tag);
+    NamePosition position;
+    std::string seen;
+    std::string window;
+    for (;;) {
+      const bool stands = FindAttribute(input_, 5, 'c', 'C', window, position);
+      if (window.empty()) break;
+      if (!seen.empty()) seen += ' ';
+      seen += window;
+      if (window == ">") break;
+      seen += stands ? '+' : '-';
+      if (window.size() < 5) break;
+    }
+    EXPECT_EQ(seen, c.windows);
+  }
+}
+
 TEST_F(ScanOperationsTest, CopyToMarkerWritesWhatCameBeforeEachRestart) {
   Open("if (a</b) x();</script>after");
   std::string w;

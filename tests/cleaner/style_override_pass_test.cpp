@@ -139,6 +139,13 @@ TEST_F(StyleOverridePassTest, ParagraphTagsLoseEverything) {
             "<p>Text</p><p>Text<p>x<p>");
 }
 
+TEST_F(StyleOverridePassTest, SelfClosingParagraphTagsStaySelfClosing) {
+  EXPECT_EQ(Override("<p class=x />a<P />b<p / >c<p\r\nclass=x/>d"), "<p/>a<p/>b<p>c<p/>d");
+  // Through both passes, the first keeping the "/" with the class value.
+  harness_.options.Tick(kOverride);
+  EXPECT_EQ(harness_.Clean("<p class=x />t"), "<p/>t");
+}
+
 TEST_F(StyleOverridePassTest, OtherTagsAreCopiedUnchanged) {
   EXPECT_EQ(Override("<div class=x><  td class=y>a<br/><span lang=ru><!-- c -->"),
             "<div class=x><td class=y>a<br/><span lang=ru><!-- c -->");

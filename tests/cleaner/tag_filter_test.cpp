@@ -253,10 +253,136 @@ TEST_F(TagFilterTest, ClassValueEndsAtAnyBlank) {
   EXPECT_EQ(UsedSelectors(), (Strings{"div.a", "td.c"}));
 }
 
-TEST_F(TagFilterTest, ClassInsideAnotherValueIsTakenForTheAttribute) {
+TEST_F(TagFilterTest, ClassInsideAnotherValueIsNotTheAttribute) {
   Tick(kOverride);
-  EXPECT_EQ(Filter("<td title=class x>"), "<td class=>");
-  EXPECT_EQ(UsedSelectors(), Strings{"td."});
+  EXPECT_EQ(Filter("<td title=class x>"), "<td>");
+  EXPECT_EQ(UsedSelectors(), Strings{});
+}
+
+// ---- what a reader sees survives ----
+
+struct ReaderCase {
+  int box;  // the box ticked besides none, or 0
+  const char* page;
+  const char* cleaned;
+  Strings used_selectors;
+  Strings paragraph_keys;
+};
+
+// Each case on fresh tables: the exact bytes written and the keys recorded.
+TEST(TagFilterReaderTest, TextControlsAndWellFormedMarkupSurvive) {
+  const ReaderCase cases[] = {
+      // A quoted class value with blanks is written whole; the key stops at the blank.
+      {kOverride,
+       "<div class=\"tagline desktoponly\" id=t>Small. Fast.",
+       "<div class=\"tagline desktoponly\">Small. Fast.",
+       {"div.\"tagline"},
+       {}},
+      {kOverride, "<p class='a b c' style=\"x\">t", "<p class='a b c'>t", {}, {"p.'a"}},
+      {kOverride, "<div class=\"a \">t", "<div class=\"a \">t", {"div.\"a"}, {}},
+      {kOverride, "<DIV CLASS=\"a\tb\">", "<DIV class=\"a\tb\">", {"DIV.\"a"}, {}},
+      {kOverride, "<div class=\"a >b\" c>x", "<div class=\"a >b\">x", {"div.\"a"}, {}},
+      {kOverride, "<div class='a b\" c' d>x", "<div class='a b\" c'>x", {"div.'a"}, {}},
+      {kOverride, "<div class=\"a\"b c>x", "<div class=\"a\"b>x", {"div.\"a\"b"}, {}},
+      {kOverride, "<div class=\"a b", "<div class=\"a b", {"div.\"a"}, {}},
+      // Attribute names count only where a name can stand.
+      {kOverride, "<td title=\"abcclass\">t", "<td>t", {}, {}},
+      {kOverride, "<td title=abcclass class=k>", "<td class=k>", {"td.k"}, {}},
+      {kOverride, "<td style=\"a:b\" class=k>", "<td class=k>", {"td.k"}, {}},
+      {0,
+       "<a onclick=\"window.open(this.href); return false;\" title=\"t\">click here</a>",
+       "<a>click here</a>",
+       {},
+       {}},
+      {0,
+       "<a class=\"list-group-item\" data-id=\"menu.name\" href=\"m.htm\">Menus</a>",
+       "<a href=\"m.htm\">Menus</a>",
+       {},
+       {}},
+      {0, "<a title = 'href' name=n>", "<a name=n>", {}, {}},
+      {0, "<a\r\nhref=\"x\">", "<a href=\"x\">", {}, {}},
+      {0, "<img alt=\"a src\" data-src=\"x\" src=\"a.gif\">", "<img src=\"a.gif\">", {}, {}},
+      // Form controls, frames and image maps keep their attributes; no class is recorded.
+      {kOverride,
+       "<input type=\"radio\" name=\"u\" value=\"1\" checked>",
+       "<input type=\"radio\" name=\"u\" value=\"1\" checked>",
+       {},
+       {}},
+      {kOverride, "<INPUT TYPE=checkbox class=big>", "<INPUT TYPE=checkbox class=big>", {}, {}},
+      {kOverride,
+       "<select name=s class=x><option value=1 selected>One</option></select>",
+       "<select name=s class=x><option value=1 selected>One</option></select>",
+       {},
+       {}},
+      {kOverride,
+       "<textarea rows=3 class=t>x</textarea><button type=submit>Go</button>",
+       "<textarea rows=3 class=t>x</textarea><button type=submit>Go</button>",
+       {},
+       {}},
+      {kOverride,
+       "<form action=\"a.php\" method=post><label for=u>U</label></form>",
+       "<form action=\"a.php\" method=post><label for=u>U</label></form>",
+       {},
+       {}},
+      {kOverride,
+       "<iframe src=\"f.htm\" class=w></iframe><frame src=a.htm name=m>",
+       "<iframe src=\"f.htm\" class=w></iframe><frame src=a.htm name=m>",
+       {},
+       {}},
+      {kOverride,
+       "<map name=m><area shape=rect coords=\"0,0,1,1\" href=x.htm></map>",
+       "<map name=m><area shape=rect coords=\"0,0,1,1\" href=x.htm></map>",
+       {},
+       {}},
+      {kOverride,
+       "<Input type=x class=y><inputs class=z>",
+       "<Input class=y><inputs class=z>",
+       {"Input.y", "inputs.z"},
+       {}},
+      // Processing instructions and self-closing tags stay well-formed.
+      {kOverride,
+       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n",
+       {},
+       {}},
+      {kOverride, "a<br />b<hr size=1 / >c", "a<br/>b<hr>c", {}, {}},
+      {0, "a<br />b", "a<br />b", {}, {}},
+      {0,
+       "<img src=\"a.gif\" /><img alt=\"x\" /><IMG SRC=\"b\">",
+       "<img src=\"a.gif\"/><img src/><img src=\"b\">",
+       {},
+       {}},
+      {0,
+       "<a id=\"t\" /><a href=\"x\" /><a name=n / >",
+       "<a/><a href=\"x\"/><a name=n / >",
+       {},
+       {}},
+      {kOverride,
+       "<div class=x /><div class=x / ><div class=x/>",
+       "<div class=x/><div class=x><div class=x/>",
+       {"div.x", "div.x/"},
+       {}},
+      {kOverride, "<hr class=\"a b\" />", "<hr class=\"a b\"/>", {"hr.\"a"}, {}},
+      {kOverride, "<p class=x />", "<p class=x/>", {}, {"p.x"}},
+  };
+  for (const ReaderCase& c : cases) {
+    SCOPED_TRACE(c.page);
+    testing::PassHarness harness;
+    if (c.box != 0) harness.options.Tick(c.box);
+    EXPECT_EQ(harness.FirstPass(c.page), c.cleaned);
+    EXPECT_EQ(harness.tables.used_selectors(), c.used_selectors);
+    Strings keys;
+    for (const auto& entry : harness.tables.paragraph_classes()) keys.push_back(entry.key);
+    EXPECT_EQ(keys, c.paragraph_keys);
+  }
+}
+
+TEST_F(TagFilterTest, KeptControlsAndProcessingInstructionsAreHandledLikeTheirPaths) {
+  Tick(kOverride);
+  Filter("<input type=text class=a>");
+  EXPECT_FALSE(harness_.run.handled_mark);  // as on the default path
+  Filter("<?xml version=\"1.0\"?>");
+  EXPECT_TRUE(harness_.run.handled_mark);  // as a declaration
 }
 
 // ---- pages cut off ----

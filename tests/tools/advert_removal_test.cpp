@@ -124,6 +124,16 @@ TEST_F(AdvertRemovalTest, MixedCaseSrcIsPassedOver) {
   EXPECT_FALSE(Exists("c.js"));
 }
 
+TEST_F(AdvertRemovalTest, SrcInsideAnotherValueIsPassedOver) {
+  Page("a.htm", "A" + kStart + "<script title=\"src='no.js'\" src=\"c.js\"></script>" + kEnd + "C");
+  Page("no.js", "js");
+  Page("c.js", "js");
+  Run({"a.htm"});
+  EXPECT_EQ(Read("a.htm"), "AC");
+  EXPECT_TRUE(Exists("no.js"));
+  EXPECT_FALSE(Exists("c.js"));
+}
+
 TEST_F(AdvertRemovalTest, AValueInApostrophesEndsAtEitherQuote) {
   Page("a.htm", "A" + Block("src='c.js\"x.js'") + "C");
   Page("c.js", "js");

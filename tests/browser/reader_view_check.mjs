@@ -1,0 +1,332 @@
+// Cleans copies of pages with pelloran-clean and loads each cleaned page and
+// its "~" original (under the same name and extension) in headless Chromium,
+// every request other than file: refused. Compares what a reader sees: the
+// visible text, whitespace collapsed, and the form controls (type, value,
+// checked). Prints one line per differing page and a table by cause.
+//
+//   node reader_view_check.mjs --clean PATH --pages DIR [--list FILE]
+//        [--known FILE] [--browser PATH] [--setup NAME]...
+//
+// Exit status: 0 when every difference is a known one, 1 otherwise, 2 when
+// the check could not run, 77 when there is no corpus.
+//
+// --list names the pages to check (one path under DIR a line, "#" comments);
+// without it every file under DIR is checked. --known lists the differences
+// that follow from the design ("setup<TAB>page<TAB>cause" lines); any other
+// difference makes the exit status 1. --setup picks "start" (the boxes at
+// their start values) or "clear5" (--clear 5); both by default.
+
+import { spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import process from 'node:process';
+
+const SETUPS = {
+  start: { title: 'start values', args: [] },
+  clear5: { title: '--clear 5', args: ['--clear', '5'] },
+};
+
+const CHROMIUM_FLAGS = [
+  '--no-sandbox',
+  '--disable-gpu',
+  '--disable-background-networking',
+  '--disable-component-update',
+  '--disable-sync',
+  '--no-first-run',
+];
+
+const LOAD_TIMEOUT_MS = 20000;
+
+function parseArgs(argv) {
+  const options = { setups: [], browser: null, list: null, known: null };
+  for (let i = 0; i < argv.length; i++) {
+    const arg = argv[i];
+    const value = () => {
+      if (i + 1 >= argv.length) throw new Error(`${arg} needs a value`);
+      return argv[++i];
+    };
+    if (arg === '--clean') options.clean = path.resolve(value());
+    else if (arg === '--pages') options.pages = path.resolve(value());
+    else if (arg === '--list') options.list = path.resolve(value());
+    else if (arg === '--known') options.known = path.resolve(value());
+    else if (arg === '--browser') options.browser = value();
+    else if (arg === '--setup') options.setups.push(value());
+    else throw new Error(`unknown argument ${arg}`);
+  }
+  if (!options.clean || !options.pages) throw new Error('--clean and --pages are required');
+  if (options.setups.length === 0) options.setups = Object.keys(SETUPS);
+  for (const s of options.setups) if (!SETUPS[s]) throw new Error(`unknown setup ${s}`);
+  return options;
+}
+
+function findBrowser(given) {
+  const candidates = given
+    ? [given]
+    : ['/usr/bin/chromium-headless-shell', '/usr/lib/chromium/headless_shell', '/usr/bin/chromium'];
+  for (const c of candidates) if (fs.existsSync(c)) return c;
+  throw new Error(`no Chromium found (tried ${candidates.join(', ')})`);
+}
+
+function readLines(file) {
+  return fs
+    .readFileSync(file, 'utf8')
+    .split('\n')
+    .map((l) => l.replace(/#.*/, '').trim())
+    .filter((l) => l.length > 0);
+}
+
+function allPages(dir) {
+  const found = [];
+  const walk = (sub) => {
+    for (const entry of fs.readdirSync(path.join(dir, sub), { withFileTypes: true })) {
+      const rel = path.join(sub, entry.name);
+      if (entry.isDirectory()) walk(rel);
+      else if (entry.isFile()) found.push(rel);
+    }
+  };
+  walk('');
+  return found.sort();
+}
+
+function readKnown(file) {
+  const known = new Map();
+  if (!file) return known;
+  for (const line of readLines(file)) {
+    const [setup, page, cause] = line.split('\t');
+    known.set(`${setup}\t${page}`, cause);
+  }
+  return known;
+}
+
+// Cleans copies of the pages in one folder tree with one setup; returns, per
+// page, the paths of the original and the cleaned copy under the same name,
+// or the command's message when the page was left as it was.
+function cleanCopies(options, setup, pages, work) {
+  const tree = path.join(work, setup, 'cleaned');
+  for (const rel of pages) {
+    fs.mkdirSync(path.dirname(path.join(tree, rel)), { recursive: true });
+    fs.copyFileSync(path.join(options.pages, rel), path.join(tree, rel));
+  }
+  const run = spawnSync(options.clean, [...SETUPS[setup].args, '--', ...pages], {
+    cwd: tree,
+    encoding: 'utf8',
+    maxBuffer: 64 * 1024 * 1024,
+  });
+  if (run.status !== 0 && run.status !== 1) {
+    throw new Error(`pelloran-clean failed (${run.status}): ${run.stderr}`);
+  }
+  const messages = run.stderr.split('\n').filter((l) => l.length > 0);
+  const result = new Map();
+  for (const rel of pages) {
+    const cleaned = path.join(tree, rel);
+    const backup = cleaned + '~';
+    if (!fs.existsSync(backup)) {
+      const base = path.basename(rel);
+      const said = messages.find((m) => m.includes(base)) || 'left as it was';
+      result.set(rel, { untouched: said });
+      continue;
+    }
+    // The original goes back under the page's own name in a tree of its own,
+    // so that the browser treats both alike.
+    const original = path.join(work, setup, 'original', rel);
+    fs.mkdirSync(path.dirname(original), { recursive: true });
+    fs.copyFileSync(backup, original);
+    result.set(rel, { original, cleaned });
+  }
+  return result;
+}
+
+// What a reader sees of the page loaded in `tab`.
+// With `styles` false, every style element, style sheet link and style
+// attribute is taken away before the text is read.
+async function readerView(view, file, scripts, styles = true) {
+  const tab = view.tab;
+  await tab.setJavaScriptEnabled(scripts);
+  const url = 'file://' + file.split('/').map(encodeURIComponent).join('/');
+  view.url = url;
+  try {
+    await tab.goto(url, { waitUntil: 'load', timeout: LOAD_TIMEOUT_MS });
+  } catch (e) {
+    if (!/timeout/i.test(String(e))) throw e;
+  }
+  for (let attempt = 0; ; attempt++) {
+    try {
+      return await tab.evaluate((styles) => {
+        if (!styles) {
+          for (const e of document.querySelectorAll('style, link[rel~="stylesheet" i]')) e.remove();
+          for (const e of document.querySelectorAll('[style]')) e.removeAttribute('style');
+        }
+        const root = document.body || document.documentElement;
+        const text = root ? (root.innerText ?? root.textContent ?? '') : '';
+        const controls = Array.from(
+          document.querySelectorAll('input, select, textarea, button'),
+        ).map((e) => `${e.localName}:${e.type}=${JSON.stringify(e.value)}${e.checked ? ' checked' : ''}`);
+        return {
+          text: text.replace(/\s+/g, ' ').trim(),
+          controls,
+          xmlError: document.getElementsByTagNameNS('*', 'parsererror').length > 0,
+        };
+      }, styles);
+    } catch (e) {
+      // A page whose script moves on to another document: read that one.
+      if (attempt >= 2 || !/context was destroyed|detached/i.test(String(e))) throw e;
+      await new Promise((r) => setTimeout(r, 200));
+    }
+  }
+}
+
+// A tag in the cleaned markup holding an odd number of double quotes: an
+// attribute left open swallows the text after it.
+function hasOpenQuote(file) {
+  const markup = fs.readFileSync(file, 'latin1');
+  const tags = markup.replace(/<!--[\s\S]*?-->/g, '').replace(/<script[\s\S]*?<\/script>/gi, '');
+  for (const m of tags.matchAll(/<[a-zA-Z][^<>]*>/g)) {
+    if ((m[0].match(/"/g) || []).length % 2 === 1) return true;
+  }
+  return false;
+}
+
+function firstDifference(a, b) {
+  let i = 0;
+  while (i < a.length && i < b.length && a[i] === b[i]) i++;
+  const around = (s) => JSON.stringify(s.slice(Math.max(0, i - 30), i + 50));
+  return `at ${i}: ${around(a)} became ${around(b)}`;
+}
+
+async function compare(view, entry) {
+  const before = await readerView(view, entry.original, true);
+  const after = await readerView(view, entry.cleaned, true);
+  const textDiffers = before.text !== after.text;
+  const controlsDiffer = before.controls.join('\n') !== after.controls.join('\n');
+  if (!textDiffers && !controlsDiffer) return { causes: [], detail: '' };
+  // The same pages without their scripts, then without their styles too:
+  // what differs only with them comes from scripts or style the design drops.
+  const bare = {};
+  const without = async (key, styles) => {
+    if (!bare[key]) {
+      bare[key] = [
+        await readerView(view, entry.original, false, styles),
+        await readerView(view, entry.cleaned, false, styles),
+      ];
+    }
+    return bare[key];
+  };
+  const causes = [];
+  const details = [];
+  if (controlsDiffer) {
+    const [b, a] = await without('scripts', true);
+    causes.push(b.controls.join('\n') === a.controls.join('\n') ? 'script output' : 'form controls');
+    details.push(`controls ${before.controls.length} -> ${after.controls.length}`);
+  }
+  if (textDiffers) {
+    let cause = 'other';
+    if (after.xmlError) cause = 'ill-formed XML';
+    else if (hasOpenQuote(entry.cleaned) && !hasOpenQuote(entry.original)) cause = 'attribute left open';
+    else if (before.text.toLowerCase() === after.text.toLowerCase()) cause = 'letter case (text-transform)';
+    else {
+      const [b, a] = await without('scripts', true);
+      if (b.text === a.text) cause = 'script output';
+      else {
+        const [bs, as] = await without('styles', false);
+        if (bs.text === as.text) cause = 'style the design drops';
+      }
+    }
+    if (!causes.includes(cause)) causes.push(cause);
+    details.push(`${before.text.length - after.text.length} characters fewer; ${firstDifference(before.text, after.text)}`);
+  }
+  return { causes, detail: details.join('; ') };
+}
+
+// The driver comes from `npm ci` beside this script.
+async function loadDriver() {
+  try {
+    return (await import('puppeteer-core')).default;
+  } catch (e) {
+    throw new Error(`puppeteer-core is missing: run scripts/install-deps.sh (${e.message})`);
+  }
+}
+
+async function main() {
+  const options = parseArgs(process.argv.slice(2));
+  if (!fs.existsSync(options.pages)) {
+    console.log(`no corpus at ${options.pages}: skipped`);
+    process.exit(77);
+  }
+  const puppeteer = await loadDriver();
+  const pages = options.list ? readLines(options.list) : allPages(options.pages);
+  const known = readKnown(options.known);
+  const work = fs.mkdtempSync(path.join(os.tmpdir(), 'pelloran-reader-view-'));
+  const browser = await puppeteer.launch({
+    executablePath: findBrowser(options.browser),
+    headless: 'shell',
+    args: [...CHROMIUM_FLAGS, `--user-data-dir=${path.join(work, 'profile')}`],
+  });
+  const table = new Map(); // cause -> setup -> pages
+  let unexpected = 0;
+  try {
+    for (const setup of options.setups) {
+      const entries = cleanCopies(options, setup, pages, work);
+      let checked = 0;
+      for (const [rel, entry] of entries) {
+        if (entry.untouched) {
+          console.log(`${setup}\t${rel}\tleft as it was\t${entry.untouched}`);
+          continue;
+        }
+        const tab = await browser.newPage();
+        const view = { tab, url: '' };
+        await tab.setRequestInterception(true);
+        // Only files are read, and a page stays the page loaded: a redirect by
+        // script or refresh would make the text depend on timing.
+        tab.on('request', (r) => {
+          const away = r.isNavigationRequest() && r.frame() === tab.mainFrame() && r.url() !== view.url;
+          // A "204 No Content" answer keeps the page in place.
+          if (away) r.respond({ status: 204, body: '' });
+          else if (!r.url().startsWith('file:')) r.abort();
+          else r.continue();
+        });
+        tab.on('dialog', (d) => d.dismiss());
+        try {
+          const { causes, detail } = await compare(view, entry);
+          checked++;
+          for (const cause of causes) {
+            if (!table.has(cause)) table.set(cause, new Map());
+            const row = table.get(cause);
+            row.set(setup, (row.get(setup) || 0) + 1);
+          }
+          if (causes.length > 0) {
+            const expected = known.get(`${setup}\t${rel}`);
+            const mark = expected && causes.every((c) => expected.includes(c)) ? 'known' : 'DIFFERS';
+            if (mark === 'DIFFERS') unexpected++;
+            console.log(`${setup}\t${rel}\t${mark}: ${causes.join(', ')}\t${detail}`);
+          }
+        } finally {
+          await tab.close();
+        }
+      }
+      console.log(`${setup}: ${checked} pages compared`);
+    }
+  } finally {
+    await browser.close();
+    fs.rmSync(work, { recursive: true, force: true });
+  }
+  printTable(options.setups, table);
+  console.log(unexpected === 0 ? 'no unexpected difference' : `${unexpected} unexpected differences`);
+  process.exitCode = unexpected === 0 ? 0 : 1;
+}
+
+function printTable(setups, table) {
+  const titles = setups.map((s) => SETUPS[s].title);
+  const width = Math.max(28, ...[...table.keys()].map((c) => c.length));
+  console.log('');
+  console.log(['cause'.padEnd(width), ...titles.map((t) => t.padStart(14))].join(' '));
+  if (table.size === 0) console.log('(no differences)'.padEnd(width));
+  for (const [cause, row] of table) {
+    console.log([cause.padEnd(width), ...setups.map((s) => String(row.get(s) || 0).padStart(14))].join(' '));
+  }
+}
+
+main().catch((e) => {
+  console.error(e.stack || String(e));
+  process.exit(2);
+});

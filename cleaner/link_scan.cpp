@@ -4,6 +4,7 @@
 
 #include "charfile/char_file.h"
 #include "cleaner/class_tables.h"
+#include "cleaner/clean_run.h"
 #include "cleaner/run_state.h"
 #include "cleaner/tag_filter.h"
 #include "interfaces/clean_context.h"
@@ -40,9 +41,11 @@ std::vector<std::string> ScanLinkValues(Options& options, std::span<const std::s
     try {
       BindFileName(scan.input, path);
       OpenTextForReading(scan.input);
-      OpenForDiscarding(scan.working_copy);
-      OpenForDiscarding(scan.link_report);
-      RunTagFilter(scan, tables, run);
+      if (!StartsWithUtf16Mark(scan.input)) {  // no pass reads such a page
+        OpenForDiscarding(scan.working_copy);
+        OpenForDiscarding(scan.link_report);
+        RunTagFilter(scan, tables, run);
+      }
     } catch (const EInOutError&) {
       // Unreadable now: its own pass reports it.
     }

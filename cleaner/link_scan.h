@@ -14,8 +14,9 @@ namespace pelloran {
 // working copy, no report, the run's class tables untouched), and returns
 // every link value it hands to the link check, each once, in the order first
 // met: exactly what the real pass will ask while the pages and options stay
-// as they are. A page that cannot be read now is passed over; its own pass
-// meets the failure and reports it.
+// as they are. A page that cannot be read now is passed over (its own pass
+// meets the failure and reports it), and so is a UTF-16 page, which no pass
+// reads.
 std::vector<std::string> ScanLinkValues(Options& options, std::span<const std::string> page_paths);
 
 }  // namespace pelloran

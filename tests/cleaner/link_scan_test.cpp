@@ -68,5 +68,17 @@ TEST(LinkScanTest, CollectsWhatTheFirstPassAsksOverTheCorpus) {
   }
 }
 
+TEST(LinkScanTest, PassesOverPagesThatNoPassReads) {
+  testing::TempDir dir;
+  testing::WriteFile(dir / "utf16.htm", std::string("\xFF\xFE<a href=\"u.htm\">", 18));
+  testing::WriteFile(dir / "plain.htm", "<a href=\"p.htm\">");
+  fs::create_directory(dir.path() / "folder.htm");
+  testing::TestOptions options;
+  options.SetLinkChecking(true);
+  const std::vector<std::string> pages = {dir / "utf16.htm", dir / "missing.htm",
+                                          dir / "folder.htm", dir / "plain.htm"};
+  EXPECT_EQ(ScanLinkValues(options, pages), std::vector<std::string>{"\"p.htm\""});
+}
+
 }  // namespace
 }  // namespace pelloran

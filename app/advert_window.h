@@ -10,6 +10,7 @@
 #include "interfaces/clean_context.h"
 #include "interfaces/file_list.h"
 #include "interfaces/messages.h"
+#include "interfaces/trash.h"
 
 namespace pelloran {
 
@@ -44,7 +45,7 @@ class TForm2 : public SideWindow {
   // What "удалить" works on: the main window's list and program-wide files.
   // Its failures go to `report_failure`. All must outlive the window.
   using FailureHandler = std::function<void(std::exception_ptr)>;
-  void AttachRemoval(CleanContext& context, FileList& list, Messages& messages,
+  void AttachRemoval(CleanContext& context, FileList& list, Messages& messages, Trash& trash,
                      FailureHandler report_failure);
   // Runs the removal over the list's selection with the texts of Edit1 and
   // Edit2 (advert_window_removal.cpp).
@@ -64,6 +65,7 @@ class TForm2 : public SideWindow {
   CleanContext* context_ = nullptr;
   FileList* list_ = nullptr;
   Messages* messages_ = nullptr;
+  Trash* trash_ = nullptr;
   FailureHandler report_failure_;
 };
 

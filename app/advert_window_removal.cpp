@@ -6,11 +6,12 @@
 
 namespace pelloran {
 
-void TForm2::AttachRemoval(CleanContext& context, FileList& list, Messages& messages,
+void TForm2::AttachRemoval(CleanContext& context, FileList& list, Messages& messages, Trash& trash,
                            FailureHandler report_failure) {
   context_ = &context;
   list_ = &list;
   messages_ = &messages;
+  trash_ = &trash;
   report_failure_ = std::move(report_failure);
   connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click, Qt::UniqueConnection);
 }
@@ -22,7 +23,7 @@ void TForm2::Button1Click() {
     AdvertTexts texts;
     texts.start_text = Edit1->text().toLocal8Bit().toStdString();
     texts.end_text = Edit2->text().toLocal8Bit().toStdString();
-    RemoveAdverts(*context_, *list_, *messages_, texts);
+    RemoveAdverts(*context_, *list_, *messages_, texts, *trash_);
   } catch (...) {
     if (report_failure_) report_failure_(std::current_exception());
   }

@@ -10,6 +10,7 @@
 #include "app/advert_window.h"
 #include "app/application.h"
 #include "app/desktop_shell.h"
+#include "app/desktop_trash.h"
 #include "app/settings_window.h"
 #include "app/window_design.h"
 #include "charfile/failure_text.h"
@@ -42,6 +43,7 @@ TForm1::TForm1(Messages& messages, LinkCheck& link_check, QWidget* parent)
   ConnectBoxes();
   desktop_shell_ = std::make_unique<DesktopShell>();
   shell_ = desktop_shell_.get();
+  trash_ = std::make_unique<DesktopTrash>();
   FormCreate();
 }
 
@@ -100,7 +102,7 @@ void TForm1::ConnectBoxes() {
 void TForm1::AttachSideWindows(TForm2* advert_window, TForm3* settings_window) {
   advert_window_ = advert_window;
   settings_window_ = settings_window;
-  advert_window_->AttachRemoval(clean_context(), *FileListBox1, messages_,
+  advert_window_->AttachRemoval(clean_context(), *FileListBox1, messages_, *trash_,
                                 [this](std::exception_ptr failure) { MyException(failure); });
 }
 

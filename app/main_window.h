@@ -24,9 +24,11 @@
 #include "interfaces/link_check.h"
 #include "interfaces/messages.h"
 #include "interfaces/shell_routines.h"
+#include "interfaces/trash.h"
 
 namespace pelloran {
 
+class CompareWindow;
 class TForm2;
 class TForm3;
 
@@ -65,6 +67,8 @@ class TForm1 : public QWidget {
   // The desktop the file operations hand requests to; a test may put its own
   // in (not owned, must outlive the window).
   void UseShell(ShellRoutines& shell) { shell_ = &shell; }
+  // Where deleted files go: the desktop's trash.
+  Trash& trash() { return *trash_; }
 
   // Handlers. Each catches every failure at its own boundary and hands it to
   // MyException, so nothing unwinds through Qt.
@@ -89,6 +93,12 @@ class TForm1 : public QWidget {
   void notepadexe1Click();
   void SpeedButton10Click();
   void SpeedButton8Click();
+  // "сравнить с копией" and "восстановить из копии" of the popup menu.
+  void CompareWithCopyClick();
+  void RestoreFromCopyClick();
+
+  // The compare window, once "сравнить с копией" has opened it; else nullptr.
+  CompareWindow* compare_window() const { return compare_window_; }
 
   // The one failure handler: a conversion failure shows only the apology,
   // any other failure its own message as an error.
@@ -131,6 +141,8 @@ class TForm1 : public QWidget {
   QAction* N2;
   QAction* N3;
   QAction* notepadexe1;
+  QAction* CompareWithCopyItem;
+  QAction* RestoreFromCopyItem;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -197,6 +209,7 @@ class TForm1 : public QWidget {
   QString start_folder_;
   bool shown_before_ = false;
   std::unique_ptr<ShellRoutines> desktop_shell_;
+  std::unique_ptr<Trash> trash_;
   ShellRoutines* shell_ = nullptr;
   // The status bar's path and size panels, made at the first click in the list.
   QLabel* path_panel_ = nullptr;
@@ -204,6 +217,7 @@ class TForm1 : public QWidget {
   // Over the status bar while links are checked ahead of a run.
   QLabel* link_phase_panel_ = nullptr;
   LinkPhaseStatus link_phase_status_{*this};
+  CompareWindow* compare_window_ = nullptr;
 };
 
 template <class Body>

@@ -1,10 +1,13 @@
 // The main window's handlers of the file list operations: each hands the
-// list, the messages and the shell to one operation of app/file_list_ops.h.
+// list, the messages and the shell to one operation of tools/file_list_ops.h or
+// tools/page_comparison.h.
 
 #include <QFile>
 
+#include "app/compare_window.h"
 #include "app/main_window.h"
 #include "tools/file_list_ops.h"
+#include "tools/page_comparison.h"
 
 namespace pelloran {
 namespace {
@@ -31,6 +34,8 @@ void TForm1::ConnectFileOperations() {
   On(N2, &QAction::triggered, &TForm1::N2Click);
   On(N3, &QAction::triggered, &TForm1::N3Click);
   On(notepadexe1, &QAction::triggered, &TForm1::notepadexe1Click);
+  On(CompareWithCopyItem, &QAction::triggered, &TForm1::CompareWithCopyClick);
+  On(RestoreFromCopyItem, &QAction::triggered, &TForm1::RestoreFromCopyClick);
 }
 
 void TForm1::ShowStatusPanels(const std::string& path_text, const std::string& size_text) {
@@ -52,7 +57,7 @@ void TForm1::FileListBox1Click() {
   nevidim();
 }
 
-void TForm1::SpeedButton6Click() { DeleteSelectedFiles(*FileListBox1, messages_); }
+void TForm1::SpeedButton6Click() { DeleteSelectedFiles(*FileListBox1, messages_, *trash_); }
 
 void TForm1::N2Click() { SpeedButton6->click(); }
 
@@ -71,5 +76,22 @@ void TForm1::notepadexe1Click() { OpenCurrentFileInNotepad(*FileListBox1, *shell
 void TForm1::SpeedButton10Click() { FileListBox1->ReadFolder(); }
 
 void TForm1::SpeedButton8Click() { OpenFirstSelected(*FileListBox1, *shell_, messages_); }
+
+void TForm1::CompareWithCopyClick() {
+  const std::string page = FileListBox1->CurrentFile();
+  if (page.empty()) {
+    messages_.ShowInformation(kNoFileChosen);
+    return;
+  }
+  const PageComparison comparison = ComparePage(live_options_, class_tables_, page);
+  if (!comparison.ok) {
+    messages_.ShowError(comparison.message);
+    return;
+  }
+  if (compare_window_ == nullptr) compare_window_ = new CompareWindow(this);
+  compare_window_->ShowComparison(page, comparison);
+}
+
+void TForm1::RestoreFromCopyClick() { RestoreSelectedFromBackups(*FileListBox1, messages_); }
 
 }  // namespace pelloran

@@ -189,6 +189,10 @@ void TForm1::BuildStatusBarAndMenu() {
   N3->setObjectName(QStringLiteral("N3"));
   notepadexe1 = PopupMenu1->addAction(QStringLiteral("открыть с помощью notepad.exe"));
   notepadexe1->setObjectName(QStringLiteral("notepadexe1"));
+  CompareWithCopyItem = PopupMenu1->addAction(QStringLiteral("сравнить с копией"));
+  CompareWithCopyItem->setObjectName(QStringLiteral("CompareWithCopyItem"));
+  RestoreFromCopyItem = PopupMenu1->addAction(QStringLiteral("восстановить из копии"));
+  RestoreFromCopyItem->setObjectName(QStringLiteral("RestoreFromCopyItem"));
 }
 
 // Button1, FileListBox1, DirectoryListBox1, the property boxes, the

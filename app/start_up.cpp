@@ -16,7 +16,7 @@ int RunProgram(int argc, char** argv) {
   Application app(argc, argv);
   app.SetTitle(QStringLiteral("Pelloran"));
   app.SetHelpFile(QStringLiteral("help/HELP1.hlp"));
-  DesktopHelpViewer help;
+  HelpWindow help;
   app.SetHelpViewer(&help);
   MessageBoxes messages(app.Title());
   CurlLinkCheck link_check;

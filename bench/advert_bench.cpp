@@ -122,8 +122,9 @@ void BM_RemoveAdverts(benchmark::State& state) {
   CleanContext context(options, gauge, links);
   OnePage list(page_path);
   NoMessages messages;
+  NoTrash trash;
   for (auto _ : state) {
-    RemoveAdverts(context, list, messages, AdvertTexts{});
+    RemoveAdverts(context, list, messages, AdvertTexts{}, trash);
     state.PauseTiming();
     // Put the page back for the next round.
     fs::remove(folder.path / "page.htm");

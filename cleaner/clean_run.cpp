@@ -94,7 +94,8 @@ bool CleanRun::CleanPage(const std::string& name) {
     Fail(*second_pass_failure);
     return false;
   }
-  messages_.ShowInformation(kOperationDone);
+  ++cleaned_;
+  if (!quiet_) quiet_ = messages_.ShowInformationWithOffer(kOperationDone, kQuietUntilRunEnds);
   context_.gauge.SetProgress(0);
   return true;
 }
@@ -112,6 +113,15 @@ void CleanRun::Finish() {
   context_.link_check.ForgetCheckedAhead();
   if (context_.link_report.is_open()) CloseCharFile(context_.link_report);
   context_.gauge.SetProgress(0);
+  if (quiet_) messages_.ShowInformation(Summary());
+}
+
+std::string CleanRun::Summary() const {
+  std::string text = "Очищено страниц: " + std::to_string(cleaned_) + " из " +
+                     std::to_string(files_to_clean_.size()) + ".";
+  if (!failures_.empty()) text += "\nНе очищены:";
+  for (const std::string& failure : failures_) text += "\n" + failure;
+  return text;
 }
 
 PassEnd CleanRun::RunPass(const std::string& input_path, const std::string& name,
@@ -160,8 +170,11 @@ void CleanRun::ShowCleaned() {
   files_.Select(caret);
 }
 
+// Once the run is quiet, a page left as it was waits for the summary; the
+// message already names the page.
 void CleanRun::Fail(const std::string& message) {
-  messages_.ShowError(message);
+  failures_.push_back(message);
+  if (!quiet_) messages_.ShowError(message);
   context_.gauge.SetProgress(0);
 }
 
@@ -169,8 +182,14 @@ bool RunClean(CleanContext& context, ClassTables& tables, FileList& files, Messa
               CleanPasses passes) {
   CleanRun run(context, tables, files, messages, std::move(passes));
   if (!run.Start()) return false;
-  run.CheckLinksAhead(run.FilesToClean());
-  for (const std::string& name : run.FilesToClean()) run.CleanPage(name);
+  try {
+    run.CheckLinksAhead(run.FilesToClean());
+    for (const std::string& name : run.FilesToClean()) run.CleanPage(name);
+  } catch (const EInOutError&) {
+    // The pages cleaned quietly before the failure still get their count.
+    if (run.IsQuiet()) messages.ShowInformation(run.Summary());
+    throw;
+  }
   run.Finish();
   return true;
 }

@@ -22,6 +22,8 @@ class ClassTables;
 
 inline constexpr char kLinkReportName[] = "Ссылки.txt";
 inline constexpr char kOperationDone[] = "Операция выполнена!";
+// The check box of kOperationDone that keeps the rest of the run quiet.
+inline constexpr char kQuietUntilRunEnds[] = "не показывать до конца прогона";
 
 // How a pass over a page ended.
 enum class PassEnd {
@@ -79,8 +81,15 @@ class CleanRun {
   bool CleanPage(const std::string& name);
 
   // Closes the link report, has the link check forget what it checked
-  // ahead, and sets the gauge to 0.
+  // ahead, and sets the gauge to 0. When the user asked for a quiet run,
+  // shows its summary.
   void Finish();
+
+  // True once the user ticked kQuietUntilRunEnds: no more boxes per page.
+  bool IsQuiet() const { return quiet_; }
+  // How many pages were cleaned, then each page that was not with the
+  // reason, one to a line.
+  std::string Summary() const;
 
  private:
   // Reads context_.input into a new working copy with `pass`. Unless the page
@@ -98,12 +107,16 @@ class CleanRun {
   CleanPasses passes_;
   RunState run_;
   std::vector<std::string> files_to_clean_;
+  bool quiet_ = false;
+  int cleaned_ = 0;
+  std::vector<std::string> failures_;  // why each page not cleaned was left
 };
 
 // Apply from start to end. Answers false when the list was empty (nothing
 // else happened), true when the run went through every page. A file failure
-// ends the run at that page: the report is closed and the EInOutError goes on
-// to the caller, whose failure handler reports it.
+// ends the run at that page: the report is closed, a quiet run's summary is
+// shown, and the EInOutError goes on to the caller, whose failure handler
+// reports it.
 bool RunClean(CleanContext& context, ClassTables& tables, FileList& files, Messages& messages,
               CleanPasses passes = {});
 

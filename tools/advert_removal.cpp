@@ -43,10 +43,11 @@ std::optional<std::string> RelativeScriptPath(std::string_view value) {
 
 class AdvertRun {
  public:
-  AdvertRun(CleanContext& context, Messages& messages, const AdvertTexts& texts)
+  AdvertRun(CleanContext& context, Messages& messages, const AdvertTexts& texts, Trash& trash)
       : in_(context.input),
         out_(context.working_copy),
         messages_(messages),
+        trash_(trash),
         start_marker_("<" + texts.start_text),
         end_marker_("<" + texts.end_text) {}
 
@@ -64,6 +65,7 @@ class AdvertRun {
   TextFile& in_;
   ByteFile& out_;
   Messages& messages_;
+  Trash& trash_;
   const std::string start_marker_;
   const std::string end_marker_;
   std::string window_;  // the scans' token, reused from token to token
@@ -170,7 +172,7 @@ bool AdvertRun::Page(const std::string& path) {
       return true;
     }
     // Only now that the cleaned page stands in its place may its script go.
-    DeleteScriptFileInside(std::string(FolderWithSeparator(path)), script_value);
+    DeleteScriptFileInside(std::string(FolderWithSeparator(path)), script_value, trash_);
     return true;
   } catch (const EInOutError&) {
     CloseCharFileQuietly(in_);
@@ -182,7 +184,7 @@ bool AdvertRun::Page(const std::string& path) {
 
 }  // namespace
 
-bool DeleteScriptFileInside(const std::string& folder, std::string_view value) {
+bool DeleteScriptFileInside(const std::string& folder, std::string_view value, Trash& trash) {
   const std::optional<std::string> relative = RelativeScriptPath(value);
   if (!relative) return false;
   const std::string candidate = (folder.empty() ? std::string("./") : folder) + *relative;
@@ -195,17 +197,17 @@ bool DeleteScriptFileInside(const std::string& folder, std::string_view value) {
   const bool inside = *parent == *root || (parent->size() > root->size() &&
                                            parent->compare(0, root->size(), *root) == 0 &&
                                            ((*root == "/") || (*parent)[root->size()] == '/'));
-  return inside && !DeleteFile(candidate);
+  return inside && !trash.Discard(candidate);
 }
 
 void RemoveAdverts(CleanContext& context, FileList& list, Messages& messages,
-                   const AdvertTexts& texts) {
+                   const AdvertTexts& texts, Trash& trash) {
   const int count = list.Count();
   if (count == 0) {
     messages.ShowInformation(kNoFileChosen);
     return;
   }
-  AdvertRun run(context, messages, texts);
+  AdvertRun run(context, messages, texts, trash);
   for (int i = 0; i < count; ++i) {
     if (!list.IsSelected(i) || list.IsFolder(i)) continue;
     list.Focus(i);

@@ -11,6 +11,7 @@
 #include "interfaces/clean_context.h"
 #include "interfaces/file_list.h"
 #include "interfaces/messages.h"
+#include "interfaces/trash.h"
 
 namespace pelloran {
 
@@ -32,14 +33,14 @@ struct AdvertTexts {
 // input error; pages already done stay cleaned. A page that cannot be backed
 // up or swapped, or that holds a byte 26 with more text after it, is left as
 // it was with a message, and the run goes on. Throws EInOutError after
-// closing both files and deleting the working copy.
+// closing both files and deleting the working copy. Script files go to `trash`.
 void RemoveAdverts(CleanContext& context, FileList& list, Messages& messages,
-                   const AdvertTexts& texts);
+                   const AdvertTexts& texts, Trash& trash);
 
-// Deletes the regular file `value` names inside `folder` or below it. Both
-// "/" and "\" separate; an absolute value, a scheme or drive (any ":"), a ".."
-// part, or a path that leads outside through a link deletes nothing.
-// Answers whether a file was deleted.
-bool DeleteScriptFileInside(const std::string& folder, std::string_view value);
+// Hands the regular file `value` names inside `folder` or below it to the
+// trash. Both "/" and "\" separate; an absolute value, a scheme or drive (any
+// ":"), a ".." part, or a path that leads outside through a link deletes
+// nothing. Answers whether a file was taken away.
+bool DeleteScriptFileInside(const std::string& folder, std::string_view value, Trash& trash);
 
 }  // namespace pelloran

@@ -4,11 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include "charfile/char_file.h"
 #include "charfile/file_moves.h"
+#include "cleaner/page_swap.h"
 #include "interfaces/path_names.h"
+#include "tools/page_restore.h"
 
 namespace pelloran {
 namespace {
@@ -67,6 +71,13 @@ std::string PathText(std::string_view current_file) {
   return text;
 }
 
+std::string TildeRemovalFailure(const std::string& name, const std::string& new_name,
+                                std::error_code failure) {
+  std::string text = "Файл «" + name + "» не переименован в «" + new_name + "»: ";
+  if (failure == std::errc::file_exists) return text + "файл «" + new_name + "» уже существует.";
+  return text + ReasonInRussian(failure) + ".";
+}
+
 std::string SizeText(std::uintmax_t bytes) { return "  " + std::to_string(bytes) + "   байт"; }
 
 StatusReport ReadStatusReport(const std::string& current_file) {
@@ -92,12 +103,12 @@ Reselection ReselectionAfterTildeRemoval(int focused, int count) {
   return where;
 }
 
-void DeleteSelectedFiles(FileList& list, Messages& messages) {
+void DeleteSelectedFiles(FileList& list, Messages& messages, Trash& trash) {
   if (list.Count() == 0) {
     messages.ShowInformation(kNoFileChosen);
     return;
   }
-  ForEachSelectedFile(list, [](const std::string& name) { DeleteFile(name); });
+  ForEachSelectedFile(list, [&trash](const std::string& name) { trash.Discard(name); });
   const int focused = list.FocusedIndex();
   list.ReadFolder();
   ApplyReselection(list, ReselectionAfterDelete(focused, list.Count()));
@@ -108,14 +119,54 @@ void RemoveTildesFromSelected(FileList& list, Messages& messages) {
     messages.ShowInformation(kNoFileChosen);
     return;
   }
-  ForEachSelectedFile(list, [](const std::string& name) {
+  ForEachSelectedFile(list, [&messages](const std::string& name) {
     const std::string new_name = NameWithoutTildes(name);
+    if (new_name.empty() || new_name == name) return;
     // page.htm~ must never overwrite the cleaned page.htm.
-    if (!new_name.empty() && new_name != name) RenameNoReplace(name, new_name);
+    if (const std::error_code failure = RenameNoReplace(name, new_name))
+      messages.ShowError(TildeRemovalFailure(name, new_name, failure));
   });
   const int focused = list.FocusedIndex();
   list.ReadFolder();
   ApplyReselection(list, ReselectionAfterTildeRemoval(focused, list.Count()));
+}
+
+std::string RestoreQuestion(int count) {
+  return "Страниц, которые получат обратно текст из копии «~»: " + std::to_string(count) +
+         ".\nОчищенный текст этих страниц пропадёт. Восстановить?";
+}
+
+void RestoreSelectedFromBackups(FileList& list, Messages& messages) {
+  if (list.Count() == 0) {
+    messages.ShowInformation(kNoFileChosen);
+    return;
+  }
+  std::vector<std::string> selected;
+  std::vector<std::string> restorable;
+  std::string left;  // why each page that stays as it is stays so
+  for (int i = 0; i < list.Count(); ++i) {
+    if (!list.IsSelected(i) || list.IsFolder(i)) continue;
+    selected.push_back(list.Entry(i));
+    const RestoreResult foreseen = RestorePage(selected.back(), /*dry_run=*/true);
+    if (foreseen.outcome == RestoreOutcome::kRestored)
+      restorable.push_back(selected.back());
+    else
+      left += (left.empty() ? "" : "\n") + foreseen.message;
+  }
+  if (!restorable.empty() &&
+      messages.Confirm(RestoreQuestion(static_cast<int>(restorable.size())))) {
+    for (const std::string& name : restorable) {
+      const RestoreResult result = RestorePage(name);
+      if (result.outcome != RestoreOutcome::kRestored)
+        left += (left.empty() ? "" : "\n") + result.message;
+    }
+    list.ReadFolder();
+    for (int i = 0; i < list.Count(); ++i) {
+      if (std::find(selected.begin(), selected.end(), list.Entry(i)) != selected.end())
+        list.Select(i);
+    }
+  }
+  if (!left.empty()) messages.ShowError(left);
 }
 
 void OpenCurrentFile(const FileList& list, ShellRoutines& shell) {

@@ -8,10 +8,12 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "interfaces/file_list.h"
 #include "interfaces/messages.h"
 #include "interfaces/shell_routines.h"
+#include "interfaces/trash.h"
 
 namespace pelloran {
 
@@ -47,16 +49,32 @@ struct Reselection {
 Reselection ReselectionAfterDelete(int focused, int count);
 Reselection ReselectionAfterTildeRemoval(int focused, int count);
 
-// Deletes the file of every selected entry (folder entries are passed over),
-// for good and without asking, then re-reads and re-selects. A failed
-// deletion is passed over; a selected file that is gone when reached throws
+// Hands the file of every selected entry (folder entries are passed over) to
+// the trash without asking, then re-reads and re-selects. A failed deletion
+// is passed over; a selected file that is gone when reached throws
 // EInOutError (file not found) and leaves the list as it is. An empty list
 // only gets the message.
-void DeleteSelectedFiles(FileList& list, Messages& messages);
+void DeleteSelectedFiles(FileList& list, Messages& messages, Trash& trash);
 
 // Renames every selected file to its name without "~", never replacing an
-// existing file, then re-reads and re-selects. Failures as for deleting.
+// existing file, then re-reads and re-selects. A rename that fails (the plain
+// name exists) gets a message naming both files, and the next file follows;
+// a file gone when reached ends the operation as for deleting.
 void RemoveTildesFromSelected(FileList& list, Messages& messages);
+
+// "восстановить из копии": every selected page whose "~" copy exists gets
+// it back under its own name in one rename (the cleaned text is gone), after
+// one question that says how many pages; pages without a copy, or whose copy
+// cannot take the name, are named in one message. Then the list is read
+// again with the same pages selected. An empty list only gets the message.
+void RestoreSelectedFromBackups(FileList& list, Messages& messages);
+
+// The question before restoring `count` pages.
+std::string RestoreQuestion(int count);
+
+// The message for a "~" removal that failed.
+std::string TildeRemovalFailure(const std::string& name, const std::string& new_name,
+                                std::error_code failure);
 
 // The current file to the desktop: opened with its associated application,
 // or in the plain-text editor. Without a current file the path is empty.

@@ -234,3 +234,35 @@ TEST_F(LinkReportTest, CountsTheLinkPhaseInTheStatusBarWhileTheWindowRepaints) {
 
 }  // namespace
 }  // namespace pelloran::testing
+
+namespace pelloran::testing {
+namespace {
+
+class FivePagesTest : public ApplyTest {
+  void MakeStartFolder() override {
+    for (const char* name : {"p1.htm", "p2.htm", "p3.htm", "p4.htm", "p5.htm"})
+      WriteFile(start / name, kPage);
+    WriteFile(start / "p3.htm~", "an earlier backup");
+  }
+};
+
+// Ticking "не показывать до конца прогона" in the first box: no box for the
+// other pages, one summary at the end naming the page that was left.
+TEST_F(FivePagesTest, TheQuietRunEndsWithOneSummaryNamingThePageLeft) {
+  TForm1& form = ShowMainWindow();
+  SelectPages({"p1.htm", "p2.htm", "p3.htm", "p4.htm", "p5.htm"});
+  messages.offer_taken_at = 1;
+  form.Button3->click();
+  EXPECT_EQ(messages.offers, std::vector<std::string>{"не показывать до конца прогона"});
+  ASSERT_EQ(messages.information.size(), 2u);
+  EXPECT_EQ(messages.information[0], kDone);
+  EXPECT_EQ(messages.information[1],
+            "Очищено страниц: 4 из 5.\nНе очищены:\nФайл «p3.htm» не изменён: резервная копия "
+            "«p3.htm~» уже существует.");
+  EXPECT_TRUE(messages.errors.empty());
+  EXPECT_EQ(ReadFile(start / "p3.htm~"), "an earlier backup");
+  EXPECT_TRUE(FileExists(start / "p5.htm~"));
+}
+
+}  // namespace
+}  // namespace pelloran::testing

@@ -93,6 +93,19 @@ TEST_F(FileOpsWindowTest, DeleteByButtonAndByMenuLeavesFoldersAlone) {
   EXPECT_TRUE(messages.errors.empty());
 }
 
+// Deleting keeps a way back: the file and a note of where it came from go to
+// the desktop's trash, as does the script file of a removed advert.
+TEST_F(FileOpsWindowTest, DeletedFilesLandInTheDesktopTrash) {
+  TForm1& form = Show();
+  ClickEntry("b page.htm");
+  form.SpeedButton6->click();
+  EXPECT_FALSE(FileExists(start / "b page.htm"));
+  const std::filesystem::path trash = desktop_home.path() / ".local/share/Trash";
+  EXPECT_EQ(ReadFile(trash / "files/b page.htm"), "b");
+  const std::string note = ReadFile(trash / "info/b page.htm.trashinfo");
+  EXPECT_NE(note.find("Path=" + start.path().string() + "/b"), std::string::npos) << note;
+}
+
 TEST_F(FileOpsWindowTest, TildeRemovalByButtonAndByMenu) {
   TForm1& form = Show();
   ClickEntry("c.htm~");
@@ -177,6 +190,7 @@ TEST_F(FileOpsWindowTest, AdvertWindowRemovesTheBlockFromTheSelectedPages) {
   EXPECT_EQ(ReadFile(start / "a.htm"), "AC");
   EXPECT_EQ(ReadFile(start / "a.htm~"), page);
   EXPECT_FALSE(FileExists(start / "ad.js"));
+  EXPECT_EQ(ReadFile(desktop_home.path() / ".local/share/Trash/files/ad.js"), "ad");
   EXPECT_EQ(messages.information, std::vector<std::string>{std::string(kAdvertRemoved)});
 
   // The texts are read as they stand when the button is pressed.

@@ -49,6 +49,12 @@ class ProgramTest : public ::testing::Test {
   virtual void MakeStartFolder() {}
 
   void SetUp() override {
+    // Deleted files go to a trash of the test's own, never the user's.
+    saved_home_ = qgetenv("HOME");
+    saved_data_home_ = qgetenv("XDG_DATA_HOME");
+    qputenv("HOME", QByteArray::fromStdString(desktop_home.path().string()));
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((desktop_home / ".local/share")));
+    std::filesystem::create_directories(desktop_home.path() / ".local/share");
     TestApplication().SetHelpViewer(&help);
     MakeStartFolder();
     in_start_folder.emplace(start.path());
@@ -60,6 +66,11 @@ class ProgramTest : public ::testing::Test {
     TestApplication().SetFailureHandler(nullptr);
     TestApplication().SetHelpViewer(nullptr);
     in_start_folder.reset();
+    qputenv("HOME", saved_home_);
+    if (saved_data_home_.isNull())
+      qunsetenv("XDG_DATA_HOME");
+    else
+      qputenv("XDG_DATA_HOME", saved_data_home_);
   }
 
   // Shows the main window as start-up does, and lets the first show happen.
@@ -72,11 +83,16 @@ class ProgramTest : public ::testing::Test {
   QString StartFolder() const { return QString::fromStdString(start.path().string()); }
 
   TempDir start;
+  TempDir desktop_home;  // HOME, with the trash under .local/share/Trash
   RecordingHelpViewer help;
   TestMessages messages;
   TestLinkCheck link_check;
   std::optional<ScopedCurrentDir> in_start_folder;
   std::unique_ptr<ProgramWindows> windows;
+
+ private:
+  QByteArray saved_home_;
+  QByteArray saved_data_home_;
 };
 
 }  // namespace pelloran::testing

@@ -123,9 +123,11 @@ TEST_F(MainWindowTest, EveryDesignedControlIsThereByName) {
             "данные дескрипторы позволяют применять к конкретным элементам атрибуты "
             "форматирования текста");
   const QList<QAction*> items = form.PopupMenu1->actions();
-  ASSERT_EQ(items.size(), 4);
+  ASSERT_EQ(items.size(), 6);
   EXPECT_EQ(items[3]->objectName(), "notepadexe1");
   EXPECT_EQ(items[3]->text(), "открыть с помощью notepad.exe");
+  EXPECT_EQ(items[4]->text(), "сравнить с копией");
+  EXPECT_EQ(items[5]->text(), "восстановить из копии");
 }
 
 // Where Tab moves the keyboard focus from a control.

@@ -189,6 +189,38 @@ TEST_F(CleanRunTest, AnEarlierBackupIsNeverOverwrittenAndThePageStaysAsItWas) {
   }
 }
 
+// Ticking the offer at the first box keeps the run quiet: no box per page,
+// cleaned or not, and one summary at the end; and when a file failure stops
+// a quiet run, the summary still comes before the failure goes on.
+TEST_F(CleanRunTest, AQuietRunEndsWithOneSummary) {
+  Pages({{"a.htm", "a"}, {"b.htm", "b"}, {"c.htm", "c"}, {"c.htm~", "old c"}, {"d.htm", "d"}},
+        {"a.htm", "b.htm", "c.htm", "d.htm"});
+  messages_.offer_taken_at = 1;
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(messages_.offers, std::vector<std::string>{"не показывать до конца прогона"});
+  EXPECT_TRUE(messages_.errors.empty());
+  EXPECT_EQ(messages_.information,
+            (std::vector<std::string>{
+                "Операция выполнена!",
+                "Очищено страниц: 3 из 4.\nНе очищены:\nФайл «c.htm» не изменён: резервная "
+                "копия «c.htm~» уже существует."}));
+  EXPECT_EQ(Read("d.htm"), "D");
+
+  TestMessages stopped;
+  stopped.offer_taken_at = 1;
+  WriteFile(dir_ / "e.htm", "e");
+  WriteFile(dir_ / "f.htm", "f");
+  WriteFile(dir_ / "g.htm", "g");
+  files_.ReadFolder();
+  for (const char* name : {"e.htm", "f.htm", "g.htm"}) files_.Select(files_.IndexOf(name));
+  first_extra_ = [](CleanContext& context) {
+    if (context.input.name().ends_with("g.htm")) throw EInOutError(kDiskFull);
+  };
+  EXPECT_THROW(RunClean(context_, tables_, files_, stopped, passes_), EInOutError);
+  EXPECT_EQ(stopped.information,
+            (std::vector<std::string>{"Операция выполнена!", "Очищено страниц: 2 из 3."}));
+}
+
 TEST_F(CleanRunTest, AByteTwentySixWithTextAfterItLeavesThePageAlone) {
   Pages({{"a.htm",
           "before\x1A"

@@ -11,7 +11,8 @@ endif()
 set(expected bin/pelloran-clean)
 if(GUI)
   list(APPEND expected bin/pelloran share/applications/pelloran.desktop
-                       share/icons/hicolor/scalable/apps/pelloran.svg)
+                       share/icons/hicolor/scalable/apps/pelloran.svg
+                       share/pelloran/help/HELP1.html)
 endif()
 foreach(path IN LISTS expected)
   if(NOT EXISTS "${PREFIX}/${path}")

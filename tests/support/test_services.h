@@ -64,9 +64,24 @@ class TestMessages : public Messages {
  public:
   void ShowInformation(std::string_view text) override { information.emplace_back(text); }
   void ShowError(std::string_view text) override { errors.emplace_back(text); }
+  // Recorded as information; the offer is taken at the offer_taken_at-th
+  // offer (counting from 1; 0 never).
+  bool ShowInformationWithOffer(std::string_view text, std::string_view offer) override {
+    information.emplace_back(text);
+    offers.emplace_back(offer);
+    return static_cast<int>(offers.size()) == offer_taken_at;
+  }
+  bool Confirm(std::string_view question) override {
+    questions.emplace_back(question);
+    return confirm_answer;
+  }
 
   std::vector<std::string> information;
   std::vector<std::string> errors;
+  std::vector<std::string> offers;
+  std::vector<std::string> questions;
+  int offer_taken_at = 0;
+  bool confirm_answer = true;
 };
 
 // Answers from a table; records every address asked about.

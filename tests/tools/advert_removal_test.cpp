@@ -51,7 +51,7 @@ class AdvertRemovalTest : public ::testing::Test {
       ASSERT_GE(index, 0) << name;
       list_->Select(index);
     }
-    RemoveAdverts(context_, *list_, messages_, texts_);
+    RemoveAdverts(context_, *list_, messages_, texts_, trash_);
   }
 
   // No "PL!__" file anywhere in the folder.
@@ -70,6 +70,7 @@ class AdvertRemovalTest : public ::testing::Test {
   TestLinkCheck link_check_;
   CleanContext context_{options_, gauge_, link_check_};
   TestMessages messages_;
+  NoTrash trash_;
   AdvertTexts texts_;
   std::optional<FolderFileList> list_;
 };
@@ -268,7 +269,7 @@ TEST_F(AdvertRemovalTest, ScriptsOutsideThePagesFolderSurvive) {
   for (int i = 0; i < list_->Count(); ++i) {
     if (!list_->IsFolder(i)) list_->Select(i);
   }
-  RemoveAdverts(context_, *list_, messages_, texts_);
+  RemoveAdverts(context_, *list_, messages_, texts_, trash_);
   EXPECT_TRUE(messages_.errors.empty());
   for (size_t i = 0; i < values.size(); ++i) {
     EXPECT_EQ(Read("p" + std::to_string(i) + ".htm"), "AC") << values[i];
@@ -278,15 +279,16 @@ TEST_F(AdvertRemovalTest, ScriptsOutsideThePagesFolderSurvive) {
 
 TEST(ScriptFileInside, OnlyRegularFilesBelowTheFolder) {
   TempDir dir;
+  NoTrash trash_;
   std::filesystem::create_directories(dir.path() / "js/sub");
   WriteFile(dir / "js/sub/a.js", "a");
   const std::string folder = dir.path().string() + "/";
-  EXPECT_FALSE(DeleteScriptFileInside(folder, "js"));  // a folder
-  EXPECT_FALSE(DeleteScriptFileInside(folder, "js/sub/missing.js"));
-  EXPECT_FALSE(DeleteScriptFileInside(folder, "js/sub/../sub/a.js"));
-  EXPECT_FALSE(DeleteScriptFileInside(folder, ""));
+  EXPECT_FALSE(DeleteScriptFileInside(folder, "js", trash_));  // a folder
+  EXPECT_FALSE(DeleteScriptFileInside(folder, "js/sub/missing.js", trash_));
+  EXPECT_FALSE(DeleteScriptFileInside(folder, "js/sub/../sub/a.js", trash_));
+  EXPECT_FALSE(DeleteScriptFileInside(folder, "", trash_));
   EXPECT_TRUE(FileExists(dir / "js/sub/a.js"));
-  EXPECT_TRUE(DeleteScriptFileInside(folder, "js\\sub/a.js"));
+  EXPECT_TRUE(DeleteScriptFileInside(folder, "js\\sub/a.js", trash_));
   EXPECT_FALSE(FileExists(dir / "js/sub/a.js"));
 }
 

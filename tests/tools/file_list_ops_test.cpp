@@ -44,6 +44,7 @@ class FileListOpsTest : public ::testing::Test {
   ScopedCurrentDir in_folder_{dir_.path()};
   TestMessages messages_;
   RecordingShell shell_;
+  NoTrash trash_;
   std::optional<FolderFileList> list_;
 };
 
@@ -108,7 +109,7 @@ TEST(Reselection, AfterDeleteAndAfterTildeRemoval) {
 TEST_F(FileListOpsTest, DeleteTheThreeLastOfTwelveSelectsNothing) {
   MakePages(12);
   SelectAndFocus({9, 10, 11});
-  DeleteSelectedFiles(List(), messages_);
+  DeleteSelectedFiles(List(), messages_, trash_);
   EXPECT_EQ(List().Count(), 9);
   EXPECT_TRUE(List().SelectedPositions().empty());
   for (int i = 9; i < 12; ++i) EXPECT_FALSE(FileExists(dir_ / PageName(i)));
@@ -119,7 +120,7 @@ TEST_F(FileListOpsTest, DeleteTheThreeLastOfTwelveSelectsNothing) {
 TEST_F(FileListOpsTest, DeleteTheLastOfTwelveSelectsNothing) {
   MakePages(12);
   SelectAndFocus({11});
-  DeleteSelectedFiles(List(), messages_);
+  DeleteSelectedFiles(List(), messages_, trash_);
   EXPECT_EQ(List().Count(), 11);
   EXPECT_TRUE(List().SelectedPositions().empty());
 }
@@ -128,7 +129,7 @@ TEST_F(FileListOpsTest, DeleteInALongListSelectsTheEntryNowAtThatPosition) {
   MakePages(20);
   SelectAndFocus({5});
   const int before = List().notifications;
-  DeleteSelectedFiles(List(), messages_);
+  DeleteSelectedFiles(List(), messages_, trash_);
   EXPECT_FALSE(FileExists(dir_ / PageName(5)));
   EXPECT_EQ(List().Count(), 19);
   EXPECT_EQ(List().SelectedPositions(), std::vector<int>{5});
@@ -142,7 +143,7 @@ TEST_F(FileListOpsTest, EntriesButNoSelectionChangeNoFile) {
   MakePages(11);
   WriteFile(dir_ / "z.htm~", "backup");
   List().MoveFocusQuietly(3);
-  DeleteSelectedFiles(List(), messages_);
+  DeleteSelectedFiles(List(), messages_, trash_);
   EXPECT_EQ(List().Count(), 12);
   EXPECT_TRUE(messages_.information.empty());
   // Re-read and re-selected around the focus the list had.
@@ -159,7 +160,7 @@ TEST_F(FileListOpsTest, EntriesButNoSelectionChangeNoFile) {
 }
 
 TEST_F(FileListOpsTest, EmptyListOnlyGetsTheMessage) {
-  DeleteSelectedFiles(List(), messages_);
+  DeleteSelectedFiles(List(), messages_, trash_);
   RemoveTildesFromSelected(List(), messages_);
   OpenFirstSelected(List(), shell_, messages_);
   EXPECT_EQ(messages_.information, (std::vector<std::string>(3, std::string(kNoFileChosen))));
@@ -177,7 +178,7 @@ TEST_F(FileListOpsTest, FolderEntriesAreNeverDeletedOrRenamed) {
   EXPECT_FALSE(FileExists(dir_ / "old"));
   List().Select(List().IndexOf("[old~]"));
   List().Select(List().IndexOf("a.htm"));
-  DeleteSelectedFiles(List(), messages_);
+  DeleteSelectedFiles(List(), messages_, trash_);
   EXPECT_TRUE(FileExists(dir_ / "old~/inside.htm"));
   EXPECT_FALSE(FileExists(dir_ / "a.htm"));
 }
@@ -186,7 +187,7 @@ TEST_F(FileListOpsTest, AColonIsPartOfTheName) {
   WriteFile(dir_ / "a.htm", "keep");
   WriteFile(dir_ / "notes:a.htm", "drop");
   List().Select(List().IndexOf("notes:a.htm"));
-  DeleteSelectedFiles(List(), messages_);
+  DeleteSelectedFiles(List(), messages_, trash_);
   EXPECT_FALSE(FileExists(dir_ / "notes:a.htm"));
   EXPECT_EQ(ReadFile(dir_ / "a.htm"), "keep");
 }
@@ -197,7 +198,7 @@ TEST_F(FileListOpsTest, ASelectedFileAlreadyGoneEndsTheOperation) {
   std::filesystem::remove(dir_ / PageName(2));
   const int before = List().Count();
   try {
-    DeleteSelectedFiles(List(), messages_);
+    DeleteSelectedFiles(List(), messages_, trash_);
     FAIL() << "no failure";
   } catch (const EInOutError& e) {
     EXPECT_EQ(e.code(), kFileNotFound);
@@ -227,6 +228,36 @@ TEST_F(FileListOpsTest, TildeRemovalNeverReplacesTheCleanedPage) {
   EXPECT_EQ(ReadFile(dir_ / "page.htm"), "cleaned");
   EXPECT_EQ(ReadFile(dir_ / "page.htm~"), "old page");
   EXPECT_TRUE(messages_.information.empty());
+}
+
+TEST_F(FileListOpsTest, TildeRemovalOverAnExistingNameSaysSoAndGoesOn) {
+  WriteFile(dir_ / "a.htm", "cleaned");
+  WriteFile(dir_ / "a.htm~", "old a");
+  WriteFile(dir_ / "b.htm~", "old b");
+  List().Select(List().IndexOf("a.htm~"));
+  List().Select(List().IndexOf("b.htm~"));
+  RemoveTildesFromSelected(List(), messages_);
+  EXPECT_EQ(ReadFile(dir_ / "a.htm"), "cleaned");
+  EXPECT_EQ(ReadFile(dir_ / "a.htm~"), "old a");
+  EXPECT_EQ(ReadFile(dir_ / "b.htm"), "old b");
+  EXPECT_EQ(messages_.errors,
+            std::vector<std::string>{"Файл «a.htm~» не переименован в «a.htm»: файл «a.htm» уже "
+                                     "существует."});
+}
+
+TEST_F(FileListOpsTest, DeletedFilesGoToTheTrash) {
+  struct RecordingTrash : Trash {
+    std::error_code Discard(const std::string& path) override {
+      taken.push_back(path);
+      return {};
+    }
+    std::vector<std::string> taken;
+  } trash;
+  MakePages(3);
+  SelectAndFocus({0, 2});
+  DeleteSelectedFiles(List(), messages_, trash);
+  EXPECT_EQ(trash.taken, (std::vector<std::string>{"p00.htm", "p02.htm"}));
+  EXPECT_TRUE(FileExists(dir_ / "p00.htm"));  // the trash decides what becomes of them
 }
 
 TEST_F(FileListOpsTest, TildeRemovalReselectsEvenInAShortList) {

@@ -1,0 +1,60 @@
+#include "tools/page_comparison.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "cleaner/clean_preview.h"
+#include "cleaner/page_swap.h"
+#include "interfaces/path_names.h"
+#include "tools/page_diff.h"
+
+namespace pelloran {
+namespace {
+
+// The whole file, or the reason it could not be read.
+bool ReadWhole(const std::string& path, std::string& text, std::string& failure) {
+  std::ifstream in(path, std::ios::binary);
+  if (in) text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (in.bad() || !in.is_open()) {
+    failure = "Файл «" + std::string(NamePart(path)) + "» не прочитан (" +
+              ReasonInRussian(std::error_code(errno, std::generic_category())) + ").";
+    return false;
+  }
+  return true;
+}
+
+bool IsFile(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+PageComparison ComparePage(const Options& options, const ClassTables& tables,
+                           const std::string& page_path) {
+  PageComparison comparison;
+  const std::string backup = BackupName(page_path);
+  comparison.from_backup = IsFile(backup);
+  if (!ReadWhole(page_path, comparison.after, comparison.message)) return comparison;
+  if (comparison.from_backup) {
+    if (!ReadWhole(backup, comparison.before, comparison.message)) return comparison;
+  } else {
+    comparison.before = std::move(comparison.after);
+    PagePreview preview = PreviewCleanPage(options, tables, page_path);
+    if (!preview.cleaned) {
+      comparison.message = preview.message;
+      return comparison;
+    }
+    comparison.after = std::move(preview.text);
+  }
+  const std::string name(NamePart(page_path));
+  comparison.diff = UnifiedDiff(comparison.before, comparison.after, "a/" + name, "b/" + name);
+  comparison.ok = true;
+  return comparison;
+}
+
+}  // namespace pelloran

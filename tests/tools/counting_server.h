@@ -10,6 +10,7 @@
 //   anything else      404
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <chrono>
@@ -30,7 +31,15 @@ class CountingServer {
     server_.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
       Serve(request, response);
     });
+    server_.set_socket_options([this](int socket) {
+      httplib::default_socket_options(socket);
+      listening_socket_ = socket;
+    });
     port_ = server_.bind_to_any_port(address_);
+    // The library listens with a queue of 5: connections made many at a time
+    // overflow it and wait a second to be tried again. Real servers queue
+    // far more; listening again sets the queue's length.
+    if (listening_socket_ >= 0) ::listen(listening_socket_, 128);
     thread_ = std::thread([this] { server_.listen_after_bind(); });
   }
   ~CountingServer() {
@@ -111,6 +120,7 @@ class CountingServer {
   std::chrono::milliseconds delay_;
   httplib::Server server_;
   int port_ = -1;
+  int listening_socket_ = -1;
   std::thread thread_;
   mutable std::mutex mutex_;
   std::map<std::string, int> requests_;

@@ -1,120 +1,40 @@
 #include "batch/batch_clean.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <charconv>
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string_view>
 #include <vector>
 
+#include "batch/box_names.h"
+#include "batch/command_line.h"
+#include "batch/console.h"
+#include "batch/json_report.h"
+#include "batch/page_walk.h"
 #include "charfile/failure_text.h"
+#include "charfile/in_out_error.h"
 #include "cleaner/class_tables.h"
+#include "cleaner/clean_preview.h"
 #include "cleaner/clean_run.h"
-#include "cleaner/cleaning_options.h"
+#include "cleaner/page_swap.h"
+#include "interfaces/path_names.h"
+#include "tools/page_diff.h"
+#include "tools/page_restore.h"
 
 namespace pelloran {
 namespace {
 
-constexpr std::string_view kUsage =
-    "Usage: pelloran-clean [--tick N,N...] [--clear N,N...] [--check-links]\n"
-    "                      [--check-local-links] FILE...\n";
+namespace fs = std::filesystem;
 
-constexpr std::string_view kHelp =
-    "Cleans web pages of surplus style and markup, as Apply in the Pelloran window does.\n"
-    "Each FILE is cleaned in place: its working copy \"PL!__\" + name is written beside it,\n"
-    "the file is kept as name + \"~\" and the cleaned text takes its name. A file whose\n"
-    "\"~\" copy already exists is left as it is.\n"
-    "\n"
-    "  --tick N,N...    tick the option boxes with these numbers (CheckBox1 ... CheckBox61)\n"
-    "  --clear N,N...   clear them; ticks and clears apply in the order given, with the\n"
-    "                   boxes' own rules (ticking 17 clears 5 and the other way round,\n"
-    "                   ticking 28 ticks every property box)\n"
-    "  --check-links    check every link address on the web and write the report\n"
-    "                   \"Ссылки.txt\" in the current directory\n"
-    "  --check-local-links  with --check-links, check a relative link (no scheme, not\n"
-    "                   \"#...\" or \"//...\") as a file or folder beside its page\n"
-    "  --help           show this text\n"
-    "  --               end of options: every later argument is a file\n"
-    "\n"
-    "The boxes start as the main window shows them at start.\n"
-    "Exit status: 0 when every file was cleaned, 1 when any was not, 2 for a usage error.\n";
+constexpr char kVersion[] = "pelloran-clean 0.1\n";
 
-struct Command {
-  CleaningOptions options;
-  std::vector<std::string> files;
-  bool help = false;
-};
-
-// "1,6,17" into its numbers, each a box of the main window; nullopt otherwise.
-std::optional<std::vector<int>> ParseBoxes(std::string_view list) {
-  std::vector<int> boxes;
-  while (true) {
-    const size_t comma = list.find(',');
-    const std::string_view item = list.substr(0, comma);
-    int box = 0;
-    const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), box);
-    if (item.empty() || error != std::errc() || end != item.data() + item.size() ||
-        CleaningOptions::DesignOf(box) == nullptr)
-      return std::nullopt;
-    boxes.push_back(box);
-    if (comma == std::string_view::npos) return boxes;
-    list.remove_prefix(comma + 1);
-  }
-}
-
-// The option's value, from "--tick=1,2" or the next argument; nullopt when missing.
-std::optional<std::string_view> ValueOf(std::string_view arg, std::string_view name,
-                                        std::span<const std::string> args, size_t& i) {
-  if (arg.size() > name.size() && arg[name.size()] == '=') return arg.substr(name.size() + 1);
-  if (i + 1 >= args.size()) return std::nullopt;
-  return std::string_view(args[++i]);
-}
-
-// Fills `command`; on a usage error writes why to `err` and answers false.
-bool Parse(std::span<const std::string> args, Command& command, std::ostream& err) {
-  bool options_ended = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string_view arg = args[i];
-    if (options_ended || arg.empty() || arg[0] != '-' || arg == "-") {
-      command.files.emplace_back(arg);
-    } else if (arg == "--") {
-      options_ended = true;
-    } else if (arg == "--help" || arg == "-h") {
-      command.help = true;
-    } else if (arg == "--check-links") {
-      command.options.SetLinkChecking(true);
-    } else if (arg == "--check-local-links") {
-      command.options.SetLocalLinkChecking(true);
-    } else if (arg.starts_with("--tick") || arg.starts_with("--clear")) {
-      const bool tick = arg.starts_with("--tick");
-      const std::string_view name = tick ? "--tick" : "--clear";
-      if (arg.size() > name.size() && arg[name.size()] != '=') {
-        err << "pelloran-clean: unknown option " << arg << "\n";
-        return false;
-      }
-      const auto value = ValueOf(arg, name, args, i);
-      const auto boxes = value ? ParseBoxes(*value) : std::nullopt;
-      if (!boxes) {
-        err << "pelloran-clean: " << name << " needs box numbers of the main window, such as 1,6,17"
-            << (value ? ", not " + std::string(*value) : std::string()) << "\n";
-        return false;
-      }
-      for (int box : *boxes) command.options.SetTicked(box, tick);
-    } else {
-      err << "pelloran-clean: unknown option " << arg << "\n";
-      return false;
-    }
-  }
-  if (!command.help && command.files.empty()) {
-    err << "pelloran-clean: no file given\n";
-    return false;
-  }
-  return true;
-}
-
-// The files given, one page at a time: the list holds the file in hand, and
-// that file's folder is the current directory while it is cleaned, as the
+// The pages found, one at a time: the list holds the page in hand, and that
+// page's folder is the current directory while it is cleaned, as the
 // window's list holds its folder.
 class BatchFileList : public FileList {
  public:
@@ -122,14 +42,14 @@ class BatchFileList : public FileList {
   explicit BatchFileList(const std::vector<std::string>& files) {
     for (const std::string& file : files) {
       std::error_code error;
-      paths_.push_back(std::filesystem::absolute(file, error).lexically_normal());
+      paths_.push_back(fs::absolute(file, error).lexically_normal());
     }
   }
 
-  // Makes the file's folder current and the file the list's only entry.
+  // Makes the page's folder current and the page the list's only entry.
   // False, with the reason, when that cannot be done.
   bool Show(size_t file, std::string& failure) {
-    const std::filesystem::path& path = paths_[file];
+    const fs::path& path = paths_[file];
     folder_ = path.parent_path().string();
     name_ = path.filename().string();
     if (name_.empty()) {
@@ -143,7 +63,8 @@ class BatchFileList : public FileList {
     return true;
   }
   const std::string& name() const { return name_; }
-  // Every file as an absolute path.
+  const fs::path& path(size_t file) const { return paths_[file]; }
+  // Every page as an absolute path.
   std::vector<std::string> Paths() const { return {paths_.begin(), paths_.end()}; }
 
   // Before the first Show, the list holds every file, so a run can start.
@@ -153,101 +74,350 @@ class BatchFileList : public FileList {
   bool IsFolder(int) const override { return false; }
   void Focus(int) override {}
   int FocusedIndex() const override { return 0; }
-  std::string CurrentFile() const override { return (std::filesystem::path(folder_) / name_); }
+  std::string CurrentFile() const override { return (fs::path(folder_) / name_); }
   void ReadFolder() override {}
   void MoveFocusQuietly(int) override {}
   void Select(int) override {}
 
  private:
-  std::vector<std::filesystem::path> paths_;
+  std::vector<fs::path> paths_;
   std::string folder_;
   std::string name_;
 };
 
-// Messages as lines on the terminal, each naming the file in hand.
-class TerminalMessages : public Messages {
+int64_t FileSize(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
+}
+
+std::string ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Do the two files hold the same bytes? Read a block at a time, so that pages
+// of any size cost little memory.
+bool SameBytes(const std::string& a, const std::string& b) {
+  std::ifstream in_a(a, std::ios::binary), in_b(b, std::ios::binary);
+  std::vector<char> block_a(1 << 16), block_b(1 << 16);
+  while (in_a && in_b) {
+    in_a.read(block_a.data(), static_cast<std::streamsize>(block_a.size()));
+    in_b.read(block_b.data(), static_cast<std::streamsize>(block_b.size()));
+    if (in_a.gcount() != in_b.gcount() ||
+        !std::equal(block_a.begin(), block_a.begin() + in_a.gcount(), block_b.begin()))
+      return false;
+  }
+  return in_a.eof() && in_b.eof();
+}
+
+std::string FailureMessage() { return DescribeFailure(std::current_exception()).text; }
+
+// A temporary file of the system's temporary folder, removed on the way out.
+class TemporaryFile {
  public:
-  TerminalMessages(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
-  void SetFile(std::string file) { file_ = std::move(file); }
-  void ShowInformation(std::string_view text) override { Write(out_, text); }
-  void ShowError(std::string_view text) override { Write(err_, text); }
+  TemporaryFile() {
+    std::error_code no_temp;
+    fs::path folder = fs::temp_directory_path(no_temp);
+    if (no_temp) folder = "/tmp";
+    path_ = folder / "pelloran-dry-run-XXXXXX";
+    const int fd = ::mkstemp(path_.data());
+    if (fd < 0) throw EInOutError::FromErrno(errno);
+    ::close(fd);
+  }
+  ~TemporaryFile() { ::unlink(path_.c_str()); }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  const std::string& path() const { return path_; }
 
  private:
-  void Write(std::ostream& stream, std::string_view text) {
-    if (!file_.empty()) stream << file_ << ": ";
-    stream << text << "\n";
-    stream.flush();
-  }
-  std::ostream& out_;
-  std::ostream& err_;
-  std::string file_;
+  std::string path_;
 };
 
-// The checks made ahead, counted on one line of the terminal.
-class TerminalLinkProgress : public LinkCheckProgress {
+// The links checked ahead of a run, counted on the progress line.
+class ConsoleLinkProgress : public LinkCheckProgress {
  public:
-  explicit TerminalLinkProgress(std::ostream& err) : err_(err) {}
+  explicit ConsoleLinkProgress(Console& console) : console_(console) {}
   void ShowLinkProgress(int done, int total) override {
     if (done == shown_) return;
     shown_ = done;
-    err_ << "\rпроверка ссылок: " << done << " из " << total;
-    if (done == total) err_ << "\n";
-    err_.flush();
+    console_.LinkProgress(done, total);
   }
 
  private:
-  std::ostream& err_;
+  Console& console_;
   int shown_ = -1;
 };
+
+// One call of the command over the pages found.
+class BatchRun {
+ public:
+  BatchRun(const Command& command, const std::vector<std::string>& pages, LinkCheck& link_check,
+           Console& console)
+      : command_(command),
+        pages_(pages),
+        list_(pages),
+        console_(console),
+        messages_(console),
+        start_folder_(fs::current_path()),
+        context_(options_, gauge_, link_check),
+        run_(context_, tables_, list_, messages_),
+        link_progress_(console) {
+    options_ = command.options;
+    context_.link_progress = &link_progress_;
+  }
+
+  std::vector<PageRecord> Clean();
+  std::vector<PageRecord> Restore();
+
+ private:
+  void CleanOne(size_t i, PageRecord& record);
+  void PreviewOne(PageRecord& record);
+  void ApplyOne(PageRecord& record);
+  void Finish(PageRecord& record, const std::string& original, const std::string& cleaned);
+  std::string Relative(size_t i) const {
+    const fs::path relative = list_.path(i).lexically_relative(start_folder_);
+    return relative.empty() ? list_.path(i).string() : relative.string();
+  }
+
+  const Command& command_;
+  const std::vector<std::string>& pages_;
+  BatchFileList list_;
+  Console& console_;
+  PageMessages messages_;
+  fs::path start_folder_;
+  CleaningOptions options_;
+  UnseenGauge gauge_;
+  CleanContext context_;
+  ClassTables tables_;
+  CleanRun run_;
+  ConsoleLinkProgress link_progress_;
+  RunState dry_run_state_;  // what a real run would carry from page to page
+  CleanStatistics statistics_;
+  std::string diff_label_;
+};
+
+std::vector<PageRecord> BatchRun::Clean() {
+  std::vector<PageRecord> records(pages_.size());
+  if (pages_.empty()) return records;
+  // The report, if any, goes to the folder the command was started in.
+  if (!command_.dry_run) {
+    run_.Start();
+    run_.CheckLinksAhead(list_.Paths());
+  }
+  for (size_t i = 0; i < pages_.size(); ++i) {
+    console_.Progress(i, pages_.size(), pages_[i]);
+    records[i].path = pages_[i];
+    diff_label_ = Relative(i);
+    CleanOne(i, records[i]);
+  }
+  console_.EndProgress();
+  ::chdir(start_folder_.c_str());
+  messages_.SetPage("", "");
+  if (!command_.dry_run) run_.Finish();
+  return records;
+}
+
+void BatchRun::CleanOne(size_t i, PageRecord& record) {
+  messages_.SetPage(pages_[i], "");
+  std::string failure;
+  if (!list_.Show(i, failure)) {
+    record.reason = failure;
+    messages_.ShowError(failure);
+    return;
+  }
+  messages_.SetPage(pages_[i], list_.name());
+  record.bytes_before = FileSize(list_.name());
+  statistics_ = {};
+  context_.statistics = command_.json ? &statistics_ : nullptr;
+  try {
+    if (command_.dry_run)
+      PreviewOne(record);
+    else
+      ApplyOne(record);
+  } catch (const EInOutError&) {
+    record.outcome = PageOutcome::kFailed;
+    record.reason = FailureMessage();
+    messages_.ShowError(record.reason);
+  }
+  if (command_.json && record.outcome != PageOutcome::kFailed) record.statistics = statistics_;
+}
+
+// What Apply would do, in a temporary file: the page's folder stays as it is.
+void BatchRun::PreviewOne(PageRecord& record) {
+  const std::string& name = list_.name();
+  std::optional<std::string> skip = WorkingCopyNameTooLong(name);
+  if (::access(BackupName(name).c_str(), F_OK) == 0) skip = BackupExistsMessage(name);
+  if (skip) {
+    record.outcome = PageOutcome::kSkipped;
+    record.reason = *skip;
+    messages_.ShowError("would not clean: " + *skip);
+    return;
+  }
+  // The real run writes its working copy here first.
+  if (::access(".", W_OK) != 0) throw EInOutError::FromErrno(errno);
+  const TemporaryFile output;
+  const PreviewOutcome outcome =
+      CleanPageInto(options_, tables_, dry_run_state_, name, output.path(), context_.statistics);
+  if (!outcome.cleaned) {
+    record.outcome = PageOutcome::kSkipped;
+    record.reason = outcome.message;
+    messages_.ShowError("would not clean: " + outcome.message);
+    return;
+  }
+  Finish(record, name, output.path());
+  console_.Line(messages_.Named("would clean, " + std::to_string(record.bytes_before) +
+                                " bytes to " + std::to_string(record.bytes_after)));
+}
+
+void BatchRun::ApplyOne(PageRecord& record) {
+  const std::string& name = list_.name();
+  const bool backup_there = ::access(BackupName(name).c_str(), F_OK) == 0;
+  if (run_.CleanPage(name)) {
+    Finish(record, BackupName(name), name);
+    return;
+  }
+  // Left as it was by rule, or stopped by a failure on the way.
+  record.reason = messages_.last_error();
+  const bool by_rule = backup_there || record.reason == EndMarkInsideMessage(name) ||
+                       record.reason == Utf16PageMessage(name) ||
+                       record.reason == WorkingCopyNameTooLong(name);
+  record.outcome = by_rule ? PageOutcome::kSkipped : PageOutcome::kFailed;
+  record.bytes_after = FileSize(name);
+}
+
+// The page cleaned: its original and its cleaned text are the two files.
+// Only the diff reads them whole.
+void BatchRun::Finish(PageRecord& record, const std::string& original, const std::string& cleaned) {
+  record.bytes_before = FileSize(original);
+  record.bytes_after = FileSize(cleaned);
+  const bool same = record.bytes_before == record.bytes_after && SameBytes(original, cleaned);
+  record.outcome = same ? PageOutcome::kUnchanged : PageOutcome::kCleaned;
+  if (command_.diff && !same) {
+    console_.Diff(UnifiedDiff(ReadWhole(original), ReadWhole(cleaned), DiffLabel("a/", diff_label_),
+                              DiffLabel("b/", diff_label_)));
+  }
+}
+
+std::vector<PageRecord> BatchRun::Restore() {
+  std::vector<PageRecord> records(pages_.size());
+  for (size_t i = 0; i < pages_.size(); ++i) {
+    console_.Progress(i, pages_.size(), pages_[i]);
+    PageRecord& record = records[i];
+    record.path = pages_[i];
+    const std::string page = list_.path(i).string();
+    messages_.SetPage(pages_[i], list_.path(i).filename().string());
+    record.bytes_before = FileSize(page);
+    const RestoreResult result = RestorePage(page, command_.dry_run);
+    switch (result.outcome) {
+      case RestoreOutcome::kRestored:
+        record.outcome = PageOutcome::kRestored;
+        record.bytes_after = command_.dry_run ? FileSize(BackupName(page)) : FileSize(page);
+        console_.Line(messages_.Named(command_.dry_run ? "would restore" : "restored"));
+        break;
+      case RestoreOutcome::kNoBackup:
+      case RestoreOutcome::kFailed:
+        record.outcome = result.outcome == RestoreOutcome::kNoBackup ? PageOutcome::kSkipped
+                                                                     : PageOutcome::kFailed;
+        record.reason = result.message;
+        record.bytes_after = record.bytes_before;
+        messages_.ShowError(result.message);
+        break;
+    }
+  }
+  console_.EndProgress();
+  messages_.SetPage("", "");
+  return records;
+}
+
+std::string Summary(const std::vector<PageRecord>& records, const Command& command) {
+  size_t counts[5] = {};
+  for (const PageRecord& record : records) ++counts[static_cast<int>(record.outcome)];
+  std::string summary = command.dry_run ? "would be:" : "";
+  const auto add = [&](PageOutcome outcome) {
+    if (!summary.empty()) summary += summary.ends_with(':') ? " " : ", ";
+    summary += std::to_string(counts[static_cast<int>(outcome)]) + " " + OutcomeName(outcome);
+  };
+  if (command.restore) {
+    add(PageOutcome::kRestored);
+  } else {
+    add(PageOutcome::kCleaned);
+    add(PageOutcome::kUnchanged);
+  }
+  add(PageOutcome::kSkipped);
+  add(PageOutcome::kFailed);
+  return summary;
+}
+
+bool WriteJson(const Command& command, const std::string& json_path,
+               const std::vector<PageRecord>& records, std::ostream& out) {
+  const std::string report =
+      JsonReport(command.options, {command.dry_run, command.restore}, records);
+  if (json_path == "-") {
+    out << report;
+    out.flush();
+    return true;
+  }
+  std::ofstream file(json_path, std::ios::binary | std::ios::trunc);
+  file << report;
+  file.close();
+  return !file.fail();
+}
 
 }  // namespace
 
 int RunBatchClean(std::span<const std::string> args, LinkCheck& link_check, std::ostream& out,
-                  std::ostream& err, bool show_progress) {
+                  std::ostream& err, Terminals terminals) {
   Command command;
-  if (!Parse(args, command, err)) {
-    err << kUsage << "Try 'pelloran-clean --help' for more.\n";
+  std::string why;
+  if (!ParseCommandLine({args.begin(), args.end()}, command, why)) {
+    err << "pelloran-clean: " << why << "\n" << kUsage << "Try 'pelloran-clean --help' for more.\n";
     return kBatchUsageError;
   }
   if (command.help) {
-    out << kUsage << "\n" << kHelp;
+    out << HelpText();
     return kBatchAllCleaned;
   }
+  if (command.version) {
+    out << kVersion;
+    return kBatchAllCleaned;
+  }
+  if (command.list_boxes) {
+    out << ListOfBoxes();
+    return kBatchAllCleaned;
+  }
+  // The report's name is taken before any page's folder becomes current.
+  std::string json_path;
+  if (command.json) json_path = *command.json == "-" ? "-" : fs::absolute(*command.json).string();
 
-  UnseenGauge gauge;
-  CleanContext context(command.options, gauge, link_check);
-  ClassTables tables;
-  BatchFileList list(command.files);
-  TerminalMessages messages(out, err);
-  TerminalLinkProgress link_progress(err);
-  if (show_progress) context.link_progress = &link_progress;
-  CleanRun run(context, tables, list, messages);
-  int failed = 0;
-  try {
-    run.Start();  // the report, if any, goes to the folder the command was started in
-    run.CheckLinksAhead(list.Paths());
-    for (size_t i = 0; i < command.files.size(); ++i) {
-      messages.SetFile(command.files[i]);
-      std::string failure;
-      if (!list.Show(i, failure)) {
-        messages.ShowError(failure);
-        ++failed;
-        continue;
-      }
-      try {
-        if (!run.CleanPage(list.name())) ++failed;
-      } catch (const EInOutError&) {
-        messages.ShowError(DescribeFailure(std::current_exception()).text);
-        ++failed;
-      }
+  Console console(out, err, terminals, command);
+  command.filter.by_backup = command.restore;
+  const PageWalk walk = FindPages(command.paths, command.filter);
+  bool walk_failed = false;
+  for (const WalkNote& note : walk.notes) {
+    console.Failure(note.path + ": " + note.text);
+    walk_failed = walk_failed || note.failure;
+  }
+
+  std::vector<PageRecord> records;
+  {
+    BatchRun run(command, walk.pages, link_check, console);
+    try {
+      records = command.restore ? run.Restore() : run.Clean();
+    } catch (const EInOutError&) {  // the link report could not be made or closed
+      console.Failure(FailureMessage());
+      return kBatchSomeFailed;
     }
-    messages.SetFile("");
-    run.Finish();
-  } catch (const EInOutError&) {
-    messages.ShowError(DescribeFailure(std::current_exception()).text);
+  }
+  console.Line(Summary(records, command));
+  if (command.json && !WriteJson(command, json_path, records, out)) {
+    console.Failure("pelloran-clean: cannot write " + *command.json);
     return kBatchSomeFailed;
   }
-  return failed == 0 ? kBatchAllCleaned : kBatchSomeFailed;
+  for (const PageRecord& record : records) {
+    if (record.outcome == PageOutcome::kSkipped || record.outcome == PageOutcome::kFailed)
+      return kBatchSomeFailed;
+  }
+  return walk_failed ? kBatchSomeFailed : kBatchAllCleaned;
 }
 
 }  // namespace pelloran

@@ -10,6 +10,6 @@
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   pelloran::CurlLinkCheck link_check;
-  // Progress is for a person watching, not for a log.
-  return pelloran::RunBatchClean(args, link_check, std::cout, std::cerr, ::isatty(STDERR_FILENO));
+  const pelloran::Terminals terminals{::isatty(1) == 1, ::isatty(2) == 1};
+  return pelloran::RunBatchClean(args, link_check, std::cout, std::cerr, terminals);
 }

@@ -1,7 +1,8 @@
 // The two markup passes against a plain copy of the same pages through the
 // character layer (NextChar to PutByte), measured in the same run: over the
 // corpus pages one file at a time, and over one page of several megabytes
-// built from them. The passes run with the boxes at their design values.
+// built from them. The passes run with the boxes at their design values, and
+// once more counting their statistics, to see what the counting costs.
 
 #include <benchmark/benchmark.h>
 
@@ -63,6 +64,7 @@ struct Services {
   UnseenGauge gauge;
   OfflineLinkCheck link_check;
   CleanContext context{options, gauge, link_check};
+  CleanStatistics statistics;
 };
 
 void Copy(CleanContext& context, ClassTables&, RunState&) {
@@ -118,13 +120,15 @@ const std::vector<Page>& Pages() {
   return pages;
 }
 
-// Every corpus page in turn (range 0) or the one big page (range 1).
-void RunPages(benchmark::State& state, Pass pass, bool filtered_input) {
+// Every corpus page in turn (range 0) or the one big page (range 1),
+// counting statistics or not.
+void RunPages(benchmark::State& state, Pass pass, bool filtered_input, bool counted = false) {
   const std::vector<Page>& pages = Pages();
   const bool big = state.range(0) == 1;
   const size_t first = big ? pages.size() - 1 : 0;
   const size_t last = big ? pages.size() : pages.size() - 1;
   Services services;
+  if (counted) services.context.statistics = &services.statistics;
   const fs::path out = WorkDir() / "out.htm";
   size_t bytes = 0;
   for (auto _ : state) {
@@ -140,11 +144,19 @@ void BM_CopyPage(benchmark::State& state) { RunPages(state, &Copy, false); }
 void BM_TagFilter(benchmark::State& state) { RunPages(state, &RunTagFilter, false); }
 void BM_CopyFilteredPage(benchmark::State& state) { RunPages(state, &Copy, true); }
 void BM_StyleOverridePass(benchmark::State& state) { RunPages(state, &RunStyleOverridePass, true); }
+void BM_TagFilterCounted(benchmark::State& state) {
+  RunPages(state, &RunTagFilter, false, /*counted=*/true);
+}
+void BM_StyleOverridePassCounted(benchmark::State& state) {
+  RunPages(state, &RunStyleOverridePass, true, /*counted=*/true);
+}
 
 BENCHMARK(BM_CopyPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TagFilter)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CopyFilteredPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StyleOverridePass)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TagFilterCounted)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StyleOverridePassCounted)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

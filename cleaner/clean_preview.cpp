@@ -75,11 +75,12 @@ std::string ReadWhole(const std::string& path) {
 
 PreviewOutcome CleanPageInto(const Options& options, ClassTables& tables, RunState& run,
                              const std::string& page_path, const std::string& output_path,
-                             const CleanPasses& passes) {
+                             CleanStatistics* statistics, const CleanPasses& passes) {
   WithoutLinkChecks preview_options(options);
   UnseenGauge gauge;
   NoLinkCheck no_link_check;
   CleanContext context(preview_options, gauge, no_link_check);
+  context.statistics = statistics;
   const std::string name(NamePart(page_path));
   if (const PassEnd end = RunPassInto(context, tables, run, page_path, output_path, passes.first);
       end != PassEnd::kWhole)

@@ -25,11 +25,12 @@ struct PreviewOutcome {
 // its place. Links are never checked and no report is written. The passes
 // update `tables` and `run` as in a run: hand in copies to leave a run's own
 // as they are. When reading stops at a byte 26 with more after it, the output
-// is removed and the answer says so. Throws EInOutError on a file failure,
-// with the output removed; the page is never written.
+// is removed and the answer says so. With `statistics`, the passes count
+// into it. Throws EInOutError on a file failure, with the output removed; the
+// page is never written.
 PreviewOutcome CleanPageInto(const Options& options, ClassTables& tables, RunState& run,
                              const std::string& page_path, const std::string& output_path,
-                             const CleanPasses& passes = {});
+                             CleanStatistics* statistics = nullptr, const CleanPasses& passes = {});
 
 struct PagePreview {
   bool cleaned = false;

@@ -24,8 +24,7 @@ void CopyPermissions(const std::string& from, const std::string& to) {
 std::optional<std::string> BackupFailure(const std::string& page, std::error_code failure) {
   DeleteFile(WorkingCopyName(page));
   const std::string backup = BackupName(page);
-  if (failure == std::errc::file_exists)
-    return Unchanged(page) + "резервная копия " + Quoted(backup) + " уже существует.";
+  if (failure == std::errc::file_exists) return BackupExistsMessage(page);
   return Unchanged(page) + "не удалось переименовать его в " + Quoted(backup) + " (" +
          ReasonInRussian(failure) + ").";
 }
@@ -116,6 +115,10 @@ std::optional<std::string> WorkingCopyNameTooLong(const std::string& page) {
   if (working_copy.size() <= static_cast<size_t>(longest)) return std::nullopt;
   return Unchanged(page) + "имя рабочей копии " + Quoted(working_copy) + " длиннее " +
          std::to_string(longest) + " байт.";
+}
+
+std::string BackupExistsMessage(const std::string& page) {
+  return Unchanged(page) + "резервная копия " + Quoted(BackupName(page)) + " уже существует.";
 }
 
 std::string EndMarkInsideMessage(const std::string& page) {

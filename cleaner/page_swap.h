@@ -30,6 +30,9 @@ std::optional<std::string> SwapByRenames(const std::string& page);
 // nullopt on success; otherwise the message, and the working copy is gone.
 std::optional<std::string> ReplaceWithWorkingCopy(const std::string& page);
 
+// The message for a page left as it was because its backup name is taken.
+std::string BackupExistsMessage(const std::string& page);
+
 // The message for a page left as it was because reading stopped at a byte 26
 // that has more bytes after it.
 std::string EndMarkInsideMessage(const std::string& page);

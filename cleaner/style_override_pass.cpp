@@ -21,7 +21,10 @@ bool EndsToken(int c) { return IsBlank(c) || c == '{' || c == ',' || c == '<'; }
 class StyleOverridePass {
  public:
   StyleOverridePass(CleanContext& context, ClassTables& tables, RunState& run)
-      : tables_(tables), run_(run), scan_(context.input, context.working_copy) {
+      : tables_(tables),
+        run_(run),
+        scan_(context.input, context.working_copy),
+        statistics_(context.statistics) {
     token_.reserve(64);
     block_.reserve(256);
   }
@@ -49,6 +52,7 @@ class StyleOverridePass {
   ClassTables& tables_;
   RunState& run_;
   MarkupScanner scan_;
+  CleanStatistics* statistics_;  // none: nothing counted
   bool dominance_found_ = false;
   int match_count_ = 0;  // used-selector slots matched by the rule's tokens so far
   std::string token_;    // the selector token being read
@@ -111,6 +115,7 @@ void StyleOverridePass::HandleTag() {
 
 // <p ...>: every paragraph start tag becomes <p>, or <p/> when it closed itself.
 void StyleOverridePass::ParagraphTag() {
+  if (statistics_ != nullptr) ++statistics_->paragraph_tags_bared;
   scan_.Put('p');
   if (scan_.terminator() == '>')
     scan_.Put('>');
@@ -183,6 +188,8 @@ int StyleOverridePass::ReadBlock() {
     if (keep) block_.push_back(static_cast<char>(c));
     if (c == '}') {
       if (keep) WriteRule();
+      if (statistics_ != nullptr)
+        ++(keep ? statistics_->override_rules_kept : statistics_->unused_rules_dropped);
       break;
     }
   }

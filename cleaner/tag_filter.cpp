@@ -46,6 +46,10 @@ class TagFilter {
 
  private:
   bool Ticked(int box) const { return context_.options.IsTicked(box); }
+  // Adds one to a count of the page's statistics, when they are kept.
+  void Count(int64_t CleanStatistics::*count) {
+    if (context_.statistics != nullptr) ++(context_.statistics->*count);
+  }
   bool StyleOverriding() const { return IsStyleOverridingOn(context_.options); }
 
   void StepGauge();
@@ -59,6 +63,7 @@ class TagFilter {
   void LinkTag();
   bool CopyLinkValue();
   void CheckAndReportLink(bool closed);
+  void RecordLink(bool available);
   void CloseReducedTag();
   void DefaultPath();
   void ClassProcessing();
@@ -163,6 +168,7 @@ void TagFilter::StyleElement() {
 void TagFilter::SpanStart(bool drop_spans) {
   const int c = scan_.Next();
   if (drop_spans) {
+    Count(&CleanStatistics::span_tags_dropped);
     if (c != '>') scan_.DropThroughClose();
     return;
   }
@@ -173,11 +179,13 @@ void TagFilter::SpanStart(bool drop_spans) {
 
 // </span> when spans are dropped: nothing of it is written.
 void TagFilter::SpanEnd() {
+  Count(&CleanStatistics::span_tags_dropped);
   if (scan_.terminator() != '>') scan_.DropThroughClose();
 }
 
 // <img ...>: reduced to its source; without one it comes out as <img src>.
 void TagFilter::ImageTag() {
+  Count(&CleanStatistics::image_tags_reduced);
   const std::string_view found =
       scan_.terminator() == '>' ? ">" : scan_.FindAttributeNamed('s', 'S', "src", "SRC");
   const bool closed_without_source = found == ">";
@@ -197,6 +205,7 @@ void TagFilter::ImageTag() {
 
 // <a ...>: reduced to its first href or name; the value may be checked and reported.
 void TagFilter::LinkTag() {
+  Count(&CleanStatistics::link_tags_reduced);
   const std::string_view found =
       scan_.terminator() == '>' ? ">" : scan_.FindAttributeNamed('h', 'n', "href", "name");
   scan_.Write("a");
@@ -234,12 +243,23 @@ bool TagFilter::CopyLinkValue() {
 
 // Asks the link check; a value that reached its closing quote gets a report line.
 void TagFilter::CheckAndReportLink(bool closed) {
-  if (IsLinkAvailable(context_, link_value_)) link_value_ += "     OK";
+  const bool available = IsLinkAvailable(context_, link_value_);
+  if (context_.statistics != nullptr) RecordLink(available);
+  if (available) link_value_ += "     OK";
   if (!closed) return;
   const bool in_page = link_value_.find('#') != std::string::npos;
   PutText(context_.link_report, in_page ? "     " : "ext  ");
   PutText(context_.link_report, link_value_);
   PutLineEnd(context_.link_report);
+}
+
+// The address for the statistics: the value without its quotes.
+void TagFilter::RecordLink(bool available) {
+  std::string_view address = link_value_;
+  if (address.starts_with('"')) address.remove_prefix(1);
+  if (address.ends_with('"')) address.remove_suffix(1);
+  CleanStatistics& statistics = *context_.statistics;
+  (available ? statistics.links_available : statistics.links_unavailable).emplace_back(address);
 }
 
 // Closes an image or link tag whose ">" the attribute scans consumed; with
@@ -260,6 +280,7 @@ void TagFilter::DefaultPath() {
     return;
   }
   scan_.WriteName();
+  Count(&CleanStatistics::tags_cut_to_class);
   ClassProcessing();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "charfile/char_file.h"
+#include "interfaces/clean_statistics.h"
 #include "interfaces/link_check.h"
 #include "interfaces/options.h"
 #include "interfaces/progress_gauge.h"
@@ -23,6 +24,8 @@ struct CleanContext {
   LinkCheck& link_check;
   // Shows the checks made ahead of a run; none when null.
   LinkCheckProgress* link_progress = nullptr;
+  // Where the passes count what they do to the page in hand; none: no counting.
+  CleanStatistics* statistics = nullptr;
 };
 
 }  // namespace pelloran

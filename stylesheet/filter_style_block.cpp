@@ -1,6 +1,7 @@
 #include "stylesheet/filter_style_block.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <span>
@@ -97,8 +98,10 @@ thread_local std::unique_ptr<Workspace> LentWorkspace::kept_;
 // Puts every rule that keeps a declaration, in table order. When the style
 // tag's ">" was read as a selector that is not written, a ">" goes first so
 // that the tag is closed.
-void PutKeptRules(const RuleTable& table, const StartTagCloser& closer, ElementBytes& out,
-                  std::vector<TextRef>& declarations) {
+// Answers how many rules it put.
+int64_t PutKeptRules(const RuleTable& table, const StartTagCloser& closer, ElementBytes& out,
+                     std::vector<TextRef>& declarations) {
+  int64_t written = 0;
   const std::vector<Rule>& rules = table.rules();
   const bool closer_written =
       closer.selector >= 0 && !rules.empty() && table.KeepsAnything(rules.front());
@@ -113,8 +116,10 @@ void PutKeptRules(const RuleTable& table, const StartTagCloser& closer, ElementB
     declarations.clear();
     for (const Declaration& d : table.DeclarationsOf(rule)) declarations.push_back(d.text);
     PutRuleBlock(out, std::span<const TextRef>(declarations));
+    ++written;
   }
   if (closer_missing) out.PutBytes(">");
+  return written;
 }
 
 }  // namespace
@@ -124,10 +129,12 @@ void FilterStyleBlock(CleanContext& context) {
   Workspace& work = *lent;
   work.table.Clear();
   StyleReader reader(context.input, context.options, context.gauge, work.table, work.reading);
+  reader.CountInto(context.statistics);
   if (reader.ReadRules() == StyleReader::Result::kEndOfInput) return;
   MergeRules(work.table, context.gauge, work.merging);
   work.out.Start(work.table);
-  PutKeptRules(work.table, reader.closer(), work.out, work.declarations);
+  const int64_t written = PutKeptRules(work.table, reader.closer(), work.out, work.declarations);
+  if (context.statistics != nullptr) context.statistics->style_rules_written += written;
   context.working_copy.PutBytes(work.out.bytes());
 }
 

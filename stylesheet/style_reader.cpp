@@ -77,6 +77,7 @@ StyleReader::Result StyleReader::ReadRules() {
     const bool last = table_.rules().size() == kMaxRules;
     if (last) StepGaugeBelow(gauge_, 93);
     KeepDeclarations(block_, options_, table_);
+    if (statistics_ != nullptr) CountRule();
     if (last) {
       StepGaugeBelow(gauge_, 94);
       DropAfterFullTable();
@@ -85,6 +86,22 @@ StyleReader::Result StyleReader::ReadRules() {
     step = BetweenRules();
   }
   return step == Step::kEndOfInput ? Result::kEndOfInput : Result::kStyleTextEnded;
+}
+
+// The rule just read: its "property: value" pieces, and those the boxes kept
+// (a text kept for two boxes counts once).
+void StyleReader::CountRule() {
+  ++statistics_->style_rules_read;
+  const std::string_view block = block_.text();
+  for (size_t start = 0; start < block.size();) {
+    size_t end = block.find(';', start);
+    if (end == std::string_view::npos) end = block.size();
+    if (block.substr(start, end - start).find(':') != std::string_view::npos)
+      ++statistics_->declarations_read;
+    start = end + 1;
+  }
+  for (const Declaration& d : table_.DeclarationsOf(table_.rules().back()))
+    if (d.same_as == Declaration::kStoredHere) ++statistics_->declarations_kept;
 }
 
 // Before rule 1, after blanks: "<" skips to the next space (a comment opener),

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "charfile/char_file.h"
+#include "interfaces/clean_statistics.h"
 #include "interfaces/options.h"
 #include "interfaces/progress_gauge.h"
 #include "stylesheet/keep_search.h"
@@ -49,6 +50,8 @@ class StyleReader {
         block_(buffers.block) {}
 
   Result ReadRules();
+  // Counts the rules read and their declarations into `statistics` from now on.
+  void CountInto(CleanStatistics* statistics) { statistics_ = statistics; }
   const StartTagCloser& closer() const { return closer_; }
 
  private:
@@ -99,6 +102,9 @@ class StyleReader {
   int current_ = 0;     // the character in hand
   std::string& token_;  // the selector token being read
   BlockText& block_;    // the block text of the rule being read, "}" included
+  void CountRule();
+
+  CleanStatistics* statistics_ = nullptr;
   StartTagCloser closer_;
   bool closer_decided_ = false;
   bool equals_before_closer_ = false;

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/faults/clean_command.h"
+#include "tests/support/clean_command.h"
 #include "tests/support/temp_dir.h"
 
 namespace pelloran::testing {
@@ -88,7 +88,9 @@ void ExpectRecovered(const fs::path& dir, const Pages& pages, const Pages& clean
   }
   for (const auto& [name, bytes] : pages) {
     const bool done = outcome.out.find(name + ": Операция выполнена!") != std::string::npos;
-    const bool reported = outcome.err.find(name + ": ") != std::string::npos;
+    // A failure line names the page once: in its message, or before it.
+    const bool reported = outcome.err.find("«" + name + "»") != std::string::npos ||
+                          outcome.err.find(name + ": ") != std::string::npos;
     EXPECT_NE(done, reported) << name << "\n" << outcome.out << outcome.err;
     if (done) {
       EXPECT_TRUE(HoldsBytes(dir / (name + "~"), bytes)) << name;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/faults/clean_command.h"
+#include "tests/support/clean_command.h"
 #include "tests/support/temp_dir.h"
 
 namespace pelloran::testing {

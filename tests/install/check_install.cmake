@@ -8,7 +8,7 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
 
-set(expected bin/pelloran-clean)
+set(expected bin/pelloran-clean share/man/man1/pelloran-clean.1)
 if(GUI)
   list(APPEND expected bin/pelloran share/applications/pelloran.desktop
                        share/icons/hicolor/scalable/apps/pelloran.svg
@@ -26,6 +26,18 @@ execute_process(COMMAND "${PREFIX}/bin/pelloran-clean" --help RESULT_VARIABLE re
 if(NOT result EQUAL 0 OR NOT help MATCHES "Usage: pelloran-clean")
   message(FATAL_ERROR "the installed pelloran-clean does not run: ${result}")
 endif()
+
+# The manual page reads as one: its sections and every option of --help.
+execute_process(COMMAND "${CMAKE_COMMAND}" -E env LC_ALL=C MANPAGER=cat PAGER=cat MANWIDTH=100
+                        man -l "${PREFIX}/share/man/man1/pelloran-clean.1"
+                RESULT_VARIABLE result OUTPUT_VARIABLE manual ERROR_QUIET)
+foreach(part "NAME" "pelloran-clean - clean web pages" "SYNOPSIS" "DESCRIPTION" "--dry-run"
+             "--restore" "--keep-only" "Exit status" "EXAMPLES")
+  string(FIND "${manual}" "${part}" found)
+  if(NOT result EQUAL 0 OR found EQUAL -1)
+    message(FATAL_ERROR "the manual page lacks ${part} (man: ${result})")
+  endif()
+endforeach()
 
 if(GUI)
   # The entry starts the installed program and names the installed icon.

@@ -1,0 +1,40 @@
+#pragma once
+
+// The batch command's report in JSON: the options used, and for every page
+// what became of it and what the passes did.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "interfaces/clean_statistics.h"
+#include "interfaces/options.h"
+
+namespace pelloran {
+
+enum class PageOutcome { kCleaned, kUnchanged, kRestored, kSkipped, kFailed };
+
+// Its name in the report and the summary: "cleaned", "unchanged", ...
+const char* OutcomeName(PageOutcome outcome);
+
+struct PageRecord {
+  std::string path;  // as the command shows it
+  PageOutcome outcome = PageOutcome::kFailed;
+  std::string reason;         // for skipped and failed pages
+  int64_t bytes_before = -1;  // -1: no such file
+  int64_t bytes_after = -1;
+  std::optional<CleanStatistics> statistics;  // what the passes did, when they ran
+};
+
+struct RunKind {
+  bool dry_run = false;
+  bool restore = false;
+};
+
+// The whole document, indented, ending with a line end. Texts that are not
+// UTF-8 (names and addresses in single-byte code pages) have their bad bytes
+// replaced, so the document always parses.
+std::string JsonReport(const Options& options, RunKind kind, const std::vector<PageRecord>& pages);
+
+}  // namespace pelloran

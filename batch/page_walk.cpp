@@ -1,0 +1,107 @@
+#include "batch/page_walk.h"
+
+#include <fnmatch.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "interfaces/path_names.h"
+
+namespace pelloran {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::string> kDefaultInclude = {"*.htm", "*.html", "*.shtml", "*.xhtml"};
+
+bool IsWorkFile(const std::string& name) {
+  return name.ends_with('~') || name.starts_with(WorkingCopyName(""));
+}
+
+class Walker {
+ public:
+  Walker(const PageFilter& filter, PageWalk& walk)
+      : filter_(filter),
+        include_(filter.include.empty() ? kDefaultInclude : filter.include),
+        walk_(walk) {}
+
+  void Folder(const fs::path& folder) {
+    std::vector<std::string> files;
+    std::vector<std::string> folders;
+    if (!List(folder, files, folders)) return;
+    std::sort(files.begin(), files.end());
+    std::sort(folders.begin(), folders.end());
+    for (const std::string& name : files) walk_.pages.push_back((folder / name).string());
+    if (filter_.recursive) {
+      for (const std::string& name : folders) Folder(folder / name);
+    } else {
+      for (const std::string& name : folders) {
+        if (IsPageName(name))
+          walk_.notes.push_back(
+              {(folder / name).string(), "a folder, not a page (-r takes its pages)", false});
+      }
+    }
+  }
+
+ private:
+  bool IsPageName(const std::string& name) const {
+    if (IsWorkFile(name)) return false;
+    const auto matches = [&name](const std::string& glob) { return MatchesGlob(glob, name); };
+    return std::any_of(include_.begin(), include_.end(), matches) &&
+           std::none_of(filter_.exclude.begin(), filter_.exclude.end(), matches);
+  }
+
+  // The folder's page names and subfolder names; false, with a note, when it
+  // cannot be read.
+  bool List(const fs::path& folder, std::vector<std::string>& files,
+            std::vector<std::string>& folders) {
+    std::error_code error;
+    fs::directory_iterator it(folder, error);
+    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+      const std::string name = it->path().filename().string();
+      std::error_code ignored;
+      // A symbolic link to a folder is not followed; one to a file is a file.
+      if (it->is_symlink(ignored) ? false : it->is_directory(ignored)) {
+        folders.push_back(name);
+      } else if (filter_.by_backup) {
+        if (name.ends_with('~') && fs::is_regular_file(it->path(), ignored)) {
+          const std::string page = name.substr(0, name.size() - 1);
+          if (IsPageName(page)) files.push_back(page);
+        }
+      } else if (IsPageName(name) && fs::is_regular_file(it->path(), ignored)) {
+        files.push_back(name);
+      }
+    }
+    if (error) {
+      walk_.notes.push_back({folder.string(), "cannot read the folder: " + error.message(), true});
+      return false;
+    }
+    return true;
+  }
+
+  const PageFilter& filter_;
+  const std::vector<std::string>& include_;
+  PageWalk& walk_;
+};
+
+}  // namespace
+
+bool MatchesGlob(const std::string& glob, const std::string& name) {
+  return ::fnmatch(glob.c_str(), name.c_str(), FNM_CASEFOLD) == 0;
+}
+
+PageWalk FindPages(const std::vector<std::string>& paths, const PageFilter& filter) {
+  PageWalk walk;
+  Walker walker(filter, walk);
+  for (const std::string& path : paths) {
+    std::error_code ignored;
+    if (fs::is_directory(path, ignored))
+      walker.Folder(path);
+    else
+      walk.pages.push_back(path);
+  }
+  return walk;
+}
+
+}  // namespace pelloran

@@ -1,0 +1,284 @@
+// The batch command as people use it, run for real over folder trees in
+// temporary folders: which pages it takes, the dry run, the diff through the
+// real patch, restore, the JSON report and the options by name.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "cleaner/cleaning_options.h"
+#include "tests/support/clean_command.h"
+#include "tests/support/temp_dir.h"
+
+namespace pelloran::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+constexpr char kPage[] =
+    "<html><head><style>\r\n"
+    "p.Normal { font-family: Arial; color: red; margin: 0; background-color: #fff }\r\n"
+    "h1 { font-size: 12pt; text-align: center }\r\n"
+    "@import url(x.css);\r\n"
+    ".unused { color: blue }\r\n"
+    "</style></head>\r\n"
+    "<body><p class=Normal style=\"color:red\">One <span lang=ru>two</span></p>\r\n"
+    "<p class=Normal>Three <a target=_blank href=\"http://a.example/x\">x</a></p>\r\n"
+    "<h1 class=Head>Five</h1><img width=1 src=\"i.png\" alt=1>\r\n"
+    "<table class=t><tr><td class=c>cell</td></tr></table></body></html>\r\n";
+
+// Every name under `dir` with its bytes (folders and links marked), for
+// "nothing changed" checks.
+std::map<std::string, std::string> Snapshot(const fs::path& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+    const std::string name = fs::relative(entry.path(), dir).string();
+    if (entry.is_symlink())
+      files[name] = "-> " + fs::read_symlink(entry.path()).string();
+    else if (entry.is_directory())
+      files[name] = "<folder>";
+    else
+      files[name] = ReadFile(entry.path().string());
+  }
+  return files;
+}
+
+// A site as people keep them: nested folders, files that are no pages, a
+// backup without its page, a working copy left behind, a folder named like a
+// page, a symbolic link to a folder, names with blanks and Cyrillic letters.
+void MakeSite(const fs::path& root) {
+  const fs::path site = root / "site";
+  for (const char* folder : {"", "archive.htm", "sub", "sub/deeper"})
+    fs::create_directories(site / folder);
+  for (const char* page : {"index.htm", "B.HTML", "a b.htm", "Страница.htm", "x.xhtml", "y.shtml",
+                           "archive.htm/p.htm", "sub/z.htm", "sub/deeper/w.html"})
+    WriteFile((site / page).string(), kPage);
+  WriteFile((site / "notes.txt").string(), "not a page");
+  WriteFile((site / "old.htm~").string(), kPage);
+  WriteFile((site / "PL!__index.htm").string(), "left over");
+  fs::create_directory_symlink("sub", site / "link");
+}
+
+std::vector<std::string> PathsIn(const std::string& report) {
+  std::vector<std::string> paths;
+  const json parsed = json::parse(report);
+  for (const json& page : parsed["pages"]) paths.push_back(page["path"]);
+  return paths;
+}
+
+TEST(BatchCommandTest, TakesThePagesOfFoldersInOrder) {
+  struct Case {
+    std::vector<std::string> args;
+    std::vector<std::string> pages;
+  };
+  const std::vector<std::string> top = {"site/B.HTML",  "site/a b.htm", "site/index.htm",
+                                        "site/x.xhtml", "site/y.shtml", "site/Страница.htm"};
+  std::vector<std::string> all = top;
+  for (const char* page : {"site/archive.htm/p.htm", "site/sub/z.htm", "site/sub/deeper/w.html"})
+    all.push_back(page);
+  const std::vector<Case> cases = {
+      {{"site"}, top},
+      {{"site/"}, top},
+      {{"-r", "site"}, all},
+      {{"-r", "--include", "*.TXT", "site"}, {"site/notes.txt"}},
+      {{"-r", "--exclude", "*.htm", "--exclude", "*.shtml", "site"},
+       {"site/B.HTML", "site/x.xhtml", "site/sub/deeper/w.html"}},
+      {{"--include", "*", "site"},
+       {"site/B.HTML", "site/a b.htm", "site/index.htm", "site/notes.txt", "site/x.xhtml",
+        "site/y.shtml", "site/Страница.htm"}},
+      {{"site/notes.txt", "site/sub", "site/old.htm~"},
+       {"site/notes.txt", "site/sub/z.htm", "site/old.htm~"}},
+      {{"--restore", "-r", "site"}, {"site/old.htm"}},
+  };
+  TempDir dir;
+  MakeSite(dir.path());
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"--dry-run", "--json", "-"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    SCOPED_TRACE(c.args.front() + " " + c.args.back());
+    const CommandOutcome outcome = RunCleanCommand(dir.path(), args);
+    EXPECT_EQ(PathsIn(outcome.out), c.pages) << outcome.err;
+  }
+  // A folder named like a page is said to be one, without counting as a failure.
+  const CommandOutcome outcome = RunCleanCommand(dir.path(), {"-n", "site"});
+  EXPECT_NE(outcome.err.find("site/archive.htm: a folder, not a page"), std::string::npos);
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+}
+
+// A dry run changes no byte and no name, says what the run would do, prints
+// the diff the run prints and answers the run's exit status.
+TEST(BatchCommandTest, ADryRunLeavesTheTreeAsItWasAndForetellsTheRun) {
+  TempDir dir;
+  MakeSite(dir.path());
+  WriteFile(dir / "site/index.htm~", "an earlier backup");
+  WriteFile(dir / "site/sub/cut.htm", std::string("<p class=a>x\x1a") + "after");
+  const auto before = Snapshot(dir.path());
+  const std::vector<std::string> args = {"-r", "--diff", "--override", "site"};
+  std::vector<std::string> dry_args = args;
+  dry_args.insert(dry_args.begin(), "-n");
+
+  const CommandOutcome dry = RunCleanCommand(dir.path(), dry_args);
+  EXPECT_EQ(Snapshot(dir.path()), before);
+  const std::string page_size = std::to_string(sizeof kPage - 1);
+  EXPECT_NE(dry.err.find("site/a b.htm: would clean, " + page_size + " bytes to "),
+            std::string::npos)
+      << dry.err;
+  EXPECT_NE(dry.err.find("would not clean: Файл «site/index.htm» не изменён: резервная копия"),
+            std::string::npos);
+  EXPECT_NE(dry.err.find("would not clean: Файл «site/sub/cut.htm» не изменён"), std::string::npos);
+  EXPECT_NE(dry.err.find("would be: 8 cleaned, 0 unchanged, 2 skipped, 0 failed"),
+            std::string::npos);
+
+  const CommandOutcome real = RunCleanCommand(dir.path(), args);
+  EXPECT_EQ(dry.status, 1);
+  EXPECT_EQ(real.status, dry.status);
+  EXPECT_EQ(real.out, dry.out);  // the same diff
+  EXPECT_NE(real.err.find("8 cleaned, 0 unchanged, 2 skipped, 0 failed"), std::string::npos);
+}
+
+// Corpus pages under awkward names: the diff applied with patch -p1 to a copy
+// of the originals gives the cleaned pages; the JSON sizes are those on disk;
+// --restore then gives back every original.
+TEST(BatchCommandTest, DiffPatchesOriginalsIntoCleanedPagesAndRestoreUndoesTheRun) {
+  const fs::path corpus = PELLORAN_CORPUS_DIR "/pages";
+  if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+  // CR LF, LF only, no final line end.
+  const std::vector<std::pair<std::string, std::string>> pages = {
+      {"penza-sights/page01.htm", "site/crlf page.htm"},
+      {"reglament/index.html", "site/Страница.html"},
+      {"jsoup-htmltests/yahoo-jp.html", "site/sub/no end.htm"},
+      {"openfire-fastpath/docs/index.html", "site/sub/word.htm"},
+  };
+  TempDir dir, copy;
+  std::map<std::string, std::string> originals;
+  for (const auto& [from, to] : pages) {
+    if (!fs::exists(corpus / from)) GTEST_SKIP() << "no " << from;
+    fs::create_directories((dir.path() / to).parent_path());
+    fs::create_directories((copy.path() / to).parent_path());
+    originals[to] = ReadFile((corpus / from).string());
+    if (to.ends_with("no end.htm")) {
+      while (originals[to].back() == '\n' || originals[to].back() == '\r') originals[to].pop_back();
+    }
+    WriteFile(dir / to, originals[to]);
+    WriteFile(copy / to, originals[to]);
+  }
+  ASSERT_EQ(originals["site/sub/no end.htm"].back(), '>');
+  ASSERT_NE(originals["site/crlf page.htm"].find("\r\n"), std::string::npos);
+
+  const CommandOutcome run =
+      RunCleanCommand(dir.path(), {"-r", "--diff", "--override", "--json", "report.json", "site"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  WriteFile(copy / "run.diff", run.out);
+  const std::string patch = "cd '" + copy.path().string() + "' && patch -s -p1 < run.diff";
+  ASSERT_EQ(std::system(patch.c_str()), 0);
+  for (const auto& [page, original] : originals) {
+    EXPECT_EQ(ReadFile(copy / page), ReadFile(dir / page)) << page;
+    EXPECT_NE(ReadFile(dir / page), original) << page;
+  }
+
+  const json report = json::parse(ReadFile(dir / "report.json"));
+  ASSERT_EQ(report["pages"].size(), pages.size());
+  int rules_read = 0;
+  for (const json& page : report["pages"]) {
+    const std::string path = page["path"];
+    EXPECT_EQ(page["outcome"], "cleaned");
+    EXPECT_EQ(page["bytes_before"], fs::file_size(dir.path() / (path + "~"))) << path;
+    EXPECT_EQ(page["bytes_after"], fs::file_size(dir.path() / path)) << path;
+    rules_read += page["statistics"]["style_rules"]["read"].get<int>();
+  }
+  EXPECT_GT(rules_read, 100);
+  EXPECT_EQ(report["options"]["boxes"][15]["box"], 17);
+  EXPECT_EQ(report["options"]["boxes"][15]["ticked"], true);
+  EXPECT_EQ(report["totals"]["cleaned"], pages.size());
+
+  const CommandOutcome restore = RunCleanCommand(dir.path(), {"-r", "--restore", "site"});
+  EXPECT_EQ(restore.status, 0) << restore.err;
+  for (const auto& [page, original] : originals) {
+    EXPECT_EQ(ReadFile(dir / page), original) << page;
+    EXPECT_FALSE(FileExists(dir / (page + "~"))) << page;
+  }
+  // Nothing left to restore: a page named without a backup is an error.
+  const CommandOutcome again = RunCleanCommand(dir.path(), {"--restore", "site/crlf page.htm"});
+  EXPECT_EQ(again.status, 1);
+  EXPECT_NE(again.err.find("Файл «site/crlf page.htm» не восстановлен: резервной копии"),
+            std::string::npos)
+      << again.err;
+}
+
+std::string Joined(const std::vector<int>& boxes) {
+  std::string list;
+  for (int box : boxes) list += (list.empty() ? "" : ",") + std::to_string(box);
+  return list;
+}
+
+TEST(BatchCommandTest, OptionsByNameSetTheBoxesTheirNumbersSet) {
+  std::vector<int> all_but_font_size;
+  for (int box : CleaningOptions::PropertyBoxes())
+    if (box != 2) all_but_font_size.push_back(box);
+  struct Case {
+    std::vector<std::string> by_name;
+    std::vector<std::string> by_number;
+  };
+  const std::vector<Case> cases = {
+      {{"--keep-only", "font-size", "--override"},
+       {"--clear", Joined(all_but_font_size), "--tick", "2,17"}},
+      {{"--keep", "background-color,color", "--drop", "font-family"},
+       {"--tick", "20,26,6", "--clear", "1"}},
+      {{"--keep-spans", "--keep-imports"}, {"--clear", "18,29"}},
+      {{"--override", "--no-override"}, {"--clear", "5,17"}},
+      {{"--override-except-tables"}, {"--tick", "17", "--tick", "5"}},
+      {{"--keep-all"}, {"--tick", "28"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.by_name.front());
+    TempDir by_name, by_number;
+    std::string outputs[2];
+    int i = 0;
+    for (const auto& [dir, args] : {std::pair{&by_name, c.by_name}, {&by_number, c.by_number}}) {
+      WriteFile(*dir / "a.htm", kPage);
+      WriteFile(*dir / "b.htm", std::string(kPage) + "<p class=Other>more</p>");
+      std::vector<std::string> with_pages = args;
+      with_pages.insert(with_pages.end(), {"a.htm", "b.htm"});
+      EXPECT_EQ(RunCleanCommand(dir->path(), with_pages).status, 0);
+      outputs[i++] = ReadFile(*dir / "a.htm") + ReadFile(*dir / "b.htm");
+    }
+    EXPECT_EQ(outputs[0], outputs[1]);
+  }
+}
+
+TEST(BatchCommandTest, BoxesAreListedAndUnknownNamesRefused) {
+  TempDir dir;
+  const CommandOutcome list = RunCleanCommand(dir.path(), {"--list-boxes"});
+  EXPECT_EQ(list.status, 0);
+  EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 1 + 58);
+  EXPECT_NE(list.out.find(" 20  background-color         clear     рисунок фона\n"),
+            std::string::npos)
+      << list.out;
+  EXPECT_NE(list.out.find(" 17  override                 clear     переопределение стилей\n"),
+            std::string::npos);
+
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--keep", "fontsize", "a.htm"},
+                                             {"--keep-only", "font-size,", "a.htm"},
+                                             {"--color=sometimes", "a.htm"},
+                                             {"--json"},
+                                             {"-r"}}) {
+    SCOPED_TRACE(args.front());
+    const CommandOutcome outcome = RunCleanCommand(dir.path(), args);
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_NE(outcome.err.find("Usage: pelloran-clean"), std::string::npos);
+  }
+  const CommandOutcome unknown = RunCleanCommand(dir.path(), {"--drop", "colour", "a.htm"});
+  EXPECT_NE(unknown.err.find("unknown property 'colour'; known: font-family, font-size,"),
+            std::string::npos);
+  EXPECT_EQ(RunCleanCommand(dir.path(), {"--version"}).out, "pelloran-clean 0.1\n");
+}
+
+}  // namespace
+}  // namespace pelloran::testing

@@ -265,6 +265,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, Command& command, st
                   : color == "never" ? ColorUse::kNever
                                      : ColorUse::kAuto;
   if (app.count("--json") > 0) command.json = json;
+  if (command.diff && command.json == "-") {
+    why = "--diff and --json - cannot both have standard output";
+    return false;
+  }
   if (command.paths.empty() && !command.help && !command.version && !command.list_boxes) {
     why = "no page or folder given";
     return false;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <system_error>
 
 #include "interfaces/path_names.h"
@@ -101,6 +102,13 @@ PageWalk FindPages(const std::vector<std::string>& paths, const PageFilter& filt
     else
       walk.pages.push_back(path);
   }
+  // A page reached twice (a folder and a page in it) is cleaned once: a
+  // second time would only find its backup taken.
+  std::set<fs::path> seen;
+  std::erase_if(walk.pages, [&seen](const std::string& page) {
+    std::error_code ignored;
+    return !seen.insert(fs::absolute(page, ignored).lexically_normal()).second;
+  });
   return walk;
 }
 

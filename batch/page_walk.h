@@ -34,6 +34,7 @@ struct PageWalk {
 // is, whatever its name. A folder gives the pages directly in it in byte
 // order of their names, then (recursively) those of its subfolders, in name
 // order. "~" backups and "PL!__" working copies are never taken from a folder.
+// A page reached twice is taken the first time only.
 PageWalk FindPages(const std::vector<std::string>& paths, const PageFilter& filter);
 
 // Does `name` match the glob, ignoring the case of letters?

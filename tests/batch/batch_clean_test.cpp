@@ -296,5 +296,48 @@ TEST(BatchCleanTest, ChecksLinksAheadWithRelativeLinksAsFilesOnRequest) {
   }
 }
 
+// Progress only on a terminal, colour as asked, and --quiet keeps only failures.
+TEST(BatchCleanTest, TerminalOutputFollowsWhatTheStreamsAre) {
+  struct Case {
+    std::vector<std::string> args;
+    Terminals terminals;
+    bool progress;
+    bool colour;
+    bool page_lines;
+  };
+  const std::vector<Case> cases = {
+      {{"--diff"}, {false, false}, false, false, true},
+      {{"--diff"}, {true, true}, true, true, true},
+      {{"--diff", "--color=never"}, {true, true}, true, false, true},
+      {{"--diff", "--color=always"}, {false, false}, false, true, true},
+      {{"--diff", "-q"}, {true, true}, false, true, false},
+      {{"-q"}, {false, false}, false, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.back() + (c.terminals.err ? " at a terminal" : ""));
+    TempDir dir;
+    WriteFile(dir / "a.htm", kRichPage);
+    WriteFile(dir / "b.htm", kRichPage);
+    WriteFile(dir / "b.htm~", "an earlier backup");
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"a.htm", "b.htm"});
+    TestLinkCheck link_check;
+    std::ostringstream out, err;
+    int status;
+    {
+      ScopedCurrentDir here(dir.path());
+      status = RunBatchClean(args, link_check, out, err, c.terminals);
+    }
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(err.str().find("\r\033[K[0/2] a.htm") != std::string::npos, c.progress);
+    EXPECT_EQ(out.str().find("\033[31m-") != std::string::npos, c.colour) << out.str();
+    const std::string lines = c.args.front() == "--diff" ? err.str() : out.str();
+    EXPECT_EQ(lines.find("a.htm: Операция выполнена!") != std::string::npos, c.page_lines);
+    EXPECT_EQ(lines.find("1 cleaned, 0 unchanged, 1 skipped, 0 failed") != std::string::npos,
+              c.page_lines);
+    EXPECT_NE(err.str().find("Файл «b.htm» не изменён"), std::string::npos);  // failures stay
+  }
+}
+
 }  // namespace
 }  // namespace pelloran

@@ -95,6 +95,9 @@ TEST(BatchCommandTest, TakesThePagesOfFoldersInOrder) {
       {{"site/notes.txt", "site/sub", "site/old.htm~"},
        {"site/notes.txt", "site/sub/z.htm", "site/old.htm~"}},
       {{"--restore", "-r", "site"}, {"site/old.htm"}},
+      {{"site/y.shtml", "site", "./site/index.htm"},
+       {"site/y.shtml", "site/B.HTML", "site/a b.htm", "site/index.htm", "site/x.xhtml",
+        "site/Страница.htm"}},
   };
   TempDir dir;
   MakeSite(dir.path());
@@ -268,6 +271,7 @@ TEST(BatchCommandTest, BoxesAreListedAndUnknownNamesRefused) {
                                              {"--keep-only", "font-size,", "a.htm"},
                                              {"--color=sometimes", "a.htm"},
                                              {"--json"},
+                                             {"--diff", "--json", "-", "a.htm"},
                                              {"-r"}}) {
     SCOPED_TRACE(args.front());
     const CommandOutcome outcome = RunCleanCommand(dir.path(), args);

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFocusEvent>
 #include <QSignalBlocker>
 
@@ -35,6 +36,7 @@ TForm1::TForm1(Messages& messages, LinkCheck& link_check, QWidget* parent)
   BuildButtonRow();
   BuildStatusBarAndMenu();
   clean_context_ = std::make_unique<CleanContext>(live_options_, *Gauge1, link_check);
+  clean_context_->link_progress = &link_phase_status_;
   SetTabOrder();
   ConnectHandlers();
   ConnectFileOperations();
@@ -106,6 +108,28 @@ void TForm1::AttachSideWindows(TForm2* advert_window, TForm3* settings_window) {
 
 bool TForm1::LiveOptions::IsLinkCheckingOn() const {
   return form_.settings_window_ != nullptr && form_.settings_window_->CheckBox1->isChecked();
+}
+
+bool TForm1::LiveOptions::IsLocalLinkCheckingOn() const {
+  return form_.settings_window_ != nullptr && form_.settings_window_->CheckBox2->isChecked();
+}
+
+void TForm1::LinkPhaseStatus::ShowLinkProgress(int done, int total) {
+  QLabel*& panel = form_.link_phase_panel_;
+  if (panel == nullptr) {
+    panel = new QLabel(form_.StatusBar1);
+    panel->setObjectName(QStringLiteral("StatusBar1LinkPhase"));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  }
+  if (done >= total) {
+    panel->hide();
+  } else {
+    panel->setGeometry(0, 0, form_.StatusBar1->width(), form_.StatusBar1->height());
+    panel->setText(QStringLiteral("проверка ссылок: %1 из %2").arg(done).arg(total));
+    panel->raise();  // over the path and size panels
+    panel->show();
+  }
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 QCheckBox* TForm1::CheckBox(int number) const {

@@ -181,9 +181,21 @@ class TForm1 : public QWidget {
     explicit LiveOptions(const TForm1& form) : form_(form) {}
     bool IsTicked(int box) const override { return form_.options_.IsTicked(box); }
     bool IsLinkCheckingOn() const override;
+    bool IsLocalLinkCheckingOn() const override;
 
    private:
     const TForm1& form_;
+  };
+
+  // The checks made ahead of a run, counted in the status bar; the window
+  // repaints meanwhile but takes no input, so the run stays modal.
+  class LinkPhaseStatus : public LinkCheckProgress {
+   public:
+    explicit LinkPhaseStatus(TForm1& form) : form_(form) {}
+    void ShowLinkProgress(int done, int total) override;
+
+   private:
+    TForm1& form_;
   };
 
   Messages& messages_;
@@ -202,6 +214,9 @@ class TForm1 : public QWidget {
   // The status bar's path and size panels, made at the first click in the list.
   QLabel* path_panel_ = nullptr;
   QLabel* size_panel_ = nullptr;
+  // Over the status bar while links are checked ahead of a run.
+  QLabel* link_phase_panel_ = nullptr;
+  LinkPhaseStatus link_phase_status_{*this};
   CompareWindow* compare_window_ = nullptr;
 };
 

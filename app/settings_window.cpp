@@ -14,6 +14,11 @@ TForm3::TForm3(QWidget* main_window)
   CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
   CheckBox1->setGeometry(24, 16, 201, 17);
 
+  // The caption takes two lines to stay within the first switch's width.
+  CheckBox2 = new QCheckBox(QStringLiteral("проверять относительные ссылки\nкак файлы"), this);
+  CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
+  CheckBox2->setGeometry(24, 40, 201, 32);
+
   Button1 = new QPushButton(QStringLiteral("OK"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
   Button1->setGeometry(8, 136, 233, 25);

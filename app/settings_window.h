@@ -7,8 +7,9 @@
 
 namespace pelloran {
 
-// The settings window "настройки": the link-checking switch and "OK", which
-// leads back to the main window. The switch lasts while the program runs.
+// The settings window "настройки": the link-checking switch, under it the
+// switch that checks relative links as files, and "OK", which leads back to
+// the main window. The switches last while the program runs.
 class TForm3 : public SideWindow {
   Q_OBJECT
 
@@ -16,6 +17,7 @@ class TForm3 : public SideWindow {
   explicit TForm3(QWidget* main_window);
 
   QCheckBox* CheckBox1;  // "проверять ссылки на доступность", clear at start
+  QCheckBox* CheckBox2;  // "проверять относительные ссылки как файлы", clear at start
   QPushButton* Button1;  // "OK"
 
   void Button1Click() { GoBack(); }

@@ -75,6 +75,8 @@ class BatchFileList : public FileList {
   }
   const std::string& name() const { return name_; }
   const fs::path& path(size_t file) const { return paths_[file]; }
+  // Every page as an absolute path.
+  std::vector<std::string> Paths() const { return {paths_.begin(), paths_.end()}; }
 
   // Before the first Show, the list holds every file, so a run can start.
   int Count() const override { return name_.empty() ? static_cast<int>(paths_.size()) : 1; }
@@ -143,6 +145,21 @@ class TemporaryFile {
   std::string path_;
 };
 
+// The links checked ahead of a run, counted on the progress line.
+class ConsoleLinkProgress : public LinkCheckProgress {
+ public:
+  explicit ConsoleLinkProgress(Console& console) : console_(console) {}
+  void ShowLinkProgress(int done, int total) override {
+    if (done == shown_) return;
+    shown_ = done;
+    console_.LinkProgress(done, total);
+  }
+
+ private:
+  Console& console_;
+  int shown_ = -1;
+};
+
 // One call of the command over the pages found.
 class BatchRun {
  public:
@@ -155,8 +172,10 @@ class BatchRun {
         messages_(console),
         start_folder_(fs::current_path()),
         context_(options_, gauge_, link_check),
-        run_(context_, tables_, list_, messages_) {
+        run_(context_, tables_, list_, messages_),
+        link_progress_(console) {
     options_ = command.options;
+    context_.link_progress = &link_progress_;
   }
 
   std::vector<PageRecord> Clean();
@@ -183,6 +202,7 @@ class BatchRun {
   CleanContext context_;
   ClassTables tables_;
   CleanRun run_;
+  ConsoleLinkProgress link_progress_;
   RunState dry_run_state_;  // what a real run would carry from page to page
   CleanStatistics statistics_;
   std::string diff_label_;
@@ -192,7 +212,10 @@ std::vector<PageRecord> BatchRun::Clean() {
   std::vector<PageRecord> records(pages_.size());
   if (pages_.empty()) return records;
   // The report, if any, goes to the folder the command was started in.
-  if (!command_.dry_run) run_.Start();
+  if (!command_.dry_run) {
+    run_.Start();
+    run_.CheckLinksAhead(list_.Paths());
+  }
   for (size_t i = 0; i < pages_.size(); ++i) {
     console_.Progress(i, pages_.size(), pages_[i]);
     records[i].path = pages_[i];

@@ -77,6 +77,10 @@ What a run does:
                         exists; with --dry-run, say what would be restored
       --check-links     check every link address on the web and write the
                         report "Ссылки.txt" in the current directory
+      --check-local-links
+                        with --check-links, check a relative link (no scheme,
+                        not "#..." or "//...") as a file or folder beside its
+                        page
       --json FILE       write a report in JSON to FILE ("-": standard output):
                         the options used and, for every page, its outcome,
                         sizes before and after, and what was done to it
@@ -225,12 +229,14 @@ bool ParseCommandLine(const std::vector<std::string>& args, Command& command, st
   std::vector<BoxAction> actions;
   AddBoxOptions(app, actions);
   bool check_links = false;
+  bool check_local_links = false;
   std::string color = "auto";
   std::string json;
   app.add_flag("-h,--help", command.help);
   app.add_flag("--version", command.version);
   app.add_flag("--list-boxes", command.list_boxes);
   app.add_flag("--check-links", check_links);
+  app.add_flag("--check-local-links", check_local_links);
   app.add_flag("-r,--recursive", command.filter.recursive);
   app.add_option("--include", command.filter.include)->allow_extra_args(false);
   app.add_option("--exclude", command.filter.exclude)->allow_extra_args(false);
@@ -254,6 +260,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, Command& command, st
     if (!action.apply(command.options, why)) return false;
   }
   command.options.SetLinkChecking(check_links);
+  command.options.SetLocalLinkChecking(check_local_links);
   command.color = color == "always"  ? ColorUse::kAlways
                   : color == "never" ? ColorUse::kNever
                                      : ColorUse::kAuto;

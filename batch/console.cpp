@@ -45,6 +45,13 @@ void Console::Progress(size_t done, size_t all, std::string_view page) {
   progress_shown_ = true;
 }
 
+void Console::LinkProgress(int done, int all) {
+  if (!progress_) return;
+  err_ << kClearLine << "проверка ссылок: " << done << " из " << all;
+  err_.flush();
+  progress_shown_ = true;
+}
+
 void Console::EndProgress() {
   if (!progress_shown_) return;
   err_ << kClearLine;

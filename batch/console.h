@@ -24,6 +24,8 @@ class Console {
   // "[done/all] page" in place of the previous progress line.
   void Progress(size_t done, size_t all, std::string_view page);
   void EndProgress();
+  // "проверка ссылок: done из all" in place of the previous progress line.
+  void LinkProgress(int done, int all);
   // The diff, coloured when asked to be.
   void Diff(std::string_view diff);
 

@@ -104,7 +104,7 @@ void CharFile::CloseQuietly() noexcept {
   } catch (...) {
     // Closing on a failure path: the failure already being handled wins.
   }
-  ::close(fd_);
+  if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   mode_ = Mode::kClosed;
   permissions_ = 0;
@@ -112,6 +112,7 @@ void CharFile::CloseQuietly() noexcept {
 }
 
 void CharFile::WriteAll(const char* data, size_t size) {
+  if (discarding()) return;
   while (size > 0) {
     const ssize_t n = ::write(fd_, data, size);
     if (n < 0) {
@@ -127,7 +128,7 @@ void CharFile::WriteAll(const char* data, size_t size) {
 void CharFile::Sync() {
   if (!is_open()) throw EInOutError(kFileNotOpen);
   Flush();
-  if (::fsync(fd_) != 0) throw EInOutError::FromErrno(errno);
+  if (!discarding() && ::fsync(fd_) != 0) throw EInOutError::FromErrno(errno);
 }
 
 void BindFileName(CharFile& file, std::string_view name) {
@@ -136,6 +137,13 @@ void BindFileName(CharFile& file, std::string_view name) {
 }
 
 void CloseCharFileQuietly(CharFile& file) noexcept { file.CloseQuietly(); }
+
+void OpenForDiscarding(CharFile& file) {
+  file.CloseQuietly();
+  // A text file writes in kOutput; a byte file accepts that too.
+  file.mode_ = CharFile::Mode::kOutput;
+  file.ResetBuffers();
+}
 
 void CloseCharFile(CharFile& file) {
   if (!file.is_open()) throw EInOutError(kFileNotOpen);
@@ -150,7 +158,7 @@ void CloseCharFile(CharFile& file) {
   file.mode_ = CharFile::Mode::kClosed;
   file.permissions_ = 0;
   file.ResetBuffers();
-  if (::close(fd) != 0 && errno != EINTR) throw EInOutError::FromErrno(errno);
+  if (fd >= 0 && ::close(fd) != 0 && errno != EINTR) throw EInOutError::FromErrno(errno);
 }
 
 // ---- text files ----

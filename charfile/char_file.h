@@ -57,12 +57,15 @@ class CharFile {
   friend void CloseCharFileQuietly(CharFile& file) noexcept;
   friend void OpenTextOverByteFile(TextFile& text, ByteFile& bytes);
   friend std::error_code GiveName(const CharFile& file, const std::string& name);
+  friend void OpenForDiscarding(CharFile& file);
 
   // Opens name_ with the given open(2) flags; refuses anything but a regular
   // file (a FIFO or device could block or swallow the page) with code 5.
   void OpenDescriptor(int flags, Mode mode);
   // Takes a descriptor just made for this variable, known to be a regular file.
   void Adopt(int fd, Mode mode, mode_t permissions);
+  // Open for writing with no descriptor behind it: writes are dropped.
+  bool discarding() const { return is_open() && fd_ < 0; }
   // Writes out whatever the variable still buffers; throws on failure.
   virtual void Flush() {}
   // Drops buffered state; called whenever the descriptor goes away.
@@ -211,5 +214,9 @@ std::error_code GiveName(const CharFile& file, const std::string& name);
 // Closes on a failure path: writes what it can, never throws, so the failure
 // already in hand is the one reported. A closed variable stays closed.
 void CloseCharFileQuietly(CharFile& file) noexcept;
+// Opens a byte file, or a text file for writing, onto nothing: every write
+// succeeds and is dropped, and closing succeeds. For a pass that is run only
+// to see what it reads.
+void OpenForDiscarding(CharFile& file);
 
 }  // namespace pelloran

@@ -2,6 +2,7 @@
 
 #include "charfile/char_file.h"
 #include "charfile/file_moves.h"
+#include "cleaner/link_scan.h"
 #include "cleaner/page_swap.h"
 #include "cleaner/report_connection_state.h"
 
@@ -38,6 +39,7 @@ CleanRun::CleanRun(CleanContext& context, ClassTables& tables, FileList& files, 
 
 CleanRun::~CleanRun() {
   if (context_.link_report.is_open()) CloseCharFileQuietly(context_.link_report);
+  context_.link_check.ForgetCheckedAhead();
 }
 
 bool CleanRun::Start() {
@@ -90,7 +92,17 @@ bool CleanRun::CleanPage(const std::string& name) {
   return true;
 }
 
+void CleanRun::CheckLinksAhead(std::span<const std::string> page_paths) {
+  if (!context_.options.IsLinkCheckingOn()) return;
+  std::vector<std::string> pages;
+  for (const std::string& path : page_paths) {
+    if (!WorkingCopyNameTooLong(std::string(NamePart(path)))) pages.push_back(path);
+  }
+  context_.link_check.CheckAhead(ScanLinkValues(context_.options, pages), context_.link_progress);
+}
+
 void CleanRun::Finish() {
+  context_.link_check.ForgetCheckedAhead();
   if (context_.link_report.is_open()) CloseCharFile(context_.link_report);
   context_.gauge.SetProgress(0);
   if (quiet_) messages_.ShowInformation(Summary());
@@ -303,6 +315,7 @@ bool RunClean(CleanContext& context, ClassTables& tables, FileList& files, Messa
   CleanRun run(context, tables, files, messages, std::move(passes));
   if (!run.Start()) return false;
   try {
+    run.CheckLinksAhead(run.FilesToClean());
     for (const std::string& name : run.FilesToClean()) run.CleanPage(name);
   } catch (const EInOutError&) {
     // The pages cleaned quietly before the failure still get their count.

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -57,7 +58,8 @@ class CleanRun {
            CleanPasses passes = {});
   CleanRun(const CleanRun&) = delete;
   CleanRun& operator=(const CleanRun&) = delete;
-  // Closes the link report if a failure left it open.
+  // Closes the link report if a failure left it open; the link check forgets
+  // what it checked ahead.
   ~CleanRun();
 
   // Shows "Вы не выбрали файл!" and answers false when the list has no entry.
@@ -68,14 +70,22 @@ class CleanRun {
   // The names of the selected file entries when Start ran.
   const std::vector<std::string>& FilesToClean() const { return files_to_clean_; }
 
+  // With link checking on: finds every link value the pages will hand to the
+  // link check and has it check them ahead, many at a time, showing its
+  // progress on context.link_progress. Pages whose working copy cannot be
+  // named (no pass runs for them) are left out. Answers the run gets from
+  // the link check are the same with or without this step.
+  void CheckLinksAhead(std::span<const std::string> page_paths);
+
   // Cleans the page of this name. True when it was cleaned; false when it was
   // left as it was or only half cleaned, with a message saying so. On a file
   // failure it closes both files, deletes its partial working copy and throws
   // the EInOutError: the page is then as it was before this pass.
   bool CleanPage(const std::string& name);
 
-  // Closes the link report and sets the gauge to 0. When the user asked for a
-  // quiet run, shows its summary.
+  // Closes the link report, has the link check forget what it checked
+  // ahead, and sets the gauge to 0. When the user asked for a quiet run,
+  // shows its summary.
   void Finish();
 
   // True once the user ticked kQuietUntilRunEnds: no more boxes per page.

@@ -53,6 +53,7 @@ class CleaningOptions : public Options {
 
   bool IsTicked(int box) const override;
   bool IsLinkCheckingOn() const override { return link_checking_; }
+  bool IsLocalLinkCheckingOn() const override { return local_link_checking_; }
 
   // Ticks or clears a box as a click would. Only a real change counts: it
   // notifies the observer and then runs the box's rule (5 and 17 exclude each
@@ -66,6 +67,7 @@ class CleaningOptions : public Options {
   void ApplyAllElements();
 
   void SetLinkChecking(bool on) { link_checking_ = on; }
+  void SetLocalLinkChecking(bool on) { local_link_checking_ = on; }
   void SetObserver(ChangeObserver observer) { observer_ = std::move(observer); }
 
  private:
@@ -73,6 +75,7 @@ class CleaningOptions : public Options {
 
   std::array<bool, kHighestBox + 1> ticked_{};
   bool link_checking_ = false;
+  bool local_link_checking_ = false;
   ChangeObserver observer_;
 };
 

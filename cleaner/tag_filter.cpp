@@ -6,6 +6,7 @@
 
 #include "cleaner/class_tables.h"
 #include "cleaner/markup_scanner.h"
+#include "cleaner/relative_links.h"
 #include "stylesheet/filter_style_block.h"
 
 namespace pelloran {
@@ -242,7 +243,7 @@ bool TagFilter::CopyLinkValue() {
 
 // Asks the link check; a value that reached its closing quote gets a report line.
 void TagFilter::CheckAndReportLink(bool closed) {
-  const bool available = context_.link_check.IsUrlAvailable(link_value_);
+  const bool available = IsLinkAvailable(context_, link_value_);
   if (context_.statistics != nullptr) RecordLink(available);
   if (available) link_value_ += "     OK";
   if (!closed) return;

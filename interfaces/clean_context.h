@@ -22,6 +22,8 @@ struct CleanContext {
   Options& options;
   ProgressGauge& gauge;
   LinkCheck& link_check;
+  // Shows the checks made ahead of a run; none when null.
+  LinkCheckProgress* link_progress = nullptr;
   // Where the passes count what they do to the page in hand; none: no counting.
   CleanStatistics* statistics = nullptr;
 };

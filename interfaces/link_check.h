@@ -1,8 +1,19 @@
 #pragma once
 
+#include <span>
 #include <string>
 
 namespace pelloran {
+
+// Hears how far the checks made ahead of a run have got.
+class LinkCheckProgress {
+ public:
+  virtual ~LinkCheckProgress() = default;
+  // `done` of `total` distinct addresses answered. Called again and again
+  // while the checks wait, at least every tenth of a second, so that a window
+  // can repaint; the last call has done == total.
+  virtual void ShowLinkProgress(int done, int total) = 0;
+};
 
 // The platform's view of the web, for the link check.
 class LinkCheck {
@@ -13,6 +24,14 @@ class LinkCheck {
   // Does the address answer with a final HTTP status of 200 or 302?
   // `address` is the link value as the page gives it.
   virtual bool IsUrlAvailable(const std::string& address) = 0;
+
+  // Checks these link values before a run asks about them, as many at a time
+  // as the check allows, so that IsUrlAvailable then answers them without
+  // waiting, with the same answers. They last until ForgetCheckedAhead.
+  // `progress` may be null. A check that cannot work ahead does nothing here.
+  virtual void CheckAhead(std::span<const std::string> /*values*/,
+                          LinkCheckProgress* /*progress*/) {}
+  virtual void ForgetCheckedAhead() {}
 };
 
 }  // namespace pelloran

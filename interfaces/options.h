@@ -21,6 +21,9 @@ class Options {
   virtual bool IsTicked(int box) const = 0;
   // Is link checking switched on (the settings window's switch)?
   virtual bool IsLinkCheckingOn() const = 0;
+  // With link checking on, are relative links checked as files beside the
+  // page rather than on the web (the settings window's second switch)?
+  virtual bool IsLocalLinkCheckingOn() const { return false; }
 };
 
 // Is style overriding on, in either of its two forms?

@@ -1,11 +1,12 @@
 #include "tools/curl_link_check.h"
 
-#include <curl/curl.h>
-
 #include <memory>
-#include <mutex>
+#include <unordered_set>
+#include <vector>
 
+#include "tools/concurrent_checks.h"
 #include "tools/connection_state.h"
+#include "tools/curl_request.h"
 
 namespace pelloran {
 namespace {
@@ -18,26 +19,6 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     if (c != prefix[i]) return false;
   }
   return true;
-}
-
-void InitialiseCurlOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-struct EasyDeleter {
-  void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
-};
-struct ListDeleter {
-  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-
-// Receives the final response's body; redirection bodies never come here.
-// Refusing the first byte ends the transfer: the status is all we want.
-size_t StopAtFirstBodyByte(char*, size_t size, size_t count, void* body_started) {
-  if (size * count == 0) return 0;
-  *static_cast<bool*>(body_started) = true;
-  return 0;
 }
 
 }  // namespace
@@ -56,42 +37,35 @@ CurlLinkCheck::CurlLinkCheck(Limits limits, std::string ca_file)
 bool CurlLinkCheck::IsConnected() { return MachineIsConnected(); }
 
 bool CurlLinkCheck::IsUrlAvailable(const std::string& address) {
-  InitialiseCurlOnce();
-  std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
-  if (!easy) return false;
-  std::unique_ptr<curl_slist, ListDeleter> headers;
-  for (const char* header : {"Cache-Control: no-cache", "Pragma: no-cache"}) {
-    curl_slist* longer = curl_slist_append(headers.get(), header);
-    if (longer == nullptr) return false;
-    headers.release();
-    headers.reset(longer);
-  }
-
   const std::string url = AddressToFetch(address);
-  bool body_started = false;
-  CURL* e = easy.get();
-  curl_easy_setopt(e, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(e, CURLOPT_USERAGENT, "InetURL:/1.0");
-  curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers.get());
-  curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(e, CURLOPT_MAXREDIRS, limits_.max_redirections);
-  curl_easy_setopt(e, CURLOPT_FRESH_CONNECT, 1L);
-  curl_easy_setopt(e, CURLOPT_FORBID_REUSE, 1L);
-  curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT, limits_.connect_seconds);
-  curl_easy_setopt(e, CURLOPT_TIMEOUT, limits_.total_seconds);
-  curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, StopAtFirstBodyByte);
-  curl_easy_setopt(e, CURLOPT_WRITEDATA, &body_started);
-  if (!ca_file_.empty()) curl_easy_setopt(e, CURLOPT_CAINFO, ca_file_.c_str());
+  if (!remembering_) return Fetch(url);
+  const auto known = answers_.find(url);
+  if (known != answers_.end()) return known->second;
+  // Not seen ahead (the page changed since): asked now, once.
+  const bool answer = Fetch(url);
+  answers_.emplace(url, answer);
+  return answer;
+}
 
-  const CURLcode result = curl_easy_perform(e);
-  const bool reached_server = result == CURLE_OK || (result == CURLE_WRITE_ERROR && body_started);
-  if (!reached_server) return false;
-  long status = 0;
-  if (curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) return false;
-  return status == 200 || status == 302;
+void CurlLinkCheck::CheckAhead(std::span<const std::string> values, LinkCheckProgress* progress) {
+  std::vector<std::string> urls;
+  std::unordered_set<std::string> seen;
+  for (const std::string& value : values) {
+    std::string url = AddressToFetch(value);
+    if (seen.insert(url).second) urls.push_back(std::move(url));
+  }
+  answers_ = CheckConcurrently(urls, limits_, ca_file_, progress);
+  remembering_ = true;
+}
+
+void CurlLinkCheck::ForgetCheckedAhead() {
+  answers_.clear();
+  remembering_ = false;
+}
+
+bool CurlLinkCheck::Fetch(const std::string& url) {
+  const auto request = std::make_unique<CurlRequest>(url, limits_, ca_file_);
+  return request->ready() && request->Answer(curl_easy_perform(request->easy()));
 }
 
 }  // namespace pelloran

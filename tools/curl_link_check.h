@@ -1,11 +1,22 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "interfaces/link_check.h"
 
 namespace pelloran {
+
+// The limits every check keeps, and how many checks made ahead run at once.
+struct LinkCheckLimits {
+  long connect_seconds = 15;  // a dead host cannot hold the program longer
+  long total_seconds = 30;    // one whole check, redirections included
+  long max_redirections = 30;
+  int per_host = 8;  // checks in flight to one host (as the address names it)
+  int in_all = 32;   // checks in flight altogether
+};
 
 // The address a link value is fetched at: one pair of surrounding double
 // quotes taken off (the tag filter hands the value over with its quotes), then
@@ -13,17 +24,18 @@ namespace pelloran {
 // else with "http://" put in front.
 std::string AddressToFetch(std::string_view link_value);
 
-// The link check over libcurl. Every check opens its own connection (nothing
-// reused, nothing cached), follows redirections over http and https only, and
-// reads nothing of a body: it stops at the first body byte. Proxies come from
-// the usual environment variables (http_proxy, https_proxy, no_proxy, ...).
+// The link check over libcurl. Every request opens its own connection
+// (nothing reused, nothing cached), follows redirections over http and https
+// only, and reads nothing of a body: it stops at the first body byte. Proxies
+// come from the usual environment variables (http_proxy, no_proxy, ...).
+//
+// Checks made ahead (CheckAhead) run many at a time and each address once;
+// IsUrlAvailable then answers from them until ForgetCheckedAhead, and checks
+// any other address on the spot (remembering it too). Without CheckAhead
+// every IsUrlAvailable makes its own request.
 class CurlLinkCheck final : public LinkCheck {
  public:
-  struct Limits {
-    long connect_seconds = 15;  // a dead host cannot hold the program longer
-    long total_seconds = 30;    // one whole check, redirections included
-    long max_redirections = 30;
-  };
+  using Limits = LinkCheckLimits;
 
   CurlLinkCheck() : CurlLinkCheck(Limits{}) {}
   // `ca_file`, when not empty, replaces the system's certificate authorities.
@@ -36,9 +48,16 @@ class CurlLinkCheck final : public LinkCheck {
   // redirections, a refused scheme, a time-out) answers false. Never throws.
   bool IsUrlAvailable(const std::string& address) override;
 
+  void CheckAhead(std::span<const std::string> values, LinkCheckProgress* progress) override;
+  void ForgetCheckedAhead() override;
+
  private:
+  bool Fetch(const std::string& url);
+
   Limits limits_;
   std::string ca_file_;
+  bool remembering_ = false;
+  std::unordered_map<std::string, bool> answers_;  // by address to fetch
 };
 
 }  // namespace pelloran

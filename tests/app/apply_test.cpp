@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <set>
 
 #include "tests/app/gui_test_support.h"
@@ -189,6 +190,46 @@ TEST_F(LinkReportTest, ReportsEachLinkUnderThePagesFullPath) {
                                                 " :\r\n\r\n"
                                                 "ext  \"http://a.example/x\"     OK\r\n"
                                                 "     \"#top\"\r\n");
+}
+
+// Counts the paint events of the link phase's panel, wherever they go.
+class PanelPaints : public QObject {
+ public:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint && watched->objectName() == "StatusBar1LinkPhase") ++count;
+    return false;
+  }
+  int count = 0;
+};
+
+TEST_F(LinkReportTest, CountsTheLinkPhaseInTheStatusBarWhileTheWindowRepaints) {
+  TForm1& form = ShowMainWindow();
+  windows->Form3.CheckBox1->setChecked(true);
+  SelectPages({"links.htm"});
+  PanelPaints paints;
+  QCoreApplication::instance()->installEventFilter(&paints);
+  QString shown;
+  bool queued_call_ran = false;
+  link_check.while_checking_ahead = [&](LinkCheckProgress* progress) {
+    ASSERT_NE(progress, nullptr);
+    QMetaObject::invokeMethod(
+        &form, [&] { queued_call_ran = true; }, Qt::QueuedConnection);
+    progress->ShowLinkProgress(1, 2);
+    const auto* panel = form.StatusBar1->findChild<QLabel*>("StatusBar1LinkPhase");
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isVisible());
+    shown = panel->text();
+    progress->ShowLinkProgress(2, 2);
+    EXPECT_FALSE(panel->isVisible());
+  };
+  form.Button1->click();
+  QCoreApplication::instance()->removeEventFilter(&paints);
+  EXPECT_EQ(shown, "проверка ссылок: 1 из 2");
+  EXPECT_TRUE(queued_call_ran);
+  EXPECT_GT(paints.count, 0);
+  EXPECT_EQ(link_check.checked_ahead,
+            (std::vector<std::string>{"\"http://a.example/x\"", "\"#top\""}));
+  EXPECT_EQ(messages.information, (std::vector<std::string>{"Вы подключены к интернету.", kDone}));
 }
 
 }  // namespace

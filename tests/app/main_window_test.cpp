@@ -183,6 +183,24 @@ TEST_F(MainWindowTest, ClosingASideWindowGoesBackInsteadOfLeavingNoWindow) {
   EXPECT_FALSE(windows->Form3.windowFlags() & Qt::WindowSystemMenuHint);
 }
 
+TEST_F(MainWindowTest, RelativeLinkSwitchSitsUnderTheFirstClearAndIsReadLive) {
+  TForm1& form = ShowMainWindow();
+  const QCheckBox* first = windows->Form3.CheckBox1;
+  QCheckBox* box = windows->Form3.CheckBox2;
+  EXPECT_EQ(box->text().replace('\n', ' '), "проверять относительные ссылки как файлы");
+  EXPECT_FALSE(box->isChecked());
+  EXPECT_EQ(box->x(), first->x());
+  EXPECT_EQ(box->width(), first->width());
+  EXPECT_GT(box->y(), first->geometry().bottom());
+  EXPECT_LT(box->geometry().bottom(), windows->Form3.Button1->y());
+  EXPECT_GE(box->width(), box->sizeHint().width());  // the caption is not cut
+  EXPECT_GE(box->height(), box->sizeHint().height());
+  box->setChecked(true);
+  EXPECT_TRUE(form.clean_context().options.IsLocalLinkCheckingOn());
+  box->setChecked(false);
+  EXPECT_FALSE(form.clean_context().options.IsLocalLinkCheckingOn());
+}
+
 TEST_F(MainWindowTest, SettingsSwitchIsReadLiveByTheEngine) {
   TForm1& form = ShowMainWindow();
   const Options& seen = form.clean_context().options;

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <filesystem>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -246,6 +247,71 @@ TEST(BatchCleanTest, WritesTheLinkReportInTheStartingFolderWithFullPaths) {
                                               "     \"#top\"\r\n"
                                               "\r\n           " +
                                               dir / "site/b.htm" + " :\r\n\r\n");
+}
+
+// Answers from a table; counts its way through the values it is given ahead.
+class AheadLinkCheck : public TestLinkCheck {
+ public:
+  void CheckAhead(std::span<const std::string> values, LinkCheckProgress* progress) override {
+    ahead.assign(values.begin(), values.end());
+    const int total = static_cast<int>(values.size());
+    for (int done = 0; progress != nullptr && done <= total; ++done)
+      progress->ShowLinkProgress(done, total);
+  }
+  std::vector<std::string> ahead;
+};
+
+TEST(BatchCleanTest, ChecksLinksAheadWithRelativeLinksAsFilesOnRequest) {
+  const struct {
+    std::vector<std::string> options;
+    bool show_progress;
+    std::string marks;  // of b.htm, missing.htm, the web address
+    std::vector<std::string> ahead;
+    std::string counted;  // the last count of the link phase on a terminal
+  } cases[] = {
+      {{"--check-links"},
+       false,
+       "--+",
+       {"\"b.htm\"", "\"missing.htm\"", "\"http://a.example/\""},
+       ""},
+      {{"--check-links", "--check-local-links"},
+       true,
+       "+-+",
+       {"\"http://a.example/\""},
+       "\r\033[Kпроверка ссылок: 1 из 1\r\033[K"},
+      {{"--check-local-links"}, true, "", {}, ""},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    WriteFile(dir / "a.htm",
+              "<a href=\"b.htm\">b</a><a href=\"missing.htm\">m</a><a "
+              "href=\"http://a.example/\">w</a>");
+    WriteFile(dir / "b.htm", "no links");
+    AheadLinkCheck link_check;
+    link_check.available["\"http://a.example/\""] = true;
+    std::vector<std::string> args = c.options;
+    args.insert(args.end(), {"a.htm", "b.htm"});
+    std::ostringstream out, err;
+    {
+      ScopedCurrentDir here(dir.path());
+      const Terminals terminals{.out = false, .err = c.show_progress};
+      EXPECT_EQ(RunBatchClean(args, link_check, out, err, terminals), 0) << err.str();
+    }
+    EXPECT_EQ(link_check.ahead, c.ahead);
+    EXPECT_EQ(err.str().find("проверка ссылок") != std::string::npos, !c.counted.empty());
+    if (!c.counted.empty()) {
+      EXPECT_NE(err.str().find(c.counted), std::string::npos) << err.str();
+    }
+    if (c.marks.empty()) {
+      EXPECT_FALSE(FileExists(dir / "Ссылки.txt"));
+      continue;
+    }
+    const auto mark = [&](size_t i) { return c.marks[i] == '+' ? "     OK" : ""; };
+    EXPECT_EQ(ReadFile(dir / "Ссылки.txt"),
+              "\r\n           " + dir / "a.htm" + " :\r\n\r\n" + "ext  \"b.htm\"" + mark(0) +
+                  "\r\next  \"missing.htm\"" + mark(1) + "\r\next  \"http://a.example/\"" +
+                  mark(2) + "\r\n\r\n           " + dir / "b.htm" + " :\r\n\r\n");
+  }
 }
 
 // Progress only on a terminal, colour as asked, and --quiet keeps only failures.

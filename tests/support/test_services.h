@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <initializer_list>
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,14 +30,17 @@ class TestOptions : public Options {
     return box >= 0 && box < static_cast<int>(boxes_.size()) && boxes_[box];
   }
   bool IsLinkCheckingOn() const override { return link_checking_; }
+  bool IsLocalLinkCheckingOn() const override { return local_link_checking_; }
 
   void Tick(int box, bool ticked = true) { boxes_.at(box) = ticked; }
   void Clear(int box) { Tick(box, false); }
   void SetLinkChecking(bool on) { link_checking_ = on; }
+  void SetLocalLinkChecking(bool on) { local_link_checking_ = on; }
 
  private:
   std::array<bool, 62> boxes_{};
   bool link_checking_ = false;
+  bool local_link_checking_ = false;
 };
 
 // Remembers every value it was set to.
@@ -89,9 +94,17 @@ class TestLinkCheck : public LinkCheck {
     return it != available.end() && it->second;
   }
 
+  // Records the values; the test may act while the run waits for them.
+  void CheckAhead(std::span<const std::string> values, LinkCheckProgress* progress) override {
+    checked_ahead.assign(values.begin(), values.end());
+    if (while_checking_ahead) while_checking_ahead(progress);
+  }
+
   bool connected = true;
   std::map<std::string, bool> available;
   std::vector<std::string> asked;
+  std::vector<std::string> checked_ahead;
+  std::function<void(LinkCheckProgress*)> while_checking_ahead;
 };
 
 }  // namespace pelloran::testing

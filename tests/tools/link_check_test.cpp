@@ -1,9 +1,5 @@
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -13,10 +9,13 @@
 #include <vector>
 
 #include "tests/support/temp_dir.h"
+#include "tests/tools/loopback_sockets.h"
 #include "tools/curl_link_check.h"
 
 namespace pelloran {
 namespace {
+
+using testing::DeadPort;
 
 // What the server saw of one request.
 struct SeenRequest {
@@ -62,19 +61,6 @@ class LocalServer {
   std::mutex mutex_;
   std::vector<SeenRequest> seen_;
 };
-
-// A port on 127.0.0.1 that nothing listens on.
-int DeadPort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  ::close(fd);
-  return ntohs(address.sin_port);
-}
 
 void Redirect(httplib::Response& response, int status, const std::string& location) {
   response.status = status;
@@ -229,20 +215,11 @@ TEST_F(LinkCheckTest, GoesThroughTheProxyOfTheEnvironment) {
 }
 
 TEST(LinkCheckTimeTest, GivesUpOnAServerThatNeverAnswers) {
-  // Accepts connections into its backlog and never says a word.
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(::listen(fd, 4), 0);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  testing::SilentListener silent;
   CurlLinkCheck check(CurlLinkCheck::Limits{.connect_seconds = 1, .total_seconds = 1});
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(check.IsUrlAvailable("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port))));
+  EXPECT_FALSE(check.IsUrlAvailable(silent.Url()));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
-  ::close(fd);
 }
 
 }  // namespace

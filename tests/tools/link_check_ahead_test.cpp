@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cleaner/class_tables.h"
+#include "cleaner/clean_run.h"
+#include "tests/support/folder_file_list.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_services.h"
+#include "tests/tools/counting_server.h"
+#include "tests/tools/loopback_sockets.h"
+#include "tools/curl_link_check.h"
+
+namespace pelloran {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::CountingServer;
+using testing::DeadPort;
+using testing::FolderFileList;
+using testing::ReadFile;
+using testing::ScopedCurrentDir;
+using testing::TempDir;
+using testing::TestGauge;
+using testing::TestMessages;
+using testing::TestOptions;
+using testing::WriteFile;
+
+// The check as it was before checks were made ahead: every question asked
+// on the spot, nothing remembered.
+class OneAtATime : public LinkCheck {
+ public:
+  explicit OneAtATime(LinkCheck& check) : check_(check) {}
+  bool IsConnected() override { return true; }
+  bool IsUrlAvailable(const std::string& address) override {
+    return check_.IsUrlAvailable(address);
+  }
+
+ private:
+  LinkCheck& check_;
+};
+
+// Calls back on the first report of progress.
+class ProgressHook : public LinkCheckProgress {
+ public:
+  explicit ProgressHook(std::function<void()> hook) : hook_(std::move(hook)) {}
+  void ShowLinkProgress(int, int) override {
+    if (hook_) std::exchange(hook_, nullptr)();
+  }
+
+ private:
+  std::function<void()> hook_;
+};
+
+class LinkCheckAheadTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    // The tests talk to their own server, never through a proxy of the machine.
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
+                             "ALL_PROXY", "no_proxy", "NO_PROXY"})
+      ::unsetenv(name);
+  }
+
+  // Writes the pages afresh (an earlier run's pages and backups go) and
+  // cleans them all with link checking on; answers the report.
+  std::string Clean(const std::vector<std::pair<std::string, std::string>>& pages,
+                    LinkCheck& check) {
+    for (const auto& entry : fs::directory_iterator(dir_.path())) fs::remove(entry.path());
+    for (const auto& [name, text] : pages) WriteFile(dir_ / name, text);
+    FolderFileList files(dir_.path());
+    for (int i = 0; i < files.Count(); ++i) files.Select(i);
+    TestOptions options;
+    options.SetLinkChecking(true);
+    TestGauge gauge;
+    TestMessages messages;
+    ClassTables tables;
+    CleanContext context(options, gauge, check);
+    context.link_progress = progress_;
+    RunClean(context, tables, files, messages);
+    return ReadFile(dir_ / "Ссылки.txt");
+  }
+
+  static std::string Link(const std::string& value) { return "<a href=" + value + ">x</a>\n"; }
+  static std::string Quoted(const std::string& value) { return Link("\"" + value + "\""); }
+
+  TempDir dir_;
+  ScopedCurrentDir here_{dir_.path()};
+  CountingServer server_{std::chrono::milliseconds(20)};
+  LinkCheckProgress* progress_ = nullptr;
+};
+
+TEST_F(LinkCheckAheadTest, WritesTheSameReportAsTheOneAtATimeCheckAndAsksEachAddressOnce) {
+  const std::string dead = "http://127.0.0.1:" + std::to_string(DeadPort()) + "/x";
+  const std::string a = Quoted(server_.Url("/ok")) + Quoted(server_.Url("/found")) +
+                        Quoted(server_.Url("/moved")) + Quoted(server_.Url("/moved-nowhere")) +
+                        Quoted(server_.Url("/missing")) + Quoted(dead) + Quoted("#top") +
+                        Link("top") + Link(server_.Url("/ok?unquoted")) +
+                        Quoted("HTTP://" + server_.HostPort() + "/ok?capital") +
+                        Quoted(server_.HostPort() + "/ok?no-scheme") +
+                        Quoted(server_.Url("/ok?in-page#part")) + Quoted(server_.Url("/found"));
+  const std::string b = Quoted(server_.Url("/found")) + Quoted(server_.Url("/missing")) +
+                        Quoted("#top") + Quoted(dead) + Quoted(server_.Url("/ok?b"));
+  const std::vector<std::pair<std::string, std::string>> pages = {{"a.htm", a}, {"b.htm", b}};
+
+  CurlLinkCheck check;
+  OneAtATime alone(check);
+  const std::string expected = Clean(pages, alone);
+  const std::map<std::string, int> asked_alone = server_.AllRequests();
+  server_.Reset();
+  const std::string report = Clean(pages, check);
+
+  EXPECT_EQ(report, expected);
+  EXPECT_NE(expected.find("ext  \"" + server_.Url("/found") + "\"     OK"), std::string::npos);
+  EXPECT_NE(expected.find("ext  \"" + server_.Url("/missing") + "\"\r\n"), std::string::npos);
+  const std::map<std::string, int> asked = server_.AllRequests();
+  EXPECT_EQ(asked_alone.at("/found"), 3);  // the pages do repeat addresses
+  ASSERT_EQ(asked.size(), asked_alone.size());
+  for (const auto& [target, count] : asked) {
+    EXPECT_EQ(count, 1) << target;
+    EXPECT_TRUE(asked_alone.contains(target)) << target;
+  }
+}
+
+TEST_F(LinkCheckAheadTest, KeepsToThePerHostAndOverallLimits) {
+  struct Case {
+    int per_host;
+    int in_all;
+    int most_at_once;
+  };
+  const LinkCheckLimits defaults;
+  const Case cases[] = {{3, 32, 3}, {8, 2, 2}, {defaults.per_host, defaults.in_all, 8}};
+  // Answers slow enough that every check let in overlaps the others even on
+  // a busy machine; one more address than the highest limit.
+  CountingServer slow(std::chrono::milliseconds(250));
+  std::vector<std::string> values;
+  for (int i = 0; i < 9; ++i) values.push_back(slow.Url("/ok?n=" + std::to_string(i)));
+  for (const Case& c : cases) {
+    slow.Reset();
+    CurlLinkCheck check(LinkCheckLimits{.per_host = c.per_host, .in_all = c.in_all});
+    check.CheckAhead(values, nullptr);
+    EXPECT_EQ(slow.MostAtOnce(), c.most_at_once) << c.per_host << " " << c.in_all;
+    EXPECT_EQ(slow.TotalRequests(), 9);
+    for (const std::string& value : values) EXPECT_TRUE(check.IsUrlAvailable(value)) << value;
+    EXPECT_EQ(slow.TotalRequests(), 9);  // answered from what was checked ahead
+    check.ForgetCheckedAhead();
+    EXPECT_TRUE(check.IsUrlAvailable(values[0]));
+    EXPECT_EQ(slow.TotalRequests(), 10);
+  }
+}
+
+TEST_F(LinkCheckAheadTest, ServersThatNeverAnswerCostOneTimeLimitTogether) {
+  const testing::SilentListener listener;
+  const std::string silent = listener.Url();
+
+  CurlLinkCheck check(LinkCheckLimits{.connect_seconds = 1, .total_seconds = 1});
+  const auto start = std::chrono::steady_clock::now();
+  const std::string report = Clean(
+      {{"a.htm", Quoted(silent + "/1") + Quoted(silent + "/2") + Quoted(silent + "/3")}}, check);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2500));
+  EXPECT_EQ(report.find("OK"), std::string::npos);
+  EXPECT_NE(report.find("ext  \"" + silent + "/3\"\r\n"), std::string::npos);
+}
+
+TEST_F(LinkCheckAheadTest, APageEditedAfterTheScanStillGetsTheRightAnswers) {
+  ProgressHook edit([&] {
+    WriteFile(dir_ / "a.htm", Quoted(server_.Url("/ok?v=2")) + Quoted(server_.Url("/gone?v=2")) +
+                                  Quoted(server_.Url("/ok?v=1")));
+  });
+  progress_ = &edit;
+  CurlLinkCheck check;
+  const std::string report =
+      Clean({{"a.htm", Quoted(server_.Url("/ok?v=1")) + Quoted(server_.Url("/gone?v=1"))}}, check);
+  const std::string path = (dir_.path() / "a.htm").string();
+  EXPECT_EQ(report, "\r\n           " + path + " :\r\n\r\n" + "ext  \"" + server_.Url("/ok?v=2") +
+                        "\"     OK\r\n" + "ext  \"" + server_.Url("/gone?v=2") + "\"\r\n" +
+                        "ext  \"" + server_.Url("/ok?v=1") + "\"     OK\r\n");
+  for (const char* target : {"/ok?v=1", "/gone?v=1", "/ok?v=2", "/gone?v=2"})
+    EXPECT_EQ(server_.Requests(target), 1) << target;
+}
+
+}  // namespace
+}  // namespace pelloran

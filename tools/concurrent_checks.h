@@ -1,0 +1,30 @@
+#pragma once
+
+// Many link checks at once over libcurl's multi interface, on the calling
+// thread: no thread of our own.
+
+#include <span>
+#include <string>
+#include <unordered_map>
+
+#include "interfaces/link_check.h"
+#include "tools/curl_link_check.h"
+
+namespace pelloran {
+
+// Checks each of `urls` (distinct addresses to fetch) with the request every
+// check makes, at most limits.per_host at once to one host and limits.in_all
+// at once altogether, and answers each by its url. An address whose check
+// could not even be started answers false, as a check alone would; when
+// libcurl fails as a whole, the addresses not yet answered are left out.
+// `progress`, when given, hears how many are done at every wake-up (at least
+// every kProgressIntervalMs), so a window can repaint while it waits, and
+// done == total last.
+std::unordered_map<std::string, bool> CheckConcurrently(std::span<const std::string> urls,
+                                                        const LinkCheckLimits& limits,
+                                                        const std::string& ca_file,
+                                                        LinkCheckProgress* progress);
+
+inline constexpr int kProgressIntervalMs = 100;
+
+}  // namespace pelloran

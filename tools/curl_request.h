@@ -1,0 +1,53 @@
+#pragma once
+
+// One link check's transfer over libcurl, set up the same way whether it runs
+// alone or among many: the agent "InetURL:/1.0", no-cache headers, a fresh
+// connection never kept for reuse, redirections followed over http and https
+// only, the time limits, proxies from the environment (http_proxy, ...), and
+// no body read: the transfer stops at the first body byte.
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <string>
+
+#include "tools/curl_link_check.h"
+
+namespace pelloran {
+
+void InitialiseCurlOnce();
+
+class CurlRequest {
+ public:
+  // `url` as AddressToFetch gives it; `ca_file`, when not empty, replaces the
+  // system's certificate authorities. The request stays where it is made
+  // (libcurl keeps pointers into it): hold it by pointer.
+  CurlRequest(const std::string& url, const LinkCheckLimits& limits, const std::string& ca_file);
+  CurlRequest(const CurlRequest&) = delete;
+  CurlRequest& operator=(const CurlRequest&) = delete;
+
+  // False when libcurl could not make the handle; the check then answers false.
+  bool ready() const { return easy_ != nullptr; }
+  CURL* easy() const { return easy_.get(); }
+
+  // The answer once the transfer has ended with `result`: true when it ended
+  // at a server that answered 200 or 302. A transfer that failed on the way
+  // (a dead redirection target, too many redirections, a refused scheme, a
+  // time-out) answers false.
+  bool Answer(CURLcode result) const;
+
+ private:
+  struct EasyDeleter {
+    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+  };
+  struct ListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+  };
+
+  std::string url_;
+  std::unique_ptr<curl_slist, ListDeleter> headers_;
+  std::unique_ptr<CURL, EasyDeleter> easy_;
+  bool body_started_ = false;
+};
+
+}  // namespace pelloran

@@ -70,6 +70,8 @@ void MarkupScanner::ReadTagName(bool span_rule) {
     if (EndsTagName(c)) break;
   }
   terminator_ = c;
+  // A ">" that ends the name follows the name's last character.
+  before_close_ = c == '>' && !name_.empty() ? static_cast<unsigned char>(name_.back()) : kEndMark;
 }
 
 void MarkupScanner::WriteName() {

@@ -96,8 +96,9 @@ class MarkupScanner {
   bool DropThroughClose();
   // Reads and writes up to and including the next `quote`. False at the end.
   bool CopyThroughQuote(int quote);
-  // Writes the ">" of a tag whose own ">" was dropped: "/>" when the last
-  // character read before it was a "/" (self-closing markup stays so).
+  // Writes the ">" of a tag whose own ">" was dropped or ended its name: "/>"
+  // when the last character read before it was a "/" (self-closing markup
+  // stays so).
   void PutClose() { Write(before_close_ == '/' ? "/>" : ">"); }
 
   // Copies an element's content through to its end marker, as repeated
@@ -145,7 +146,7 @@ class MarkupScanner {
   std::string name_;
   std::string window_;
   int terminator_ = kEndMark;
-  int before_close_ = kEndMark;  // the character read before the last ">" dropped
+  int before_close_ = kEndMark;  // the character read before the tag's last ">"
   bool name_cut_ = false;
   int current_ = kEndMark;
 };

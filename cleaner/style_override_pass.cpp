@@ -117,10 +117,7 @@ void StyleOverridePass::HandleTag() {
 void StyleOverridePass::ParagraphTag() {
   if (statistics_ != nullptr) ++statistics_->paragraph_tags_bared;
   scan_.Put('p');
-  if (scan_.terminator() == '>')
-    scan_.Put('>');
-  else if (scan_.DropThroughClose())
-    scan_.PutClose();
+  if (scan_.terminator() == '>' || scan_.DropThroughClose()) scan_.PutClose();
 }
 
 // <style>: keeps the rules whose selectors are in use, the dominant class as "p".

@@ -64,7 +64,6 @@ class TagFilter {
   bool CopyLinkValue();
   void CheckAndReportLink(bool closed);
   void RecordLink(bool available);
-  void CloseReducedTag();
   void DefaultPath();
   void ClassProcessing();
   void RecordSelector();
@@ -191,7 +190,7 @@ void TagFilter::ImageTag() {
   const bool closed_without_source = found == ">";
   const bool cut_off = found.empty();
   scan_.Write("img src");
-  if (closed_without_source) CloseReducedTag();
+  if (closed_without_source) scan_.PutClose();
   if (closed_without_source || cut_off) return;
   // The value runs to its second double quote, or to a ">" when unquoted.
   for (int quotes = 0;;) {
@@ -211,7 +210,7 @@ void TagFilter::LinkTag() {
   scan_.Write("a");
   if (found.empty()) return;
   if (found == ">") {
-    CloseReducedTag();
+    scan_.PutClose();
     return;
   }
   scan_.Write(found == "href" ? " href" : " name");
@@ -260,15 +259,6 @@ void TagFilter::RecordLink(bool available) {
   if (address.ends_with('"')) address.remove_suffix(1);
   CleanStatistics& statistics = *context_.statistics;
   (available ? statistics.links_available : statistics.links_unavailable).emplace_back(address);
-}
-
-// Closes an image or link tag whose ">" the attribute scans consumed; with
-// ">" as terminator nothing after the name was read.
-void TagFilter::CloseReducedTag() {
-  if (scan_.terminator() == '>')
-    scan_.Put('>');
-  else
-    scan_.PutClose();
 }
 
 // Any other tag: copied, or cut down to its class when style overriding is on.

@@ -18,15 +18,6 @@ constexpr char kDone[] = "Операция выполнена!";
 
 class ApplyTest : public ProgramTest {
  protected:
-  // Selects the entries with these names, as the user's clicks would.
-  void SelectPages(std::initializer_list<const char*> names) {
-    FileListBox& list = *windows->Form1.FileListBox1;
-    for (const char* name : names) {
-      const auto found = list.findItems(QString::fromUtf8(name), Qt::MatchExactly);
-      ASSERT_EQ(found.size(), 1) << name;
-      found.front()->setSelected(true);
-    }
-  }
   std::set<std::string> FilesInFolder() const {
     std::set<std::string> names;
     for (const auto& item : std::filesystem::directory_iterator(start.path()))
@@ -54,7 +45,7 @@ class TwoPagesTest : public ApplyTest {
 
 TEST_F(TwoPagesTest, CleansBothWithAMessageEachAndDisablesApply) {
   TForm1& form = ShowMainWindow();
-  SelectPages({"b.htm", "a.htm"});
+  SelectEntries({"b.htm", "a.htm"});
   form.Button1->click();
   EXPECT_EQ(messages.information, (std::vector<std::string>{kDone, kDone}));
   EXPECT_TRUE(messages.errors.empty());
@@ -110,7 +101,7 @@ TEST_F(BackupThereTest, LeavesPageAndBackupAloneWithOrWithoutOverriding) {
     ASSERT_EQ(form.clean_context().options.IsTicked(5), overriding);
     messages.information.clear();
     messages.errors.clear();
-    SelectPages({"a.htm"});
+    SelectEntries({"a.htm"});
     form.SpeedButton2->click();  // Apply and OK are off after the first round
     EXPECT_EQ(ReadFile(start / "a.htm"), kPage);
     EXPECT_EQ(ReadFile(start / "a.htm~"), "old backup");
@@ -133,7 +124,7 @@ class UnreadablePageTest : public ApplyTest {
 
 TEST_F(UnreadablePageTest, ReportsFileAccessDeniedAndLosesNothing) {
   TForm1& form = ShowMainWindow();
-  SelectPages({"a.htm", "b.htm"});
+  SelectEntries({"a.htm", "b.htm"});
   // Root reads every file; the check runs in a child without that power.
   const int status = RunWithoutFileCapabilities([&] {
     form.Button1->click();
@@ -158,7 +149,7 @@ class ByteTwentySixTest : public ApplyTest {
 
 TEST_F(ByteTwentySixTest, APageWithTextAfterTheMarkStaysAndALoneFinalMarkIsCleaned) {
   TForm1& form = ShowMainWindow();
-  SelectPages({"cut.htm", "lone.htm"});
+  SelectEntries({"cut.htm", "lone.htm"});
   form.Button1->click();
   EXPECT_EQ(ReadFile(start / "cut.htm"), std::string("<p>before</p>\x1A<p>after</p>"));
   EXPECT_FALSE(FileExists(start / "cut.htm~"));
@@ -182,7 +173,7 @@ TEST_F(LinkReportTest, ReportsEachLinkUnderThePagesFullPath) {
   TForm1& form = ShowMainWindow();
   windows->Form3.CheckBox1->setChecked(true);
   link_check.available["\"http://a.example/x\""] = true;
-  SelectPages({"links.htm"});
+  SelectEntries({"links.htm"});
   form.Button1->click();
   EXPECT_EQ(link_check.asked, (std::vector<std::string>{"\"http://a.example/x\"", "\"#top\""}));
   EXPECT_EQ(messages.information, (std::vector<std::string>{"Вы подключены к интернету.", kDone}));
@@ -205,7 +196,7 @@ class PanelPaints : public QObject {
 TEST_F(LinkReportTest, CountsTheLinkPhaseInTheStatusBarWhileTheWindowRepaints) {
   TForm1& form = ShowMainWindow();
   windows->Form3.CheckBox1->setChecked(true);
-  SelectPages({"links.htm"});
+  SelectEntries({"links.htm"});
   PanelPaints paints;
   QCoreApplication::instance()->installEventFilter(&paints);
   QString shown;
@@ -250,7 +241,7 @@ class FivePagesTest : public ApplyTest {
 // other pages, one summary at the end naming the page that was left.
 TEST_F(FivePagesTest, TheQuietRunEndsWithOneSummaryNamingThePageLeft) {
   TForm1& form = ShowMainWindow();
-  SelectPages({"p1.htm", "p2.htm", "p3.htm", "p4.htm", "p5.htm"});
+  SelectEntries({"p1.htm", "p2.htm", "p3.htm", "p4.htm", "p5.htm"});
   messages.offer_taken_at = 1;
   form.Button3->click();
   EXPECT_EQ(messages.offers, std::vector<std::string>{"не показывать до конца прогона"});

@@ -25,15 +25,7 @@ class CompareRestoreTest : public ProgramTest {
     WriteFile(start / "a.htm~", kRussianPage);
     WriteFile(start / "b.htm", kRussianPage);
   }
-  void Pick(std::initializer_list<const char*> names) {
-    FileListBox& list = *windows->Form1.FileListBox1;
-    for (const char* name : names) {
-      const auto found = list.findItems(QString::fromUtf8(name), Qt::MatchExactly);
-      ASSERT_EQ(found.size(), 1) << name;
-      found.front()->setSelected(true);
-      list.setCurrentItem(found.front(), QItemSelectionModel::NoUpdate);
-    }
-  }
+  void Pick(std::initializer_list<const char*> names) { SelectEntries(names, true); }
   // Every file of the start folder by name, with its bytes.
   std::map<std::string, std::string> Folder() const {
     std::map<std::string, std::string> files;

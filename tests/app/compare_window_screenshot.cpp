@@ -9,11 +9,9 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/application.h"
 #include "app/compare_window.h"
-#include "app/start_up.h"
+#include "tests/app/screenshot_support.h"
 #include "tests/support/temp_dir.h"
-#include "tests/support/test_services.h"
 
 int main(int argc, char* argv[]) {
   if (argc != 2 && argc != 3) {
@@ -34,20 +32,16 @@ int main(int argc, char* argv[]) {
   }
   pelloran::testing::ScopedCurrentDir inside(folder.path());
 
-  int app_argc = 1;
-  pelloran::Application app(app_argc, argv);
-  pelloran::testing::TestMessages messages;
-  pelloran::testing::TestLinkCheck link_check;
-  pelloran::ProgramWindows windows(messages, link_check);
-  windows.Form1.show();
-  QCoreApplication::processEvents();
-  pelloran::FileListBox& list = *windows.Form1.FileListBox1;
+  pelloran::testing::ShownProgram program(argv);
+  pelloran::TForm1& form = program.windows.Form1;
+  pelloran::FileListBox& list = *form.FileListBox1;
   list.Select(0);
   list.MoveFocusQuietly(0);
-  windows.Form1.CompareWithCopyItem->trigger();
-  pelloran::CompareWindow* compare = windows.Form1.compare_window();
+  form.CompareWithCopyItem->trigger();
+  pelloran::CompareWindow* compare = form.compare_window();
   if (compare == nullptr) {
-    for (const std::string& error : messages.errors) std::fprintf(stderr, "%s\n", error.c_str());
+    for (const std::string& error : program.messages.errors)
+      std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
   compare->resize(900, 360);

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -81,6 +82,18 @@ class ProgramTest : public ::testing::Test {
   }
 
   QString StartFolder() const { return QString::fromStdString(start.path().string()); }
+
+  // Selects the main window's entries with these names, as the user's clicks
+  // would; with `make_current`, each one also becomes the current entry.
+  void SelectEntries(std::initializer_list<const char*> names, bool make_current = false) {
+    FileListBox& list = *windows->Form1.FileListBox1;
+    for (const char* name : names) {
+      const auto found = list.findItems(QString::fromUtf8(name), Qt::MatchExactly);
+      ASSERT_EQ(found.size(), 1) << name;
+      found.front()->setSelected(true);
+      if (make_current) list.setCurrentItem(found.front(), QItemSelectionModel::NoUpdate);
+    }
+  }
 
   TempDir start;
   TempDir desktop_home;  // HOME, with the trash under .local/share/Trash

@@ -7,10 +7,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/application.h"
-#include "app/start_up.h"
+#include "tests/app/screenshot_support.h"
 #include "tests/support/temp_dir.h"
-#include "tests/support/test_services.h"
 
 int main(int argc, char* argv[]) {
   if (argc != 2) {
@@ -25,17 +23,12 @@ int main(int argc, char* argv[]) {
   std::filesystem::create_directory(folder.path() / "images");
   pelloran::testing::ScopedCurrentDir inside(folder.path());
 
-  int app_argc = 1;
-  pelloran::Application app(app_argc, argv);
-  pelloran::testing::TestMessages messages;
-  pelloran::testing::TestLinkCheck link_check;
-  pelloran::ProgramWindows windows(messages, link_check);
-  windows.Form1.show();
-  QCoreApplication::processEvents();
-  pelloran::FileListBox& list = *windows.Form1.FileListBox1;
+  pelloran::testing::ShownProgram program(argv);
+  pelloran::TForm1& form = program.windows.Form1;
+  pelloran::FileListBox& list = *form.FileListBox1;
   list.Select(1);
   list.Select(3);
   list.MoveFocusQuietly(3);
-  windows.Form1.gauge().SetProgress(40);
-  return windows.Form1.grab().save(output) ? 0 : 1;
+  form.gauge().SetProgress(40);
+  return form.grab().save(output) ? 0 : 1;
 }

@@ -67,8 +67,6 @@ class TForm1 : public QWidget {
   // The desktop the file operations hand requests to; a test may put its own
   // in (not owned, must outlive the window).
   void UseShell(ShellRoutines& shell) { shell_ = &shell; }
-  // Where deleted files go: the desktop's trash.
-  Trash& trash() { return *trash_; }
 
   // Handlers. Each catches every failure at its own boundary and hands it to
   // MyException, so nothing unwinds through Qt.
@@ -209,7 +207,7 @@ class TForm1 : public QWidget {
   QString start_folder_;
   bool shown_before_ = false;
   std::unique_ptr<ShellRoutines> desktop_shell_;
-  std::unique_ptr<Trash> trash_;
+  std::unique_ptr<Trash> trash_;  // where deleted files go: the desktop's trash
   ShellRoutines* shell_ = nullptr;
   // The status bar's path and size panels, made at the first click in the list.
   QLabel* path_panel_ = nullptr;

@@ -27,23 +27,11 @@ namespace {
 namespace fs = std::filesystem;
 using namespace pelloran;
 using pelloran::testing::CountingServer;
+using pelloran::testing::OneAtATime;
 
 constexpr int kPages = 12;
 constexpr int kLinksPerPage = 10;
 constexpr int kAddresses = 90;
-
-// The link check as it was: every question asked on the spot.
-class OneAtATime : public LinkCheck {
- public:
-  explicit OneAtATime(LinkCheck& check) : check_(check) {}
-  bool IsConnected() override { return true; }
-  bool IsUrlAvailable(const std::string& address) override {
-    return check_.IsUrlAvailable(address);
-  }
-
- private:
-  LinkCheck& check_;
-};
 
 // Link k of the run names address k % 90; two in five addresses redirect.
 std::string PageText(int page, const std::vector<std::unique_ptr<CountingServer>>& servers) {

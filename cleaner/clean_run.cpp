@@ -94,9 +94,11 @@ bool CleanRun::CleanPage(const std::string& name) {
 
 void CleanRun::CheckLinksAhead(std::span<const std::string> page_paths) {
   if (!context_.options.IsLinkCheckingOn()) return;
+  // The pages are the list's, all in the current directory.
+  const long longest = LongestNameHere();
   std::vector<std::string> pages;
   for (const std::string& path : page_paths) {
-    if (!WorkingCopyNameTooLong(std::string(NamePart(path)))) pages.push_back(path);
+    if (!WorkingCopyNameTooLong(std::string(NamePart(path)), longest)) pages.push_back(path);
   }
   context_.link_check.CheckAhead(ScanLinkValues(context_.options, pages), context_.link_progress);
 }

@@ -3,16 +3,11 @@
 #include <filesystem>
 #include <system_error>
 
+#include "interfaces/link_check.h"
 #include "interfaces/path_names.h"
 
 namespace pelloran {
 namespace {
-
-std::string_view WithoutQuotes(std::string_view value) {
-  if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-    return value.substr(1, value.size() - 2);
-  return value;
-}
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 

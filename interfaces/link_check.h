@@ -2,8 +2,17 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace pelloran {
+
+// A link value as the tag filter hands it over, with the one pair of double
+// quotes around it (when it has both) taken off.
+inline std::string_view WithoutQuotes(std::string_view value) {
+  if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+    return value.substr(1, value.size() - 2);
+  return value;
+}
 
 // Hears how far the checks made ahead of a run have got.
 class LinkCheckProgress {

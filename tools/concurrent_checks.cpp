@@ -59,13 +59,12 @@ class Checks {
     InitialiseCurlOnce();
     multi_.reset(curl_multi_init());
     const int total = static_cast<int>(urls_.size());
-    bool failed = !multi_;
-    if (!failed) StartMore();
+    bool failed = !multi_ || !StartMore();
     while (!failed && done_ < urls_.size()) {
       int running = 0;
       failed = curl_multi_perform(multi_.get(), &running) != CURLM_OK;
       TakeFinished();
-      StartMore();
+      failed = failed || !StartMore();
       if (progress != nullptr && done_ < urls_.size())
         progress->ShowLinkProgress(static_cast<int>(done_), total);
       if (!failed && done_ < urls_.size())
@@ -84,22 +83,26 @@ class Checks {
   };
 
   // Starts waiting checks while their host and the whole run have room.
-  void StartMore() {
+  // False when libcurl refuses to take a check on: a failure of the multi
+  // interface, not of the address, which is then left unanswered.
+  bool StartMore() {
     for (auto& [name, host] : hosts_) {
       while (!host.waiting.empty() && host.in_flight < per_host_ && in_flight_ < in_all_) {
         const size_t i = host.waiting.front();
         host.waiting.pop_front();
         auto request = std::make_unique<CurlRequest>(urls_[i], limits_, ca_file_);
-        if (!request->ready() || curl_multi_add_handle(multi_.get(), request->easy()) != CURLM_OK) {
-          Answer(i, false);
+        if (!request->ready()) {
+          Answer(i, false);  // as the check alone would
           continue;
         }
+        if (curl_multi_add_handle(multi_.get(), request->easy()) != CURLM_OK) return false;
         index_of_[request->easy()] = i;
         requests_[i] = std::move(request);
         ++host.in_flight;
         ++in_flight_;
       }
     }
+    return true;
   }
 
   // Answers every check whose transfer has ended and lets it go.

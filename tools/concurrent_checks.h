@@ -14,9 +14,10 @@ namespace pelloran {
 
 // Checks each of `urls` (distinct addresses to fetch) with the request every
 // check makes, at most limits.per_host at once to one host and limits.in_all
-// at once altogether, and answers each by its url. An address whose check
-// could not even be started answers false, as a check alone would; when
-// libcurl fails as a whole, the addresses not yet answered are left out.
+// at once altogether, and answers each by its url. An address whose request
+// libcurl could not make answers false, as a check alone would; when libcurl
+// fails as a whole (its multi interface errs or refuses a request), the
+// addresses not yet answered are left out.
 // `progress`, when given, hears how many are done at every wake-up (at least
 // every kProgressIntervalMs), so a window can repaint while it waits, and
 // done == total last.

@@ -24,8 +24,7 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 }  // namespace
 
 std::string AddressToFetch(std::string_view link_value) {
-  if (link_value.size() >= 2 && link_value.front() == '"' && link_value.back() == '"')
-    link_value = link_value.substr(1, link_value.size() - 2);
+  link_value = WithoutQuotes(link_value);
   if (StartsWithNoCase(link_value, "http://") || StartsWithNoCase(link_value, "https://"))
     return std::string(link_value);
   return "http://" + std::string(link_value);

@@ -3,6 +3,7 @@
 // A real HTTP server on a loopback address for link checks made many at a
 // time. It counts the requests for each target (path and query as sent) and
 // the most it served at once; every answer waits the given delay first.
+// With it, the link check as it was before checks were made ahead.
 //   /ok...             200 with a short page
 //   /found...          302 to a page of its own under /ok
 //   /moved...          301 to a page of its own under /ok
@@ -18,6 +19,8 @@
 #include <mutex>
 #include <string>
 #include <thread>
+
+#include "interfaces/link_check.h"
 
 namespace pelloran::testing {
 
@@ -126,6 +129,20 @@ class CountingServer {
   std::map<std::string, int> requests_;
   int at_once_ = 0;
   int most_at_once_ = 0;
+};
+
+// The check as it was before checks were made ahead: every question asked
+// on the spot, nothing remembered.
+class OneAtATime : public LinkCheck {
+ public:
+  explicit OneAtATime(LinkCheck& check) : check_(check) {}
+  bool IsConnected() override { return true; }
+  bool IsUrlAvailable(const std::string& address) override {
+    return check_.IsUrlAvailable(address);
+  }
+
+ private:
+  LinkCheck& check_;
 };
 
 }  // namespace pelloran::testing

@@ -24,6 +24,7 @@ namespace fs = std::filesystem;
 using testing::CountingServer;
 using testing::DeadPort;
 using testing::FolderFileList;
+using testing::OneAtATime;
 using testing::ReadFile;
 using testing::ScopedCurrentDir;
 using testing::TempDir;
@@ -31,20 +32,6 @@ using testing::TestGauge;
 using testing::TestMessages;
 using testing::TestOptions;
 using testing::WriteFile;
-
-// The check as it was before checks were made ahead: every question asked
-// on the spot, nothing remembered.
-class OneAtATime : public LinkCheck {
- public:
-  explicit OneAtATime(LinkCheck& check) : check_(check) {}
-  bool IsConnected() override { return true; }
-  bool IsUrlAvailable(const std::string& address) override {
-    return check_.IsUrlAvailable(address);
-  }
-
- private:
-  LinkCheck& check_;
-};
 
 // Calls back on the first report of progress.
 class ProgressHook : public LinkCheckProgress {

@@ -124,27 +124,6 @@ bool SameBytes(const std::string& a, const std::string& b) {
 
 std::string FailureMessage() { return DescribeFailure(std::current_exception()).text; }
 
-// A temporary file of the system's temporary folder, removed on the way out.
-class TemporaryFile {
- public:
-  TemporaryFile() {
-    std::error_code no_temp;
-    fs::path folder = fs::temp_directory_path(no_temp);
-    if (no_temp) folder = "/tmp";
-    path_ = folder / "pelloran-dry-run-XXXXXX";
-    const int fd = ::mkstemp(path_.data());
-    if (fd < 0) throw EInOutError::FromErrno(errno);
-    ::close(fd);
-  }
-  ~TemporaryFile() { ::unlink(path_.c_str()); }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 // The links checked ahead of a run, counted on the progress line.
 class ConsoleLinkProgress : public LinkCheckProgress {
  public:
@@ -268,6 +247,7 @@ void BatchRun::PreviewOne(PageRecord& record) {
   // The real run writes its working copy here first.
   if (::access(".", W_OK) != 0) throw EInOutError::FromErrno(errno);
   const TemporaryFile output;
+  if (output.failure()) throw EInOutError::FromErrno(output.failure().value());
   const PreviewOutcome outcome =
       CleanPageInto(options_, tables_, dry_run_state_, name, output.path(), context_.statistics);
   if (!outcome.cleaned) {

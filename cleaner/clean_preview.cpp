@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -73,6 +74,23 @@ std::string ReadWhole(const std::string& path) {
 
 }  // namespace
 
+TemporaryFile::TemporaryFile() {
+  std::error_code no_temp;
+  std::filesystem::path folder = std::filesystem::temp_directory_path(no_temp);
+  if (no_temp) folder = "/tmp";
+  path_ = folder / "pelloran-preview-XXXXXX";
+  const int fd = ::mkstemp(path_.data());
+  if (fd < 0) {
+    failure_ = std::error_code(errno, std::generic_category());
+    return;
+  }
+  ::close(fd);
+}
+
+TemporaryFile::~TemporaryFile() {
+  if (!failure_) ::unlink(path_.c_str());
+}
+
 PreviewOutcome CleanPageInto(const Options& options, ClassTables& tables, RunState& run,
                              const std::string& page_path, const std::string& output_path,
                              CleanStatistics* statistics, const CleanPasses& passes) {
@@ -106,25 +124,19 @@ PreviewOutcome CleanPageInto(const Options& options, ClassTables& tables, RunSta
 
 PagePreview PreviewCleanPage(const Options& options, const ClassTables& tables,
                              const std::string& page_path) {
-  std::error_code no_temp;
-  std::filesystem::path folder = std::filesystem::temp_directory_path(no_temp);
-  if (no_temp) folder = "/tmp";
-  std::string output = folder / "pelloran-preview-XXXXXX";
-  const int fd = ::mkstemp(output.data());
-  if (fd < 0) return {false, {}, ReasonInRussian(std::error_code(errno, std::generic_category()))};
-  ::close(fd);
+  const TemporaryFile output;
+  if (output.failure()) return {false, {}, ReasonInRussian(output.failure())};
   ClassTables copy = tables;
   RunState run;
   PagePreview preview;
   try {
-    const PreviewOutcome outcome = CleanPageInto(options, copy, run, page_path, output);
+    const PreviewOutcome outcome = CleanPageInto(options, copy, run, page_path, output.path());
     preview.cleaned = outcome.cleaned;
     preview.message = outcome.message;
-    if (outcome.cleaned) preview.text = ReadWhole(output);
+    if (outcome.cleaned) preview.text = ReadWhole(output.path());
   } catch (const EInOutError&) {
     preview.message = DescribeFailure(std::current_exception()).text;
   }
-  DeleteFile(output);
   return preview;
 }
 

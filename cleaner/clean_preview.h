@@ -5,6 +5,7 @@
 // window's before-and-after view both need.
 
 #include <string>
+#include <system_error>
 
 #include "cleaner/clean_run.h"
 #include "cleaner/run_state.h"
@@ -13,6 +14,23 @@
 namespace pelloran {
 
 class ClassTables;
+
+// A new empty file of the system's temporary folder, for a page cleaned
+// without touching its folder; removed again with this object.
+class TemporaryFile {
+ public:
+  TemporaryFile();
+  ~TemporaryFile();
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  // Why the file could not be made; then there is no file.
+  std::error_code failure() const { return failure_; }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  std::error_code failure_;
+};
 
 struct PreviewOutcome {
   bool cleaned = false;  // the whole cleaned text is in the output file

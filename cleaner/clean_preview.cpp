@@ -36,37 +36,6 @@ class NoLinkCheck final : public LinkCheck {
   bool IsUrlAvailable(const std::string&) override { return false; }
 };
 
-// One pass from `input` into `output`. Unless the page went through whole,
-// the output is removed, as it is on a failure.
-PassEnd RunPassInto(CleanContext& context, ClassTables& tables, RunState& run,
-                    const std::string& input, const std::string& output,
-                    const CleanPasses::Pass& pass) {
-  bool created = false;
-  try {
-    BindFileName(context.input, input);
-    OpenTextForReading(context.input);
-    if (StartsWithUtf16Mark(context.input)) {
-      CloseCharFile(context.input);
-      return PassEnd::kUtf16;
-    }
-    BindFileName(context.working_copy, output);
-    CreateByteFile(context.working_copy, 1);
-    created = true;
-    OpenByteFile(context.working_copy, 1);
-    pass(context, tables, run);
-    const bool cut_short = context.input.StoppedBeforeMoreData();
-    CloseCharFile(context.working_copy);
-    CloseCharFile(context.input);
-    if (cut_short) DeleteFile(output);
-    return cut_short ? PassEnd::kCutShort : PassEnd::kWhole;
-  } catch (const EInOutError&) {
-    CloseCharFileQuietly(context.working_copy);
-    CloseCharFileQuietly(context.input);
-    if (created) DeleteFile(output);
-    throw;
-  }
-}
-
 std::string ReadWhole(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

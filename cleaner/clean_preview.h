@@ -37,15 +37,16 @@ struct PreviewOutcome {
   std::string message;   // otherwise why not, as Apply would say it
 };
 
-// Cleans the page at `page_path` as Apply would with `options` as they stand:
-// the first pass writes `output_path`, and with style overriding on the
-// second pass reads it and writes `output_path` + ".pass2", which then takes
-// its place. Links are never checked and no report is written. The passes
-// update `tables` and `run` as in a run: hand in copies to leave a run's own
-// as they are. When reading stops at a byte 26 with more after it, the output
-// is removed and the answer says so. With `statistics`, the passes count
-// into it. Throws EInOutError on a file failure, with the output removed; the
-// page is never written.
+// Cleans the page at `page_path` as Apply would with `options` as they stand,
+// through the same passes into files with the page's bits: the first pass
+// writes `output_path`, and with style overriding on the second pass reads it
+// and writes `output_path` + ".pass2", which then takes its place. Links are
+// never checked and no report is written. The passes update `tables` and
+// `run` as in a run: hand in copies to leave a run's own as they are. When
+// reading stops at a byte 26 with more after it, the output is removed and
+// the answer says so. With `statistics`, the passes count into it. Throws
+// EInOutError on a file failure, with the output removed; the page is never
+// written.
 PreviewOutcome CleanPageInto(const Options& options, ClassTables& tables, RunState& run,
                              const std::string& page_path, const std::string& output_path,
                              CleanStatistics* statistics = nullptr, const CleanPasses& passes = {});

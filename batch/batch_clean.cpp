@@ -236,26 +236,26 @@ void BatchRun::CleanOne(size_t i, PageRecord& record) {
 // What Apply would do, in a temporary file: the page's folder stays as it is.
 void BatchRun::PreviewOne(PageRecord& record) {
   const std::string& name = list_.name();
-  std::optional<std::string> skip = WorkingCopyNameTooLong(name);
-  if (::access(BackupName(name).c_str(), F_OK) == 0) skip = BackupExistsMessage(name);
-  if (skip) {
+  const auto skip = [&](const std::string& reason) {
     record.outcome = PageOutcome::kSkipped;
-    record.reason = *skip;
-    messages_.ShowError("would not clean: " + *skip);
-    return;
-  }
+    record.reason = reason;
+    messages_.ShowError("would not clean: " + reason);
+  };
+  if (const std::optional<std::string> too_long = WorkingCopyNameTooLong(name))
+    return skip(*too_long);
   // The real run writes its working copy here first.
   if (::access(".", W_OK) != 0) throw EInOutError::FromErrno(errno);
   const TemporaryFile output;
   if (output.failure()) throw EInOutError::FromErrno(output.failure().value());
-  const PreviewOutcome outcome =
-      CleanPageInto(options_, tables_, dry_run_state_, name, output.path(), context_.statistics);
-  if (!outcome.cleaned) {
-    record.outcome = PageOutcome::kSkipped;
-    record.reason = outcome.message;
-    messages_.ShowError("would not clean: " + outcome.message);
-    return;
-  }
+  // A page with a backup is left only after its first pass, which the tables
+  // and the run's state carry on to the next pages: it runs here too.
+  const bool backup_there = ::access(BackupName(name).c_str(), F_OK) == 0;
+  CleanPasses passes;
+  if (backup_there) passes.second = [](CleanContext&, ClassTables&, RunState&) {};
+  const PreviewOutcome outcome = CleanPageInto(options_, tables_, dry_run_state_, name,
+                                               output.path(), context_.statistics, passes);
+  if (!outcome.cleaned) return skip(outcome.message);
+  if (backup_there) return skip(BackupExistsMessage(name));
   Finish(record, name, output.path());
   console_.Line(messages_.Named("would clean, " + std::to_string(record.bytes_before) +
                                 " bytes to " + std::to_string(record.bytes_after)));

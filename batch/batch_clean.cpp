@@ -348,7 +348,7 @@ bool WriteJson(const Command& command, const std::string& json_path,
   if (json_path == "-") {
     out << report;
     out.flush();
-    return true;
+    return !out.fail();
   }
   std::ofstream file(json_path, std::ios::binary | std::ios::trunc);
   file << report;

@@ -124,27 +124,6 @@ bool SameBytes(const std::string& a, const std::string& b) {
 
 std::string FailureMessage() { return DescribeFailure(std::current_exception()).text; }
 
-// A temporary file of the system's temporary folder, removed on the way out.
-class TemporaryFile {
- public:
-  TemporaryFile() {
-    std::error_code no_temp;
-    fs::path folder = fs::temp_directory_path(no_temp);
-    if (no_temp) folder = "/tmp";
-    path_ = folder / "pelloran-dry-run-XXXXXX";
-    const int fd = ::mkstemp(path_.data());
-    if (fd < 0) throw EInOutError::FromErrno(errno);
-    ::close(fd);
-  }
-  ~TemporaryFile() { ::unlink(path_.c_str()); }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 // The links checked ahead of a run, counted on the progress line.
 class ConsoleLinkProgress : public LinkCheckProgress {
  public:
@@ -257,25 +236,26 @@ void BatchRun::CleanOne(size_t i, PageRecord& record) {
 // What Apply would do, in a temporary file: the page's folder stays as it is.
 void BatchRun::PreviewOne(PageRecord& record) {
   const std::string& name = list_.name();
-  std::optional<std::string> skip = WorkingCopyNameTooLong(name);
-  if (::access(BackupName(name).c_str(), F_OK) == 0) skip = BackupExistsMessage(name);
-  if (skip) {
+  const auto skip = [&](const std::string& reason) {
     record.outcome = PageOutcome::kSkipped;
-    record.reason = *skip;
-    messages_.ShowError("would not clean: " + *skip);
-    return;
-  }
+    record.reason = reason;
+    messages_.ShowError("would not clean: " + reason);
+  };
+  if (const std::optional<std::string> too_long = WorkingCopyNameTooLong(name))
+    return skip(*too_long);
   // The real run writes its working copy here first.
   if (::access(".", W_OK) != 0) throw EInOutError::FromErrno(errno);
   const TemporaryFile output;
-  const PreviewOutcome outcome =
-      CleanPageInto(options_, tables_, dry_run_state_, name, output.path(), context_.statistics);
-  if (!outcome.cleaned) {
-    record.outcome = PageOutcome::kSkipped;
-    record.reason = outcome.message;
-    messages_.ShowError("would not clean: " + outcome.message);
-    return;
-  }
+  if (output.failure()) throw EInOutError::FromErrno(output.failure().value());
+  // A page with a backup is left only after its first pass, which the tables
+  // and the run's state carry on to the next pages: it runs here too.
+  const bool backup_there = ::access(BackupName(name).c_str(), F_OK) == 0;
+  CleanPasses passes;
+  if (backup_there) passes.second = [](CleanContext&, ClassTables&, RunState&) {};
+  const PreviewOutcome outcome = CleanPageInto(options_, tables_, dry_run_state_, name,
+                                               output.path(), context_.statistics, passes);
+  if (!outcome.cleaned) return skip(outcome.message);
+  if (backup_there) return skip(BackupExistsMessage(name));
   Finish(record, name, output.path());
   console_.Line(messages_.Named("would clean, " + std::to_string(record.bytes_before) +
                                 " bytes to " + std::to_string(record.bytes_after)));
@@ -368,7 +348,7 @@ bool WriteJson(const Command& command, const std::string& json_path,
   if (json_path == "-") {
     out << report;
     out.flush();
-    return true;
+    return !out.fail();
   }
   std::ofstream file(json_path, std::ios::binary | std::ios::trunc);
   file << report;

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -35,43 +36,29 @@ class NoLinkCheck final : public LinkCheck {
   bool IsUrlAvailable(const std::string&) override { return false; }
 };
 
-// One pass from `input` into `output`. Unless the page went through whole,
-// the output is removed, as it is on a failure.
-PassEnd RunPassInto(CleanContext& context, ClassTables& tables, RunState& run,
-                    const std::string& input, const std::string& output,
-                    const CleanPasses::Pass& pass) {
-  bool created = false;
-  try {
-    BindFileName(context.input, input);
-    OpenTextForReading(context.input);
-    if (StartsWithUtf16Mark(context.input)) {
-      CloseCharFile(context.input);
-      return PassEnd::kUtf16;
-    }
-    BindFileName(context.working_copy, output);
-    CreateByteFile(context.working_copy, 1);
-    created = true;
-    OpenByteFile(context.working_copy, 1);
-    pass(context, tables, run);
-    const bool cut_short = context.input.StoppedBeforeMoreData();
-    CloseCharFile(context.working_copy);
-    CloseCharFile(context.input);
-    if (cut_short) DeleteFile(output);
-    return cut_short ? PassEnd::kCutShort : PassEnd::kWhole;
-  } catch (const EInOutError&) {
-    CloseCharFileQuietly(context.working_copy);
-    CloseCharFileQuietly(context.input);
-    if (created) DeleteFile(output);
-    throw;
-  }
-}
-
 std::string ReadWhole(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace
+
+TemporaryFile::TemporaryFile() {
+  std::error_code no_temp;
+  std::filesystem::path folder = std::filesystem::temp_directory_path(no_temp);
+  if (no_temp) folder = "/tmp";
+  path_ = folder / "pelloran-preview-XXXXXX";
+  const int fd = ::mkstemp(path_.data());
+  if (fd < 0) {
+    failure_ = std::error_code(errno, std::generic_category());
+    return;
+  }
+  ::close(fd);
+}
+
+TemporaryFile::~TemporaryFile() {
+  if (!failure_) ::unlink(path_.c_str());
+}
 
 PreviewOutcome CleanPageInto(const Options& options, ClassTables& tables, RunState& run,
                              const std::string& page_path, const std::string& output_path,
@@ -106,25 +93,19 @@ PreviewOutcome CleanPageInto(const Options& options, ClassTables& tables, RunSta
 
 PagePreview PreviewCleanPage(const Options& options, const ClassTables& tables,
                              const std::string& page_path) {
-  std::error_code no_temp;
-  std::filesystem::path folder = std::filesystem::temp_directory_path(no_temp);
-  if (no_temp) folder = "/tmp";
-  std::string output = folder / "pelloran-preview-XXXXXX";
-  const int fd = ::mkstemp(output.data());
-  if (fd < 0) return {false, {}, ReasonInRussian(std::error_code(errno, std::generic_category()))};
-  ::close(fd);
+  const TemporaryFile output;
+  if (output.failure()) return {false, {}, ReasonInRussian(output.failure())};
   ClassTables copy = tables;
   RunState run;
   PagePreview preview;
   try {
-    const PreviewOutcome outcome = CleanPageInto(options, copy, run, page_path, output);
+    const PreviewOutcome outcome = CleanPageInto(options, copy, run, page_path, output.path());
     preview.cleaned = outcome.cleaned;
     preview.message = outcome.message;
-    if (outcome.cleaned) preview.text = ReadWhole(output);
+    if (outcome.cleaned) preview.text = ReadWhole(output.path());
   } catch (const EInOutError&) {
     preview.message = DescribeFailure(std::current_exception()).text;
   }
-  DeleteFile(output);
   return preview;
 }
 

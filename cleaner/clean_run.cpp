@@ -29,6 +29,49 @@ std::string PassEndMessage(PassEnd end, const std::string& page) {
   return end == PassEnd::kUtf16 ? Utf16PageMessage(page) : EndMarkInsideMessage(page);
 }
 
+PassEnd PassInto(CleanContext& context, ClassTables& tables, RunState& run,
+                 const std::string& output, const CleanPasses::Pass& pass) {
+  if (StartsWithUtf16Mark(context.input)) return PassEnd::kUtf16;
+  bool created = false;
+  try {
+    BindFileName(context.working_copy, output);
+    // Made with the bits of the file read, so the cleaned page keeps who may
+    // read and write it.
+    CreateWorkingCopy(context.working_copy, context.input.permissions());
+    created = true;
+    pass(context, tables, run);
+    const bool cut_short = context.input.StoppedBeforeMoreData();
+    CloseCharFile(context.working_copy);
+    if (cut_short) DeleteFile(output);
+    return cut_short ? PassEnd::kCutShort : PassEnd::kWhole;
+  } catch (const EInOutError&) {
+    CloseCharFileQuietly(context.working_copy);
+    if (created) DeleteFile(output);
+    throw;
+  }
+}
+
+PassEnd RunPassInto(CleanContext& context, ClassTables& tables, RunState& run,
+                    const std::string& input, const std::string& output,
+                    const CleanPasses::Pass& pass) {
+  BindFileName(context.input, input);
+  OpenTextForReading(context.input);
+  PassEnd end = PassEnd::kWhole;
+  try {
+    end = PassInto(context, tables, run, output, pass);
+  } catch (const EInOutError&) {
+    CloseCharFileQuietly(context.input);
+    throw;
+  }
+  try {
+    CloseCharFile(context.input);
+  } catch (const EInOutError&) {
+    if (end == PassEnd::kWhole) DeleteFile(output);
+    throw;
+  }
+  return end;
+}
+
 CleanRun::CleanRun(CleanContext& context, ClassTables& tables, FileList& files, Messages& messages,
                    CleanPasses passes)
     : context_(context),
@@ -247,44 +290,12 @@ void CleanRun::OpenInput(const std::string& path) {
 }
 
 PassEnd CleanRun::PassIntoWorkingCopy(const std::string& name, const CleanPasses::Pass& pass) {
-  if (StartsWithUtf16Mark(context_.input)) return PassEnd::kUtf16;
-  const std::string working_copy = WorkingCopyName(name);
-  bool created = false;
-  try {
-    BindFileName(context_.working_copy, working_copy);
-    // Made with the bits of the file read, so the cleaned page keeps who may
-    // read and write it.
-    CreateWorkingCopy(context_.working_copy, context_.input.permissions());
-    created = true;
-    pass(context_, tables_, run_);
-    const bool cut_short = context_.input.StoppedBeforeMoreData();
-    CloseCharFile(context_.working_copy);
-    if (cut_short) DeleteFile(working_copy);
-    return cut_short ? PassEnd::kCutShort : PassEnd::kWhole;
-  } catch (const EInOutError&) {
-    CloseCharFileQuietly(context_.working_copy);
-    if (created) DeleteFile(working_copy);
-    throw;
-  }
+  return PassInto(context_, tables_, run_, WorkingCopyName(name), pass);
 }
 
 PassEnd CleanRun::RunPass(const std::string& input_path, const std::string& name,
                           const CleanPasses::Pass& pass) {
-  OpenInput(input_path);
-  PassEnd end = PassEnd::kWhole;
-  try {
-    end = PassIntoWorkingCopy(name, pass);
-  } catch (const EInOutError&) {
-    CloseCharFileQuietly(context_.input);
-    throw;
-  }
-  try {
-    CloseCharFile(context_.input);
-  } catch (const EInOutError&) {
-    if (end == PassEnd::kWhole) DeleteFile(WorkingCopyName(name));
-    throw;
-  }
-  return end;
+  return RunPassInto(context_, tables_, run_, input_path, WorkingCopyName(name), pass);
 }
 
 void CleanRun::WriteReportHeader(const std::string& path) {

@@ -49,6 +49,17 @@ struct CleanPasses {
   Pass second = &RunStyleOverridePass;
 };
 
+// One pass from the open context.input into a new file `output`, made with
+// the input's permission bits, leaving the input open. Unless the page went
+// through whole, no output is left. On a failure the output is closed and
+// deleted and the EInOutError goes on.
+PassEnd PassInto(CleanContext& context, ClassTables& tables, RunState& run,
+                 const std::string& output, const CleanPasses::Pass& pass);
+// The same from the file at `input`, opened and closed again here.
+PassEnd RunPassInto(CleanContext& context, ClassTables& tables, RunState& run,
+                    const std::string& input, const std::string& output,
+                    const CleanPasses::Pass& pass);
+
 // One run, page by page, for callers that decide themselves what follows a
 // failed page (the batch command goes on; Apply stops). The file list's folder
 // is the current directory while a page is cleaned.
@@ -117,12 +128,8 @@ class CleanRun {
   Outcome SecondPassOverPage(const std::string& name);
   bool FirstPassResultTakesPageName(const std::string& name);
   void OpenInput(const std::string& path);
-  // Reads the open context_.input into a new working copy "PL!__" + name with
-  // `pass`, leaving the input open. Unless the page went through whole, no
-  // working copy is left. On a failure the working copy is closed and deleted
-  // and the EInOutError goes on.
+  // PassInto and RunPassInto with the working copy "PL!__" + name as output.
   PassEnd PassIntoWorkingCopy(const std::string& name, const CleanPasses::Pass& pass);
-  // The same from the file at input_path, closed again afterwards.
   PassEnd RunPass(const std::string& input_path, const std::string& name,
                   const CleanPasses::Pass& pass);
   void WriteReportHeader(const std::string& path);

@@ -249,6 +249,27 @@ TEST(BatchCleanTest, WritesTheLinkReportInTheStartingFolderWithFullPaths) {
                                               dir / "site/b.htm" + " :\r\n\r\n");
 }
 
+// A JSON report that cannot be written is a failure of the call, whether it
+// goes to a file or to standard output.
+TEST(BatchCleanTest, AReportNotWrittenAnswersOne) {
+  TempDir dir;
+  WriteFile(dir / "a.htm", "<p>a</p>");
+  for (const std::string report : {"-", "missing/report.json"}) {
+    SCOPED_TRACE(report);
+    TestLinkCheck link_check;
+    std::ostringstream out, err;
+    if (report == "-") out.setstate(std::ios::badbit);
+    const std::vector<std::string> args = {"--json", report, "a.htm"};
+    int status;
+    {
+      ScopedCurrentDir here(dir.path());
+      status = RunBatchClean(args, link_check, out, err);
+    }
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(err.str().find("cannot write " + report), std::string::npos) << err.str();
+  }
+}
+
 // Answers from a table; counts its way through the values it is given ahead.
 class AheadLinkCheck : public TestLinkCheck {
  public:

@@ -115,19 +115,28 @@ TEST(BatchCommandTest, TakesThePagesOfFoldersInOrder) {
 }
 
 // A dry run changes no byte and no name, says what the run would do, prints
-// the diff the run prints and answers the run's exit status.
+// the diff the run prints, counts what the run counts (a page with a backup
+// is left after its first pass) and answers the run's exit status.
 TEST(BatchCommandTest, ADryRunLeavesTheTreeAsItWasAndForetellsTheRun) {
-  TempDir dir;
+  TempDir dir, reports;
   MakeSite(dir.path());
   WriteFile(dir / "site/index.htm~", "an earlier backup");
   WriteFile(dir / "site/sub/cut.htm", std::string("<p class=a>x\x1a") + "after");
   const auto before = Snapshot(dir.path());
-  const std::vector<std::string> args = {"-r", "--diff", "--override", "site"};
+  const std::string report = (reports.path() / "report.json").string();
+  const auto counts = [&report] {
+    std::map<std::string, json> counts;
+    const json parsed = json::parse(ReadFile(report));
+    for (const json& page : parsed["pages"]) counts[page["path"]] = page["statistics"];
+    return counts;
+  };
+  const std::vector<std::string> args = {"-r", "--diff", "--override", "--json", report, "site"};
   std::vector<std::string> dry_args = args;
   dry_args.insert(dry_args.begin(), "-n");
 
   const CommandOutcome dry = RunCleanCommand(dir.path(), dry_args);
   EXPECT_EQ(Snapshot(dir.path()), before);
+  const std::map<std::string, json> dry_counts = counts();
   const std::string page_size = std::to_string(sizeof kPage - 1);
   EXPECT_NE(dry.err.find("site/a b.htm: would clean, " + page_size + " bytes to "),
             std::string::npos)
@@ -143,6 +152,7 @@ TEST(BatchCommandTest, ADryRunLeavesTheTreeAsItWasAndForetellsTheRun) {
   EXPECT_EQ(real.status, dry.status);
   EXPECT_EQ(real.out, dry.out);  // the same diff
   EXPECT_NE(real.err.find("8 cleaned, 0 unchanged, 2 skipped, 0 failed"), std::string::npos);
+  EXPECT_EQ(counts(), dry_counts);
 }
 
 // Corpus pages under awkward names: the diff applied with patch -p1 to a copy

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -102,11 +101,6 @@ int64_t FileSize(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
 }
 
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Do the two files hold the same bytes? Read a block at a time, so that pages
 // of any size cost little memory.
 bool SameBytes(const std::string& a, const std::string& b) {
@@ -120,6 +114,14 @@ bool SameBytes(const std::string& a, const std::string& b) {
       return false;
   }
   return in_a.eof() && in_b.eof();
+}
+
+// The folder the command started in; empty when it is gone (deleted under
+// the command), and the pages' own paths are then shown as they are.
+fs::path StartingFolder() {
+  std::error_code gone;
+  fs::path folder = fs::current_path(gone);
+  return gone ? fs::path() : folder;
 }
 
 std::string FailureMessage() { return DescribeFailure(std::current_exception()).text; }
@@ -149,7 +151,7 @@ class BatchRun {
         list_(pages),
         console_(console),
         messages_(console),
-        start_folder_(fs::current_path()),
+        start_folder_(StartingFolder()),
         context_(options_, gauge_, link_check),
         run_(context_, tables_, list_, messages_),
         link_progress_(console) {
@@ -285,9 +287,13 @@ void BatchRun::Finish(PageRecord& record, const std::string& original, const std
   record.bytes_after = FileSize(cleaned);
   const bool same = record.bytes_before == record.bytes_after && SameBytes(original, cleaned);
   record.outcome = same ? PageOutcome::kUnchanged : PageOutcome::kCleaned;
-  if (command_.diff && !same) {
-    console_.Diff(UnifiedDiff(ReadWhole(original), ReadWhole(cleaned), DiffLabel("a/", diff_label_),
-                              DiffLabel("b/", diff_label_)));
+  if (!command_.diff || same) return;
+  try {
+    console_.Diff(UnifiedDiff(ReadWholeFile(original), ReadWholeFile(cleaned),
+                              DiffLabel("a/", diff_label_), DiffLabel("b/", diff_label_)));
+  } catch (const EInOutError&) {
+    // The page is cleaned all the same; only its diff cannot be shown.
+    messages_.ShowError("no diff: " + FailureMessage());
   }
 }
 

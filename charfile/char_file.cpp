@@ -307,6 +307,26 @@ void OpenByteFile(ByteFile& file, int /*record_size*/) {
   file.OpenDescriptor(O_RDWR, CharFile::Mode::kInputOutput);
 }
 
+std::string ReadWholeFile(const std::string& path) {
+  const int fd = OpenRetrying(path.c_str(), O_RDONLY | O_NONBLOCK, 0);
+  if (fd < 0) throw EInOutError::FromErrno(errno);
+  std::string text;
+  char block[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, block, sizeof block);
+    if (n < 0 && (errno == EINTR || ClearedNonBlocking(fd, errno))) continue;
+    if (n < 0) {
+      const int err = errno;
+      ::close(fd);
+      throw EInOutError::FromErrno(err);
+    }
+    if (n == 0) break;
+    text.append(block, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return text;
+}
+
 // ---- working copies ----
 
 void CreateWorkingCopy(ByteFile& file, mode_t permissions) {

@@ -211,6 +211,9 @@ void OpenTextOverByteFile(TextFile& text, ByteFile& bytes);
 // Gives the open file, an unnamed one too, the further name `name`, never
 // over an existing file. Failure by its result only.
 std::error_code GiveName(const CharFile& file, const std::string& name);
+// Every byte of the file at `path`, byte 26 included, for a diff or a view
+// of a whole page. Throws EInOutError when it cannot be opened or read.
+std::string ReadWholeFile(const std::string& path);
 // Closes on a failure path: writes what it can, never throws, so the failure
 // already in hand is the one reported. A closed variable stays closed.
 void CloseCharFileQuietly(CharFile& file) noexcept;

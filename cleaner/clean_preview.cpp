@@ -5,8 +5,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "charfile/char_file.h"
 #include "charfile/failure_text.h"
@@ -36,28 +34,25 @@ class NoLinkCheck final : public LinkCheck {
   bool IsUrlAvailable(const std::string&) override { return false; }
 };
 
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 }  // namespace
 
+// A folder of its own, readable by this user only: the second pass's file
+// beside the first has a name others could foresee, and must not be theirs.
 TemporaryFile::TemporaryFile() {
   std::error_code no_temp;
   std::filesystem::path folder = std::filesystem::temp_directory_path(no_temp);
   if (no_temp) folder = "/tmp";
-  path_ = folder / "pelloran-preview-XXXXXX";
-  const int fd = ::mkstemp(path_.data());
-  if (fd < 0) {
+  folder_ = folder / "pelloran-preview-XXXXXX";
+  if (::mkdtemp(folder_.data()) == nullptr) {
     failure_ = std::error_code(errno, std::generic_category());
     return;
   }
-  ::close(fd);
+  path_ = folder_ + "/page";
 }
 
 TemporaryFile::~TemporaryFile() {
-  if (!failure_) ::unlink(path_.c_str());
+  std::error_code ignored;
+  if (!failure_) std::filesystem::remove_all(folder_, ignored);
 }
 
 PreviewOutcome CleanPageInto(const Options& options, ClassTables& tables, RunState& run,
@@ -102,7 +97,7 @@ PagePreview PreviewCleanPage(const Options& options, const ClassTables& tables,
     const PreviewOutcome outcome = CleanPageInto(options, copy, run, page_path, output.path());
     preview.cleaned = outcome.cleaned;
     preview.message = outcome.message;
-    if (outcome.cleaned) preview.text = ReadWhole(output.path());
+    if (outcome.cleaned) preview.text = ReadWholeFile(output.path());
   } catch (const EInOutError&) {
     preview.message = DescribeFailure(std::current_exception()).text;
   }

@@ -15,8 +15,9 @@ namespace pelloran {
 
 class ClassTables;
 
-// A new empty file of the system's temporary folder, for a page cleaned
-// without touching its folder; removed again with this object.
+// A name for a file in a new folder of the system's temporary folder, for a
+// page cleaned without touching its own folder; the folder and all in it are
+// removed again with this object.
 class TemporaryFile {
  public:
   TemporaryFile();
@@ -28,6 +29,7 @@ class TemporaryFile {
   const std::string& path() const { return path_; }
 
  private:
+  std::string folder_;
   std::string path_;
   std::error_code failure_;
 };

@@ -3,10 +3,10 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
+#include "charfile/char_file.h"
+#include "charfile/failure_text.h"
 #include "cleaner/clean_preview.h"
 #include "cleaner/page_swap.h"
 #include "interfaces/path_names.h"
@@ -17,14 +17,15 @@ namespace {
 
 // The whole file, or the reason it could not be read.
 bool ReadWhole(const std::string& path, std::string& text, std::string& failure) {
-  std::ifstream in(path, std::ios::binary);
-  if (in) text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad() || !in.is_open()) {
-    failure = "Файл «" + std::string(NamePart(path)) + "» не прочитан (" +
-              ReasonInRussian(std::error_code(errno, std::generic_category())) + ").";
+  try {
+    text = ReadWholeFile(path);
+    return true;
+  } catch (const EInOutError&) {
+    // In the failure handler's words, as every other file failure.
+    failure = "Файл «" + std::string(NamePart(path)) +
+              "» не прочитан: " + DescribeFailure(std::current_exception()).text;
     return false;
   }
-  return true;
 }
 
 bool IsFile(const std::string& path) {

@@ -204,6 +204,16 @@ int CodeOf(const std::function<void()>& operation) {
   return 0;
 }
 
+// A whole file for a diff: every byte, byte 26 too, past the read block;
+// a missing one fails by its code, never as an empty text.
+TEST_F(CharFileFailureTest, WholeFileReadsEveryByteOrFails) {
+  std::string bytes(70000, 'a');
+  bytes[10] = static_cast<char>(kEndMark);
+  WriteFile(dir_ / "page.htm", bytes);
+  EXPECT_EQ(ReadWholeFile(dir_ / "page.htm"), bytes);
+  EXPECT_EQ(CodeOf([&] { ReadWholeFile(dir_ / "missing.htm"); }), 2);
+}
+
 TEST_F(CharFileFailureTest, MissingFileIsFileNotFound) {
   TextFile file;
   BindFileName(file, dir_ / "missing.htm");

@@ -352,9 +352,8 @@ bool WriteJson(const Command& command, const std::string& json_path,
   const std::string report =
       JsonReport(command.options, {command.dry_run, command.restore}, records);
   if (json_path == "-") {
-    out << report;
-    out.flush();
-    return !out.fail();
+    out << report;  // a failed write is the call's to report, as for every line
+    return true;
   }
   std::ofstream file(json_path, std::ios::binary | std::ios::trunc);
   file << report;
@@ -362,10 +361,8 @@ bool WriteJson(const Command& command, const std::string& json_path,
   return !file.fail();
 }
 
-}  // namespace
-
-int RunBatchClean(std::span<const std::string> args, LinkCheck& link_check, std::ostream& out,
-                  std::ostream& err, Terminals terminals) {
+int RunCommand(std::span<const std::string> args, LinkCheck& link_check, std::ostream& out,
+               std::ostream& err, Terminals terminals) {
   Command command;
   std::string why;
   if (!ParseCommandLine({args.begin(), args.end()}, command, why)) {
@@ -417,6 +414,20 @@ int RunBatchClean(std::span<const std::string> args, LinkCheck& link_check, std:
       return kBatchSomeFailed;
   }
   return walk_failed ? kBatchSomeFailed : kBatchAllCleaned;
+}
+
+}  // namespace
+
+int RunBatchClean(std::span<const std::string> args, LinkCheck& link_check, std::ostream& out,
+                  std::ostream& err, Terminals terminals) {
+  const int status = RunCommand(args, link_check, out, err, terminals);
+  out.flush();
+  if (!out.fail()) return status;
+  // Page lines, a diff or a report that never reached their reader (a full
+  // disk) leave the call unfinished, whatever became of the pages.
+  err << "pelloran-clean: cannot write standard output\n";
+  err.flush();
+  return status == kBatchUsageError ? status : kBatchSomeFailed;
 }
 
 }  // namespace pelloran

@@ -96,8 +96,8 @@ Output:
  terminal, it shows the progress.
 
 Exit status:
- 0 when every page was cleaned (or restored), 1 when any was not, 2 for a
- usage error.
+ 0 when every page was cleaned (or restored), 1 when any was not or when
+ standard output could not be written, 2 for a usage error.
 
 Examples:
   pelloran-clean -r site/

@@ -294,5 +294,24 @@ TEST(BatchCommandTest, BoxesAreListedAndUnknownNamesRefused) {
   EXPECT_EQ(RunCleanCommand(dir.path(), {"--version"}).out, "pelloran-clean 0.1\n");
 }
 
+// Whatever the command says on standard output, a full disk there makes the
+// call a failure, and the pages are what the run made of them.
+TEST(BatchCommandTest, OutputThatCannotBeWrittenAnswersOne) {
+  TempDir dir;
+  WriteFile(dir / "a.htm", kPage);
+  CommandFaults full;
+  full.output_to_full_device = true;
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--help"}, {"-n", "--diff", "a.htm"}, {"a.htm"}, {"--restore", "a.htm"}}) {
+    SCOPED_TRACE(args.front());
+    const CommandOutcome outcome = RunCleanCommand(dir.path(), args, full);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(outcome.err.find("pelloran-clean: cannot write standard output\n"), std::string::npos)
+        << outcome.err;
+  }
+  EXPECT_EQ(ReadFile(dir / "a.htm"), kPage);  // cleaned, then restored
+  EXPECT_FALSE(fs::exists(dir / "a.htm~"));
+}
+
 }  // namespace
 }  // namespace pelloran::testing

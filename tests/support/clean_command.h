@@ -26,6 +26,7 @@ namespace pelloran::testing {
 struct CommandFaults {
   bool without_file_capabilities = false;
   rlim_t file_size_limit = RLIM_INFINITY;
+  bool output_to_full_device = false;  // standard output on /dev/full
   std::vector<std::pair<std::string, std::string>> environment;
   // Kill the command with SIGKILL after this long; zero lets it run to its end.
   std::chrono::microseconds kill_after{0};
@@ -66,7 +67,8 @@ inline bool DropFileCapabilitiesForGood() {
                                      const std::vector<std::string>& args,
                                      const CommandFaults& faults, const std::string& out,
                                      const std::string& err) {
-  const int out_fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const char* out_path = faults.output_to_full_device ? "/dev/full" : out.c_str();
+  const int out_fd = ::open(out_path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const int err_fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (out_fd < 0 || err_fd < 0 || ::dup2(out_fd, 1) < 0 || ::dup2(err_fd, 2) < 0) ::_exit(126);
   if (::chdir(dir.c_str()) != 0) ::_exit(126);
@@ -109,7 +111,7 @@ inline CommandOutcome RunCleanCommand(const std::filesystem::path& dir,
   CommandOutcome outcome;
   if (WIFEXITED(raw)) outcome.status = WEXITSTATUS(raw);
   if (WIFSIGNALED(raw)) outcome.signal = WTERMSIG(raw);
-  outcome.out = ReadFile(out);
+  if (!faults.output_to_full_device) outcome.out = ReadFile(out);
   outcome.err = ReadFile(err);
   outcome.peak_rss_kb = usage.ru_maxrss;
   return outcome;

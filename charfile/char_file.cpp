@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -36,30 +35,10 @@ bool ClearedNonBlocking(int fd, int err) {
   return flags >= 0 && (flags & O_NONBLOCK) != 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
 }
 
-// The process's umask, read once without changing it (umask(2) can only be
-// read by setting it); -1 when /proc cannot tell.
-int ProcessUmask() {
-  static const int value = [] {
-    const int fd = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    char text[4096];
-    const ssize_t n = ::read(fd, text, sizeof text - 1);
-    ::close(fd);
-    if (n <= 0) return -1;
-    text[n] = '\0';
-    const char* line = std::strstr(text, "\nUmask:");
-    return line != nullptr ? static_cast<int>(std::strtol(line + 7, nullptr, 8)) : -1;
-  }();
-  return value;
-}
-
-// A file just made with `permissions` as its creation mode has them all
-// unless the umask took some away, or they hold set-id or sticky bits, which
-// creation need not keep: only then is one more call needed.
+// A file just made with `permissions` as its creation mode may have lost bits
+// to the umask or to the folder's default ACL, and set-id and sticky bits
+// need not survive creation: they are set once more on the descriptor.
 void CompletePermissions(int fd, mode_t permissions) {
-  const int mask = ProcessUmask();
-  if (mask >= 0 && (permissions & static_cast<mode_t>(mask)) == 0 && (permissions & 07000) == 0)
-    return;
   ::fchmod(fd, permissions);  // as before: a page whose bits cannot be copied is still cleaned
 }
 
@@ -123,12 +102,6 @@ void CharFile::WriteAll(const char* data, size_t size) {
     data += n;
     size -= static_cast<size_t>(n);
   }
-}
-
-void CharFile::Sync() {
-  if (!is_open()) throw EInOutError(kFileNotOpen);
-  Flush();
-  if (!discarding() && ::fsync(fd_) != 0) throw EInOutError::FromErrno(errno);
 }
 
 void BindFileName(CharFile& file, std::string_view name) {
@@ -341,10 +314,13 @@ void CreateWorkingCopy(ByteFile& file, mode_t permissions) {
     return;
   }
   if (errno != EEXIST) throw EInOutError::FromErrno(errno);
-  // A working copy left by an earlier run is emptied, as CreateByteFile does.
-  CreateByteFile(file, 1);
-  ::fchmod(file.fd_, permissions);
-  file.permissions_ = permissions;
+  // A working copy left by an earlier run goes: it may carry a read-only
+  // page's bits, or be a link that would lead the writes elsewhere.
+  if (::unlink(file.name_.c_str()) != 0 && errno != ENOENT) throw EInOutError::FromErrno(errno);
+  fd = OpenRetrying(file.name_.c_str(), O_RDWR | O_CREAT | O_EXCL, permissions);
+  if (fd < 0) throw EInOutError::FromErrno(errno);
+  CompletePermissions(fd, permissions);
+  file.Adopt(fd, CharFile::Mode::kInputOutput, permissions);
 }
 
 bool CreateUnnamedWorkingCopy(ByteFile& file, std::string_view folder, mode_t permissions) {

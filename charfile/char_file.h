@@ -48,9 +48,6 @@ class CharFile {
   // The permission bits of the open file as it was opened or made; 0 when closed.
   mode_t permissions() const { return permissions_; }
 
-  // Force the written bytes to stable storage (fsync). Throws on failure.
-  void Sync();
-
  protected:
   friend void BindFileName(CharFile& file, std::string_view name);
   friend void CloseCharFile(CharFile& file);

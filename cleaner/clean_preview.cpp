@@ -64,13 +64,15 @@ PreviewOutcome CleanPageInto(const Options& options, ClassTables& tables, RunSta
   CleanContext context(preview_options, gauge, no_link_check);
   context.statistics = statistics;
   const std::string name(NamePart(page_path));
-  if (const PassEnd end = RunPassInto(context, tables, run, page_path, output_path, passes.first);
+  if (const PassEnd end =
+          RunPassInto(context, tables, run, page_path, PassInput::kPage, output_path, passes.first);
       end != PassEnd::kWhole)
     return {false, PassEndMessage(end, name)};
   if (!IsStyleOverridingOn(options)) return {true, {}};
   const std::string second = output_path + ".pass2";
   try {
-    if (RunPassInto(context, tables, run, output_path, second, passes.second) != PassEnd::kWhole) {
+    if (RunPassInto(context, tables, run, output_path, PassInput::kFirstPassResult, second,
+                    passes.second) != PassEnd::kWhole) {
       DeleteFile(output_path);
       return {false, EndMarkInsideMessage(name)};
     }

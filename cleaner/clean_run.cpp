@@ -31,7 +31,6 @@ std::string PassEndMessage(PassEnd end, const std::string& page) {
 
 PassEnd PassInto(CleanContext& context, ClassTables& tables, RunState& run,
                  const std::string& output, const CleanPasses::Pass& pass) {
-  if (StartsWithUtf16Mark(context.input)) return PassEnd::kUtf16;
   bool created = false;
   try {
     BindFileName(context.working_copy, output);
@@ -52,13 +51,14 @@ PassEnd PassInto(CleanContext& context, ClassTables& tables, RunState& run,
 }
 
 PassEnd RunPassInto(CleanContext& context, ClassTables& tables, RunState& run,
-                    const std::string& input, const std::string& output,
+                    const std::string& input, PassInput what, const std::string& output,
                     const CleanPasses::Pass& pass) {
   BindFileName(context.input, input);
   OpenTextForReading(context.input);
-  PassEnd end = PassEnd::kWhole;
+  PassEnd end = PassEnd::kUtf16;
   try {
-    end = PassInto(context, tables, run, output, pass);
+    if (what == PassInput::kFirstPassResult || !StartsWithUtf16Mark(context.input))
+      end = PassInto(context, tables, run, output, pass);
   } catch (const EInOutError&) {
     CloseCharFileQuietly(context.input);
     throw;
@@ -169,7 +169,8 @@ void CleanRun::LearnFolder(std::string_view folder) {
 }
 
 CleanRun::Outcome CleanRun::CleanOnce(const std::string& path, const std::string& name) {
-  if (const PassEnd end = RunPass(path, name, passes_.first); end != PassEnd::kWhole)
+  if (const PassEnd end = RunPass(path, PassInput::kPage, name, passes_.first);
+      end != PassEnd::kWhole)
     return {Outcome::kLeft, PassEndMessage(end, name)};
   if (const auto failure = SwapInWorkingCopy(name)) return {Outcome::kLeft, *failure};
   return {};
@@ -265,7 +266,7 @@ CleanRun::Outcome CleanRun::SwapThenSecondPass(const std::string& name,
 }
 
 CleanRun::Outcome CleanRun::SecondPassOverPage(const std::string& name) {
-  if (RunPass(name, name, passes_.second) != PassEnd::kWhole)
+  if (RunPass(name, PassInput::kFirstPassResult, name, passes_.second) != PassEnd::kWhole)
     return {Outcome::kFirstPassOnly, EndMarkInsideMessage(name)};
   if (const auto failure = ReplaceWithWorkingCopy(name)) return {Outcome::kFirstPassOnly, *failure};
   return {};
@@ -293,9 +294,9 @@ PassEnd CleanRun::PassIntoWorkingCopy(const std::string& name, const CleanPasses
   return PassInto(context_, tables_, run_, WorkingCopyName(name), pass);
 }
 
-PassEnd CleanRun::RunPass(const std::string& input_path, const std::string& name,
+PassEnd CleanRun::RunPass(const std::string& input_path, PassInput what, const std::string& name,
                           const CleanPasses::Pass& pass) {
-  return RunPassInto(context_, tables_, run_, input_path, WorkingCopyName(name), pass);
+  return RunPassInto(context_, tables_, run_, input_path, what, WorkingCopyName(name), pass);
 }
 
 void CleanRun::WriteReportHeader(const std::string& path) {

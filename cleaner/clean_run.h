@@ -49,15 +49,20 @@ struct CleanPasses {
   Pass second = &RunStyleOverridePass;
 };
 
+// What a pass reads: the page itself, or the first pass's result, which no
+// longer says how the page was written.
+enum class PassInput { kPage, kFirstPassResult };
+
 // One pass from the open context.input into a new file `output`, made with
 // the input's permission bits, leaving the input open. Unless the page went
 // through whole, no output is left. On a failure the output is closed and
 // deleted and the EInOutError goes on.
 PassEnd PassInto(CleanContext& context, ClassTables& tables, RunState& run,
                  const std::string& output, const CleanPasses::Pass& pass);
-// The same from the file at `input`, opened and closed again here.
+// The same from the file at `input`, opened and closed again here; a page
+// written in UTF-16 is not read at all.
 PassEnd RunPassInto(CleanContext& context, ClassTables& tables, RunState& run,
-                    const std::string& input, const std::string& output,
+                    const std::string& input, PassInput what, const std::string& output,
                     const CleanPasses::Pass& pass);
 
 // One run, page by page, for callers that decide themselves what follows a
@@ -130,7 +135,7 @@ class CleanRun {
   void OpenInput(const std::string& path);
   // PassInto and RunPassInto with the working copy "PL!__" + name as output.
   PassEnd PassIntoWorkingCopy(const std::string& name, const CleanPasses::Pass& pass);
-  PassEnd RunPass(const std::string& input_path, const std::string& name,
+  PassEnd RunPass(const std::string& input_path, PassInput what, const std::string& name,
                   const CleanPasses::Pass& pass);
   void WriteReportHeader(const std::string& path);
   void ShowCleaned();

@@ -7,6 +7,7 @@
 #include "cleaner/class_tables.h"
 #include "cleaner/markup_scanner.h"
 #include "cleaner/relative_links.h"
+#include "interfaces/link_check.h"
 #include "stylesheet/filter_style_block.h"
 
 namespace pelloran {
@@ -252,13 +253,11 @@ void TagFilter::CheckAndReportLink(bool closed) {
   PutLineEnd(context_.link_report);
 }
 
-// The address for the statistics: the value without its quotes.
+// The address for the statistics: the value without its quotes, as checked.
 void TagFilter::RecordLink(bool available) {
-  std::string_view address = link_value_;
-  if (address.starts_with('"')) address.remove_prefix(1);
-  if (address.ends_with('"')) address.remove_suffix(1);
   CleanStatistics& statistics = *context_.statistics;
-  (available ? statistics.links_available : statistics.links_unavailable).emplace_back(address);
+  (available ? statistics.links_available : statistics.links_unavailable)
+      .emplace_back(WithoutQuotes(link_value_));
 }
 
 // Any other tag: copied, or cut down to its class when style overriding is on.

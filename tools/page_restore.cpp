@@ -46,11 +46,17 @@ RestoreResult RestorePage(const std::string& page_path, bool dry_run) {
   }
   // Only a file is a backup; a folder of that name is no page's former self.
   if (S_ISDIR(st.st_mode)) return Failed(page_path, backup, EISDIR);
+  // A run stopped between naming the backup and swapping leaves the page and
+  // its backup as two names of the original; rename() would do nothing there.
+  struct stat page_st;
+  const bool one_file = ::lstat(page_path.c_str(), &page_st) == 0 && page_st.st_dev == st.st_dev &&
+                        page_st.st_ino == st.st_ino;
   if (dry_run) {
     if (const int err = ForeseenFailure(page_path)) return Failed(page_path, backup, err);
     return {RestoreOutcome::kRestored, {}};
   }
-  if (const std::error_code failure = ReplaceByRename(backup, page_path))
+  if (const std::error_code failure =
+          one_file ? DeleteFile(backup) : ReplaceByRename(backup, page_path))
     return Failed(page_path, backup, failure.value());
   return {RestoreOutcome::kRestored, {}};
 }

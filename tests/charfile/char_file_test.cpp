@@ -482,6 +482,39 @@ TEST_F(WriteTest, WorkingCopiesTakeExactlyThePagesPermissionBits) {
   }
 }
 
+// What a killed run leaves under a working copy's name neither stops the next
+// run (a read-only page's copy, for a user root's rights do not cover) nor
+// leads its writes into another file.
+TEST(PermissionFaultTest, AWorkingCopyLeftBehindIsMadeAfresh) {
+  TempDir dir;
+  const std::string read_only = dir / "PL!__ro.htm";
+  const std::string link = dir / "PL!__link.htm";
+  WriteFile(read_only, "left by a killed run");
+  ::chmod(read_only.c_str(), 0444);
+  WriteFile(dir / "other.htm", "other");
+  std::filesystem::create_symlink("other.htm", link);
+  const int code = testing::RunWithoutFileCapabilities([&] {
+    try {
+      for (const std::string& path : {read_only, link}) {
+        ByteFile copy;
+        BindFileName(copy, path);
+        CreateWorkingCopy(copy, 0444);
+        PutByte(copy, 'n');
+        CloseCharFile(copy);
+      }
+    } catch (const EInOutError& e) {
+      return e.code();
+    }
+    return 0;
+  });
+  if (code < 0) GTEST_SKIP() << "cannot drop CAP_DAC_OVERRIDE in a child process";
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(ReadFile(read_only), "n");
+  EXPECT_FALSE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ReadFile(link), "n");
+  EXPECT_EQ(ReadFile(dir / "other.htm"), "other");
+}
+
 TEST(WriteFaultTest, FullDiskRaisesDiskFullAtTheLatestOnClose) {
   testing::SmallTmpfs fs("64k");
   if (!fs.mounted()) GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";

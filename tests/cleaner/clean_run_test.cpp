@@ -273,6 +273,21 @@ TEST_F(CleanRunTest, AUtf16PageIsLeftAloneBeforeAnyPassReadsIt) {
   EXPECT_EQ(Read("one.htm"), "\xFE<P>+second");
 }
 
+// Only the page says how it is written: a first pass's result that happens to
+// start with the bytes of a UTF-16 mark still goes through the second pass.
+TEST_F(CleanRunTest, AFirstPassResultIsNeverTakenForUtf16) {
+  options_.Tick(17);
+  passes_.first = [](CleanContext& context, ClassTables&, RunState&) {
+    context.working_copy.PutBytes("\xFF\xFE");
+    UpperCase(context);
+  };
+  Pages({{"a.htm", "<p>"}}, {"a.htm"});
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(Read("a.htm"), "\xFF\xFE<P>+second");
+  EXPECT_EQ(Read("a.htm~"), "<p>");
+  EXPECT_TRUE(messages_.errors.empty());
+}
+
 TEST_F(CleanRunTest, AFailureInsideAPageLeavesItUntouchedAndEndsTheRun) {
   options_.SetLinkChecking(true);
   Pages({{"a.htm", "page a"}, {"b.htm", "page b"}, {"c.htm", "page c"}},

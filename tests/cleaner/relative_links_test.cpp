@@ -85,6 +85,7 @@ TEST_F(RelativeLinkRunTest, MarksRelativeLinksByTheFilesBesideThePage) {
       {"missing.htm?page%20two.htm", false, false},
       {"sub/missing.htm#b.htm", false, false},
       {"page%2", false, false},
+      {"/tmp", false, false},  // from the site's root, not this machine's
       {"#top", true, true},
       {"//a.example/x", false, true},
       {"http://a.example/", true, true},

@@ -27,17 +27,19 @@ TEST(PageRestoreTest, TheBackupTakesThePageNameOrNothingChanges) {
     bool page_folder;  // "a.htm" is a folder
     bool backup_file;  // "a.htm~" holds "original"
     bool backup_folder;
+    bool one_file;  // "a.htm" is a second name of "a.htm~", as a stopped run leaves them
     RestoreOutcome outcome;
     const char* message;
   };
   const std::vector<Case> cases = {
-      {"cleaned page and backup", true, false, true, false, RestoreOutcome::kRestored, ""},
-      {"backup only", false, false, true, false, RestoreOutcome::kRestored, ""},
-      {"no backup", true, false, false, false, RestoreOutcome::kNoBackup,
+      {"cleaned page and backup", true, false, true, false, false, RestoreOutcome::kRestored, ""},
+      {"backup only", false, false, true, false, false, RestoreOutcome::kRestored, ""},
+      {"no backup", true, false, false, false, false, RestoreOutcome::kNoBackup,
        "Файл «a.htm» не восстановлен: резервной копии «a.htm~» нет."},
-      {"backup is a folder", true, false, false, true, RestoreOutcome::kFailed,
+      {"backup is a folder", true, false, false, true, false, RestoreOutcome::kFailed,
        "Файл «a.htm» не восстановлен из копии «a.htm~» (это папка)."},
-      {"page is a folder", false, true, true, false, RestoreOutcome::kFailed,
+      {"page and backup one file", false, false, true, false, true, RestoreOutcome::kRestored, ""},
+      {"page is a folder", false, true, true, false, false, RestoreOutcome::kFailed,
        "Файл «a.htm» не восстановлен из копии «a.htm~» (это папка)."},
   };
   for (const Case& c : cases) {
@@ -50,6 +52,7 @@ TEST(PageRestoreTest, TheBackupTakesThePageNameOrNothingChanges) {
       if (c.page_folder) fs::create_directory(page);
       if (c.backup_file) WriteFile(page + "~", "original");
       if (c.backup_folder) fs::create_directory(page + "~");
+      if (c.one_file) fs::create_hard_link(page + "~", page);
 
       const RestoreResult result = RestorePage(page, dry_run);
       EXPECT_EQ(result.outcome, c.outcome);
@@ -58,9 +61,9 @@ TEST(PageRestoreTest, TheBackupTakesThePageNameOrNothingChanges) {
         EXPECT_EQ(ReadFile(page), "original");
         EXPECT_FALSE(FileExists(page + "~"));
       } else {
-        EXPECT_EQ(c.page_file, fs::is_regular_file(page));
-        if (c.page_file) {
-          EXPECT_EQ(ReadFile(page), "cleaned");
+        EXPECT_EQ(c.page_file || c.one_file, fs::is_regular_file(page));
+        if (c.page_file || c.one_file) {
+          EXPECT_EQ(ReadFile(page), c.one_file ? "original" : "cleaned");
         }
         EXPECT_EQ(c.backup_file, fs::is_regular_file(page + "~"));
         if (c.backup_file) {

@@ -265,17 +265,13 @@ void BatchRun::PreviewOne(PageRecord& record) {
 
 void BatchRun::ApplyOne(PageRecord& record) {
   const std::string& name = list_.name();
-  const bool backup_there = ::access(BackupName(name).c_str(), F_OK) == 0;
-  if (run_.CleanPage(name)) {
+  const PageEnd end = run_.CleanPage(name);
+  if (end == PageEnd::kCleaned) {
     Finish(record, BackupName(name), name);
     return;
   }
-  // Left as it was by rule, or stopped by a failure on the way.
   record.reason = messages_.last_error();
-  const bool by_rule = backup_there || record.reason == EndMarkInsideMessage(name) ||
-                       record.reason == Utf16PageMessage(name) ||
-                       record.reason == WorkingCopyNameTooLong(name);
-  record.outcome = by_rule ? PageOutcome::kSkipped : PageOutcome::kFailed;
+  record.outcome = end == PageEnd::kLeftByRule ? PageOutcome::kSkipped : PageOutcome::kFailed;
   record.bytes_after = FileSize(name);
 }
 

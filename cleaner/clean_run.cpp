@@ -103,7 +103,7 @@ bool CleanRun::Start() {
   return true;
 }
 
-bool CleanRun::CleanPage(const std::string& name) {
+PageEnd CleanRun::CleanPage(const std::string& name) {
   const int index = IndexOf(files_, name);
   if (index < 0) throw EInOutError(kFileNotFound);  // gone from the folder since Start
   files_.MoveFocusQuietly(index);
@@ -116,23 +116,20 @@ bool CleanRun::CleanPage(const std::string& name) {
   // The working copy's name is longer than the page's; the page can only be left.
   if (const auto failure = WorkingCopyNameTooLong(name, folder_->longest_name)) {
     Fail(*failure);
-    return false;
+    return PageEnd::kLeftByRule;
   }
   const Outcome outcome =
       IsStyleOverridingOn(context_.options) ? CleanTwice(path, name) : CleanOnce(path, name);
-  if (outcome.kind == Outcome::kLeft) {
+  if (outcome.end != PageEnd::kCleaned) {
+    if (outcome.end == PageEnd::kFirstPassOnly) ShowCleaned();
     Fail(outcome.message);
-    return false;
+    return outcome.end;
   }
   ShowCleaned();
-  if (outcome.kind == Outcome::kFirstPassOnly) {
-    Fail(outcome.message);
-    return false;
-  }
   ++cleaned_;
   if (!quiet_) quiet_ = messages_.ShowInformationWithOffer(kOperationDone, kQuietUntilRunEnds);
   context_.gauge.SetProgress(0);
-  return true;
+  return PageEnd::kCleaned;
 }
 
 void CleanRun::CheckLinksAhead(std::span<const std::string> page_paths) {
@@ -171,8 +168,8 @@ void CleanRun::LearnFolder(std::string_view folder) {
 CleanRun::Outcome CleanRun::CleanOnce(const std::string& path, const std::string& name) {
   if (const PassEnd end = RunPass(path, PassInput::kPage, name, passes_.first);
       end != PassEnd::kWhole)
-    return {Outcome::kLeft, PassEndMessage(end, name)};
-  if (const auto failure = SwapInWorkingCopy(name)) return {Outcome::kLeft, *failure};
+    return {PageEnd::kLeftByRule, PassEndMessage(end, name)};
+  if (const auto failure = SwapInWorkingCopy(name)) return Left(*failure);
   return {};
 }
 
@@ -183,7 +180,7 @@ CleanRun::Outcome CleanRun::CleanTwice(const std::string& path, const std::strin
   // Where a file cannot be without a name, the first pass's result is the
   // page until the second pass's takes its place.
   const Outcome first = CleanOnce(path, name);
-  if (first.kind != Outcome::kCleaned) return first;
+  if (first.end != PageEnd::kCleaned) return first;
   return SecondPassOverPage(name);
 }
 
@@ -197,7 +194,7 @@ std::optional<CleanRun::Outcome> CleanRun::CleanTwiceThroughUnnamedCopy(const st
   try {
     if (StartsWithUtf16Mark(context_.input)) {
       CloseCharFile(context_.input);
-      return Outcome{Outcome::kLeft, PassEndMessage(PassEnd::kUtf16, name)};
+      return Outcome{PageEnd::kLeftByRule, PassEndMessage(PassEnd::kUtf16, name)};
     }
     BindFileName(context_.working_copy, WorkingCopyName(name));
     if (!CreateUnnamedWorkingCopy(context_.working_copy, ".", context_.input.permissions())) {
@@ -210,7 +207,7 @@ std::optional<CleanRun::Outcome> CleanRun::CleanTwiceThroughUnnamedCopy(const st
     CloseCharFile(context_.input);
     if (cut_short) {
       CloseCharFileQuietly(context_.working_copy);
-      return Outcome{Outcome::kLeft, EndMarkInsideMessage(name)};
+      return Outcome{PageEnd::kLeftByRule, EndMarkInsideMessage(name)};
     }
     // The second pass reads the first pass's result as the page.
     BindFileName(context_.input, name);
@@ -227,7 +224,7 @@ std::optional<CleanRun::Outcome> CleanRun::CleanTwiceThroughUnnamedCopy(const st
   if (HardLinksRefused(link)) return SwapThenSecondPass(name, link);
   if (link) {
     CloseCharFileQuietly(context_.input);
-    return Outcome{Outcome::kLeft, BackupFailure(name, link)};
+    return Left(BackupFailure(name, link));
   }
   // From here on, should the second pass's result not take the page's name,
   // the first pass's does.
@@ -242,12 +239,12 @@ std::optional<CleanRun::Outcome> CleanRun::CleanTwiceThroughUnnamedCopy(const st
   Outcome outcome;
   if (!whole) {
     const bool kept = FirstPassResultTakesPageName(name);
-    outcome = {kept ? Outcome::kFirstPassOnly : Outcome::kLeft, EndMarkInsideMessage(name)};
+    outcome = {kept ? PageEnd::kFirstPassOnly : PageEnd::kLeftByRule, EndMarkInsideMessage(name)};
   } else if (const std::error_code replace = ReplaceByRename(WorkingCopyName(name), name)) {
     DeleteFile(WorkingCopyName(name));
     outcome = FirstPassResultTakesPageName(name)
-                  ? Outcome{Outcome::kFirstPassOnly, SecondPassNotInPlaceMessage(name, replace)}
-                  : Outcome{Outcome::kLeft, NotRenamedMessage(name, replace)};
+                  ? Outcome{PageEnd::kFirstPassOnly, SecondPassNotInPlaceMessage(name, replace)}
+                  : Outcome{PageEnd::kLeftByFailure, NotRenamedMessage(name, replace)};
   }
   CloseCharFileQuietly(context_.input);  // the unnamed file goes with it
   return outcome;
@@ -260,15 +257,15 @@ CleanRun::Outcome CleanRun::SwapThenSecondPass(const std::string& name,
                                                std::error_code link_refused) {
   const std::error_code named = GiveName(context_.input, WorkingCopyName(name));
   CloseCharFileQuietly(context_.input);
-  if (named) return {Outcome::kLeft, BackupFailure(name, link_refused)};
-  if (const auto failure = SwapByRenames(name)) return {Outcome::kLeft, *failure};
+  if (named) return Left(BackupFailure(name, link_refused));
+  if (const auto failure = SwapByRenames(name)) return Left(*failure);
   return SecondPassOverPage(name);
 }
 
 CleanRun::Outcome CleanRun::SecondPassOverPage(const std::string& name) {
   if (RunPass(name, PassInput::kFirstPassResult, name, passes_.second) != PassEnd::kWhole)
-    return {Outcome::kFirstPassOnly, EndMarkInsideMessage(name)};
-  if (const auto failure = ReplaceWithWorkingCopy(name)) return {Outcome::kFirstPassOnly, *failure};
+    return {PageEnd::kFirstPassOnly, EndMarkInsideMessage(name)};
+  if (const auto failure = ReplaceWithWorkingCopy(name)) return {PageEnd::kFirstPassOnly, *failure};
   return {};
 }
 

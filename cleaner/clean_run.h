@@ -12,6 +12,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cleaner/page_swap.h"
 #include "cleaner/run_state.h"
 #include "cleaner/style_override_pass.h"
 #include "cleaner/tag_filter.h"
@@ -65,6 +66,15 @@ PassEnd RunPassInto(CleanContext& context, ClassTables& tables, RunState& run,
                     const std::string& input, PassInput what, const std::string& output,
                     const CleanPasses::Pass& pass);
 
+// What became of a page given to CleanRun::CleanPage.
+enum class PageEnd {
+  kCleaned,
+  kLeftByRule,     // left as it was by a rule: its backup exists, a byte 26
+                   // inside it, UTF-16, a working-copy name too long
+  kLeftByFailure,  // left as it was because a file step failed
+  kFirstPassOnly,  // holds the first pass's result, the original in its backup
+};
+
 // One run, page by page, for callers that decide themselves what follows a
 // failed page (the batch command goes on; Apply stops). The file list's folder
 // is the current directory while a page is cleaned.
@@ -93,11 +103,11 @@ class CleanRun {
   // the link check are the same with or without this step.
   void CheckLinksAhead(std::span<const std::string> page_paths);
 
-  // Cleans the page of this name. True when it was cleaned; false when it was
-  // left as it was or only half cleaned, with a message saying so. On a file
-  // failure it closes both files, deletes its partial working copy and throws
-  // the EInOutError: the page is then as it was before this pass.
-  bool CleanPage(const std::string& name);
+  // Cleans the page of this name and says what became of it; unless it was
+  // cleaned, a message says why. On a file failure inside a pass it closes
+  // both files, deletes its partial working copy and throws the EInOutError:
+  // the page is then as it was before this pass.
+  PageEnd CleanPage(const std::string& name);
 
   // Closes the link report, has the link check forget what it checked
   // ahead, and sets the gauge to 0. When the user asked for a quiet run,
@@ -111,12 +121,14 @@ class CleanRun {
   std::string Summary() const;
 
  private:
-  // What became of a page: cleaned; left as it was; or holding only the first
-  // pass's result, the original in its backup. The last two with a message.
+  // What became of a page, with the message unless it was cleaned.
   struct Outcome {
-    enum Kind { kCleaned, kLeft, kFirstPassOnly } kind = kCleaned;
+    PageEnd end = PageEnd::kCleaned;
     std::string message;
   };
+  static Outcome Left(const PageLeft& left) {
+    return {left.by_rule ? PageEnd::kLeftByRule : PageEnd::kLeftByFailure, left.message};
+  }
   // What the run needs to know of the folder in hand, asked once per folder.
   struct FolderFacts {
     std::string folder;

@@ -16,12 +16,12 @@ std::string Unchanged(const std::string& page) { return "Файл " + Quoted(pag
 }  // namespace
 
 // The page stays as it is when no backup can be made; the working copy goes.
-std::string BackupFailure(const std::string& page, std::error_code failure) {
+PageLeft BackupFailure(const std::string& page, std::error_code failure) {
   DeleteFile(WorkingCopyName(page));
   const std::string backup = BackupName(page);
-  if (failure == std::errc::file_exists) return BackupExistsMessage(page);
-  return Unchanged(page) + "не удалось переименовать его в " + Quoted(backup) + " (" +
-         ReasonInRussian(failure) + ").";
+  if (failure == std::errc::file_exists) return {BackupExistsMessage(page), true};
+  return {Unchanged(page) + "не удалось переименовать его в " + Quoted(backup) + " (" +
+          ReasonInRussian(failure) + ")."};
 }
 
 bool HardLinksRefused(std::error_code failure) {
@@ -67,7 +67,7 @@ std::string ReasonInRussian(std::error_code failure) {
   }
 }
 
-std::optional<std::string> SwapInWorkingCopy(const std::string& page) {
+std::optional<PageLeft> SwapInWorkingCopy(const std::string& page) {
   const std::string working_copy = WorkingCopyName(page);
   const std::string backup = BackupName(page);
   // The backup is made a second name of the page, then the cleaned text takes
@@ -79,12 +79,12 @@ std::optional<std::string> SwapInWorkingCopy(const std::string& page) {
   if (const std::error_code replace = ReplaceByRename(working_copy, page)) {
     DeleteFile(working_copy);
     DeleteFile(backup);  // only a second name of the page as it is
-    return NotRenamedMessage(page, replace);
+    return PageLeft{NotRenamedMessage(page, replace)};
   }
   return std::nullopt;
 }
 
-std::optional<std::string> SwapByRenames(const std::string& page) {
+std::optional<PageLeft> SwapByRenames(const std::string& page) {
   const std::string working_copy = WorkingCopyName(page);
   const std::string backup = BackupName(page);
   if (const std::error_code failure = RenameNoReplace(page, backup))
@@ -94,7 +94,7 @@ std::optional<std::string> SwapByRenames(const std::string& page) {
     std::string message = NotRenamedMessage(page, failure);
     if (RenameNoReplace(backup, page))
       message += " Исходный текст остался в файле " + Quoted(backup) + ".";
-    return message;
+    return PageLeft{message};
   }
   return std::nullopt;
 }

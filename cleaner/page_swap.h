@@ -15,17 +15,24 @@
 
 namespace pelloran {
 
+// Why a page was left as it was: the message, and whether a rule of the
+// program left it (its backup name was taken) rather than a failure.
+struct PageLeft {
+  std::string message;
+  bool by_rule = false;
+};
+
 // Gives the page its backup name as well, never over an earlier backup, then
 // puts the working copy in the page's place in one atomic step, so the page
 // never lacks its own name; if that step fails the backup name goes again.
 // The working copy was made with the page's permission bits
 // (CreateWorkingCopy). nullopt on success; otherwise the message, and the
 // working copy is gone.
-std::optional<std::string> SwapInWorkingCopy(const std::string& page);
+std::optional<PageLeft> SwapInWorkingCopy(const std::string& page);
 
 // The same swap in two renames, for file systems without hard links (open to
 // tests): between the two the page has only its backup name.
-std::optional<std::string> SwapByRenames(const std::string& page);
+std::optional<PageLeft> SwapByRenames(const std::string& page);
 
 // Replaces the page by the working copy of a second pass in one atomic step.
 // nullopt on success; otherwise the message, and the working copy is gone.
@@ -56,7 +63,7 @@ long LongestNameHere();
 bool HardLinksRefused(std::error_code failure);
 // the message for a page whose backup name could not be made; a working copy
 // of the page left on disk goes too;
-std::string BackupFailure(const std::string& page, std::error_code failure);
+PageLeft BackupFailure(const std::string& page, std::error_code failure);
 // the message for a page left as it was because its cleaned text could not
 // take its name;
 std::string NotRenamedMessage(const std::string& page, std::error_code failure);

@@ -170,7 +170,7 @@ bool AdvertRun::Page(const std::string& path) {
       return true;
     }
     if (const auto failure = SwapInWorkingCopy(name)) {
-      messages_.ShowError(*failure);
+      messages_.ShowError(failure->message);
       return true;
     }
     // Only now that the cleaned page stands in its place may its script go.

@@ -445,6 +445,37 @@ TEST_F(CleanRunTest, AnImmovablePageIsLeftBeforeTheSecondPassWithNoWorkingCopy) 
   EXPECT_FALSE(Exists("PL!__a.htm"));
 }
 
+// What CleanPage answers is what callers count by: a rule of the program
+// leaves a page, a failed file step leaves it otherwise.
+TEST_F(CleanRunTest, CleanPageSaysWhatBecameOfThePage) {
+  const std::string long_name = std::string(251, 'l') + ".htm";  // its working copy's is too long
+  for (const bool twice : {false, true}) {
+    SCOPED_TRACE(twice ? "two passes" : "one pass");
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
+      std::filesystem::remove(entry.path());
+    if (twice) options_.Tick(17);
+    Pages({{"a.htm", "page a"}, {"b.htm", "page b"}, {"b.htm~", "old b"}, {"c.htm", "x\x1Ay"}},
+          {"a.htm", "b.htm", "c.htm"});
+    WriteFile(dir_ / long_name, "page l");
+    WriteFile(dir_ / "d.htm", "page d");
+    const bool immovable = SetAppendOnly(dir_ / "d.htm", true);
+    files_.ReadFolder();
+    for (const std::string& name : {long_name, std::string("d.htm")})
+      files_.Select(files_.IndexOf(name));
+    CleanRun run(context_, tables_, files_, messages_, passes_);
+    ASSERT_TRUE(run.Start());
+    EXPECT_EQ(run.CleanPage("a.htm"), PageEnd::kCleaned);
+    EXPECT_EQ(run.CleanPage("b.htm"), PageEnd::kLeftByRule);
+    EXPECT_EQ(run.CleanPage("c.htm"), PageEnd::kLeftByRule);
+    EXPECT_EQ(run.CleanPage(long_name), PageEnd::kLeftByRule);
+    if (immovable) {
+      EXPECT_EQ(run.CleanPage("d.htm"), PageEnd::kLeftByFailure);
+      SetAppendOnly(dir_ / "d.htm", false);
+    }
+    run.Finish();
+  }
+}
+
 // Drops what lets root link another owner's file under protected hard links.
 bool DropOwnerCapability() {
   __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};

@@ -53,8 +53,10 @@ TEST_F(PageSwapTest, WithoutHardLinksTwoRenamesSwapAlikeAndKeepAnEarlierBackup) 
   EXPECT_FALSE(FileExists(dir_ / "PL!__a.htm"));
 
   WriteFile(dir_ / "PL!__a.htm", "cleaned again");
-  EXPECT_EQ(SwapByRenames("a.htm"),
-            "Файл «a.htm» не изменён: резервная копия «a.htm~» уже существует.");
+  const auto left = SwapByRenames("a.htm");
+  ASSERT_TRUE(left.has_value());
+  EXPECT_EQ(left->message, "Файл «a.htm» не изменён: резервная копия «a.htm~» уже существует.");
+  EXPECT_TRUE(left->by_rule);
   EXPECT_EQ(ReadFile(dir_ / "a.htm"), "cleaned");
   EXPECT_EQ(ReadFile(dir_ / "a.htm~"), "original");
   EXPECT_FALSE(FileExists(dir_ / "PL!__a.htm"));
@@ -66,9 +68,11 @@ TEST_F(PageSwapTest, APageThatCannotMoveIsLeftAloneWithTheReason) {
   if (!SetImmutable(dir_ / "a.htm", true)) GTEST_SKIP() << "no immutable flag here";
   const auto message = SwapInWorkingCopy("a.htm");
   SetImmutable(dir_ / "a.htm", false);
-  EXPECT_EQ(message,
+  ASSERT_TRUE(message.has_value());
+  EXPECT_EQ(message->message,
             "Файл «a.htm» не изменён: не удалось переименовать его в «a.htm~» "
             "(нет доступа).");
+  EXPECT_FALSE(message->by_rule);
   EXPECT_EQ(ReadFile(dir_ / "a.htm"), "original");
   EXPECT_FALSE(FileExists(dir_ / "a.htm~"));
   EXPECT_FALSE(FileExists(dir_ / "PL!__a.htm"));

@@ -161,6 +161,8 @@ class BatchRun {
 
   std::vector<PageRecord> Clean();
   std::vector<PageRecord> Restore();
+  // Whether the link report could not be written out at the end.
+  bool report_lost() const { return report_lost_; }
 
  private:
   void CleanOne(size_t i, PageRecord& record);
@@ -187,6 +189,7 @@ class BatchRun {
   RunState dry_run_state_;  // what a real run would carry from page to page
   CleanStatistics statistics_;
   std::string diff_label_;
+  bool report_lost_ = false;
 };
 
 std::vector<PageRecord> BatchRun::Clean() {
@@ -206,7 +209,13 @@ std::vector<PageRecord> BatchRun::Clean() {
   console_.EndProgress();
   ::chdir(start_folder_.c_str());
   messages_.SetPage("", "");
-  if (!command_.dry_run) run_.Finish();
+  if (command_.dry_run) return records;
+  try {
+    run_.Finish();
+  } catch (const EInOutError&) {  // the pages are done; only the link report is lost
+    console_.Failure(FailureMessage());
+    report_lost_ = true;
+  }
   return records;
 }
 
@@ -379,7 +388,16 @@ int RunCommand(std::span<const std::string> args, LinkCheck& link_check, std::os
   }
   // The report's name is taken before any page's folder becomes current.
   std::string json_path;
-  if (command.json) json_path = *command.json == "-" ? "-" : fs::absolute(*command.json).string();
+  if (command.json && *command.json != "-") {
+    std::error_code gone;  // the starting folder deleted under the command
+    json_path = fs::absolute(*command.json, gone).string();
+    if (gone) {
+      err << "pelloran-clean: cannot write " << *command.json << "\n";
+      return kBatchSomeFailed;
+    }
+  } else if (command.json) {
+    json_path = "-";
+  }
 
   Console console(out, err, terminals, command);
   command.filter.by_backup = command.restore;
@@ -391,14 +409,16 @@ int RunCommand(std::span<const std::string> args, LinkCheck& link_check, std::os
   }
 
   std::vector<PageRecord> records;
+  bool report_lost = false;
   {
     BatchRun run(command, walk.pages, link_check, console);
     try {
       records = command.restore ? run.Restore() : run.Clean();
-    } catch (const EInOutError&) {  // the link report could not be made or closed
+    } catch (const EInOutError&) {  // the link report could not be made
       console.Failure(FailureMessage());
       return kBatchSomeFailed;
     }
+    report_lost = run.report_lost();
   }
   console.Line(Summary(records, command));
   if (command.json && !WriteJson(command, json_path, records, out)) {
@@ -409,7 +429,7 @@ int RunCommand(std::span<const std::string> args, LinkCheck& link_check, std::os
     if (record.outcome == PageOutcome::kSkipped || record.outcome == PageOutcome::kFailed)
       return kBatchSomeFailed;
   }
-  return walk_failed ? kBatchSomeFailed : kBatchAllCleaned;
+  return walk_failed || report_lost ? kBatchSomeFailed : kBatchAllCleaned;
 }
 
 }  // namespace

@@ -191,10 +191,7 @@ void AddBoxOptions(CLI::App& app, std::vector<BoxAction>& actions) {
     return SetNamed(o, l, false, w);
   });
   listed("--keep-only", "PROP,...", [](CleaningOptions& o, const std::string& l, std::string& w) {
-    CleaningOptions trial = o;
-    SetAllProperties(trial, false);
-    if (!SetNamed(trial, l, true, w)) return false;
-    SetAllProperties(o, false);
+    SetAllProperties(o, false);  // a wrong name fails the whole command line
     return SetNamed(o, l, true, w);
   });
   const auto flag = [&](const char* name, std::function<void(CleaningOptions&)> change) {

@@ -112,6 +112,25 @@ TEST(CommandFaultsTest, AFileSizeLimitIsAFullDiskNotAKilledProgram) {
   ExpectLeftAlone(dir.path(), "a.htm", page, outcome, "Disk full.");
 }
 
+// A link report the disk refuses at the end fails the call; the pages cleaned
+// before it are still counted.
+TEST(CommandFaultsTest, ALinkReportNotWrittenStillCountsThePages) {
+  TempDir dir;
+  std::string page;
+  for (int i = 0; i < 100; ++i) page += "<a href=\"p" + std::to_string(i) + ".htm\">x</a>";
+  std::vector<std::string> args = {"--check-links", "--check-local-links"};
+  for (const char* name : {"a.htm", "b.htm", "c.htm", "d.htm"}) {
+    WriteFile(dir / name, page);  // each well under the limit; the report of all four is not
+    args.emplace_back(name);
+  }
+  const CommandOutcome outcome = RunCleanCommand(dir.path(), args, WithFileSizeLimit(4 * 1024));
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.out.find("0 cleaned, 4 unchanged, 0 skipped, 0 failed"), std::string::npos)
+      << outcome.out << outcome.err;
+  EXPECT_NE(outcome.err.find("Disk full."), std::string::npos) << outcome.err;
+  EXPECT_EQ(ReadFile(dir / "a.htm~"), page);
+}
+
 TEST(CommandFaultsTest, AReadOnlyFileSystemLeavesThePageAlone) {
   SmallTmpfs disk("1m");
   ASSERT_TRUE(disk.mounted());

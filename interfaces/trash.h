@@ -8,8 +8,8 @@
 namespace pelloran {
 
 // Where the files the user deletes go. The window hands them to the desktop's
-// trash, so that a wrong click can be undone; without a trash they are
-// deleted. Reports failure by its result, like the other file moves.
+// trash, so that a wrong click can be undone. Reports failure by its result,
+// like the other file moves: a file no trash takes stays where it is.
 class Trash {
  public:
   virtual ~Trash() = default;

@@ -108,7 +108,15 @@ void DeleteSelectedFiles(FileList& list, Messages& messages, Trash& trash) {
     messages.ShowInformation(kNoFileChosen);
     return;
   }
-  ForEachSelectedFile(list, [&trash](const std::string& name) { trash.Discard(name); });
+  ForEachSelectedFile(list, [&](const std::string& name) {
+    if (!trash.Discard(name)) return;
+    // Gone for good cannot be undone: only when the user says so.
+    if (!messages.Confirm("Файл «" + name +
+                          "» не удалось переместить в корзину. Удалить его навсегда?"))
+      return;
+    if (const std::error_code failure = DeleteFile(name))
+      messages.ShowError("Файл «" + name + "» не удалён (" + ReasonInRussian(failure) + ").");
+  });
   const int focused = list.FocusedIndex();
   list.ReadFolder();
   ApplyReselection(list, ReselectionAfterDelete(focused, list.Count()));

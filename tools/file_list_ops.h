@@ -50,8 +50,9 @@ Reselection ReselectionAfterDelete(int focused, int count);
 Reselection ReselectionAfterTildeRemoval(int focused, int count);
 
 // Hands the file of every selected entry (folder entries are passed over) to
-// the trash without asking, then re-reads and re-selects. A failed deletion
-// is passed over; a selected file that is gone when reached throws
+// the trash without asking, then re-reads and re-selects. A file the trash
+// does not take is deleted for good only when the user confirms it, and a
+// failed deletion is reported; a selected file that is gone when reached throws
 // EInOutError (file not found) and leaves the list as it is. An empty list
 // only gets the message.
 void DeleteSelectedFiles(FileList& list, Messages& messages, Trash& trash);

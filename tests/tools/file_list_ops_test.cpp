@@ -117,6 +117,31 @@ TEST_F(FileListOpsTest, DeleteTheThreeLastOfTwelveSelectsNothing) {
   EXPECT_TRUE(messages_.information.empty());
 }
 
+// A trash that takes nothing, as on a disk where none can be made.
+class FullTrash : public Trash {
+ public:
+  std::error_code Discard(const std::string&) override {
+    return std::make_error_code(std::errc::no_space_on_device);
+  }
+};
+
+TEST_F(FileListOpsTest, AFileTheTrashRefusesGoesForGoodOnlyWhenTheUserSaysSo) {
+  MakePages(3);
+  FullTrash full;
+  for (const bool yes : {false, true}) {
+    SelectAndFocus({1});
+    messages_.confirm_answer = yes;
+    messages_.questions.clear();
+    DeleteSelectedFiles(List(), messages_, full);
+    EXPECT_EQ(
+        messages_.questions,
+        std::vector<std::string>{"Файл «" + PageName(1) +
+                                 "» не удалось переместить в корзину. Удалить его навсегда?"});
+    EXPECT_EQ(FileExists(dir_ / PageName(1)), !yes);
+  }
+  EXPECT_TRUE(messages_.errors.empty());
+}
+
 TEST_F(FileListOpsTest, DeleteTheLastOfTwelveSelectsNothing) {
   MakePages(12);
   SelectAndFocus({11});

@@ -74,6 +74,12 @@ class Checks {
     if (progress != nullptr) progress->ShowLinkProgress(total, total);
   }
 
+  // Transfers still in flight (libcurl failed as a whole) leave the multi
+  // handle before either is cleaned up.
+  ~Checks() {
+    for (const auto& [easy, i] : index_of_) curl_multi_remove_handle(multi_.get(), easy);
+  }
+
   std::unordered_map<std::string, bool>& answers() { return answers_; }
 
  private:
@@ -87,7 +93,8 @@ class Checks {
   // interface, not of the address, which is then left unanswered.
   bool StartMore() {
     for (auto& [name, host] : hosts_) {
-      while (!host.waiting.empty() && host.in_flight < per_host_ && in_flight_ < in_all_) {
+      while (!host.waiting.empty() && host.in_flight < per_host_ &&
+             static_cast<int>(index_of_.size()) < in_all_) {
         const size_t i = host.waiting.front();
         host.waiting.pop_front();
         auto request = std::make_unique<CurlRequest>(urls_[i], limits_, ca_file_);
@@ -99,7 +106,6 @@ class Checks {
         index_of_[request->easy()] = i;
         requests_[i] = std::move(request);
         ++host.in_flight;
-        ++in_flight_;
       }
     }
     return true;
@@ -118,7 +124,6 @@ class Checks {
       index_of_.erase(easy);
       requests_[i].reset();
       --hosts_[host_of_[i]].in_flight;
-      --in_flight_;
     }
   }
 
@@ -137,9 +142,8 @@ class Checks {
   std::vector<std::unique_ptr<CurlRequest>> requests_;
   std::vector<std::string> host_of_;
   std::map<std::string, Host> hosts_;
-  std::map<CURL*, size_t> index_of_;
+  std::map<CURL*, size_t> index_of_;  // the checks in flight
   std::unordered_map<std::string, bool> answers_;
-  int in_flight_ = 0;
   size_t done_ = 0;
 };
 

@@ -1,6 +1,5 @@
 #include "tools/curl_link_check.h"
 
-#include <memory>
 #include <unordered_set>
 #include <vector>
 
@@ -63,8 +62,8 @@ void CurlLinkCheck::ForgetCheckedAhead() {
 }
 
 bool CurlLinkCheck::Fetch(const std::string& url) {
-  const auto request = std::make_unique<CurlRequest>(url, limits_, ca_file_);
-  return request->ready() && request->Answer(curl_easy_perform(request->easy()));
+  const CurlRequest request(url, limits_, ca_file_);
+  return request.ready() && request.Answer(curl_easy_perform(request.easy()));
 }
 
 }  // namespace pelloran

@@ -21,8 +21,7 @@ void InitialiseCurlOnce() {
 }
 
 CurlRequest::CurlRequest(const std::string& url, const LinkCheckLimits& limits,
-                         const std::string& ca_file)
-    : url_(url) {
+                         const std::string& ca_file) {
   InitialiseCurlOnce();
   for (const char* header : {"Cache-Control: no-cache", "Pragma: no-cache"}) {
     curl_slist* longer = curl_slist_append(headers_.get(), header);
@@ -33,7 +32,7 @@ CurlRequest::CurlRequest(const std::string& url, const LinkCheckLimits& limits,
   easy_.reset(curl_easy_init());
   if (!easy_) return;
   CURL* e = easy_.get();
-  curl_easy_setopt(e, CURLOPT_URL, url_.c_str());
+  curl_easy_setopt(e, CURLOPT_URL, url.c_str());  // libcurl keeps a copy
   curl_easy_setopt(e, CURLOPT_USERAGENT, "InetURL:/1.0");
   curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers_.get());
   curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");

@@ -21,7 +21,7 @@ class CurlRequest {
  public:
   // `url` as AddressToFetch gives it; `ca_file`, when not empty, replaces the
   // system's certificate authorities. The request stays where it is made
-  // (libcurl keeps pointers into it): hold it by pointer.
+  // (libcurl keeps pointers into it): it cannot be copied or moved.
   CurlRequest(const std::string& url, const LinkCheckLimits& limits, const std::string& ca_file);
   CurlRequest(const CurlRequest&) = delete;
   CurlRequest& operator=(const CurlRequest&) = delete;
@@ -44,7 +44,6 @@ class CurlRequest {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
   };
 
-  std::string url_;
   std::unique_ptr<curl_slist, ListDeleter> headers_;
   std::unique_ptr<CURL, EasyDeleter> easy_;
   bool body_started_ = false;

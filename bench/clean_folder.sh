@@ -36,16 +36,30 @@ if [ -n "$other" ]; then
   set -- "$@" "other clean|$other|" "other clean --clear 5|$other|--clear 5"
 fi
 
-# One timed run of a command over a fresh copy; prints its seconds.
-run() {
-  label="$1" program="$2" options="$3"
+# Sets label, program and options from a "label|program|options" command.
+take() {
+  label=${1%%|*}
+  rest=${1#*|}
+  program=${rest%%|*}
+  options=${rest#*|}
+}
+
+# A fresh start for the command in hand: the pages copied to src/ for a
+# clean, nothing for cp, which makes dst/ itself.
+fresh() {
   rm -rf "$work/dst" "$work/src"
+  [ "$program" = cp ] || cp -r "$pages" "$work/src"
+}
+
+# One timed run of the command in hand over a fresh copy; prints its seconds
+# and adds to left.N how many pages it left as they were.
+run() {
+  fresh
   if [ "$program" = cp ]; then
     start=$(now)
     cp -r "$pages" "$work/dst"
     end=$(now)
   else
-    cp -r "$pages" "$work/src"
     start=$(now)
     status=0
     # shellcheck disable=SC2086  # options are words
@@ -54,6 +68,8 @@ run() {
     end=$(now)
     # Status 1 is expected: a few corpus pages hold a byte 26 and are left alone.
     [ "$status" -le 1 ] || { cat "$work/err" >&2; exit 1; }
+    # A build that leaves every page alone is not fast: the count shows it.
+    grep -c . "$work/err" >>"$work/left.$n" || true
   fi
   chmod -R u+w "$work/dst" "$work/src" 2>/dev/null || true
   echo "$end - $start" | bc -l
@@ -64,10 +80,8 @@ while [ "$i" -lt "$rounds" ]; do
   n=0
   for command in "$@"; do
     n=$((n + 1))
-    IFS='|' read -r label program options <<EOF
-$command
-EOF
-    run "$label" "$program" "$options" >>"$work/times.$n"
+    take "$command"
+    run >>"$work/times.$n"
   done
   i=$((i + 1))
 done
@@ -77,9 +91,11 @@ cp_time=$(median <"$work/times.1")
 n=0
 for command in "$@"; do
   n=$((n + 1))
-  label=${command%%|*}
+  take "$command"
   t=$(median <"$work/times.$n")
-  printf '%-24s %8.3f s  %6.2f x cp\n' "$label:" "$t" "$(echo "$t / $cp_time" | bc -l)"
+  left=""
+  [ ! -f "$work/left.$n" ] || left="  ($(median <"$work/left.$n") pages left as they were)"
+  printf '%-24s %8.3f s  %6.2f x cp%s\n' "$label:" "$t" "$(echo "$t / $cp_time" | bc -l)" "$left"
 done
 
 command -v strace >/dev/null || exit 0
@@ -87,14 +103,11 @@ echo "system calls per page (strace -c -f; start-up included, listing the pages 
 n=0
 for command in "$@"; do
   n=$((n + 1))
-  IFS='|' read -r label program options <<EOF
-$command
-EOF
-  rm -rf "$work/dst" "$work/src"
+  take "$command"
+  fresh
   if [ "$program" = cp ]; then
     strace -f -c -o "$work/calls" cp -r "$pages" "$work/dst"
   else
-    cp -r "$pages" "$work/src"
     # The pages listed first, so that only the command's own calls count.
     (cd "$work/src" && find . -type f >"$work/list")
     # shellcheck disable=SC2086

@@ -1,7 +1,6 @@
 #include "batch/batch_clean.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <span>
@@ -12,6 +11,7 @@
 #include "cleaner/class_tables.h"
 #include "cleaner/clean_run.h"
 #include "cleaner/cleaning_options.h"
+#include "tests/support/clean_command.h"
 #include "tests/support/folder_file_list.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_services.h"
@@ -20,6 +20,7 @@ namespace pelloran {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::CommandOutcome;
 using testing::FileExists;
 using testing::FolderFileList;
 using testing::ReadFile;
@@ -43,23 +44,12 @@ constexpr char kRichPage[] =
     "<h1 class=Head>Five</h1><!-- kept --><script>if (a<b) x();</script>\r\n"
     "<table class=t><tr><td class=c>cell</td></tr></table></body></html>\r\n";
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-// Runs the real executable in `dir`.
-Outcome RunCommand(const fs::path& dir, const std::string& args) {
-  const std::string out = (dir / ".out").string();
-  const std::string err = (dir / ".err").string();
-  const std::string line = "cd '" + dir.string() + "' && '" PELLORAN_CLEAN_PATH "' " + args +
-                           " >'" + out + "' 2>'" + err + "'";
-  const int raw = std::system(line.c_str());
-  Outcome outcome{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
-  fs::remove(out);
-  fs::remove(err);
-  return outcome;
+// Runs the real executable in `dir`, its arguments split at blanks.
+CommandOutcome RunCommand(const fs::path& dir, const std::string& args) {
+  std::vector<std::string> words;
+  std::istringstream in(args);
+  for (std::string word; in >> word;) words.push_back(word);
+  return testing::RunCleanCommand(dir, words);
 }
 
 // Apply over the named pages of `dir`, as the main window runs it.
@@ -99,7 +89,7 @@ TEST(BatchCleanTest, CleansToTheSameBytesAsApply) {
     CleaningOptions options;
     for (const auto& [box, ticked] : c.boxes) options.SetTicked(box, ticked);
     ApplyInWindow(by_window.path(), names, options);
-    const Outcome outcome = RunCommand(by_command.path(), c.args + " a.htm b.htm");
+    const CommandOutcome outcome = RunCommand(by_command.path(), c.args + " a.htm b.htm");
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     for (const std::string& name : names) {
       EXPECT_EQ(ReadFile(by_command / name), ReadFile(by_window / name)) << name;
@@ -147,14 +137,14 @@ TEST(BatchCleanTest, TellsUsageErrorsByStatusTwo) {
        {"", "--tick 9 a.htm", "--tick 62 a.htm", "--clear 0 a.htm", "--tick 1,,2 a.htm",
         "--tick x a.htm", "--tick", "--ticks=1 a.htm", "--frobnicate a.htm", "--check-links"}) {
     SCOPED_TRACE(args);
-    const Outcome outcome = RunCommand(dir.path(), args);
+    const CommandOutcome outcome = RunCommand(dir.path(), args);
     EXPECT_EQ(outcome.status, 2);
     EXPECT_NE(outcome.err.find("Usage: pelloran-clean"), std::string::npos);
   }
   EXPECT_EQ(ReadFile(dir / "a.htm"), "<p>x</p>");
   EXPECT_FALSE(FileExists(dir / "a.htm~"));
 
-  const Outcome help = RunCommand(dir.path(), "--help");
+  const CommandOutcome help = RunCommand(dir.path(), "--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--check-links"), std::string::npos);
   EXPECT_FALSE(FileExists(dir / "a.htm~"));
@@ -169,7 +159,8 @@ TEST(BatchCleanTest, GoesOnAfterAFailedFileAndAnswersOne) {
   WriteFile(dir / "c.htm",
             "c\x1A"
             "after");
-  const Outcome outcome = RunCommand(dir.path(), "a.htm missing.htm nowhere/x.htm c.htm sub/b.htm");
+  const CommandOutcome outcome =
+      RunCommand(dir.path(), "a.htm missing.htm nowhere/x.htm c.htm sub/b.htm");
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(ReadFile(dir / "a.htm"), "<p>a</p>");
   EXPECT_EQ(ReadFile(dir / "a.htm~"), "old backup");
@@ -199,7 +190,7 @@ TEST(BatchCleanTest, PagesOfFoldersTakenInTurnAreEachCleanedInTheirOwnFolder) {
   for (const std::string& page : pages) WriteFile(dir / page, "<p class=x>" + page + "</p>");
   std::string args = "--tick 17";
   for (const std::string& page : pages) args += " " + page;
-  const Outcome outcome = RunCommand(dir.path(), args);
+  const CommandOutcome outcome = RunCommand(dir.path(), args);
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   for (const std::string& page : pages) {
     EXPECT_EQ(ReadFile(dir / (page + "~")), "<p class=x>" + page + "</p>");
@@ -214,7 +205,7 @@ TEST(BatchCleanTest, EveryFileCleanedAnswersZero) {
   TempDir dir;
   WriteFile(dir / "-a.htm", "<p>a</p>");
   WriteFile(dir / "b.htm", "<p>b</p>");
-  const Outcome outcome = RunCommand(dir.path(), "-- -a.htm ./b.htm");
+  const CommandOutcome outcome = RunCommand(dir.path(), "-- -a.htm ./b.htm");
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(outcome.err, "");
   EXPECT_TRUE(FileExists(dir / "-a.htm~"));

@@ -33,22 +33,6 @@ constexpr char kPage[] =
     "<h1 class=Head>Five</h1><img width=1 src=\"i.png\" alt=1>\r\n"
     "<table class=t><tr><td class=c>cell</td></tr></table></body></html>\r\n";
 
-// Every name under `dir` with its bytes (folders and links marked), for
-// "nothing changed" checks.
-std::map<std::string, std::string> Snapshot(const fs::path& dir) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-    const std::string name = fs::relative(entry.path(), dir).string();
-    if (entry.is_symlink())
-      files[name] = "-> " + fs::read_symlink(entry.path()).string();
-    else if (entry.is_directory())
-      files[name] = "<folder>";
-    else
-      files[name] = ReadFile(entry.path().string());
-  }
-  return files;
-}
-
 // A site as people keep them: nested folders, files that are no pages, a
 // backup without its page, a working copy left behind, a folder named like a
 // page, a symbolic link to a folder, names with blanks and Cyrillic letters.

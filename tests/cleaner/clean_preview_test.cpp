@@ -19,6 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ReadFile;
+using testing::Snapshot;
 using testing::TempDir;
 using testing::WriteFile;
 
@@ -30,16 +31,6 @@ constexpr char kPage[] =
     "<body><p class=Normal style=\"color:red\">One <span lang=ru>two</span></p>\r\n"
     "<p class=Normal>Three <a target=_blank href=\"http://a.example/x\">x</a></p>\r\n"
     "<table class=t><tr><td class=c>cell</td></tr></table></body></html>";
-
-// Every name in a folder tree with its bytes.
-std::map<std::string, std::string> Snapshot(const fs::path& dir) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-    const std::string name = fs::relative(entry.path(), dir).string();
-    files[name] = entry.is_regular_file() ? ReadFile(entry.path().string()) : "<folder>";
-  }
-  return files;
-}
 
 // Sets TMPDIR for the object's lifetime.
 class ScopedTempFolder {

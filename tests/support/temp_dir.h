@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -54,6 +55,22 @@ inline std::string ReadFile(const std::string& path) {
 inline bool FileExists(const std::string& path) {
   std::error_code ignored;
   return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
+}
+
+// Every name under `dir` with its bytes (folders and symbolic links marked),
+// for "nothing changed" checks.
+inline std::map<std::string, std::string> Snapshot(const std::filesystem::path& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+    const std::string name = std::filesystem::relative(entry.path(), dir).string();
+    if (entry.is_symlink())
+      files[name] = "-> " + std::filesystem::read_symlink(entry.path()).string();
+    else if (entry.is_directory())
+      files[name] = "<folder>";
+    else
+      files[name] = ReadFile(entry.path().string());
+  }
+  return files;
 }
 
 // Changes the process's current directory for the lifetime of the object.

@@ -418,16 +418,9 @@ TEST_F(CleanRunTest, AFirstPassResultThatCannotTakeThePageNameLeavesThePageAsItW
   EXPECT_FALSE(Exists("a.htm~"));
 }
 
-// Sets or clears the append-only flag: then even root may neither link nor rename the file.
+// With the append-only flag even root may neither link nor rename the file.
 bool SetAppendOnly(const std::string& path, bool on) {
-  const int fd = ::open(path.c_str(), O_RDONLY);
-  if (fd < 0) return false;
-  int flags = 0;
-  bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-  flags = on ? (flags | FS_APPEND_FL) : (flags & ~FS_APPEND_FL);
-  done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-  ::close(fd);
-  return done;
+  return testing::SetInodeFlag(path, FS_APPEND_FL, on);
 }
 
 TEST_F(CleanRunTest, AnImmovablePageIsLeftBeforeTheSecondPassWithNoWorkingCopy) {

@@ -1,11 +1,10 @@
 #include "cleaner/page_swap.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
+#include "tests/support/fault_env.h"
 #include "tests/support/temp_dir.h"
 
 namespace pelloran {
@@ -17,16 +16,8 @@ using testing::ScopedCurrentDir;
 using testing::TempDir;
 using testing::WriteFile;
 
-// Sets or clears the immutable flag, which makes even root's renames fail.
 bool SetImmutable(const std::string& path, bool on) {
-  const int fd = ::open(path.c_str(), O_RDONLY);
-  if (fd < 0) return false;
-  int flags = 0;
-  bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-  flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-  done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-  ::close(fd);
-  return done;
+  return testing::SetInodeFlag(path, FS_IMMUTABLE_FL, on);
 }
 
 class PageSwapTest : public ::testing::Test {

@@ -4,7 +4,10 @@
 // a tiny tmpfs that fills up, a tmpfs remounted read-only, and a child process
 // without the capabilities that let root pass permission checks.
 
+#include <fcntl.h>
 #include <linux/capability.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -38,6 +41,20 @@ class SmallTmpfs {
   TempDir dir_;
   bool mounted_ = false;
 };
+
+// Sets or clears an inode flag of the file: FS_IMMUTABLE_FL makes even root's
+// renames fail, FS_APPEND_FL even root's links and renames. False where the
+// file system has no such flags.
+inline bool SetInodeFlag(const std::string& path, int flag, bool on) {
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd < 0) return false;
+  int flags = 0;
+  bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  flags = on ? (flags | flag) : (flags & ~flag);
+  done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  ::close(fd);
+  return done;
+}
 
 // Drops CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH from this process.
 inline bool DropFileCapabilities() {

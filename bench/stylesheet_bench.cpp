@@ -5,7 +5,10 @@
 // pages in the corpus, when it is there.
 
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -182,6 +185,66 @@ void BM_FilterCorpusStyles(benchmark::State& state) {
   Filter(state, CorpusStylesPath());
 }
 
+// A style element of 48 MB: either Word-like rules one after the other, or
+// one rule whose block holds the 48 MB (a page that inlines its fonts).
+const std::string& LargeElementPath(int shape) {
+  static std::map<int, std::string> paths;
+  auto [it, added] = paths.try_emplace(shape);
+  if (!added) return it->second;
+  constexpr size_t kSize = size_t{48} << 20;
+  it->second = (fs::temp_directory_path() /
+                ("pelloran-bench-large-" + std::to_string(getpid()) + "-" + std::to_string(shape)))
+                   .string();
+  // Written a piece at a time, so that the peak memory measured is the filter's.
+  std::ofstream out(it->second, std::ios::binary | std::ios::trunc);
+  size_t size = 0;
+  auto put = [&](const std::string& piece) {
+    out << piece;
+    size += piece.size();
+  };
+  if (shape == 0) {
+    const std::string rules = MakeSheet(1000);
+    while (size < kSize) put(rules.substr(0, rules.size() - 13));
+  } else {
+    put("\r\np.big {");
+    for (int i = 0; size < kSize; ++i)
+      put("color: #" + std::to_string(100000 + i % 900000) + "; margin-top: " +
+          std::to_string(i % 97) + "px;\r\n\t");
+    put("}\r\n");
+  }
+  put("</style>\r\n");
+  return it->second;
+}
+
+// Resident memory now and at its peak, in bytes.
+size_t ResidentNow() {
+  std::ifstream statm("/proc/self/statm");
+  size_t pages = 0;
+  size_t resident = 0;
+  statm >> pages >> resident;
+  return resident * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+size_t ResidentPeak() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<size_t>(usage.ru_maxrss) * 1024;
+}
+
+// One 48 MB style element, every box ticked; reports how far the process's
+// peak resident memory rose above what it held before, per byte of the
+// element ("peak_per_byte") and in MB. The peak is the process's, so run it
+// alone: --benchmark_filter=LargeElement/0 (rules) or /1 (one block).
+void BM_FilterLargeElement(benchmark::State& state) {
+  const std::string& path = LargeElementPath(static_cast<int>(state.range(0)));
+  const size_t before = ResidentNow();
+  Filter(state, path);
+  const double rise = static_cast<double>(ResidentPeak() - std::min(before, ResidentPeak()));
+  state.counters["peak_per_byte"] = rise / static_cast<double>(fs::file_size(path));
+  state.counters["peak_rise_mb"] = rise / (1 << 20);
+  fs::remove(path);
+}
+
+BENCHMARK(BM_FilterLargeElement)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadSheet)->Arg(10)->Arg(100)->Arg(600)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FilterSheet)->Arg(10)->Arg(100)->Arg(600)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReadCorpusStyles)->Unit(benchmark::kMicrosecond);

@@ -15,8 +15,8 @@ namespace pelloran {
 // number without a box.
 std::string_view BoxName(int box);
 
-// The property boxes whose hint names `property`: two for
-// "background-color", none for an unknown name.
+// The property boxes whose hint names `property`: one for each property
+// a box keeps, none for an unknown name.
 std::vector<int> BoxesOfProperty(std::string_view property);
 
 // Every property name once, in box order, joined by ", ".

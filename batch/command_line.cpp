@@ -35,8 +35,7 @@ Choosing pages:
 
 Options by name:
       --keep PROP,...   tick the property boxes of these CSS properties
-                        (font-size, text-align, list-style, ...; a name that
-                        two boxes share, such as background-color, ticks both)
+                        (font-size, text-align, list-style, ...)
       --drop PROP,...   clear the boxes of these properties
       --keep-only PROP,...
                         clear every property box, then tick these

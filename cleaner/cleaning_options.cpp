@@ -21,7 +21,7 @@ constexpr BoxDesign kDesigns[] = {
     // свойства "цвет" и "фон":
     {6, P, 8, 72, 49, "цвет", "атрибут color", false},
     {26, P, 64, 72, 89, "цвет обоев", "атрибут background-color", false},
-    {20, P, 152, 72, 97, "рисунок фона", "атрибут background-color", false},
+    {20, P, 152, 72, 97, "рисунок фона", "атрибут background-image", false},
     {27, P, 248, 72, 113, "положение фона", "атрибут background-position", false},
     {30, P, 360, 72, 97, "привязка фона", "атрибут background-attachment", false},
     {19, P, 8, 88, 129, "повтор рисунка фона", "атрибут background-repeat", false},

@@ -159,7 +159,8 @@ void TagFilter::HeadTag(std::string_view lower_name) {
 void TagFilter::StyleElement() {
   scan_.Write("style");
   scan_.WriteTerminator();
-  FilterStyleBlock(context_);
+  FilterStyleBlock(context_,
+                   scan_.terminator() == '>' ? StyleTag::kClosed : StyleTag::kAttributesFollow);
   scan_.Write("</style>");
   scan_.DropThroughClose();
 }

@@ -153,7 +153,8 @@ StyleResult FilterFrom(std::string_view input, size_t start, BitOptions& options
   BindFileName(context.working_copy, Path("PL!__style.htm"));
   CreateByteFile(context.working_copy);
   OpenByteFile(context.working_copy);
-  FilterStyleBlock(context);
+  FilterStyleBlock(context, start > 0 && input[start - 1] == '>' ? StyleTag::kClosed
+                                                                 : StyleTag::kAttributesFollow);
   StyleResult result;
   for (int c = NextChar(context.input); c != kEndMark; c = NextChar(context.input))
     result.rest.push_back(static_cast<char>(c));

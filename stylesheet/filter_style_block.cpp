@@ -11,6 +11,7 @@
 #include "stylesheet/rule_merge.h"
 #include "stylesheet/rule_table.h"
 #include "stylesheet/rule_writer.h"
+#include "stylesheet/shorthand_order.h"
 #include "stylesheet/style_reader.h"
 
 namespace pelloran {
@@ -41,10 +42,21 @@ class ElementBytes {
     std::memcpy(bytes_.data() + size_, bytes.data(), bytes.size());
     size_ += bytes.size();
   }
-  std::string_view bytes() const { return std::string_view(bytes_.data(), size_); }
+  // Hands what was gathered to `file` once it has grown past a chunk, so
+  // that a large element's output is never held whole.
+  void FlushLarge(ByteFile& file) {
+    if (size_ < kChunk) return;
+    Flush(file);
+  }
+  void Flush(ByteFile& file) {
+    file.PutBytes(std::string_view(bytes_.data(), size_));
+    size_ = 0;
+  }
   size_t capacity() const { return bytes_.size(); }
 
  private:
+  static constexpr size_t kChunk = size_t{256} << 10;
+
   void Reserve(size_t more) {
     if (size_ + more > bytes_.size())
       bytes_.resize(std::max(2 * bytes_.size(), size_ + more + 4096));
@@ -71,7 +83,10 @@ constexpr size_t kLargestKept = size_t{1} << 20;
 
 bool IsLarge(const Workspace& work) {
   return work.table.text_capacity() > kLargestKept ||
-         work.reading.block.text_capacity() > kLargestKept || work.out.capacity() > kLargestKept;
+         work.reading.block.capacity() > kLargestKept ||
+         work.reading.prelude.capacity() > kLargestKept ||
+         work.reading.at_rule.capacity() > kLargestKept || work.out.capacity() > kLargestKept ||
+         work.table.rules().capacity() > kLargestKept / sizeof(Rule);
 }
 
 // Lends the thread's workspace for one call, and gives it back to the heap
@@ -95,47 +110,47 @@ class LentWorkspace {
 
 thread_local std::unique_ptr<Workspace> LentWorkspace::kept_;
 
-// Puts every rule that keeps a declaration, in table order. When the style
-// tag's ">" was read as a selector that is not written, a ">" goes first so
-// that the tag is closed.
+// Puts every at-rule and every rule that keeps a declaration, in table
+// order, flushing to `file` on the way.
 // Answers how many rules it put.
-int64_t PutKeptRules(const RuleTable& table, const StartTagCloser& closer, ElementBytes& out,
-                     std::vector<TextRef>& declarations) {
+int64_t PutKeptRules(const RuleTable& table, ElementBytes& out, std::vector<TextRef>& declarations,
+                     ByteFile& file) {
   int64_t written = 0;
-  const std::vector<Rule>& rules = table.rules();
-  const bool closer_written =
-      closer.selector >= 0 && !rules.empty() && table.KeepsAnything(rules.front());
-  bool closer_missing = closer.read && !closer_written;
-  for (const Rule& rule : rules) {
-    if (!table.KeepsAnything(rule)) continue;
-    if (closer_missing) {
-      out.PutBytes(">");
-      closer_missing = false;
+  for (const Rule& rule : table.rules()) {
+    if (rule.at_rule) {
+      out.PutText(table.SelectorsOf(rule).front());
+      out.PutBytes("\r\n");
+    } else if (table.KeepsAnything(rule)) {
+      PutRuleHead(out, table.SelectorsOf(rule));
+      WriteOrder(table.DeclarationsOf(rule), declarations);
+      PutRuleBlock(out, std::span<const TextRef>(declarations));
+      ++written;
     }
-    PutRuleHead(out, table.SelectorsOf(rule));
-    declarations.clear();
-    for (const Declaration& d : table.DeclarationsOf(rule)) declarations.push_back(d.text);
-    PutRuleBlock(out, std::span<const TextRef>(declarations));
-    ++written;
+    out.FlushLarge(file);
   }
-  if (closer_missing) out.PutBytes(">");
   return written;
 }
 
 }  // namespace
 
-void FilterStyleBlock(CleanContext& context) {
+void FilterStyleBlock(CleanContext& context, StyleTag tag) {
   const LentWorkspace lent;
   Workspace& work = *lent;
   work.table.Clear();
   StyleReader reader(context.input, context.options, context.gauge, work.table, work.reading);
   reader.CountInto(context.statistics);
-  if (reader.ReadRules() == StyleReader::Result::kEndOfInput) return;
+  if (reader.ReadRules(tag == StyleTag::kAttributesFollow) == StyleReader::Result::kEndOfInput)
+    return;
   MergeRules(work.table, context.gauge, work.merging);
   work.out.Start(work.table);
-  const int64_t written = PutKeptRules(work.table, reader.closer(), work.out, work.declarations);
+  work.out.PutBytes(reader.tag_rest());
+  // A closing tag inside the attributes: the tag is closed all the same.
+  if (tag == StyleTag::kAttributesFollow && !reader.tag_rest().ends_with('>'))
+    work.out.PutBytes(">");
+  const int64_t written =
+      PutKeptRules(work.table, work.out, work.declarations, context.working_copy);
+  work.out.Flush(context.working_copy);
   if (context.statistics != nullptr) context.statistics->style_rules_written += written;
-  context.working_copy.PutBytes(work.out.bytes());
 }
 
 }  // namespace pelloran

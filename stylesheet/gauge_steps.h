@@ -1,8 +1,13 @@
 #pragma once
 
+#include <cstdint>
+
 #include "interfaces/progress_gauge.h"
 
 namespace pelloran {
+
+// The rule whose declarations take no step of the merge.
+inline constexpr uint32_t kGaugeMergeRule = 600;
 
 // One step of the gauge, taken only while it stands below `cap`.
 inline void StepGaugeBelow(ProgressGauge& gauge, int cap) {

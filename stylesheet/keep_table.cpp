@@ -1,115 +1,162 @@
 #include "stylesheet/keep_table.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstdint>
-#include <span>
-#include <vector>
 
 #include "charfile/char_file.h"
-#include "stylesheet/keep_search.h"
-#include "stylesheet/run_scan.h"
+#include "stylesheet/case_fold.h"
 
 namespace pelloran {
 
 namespace {
 
-constexpr uint8_t kNone = UINT8_MAX;
+constexpr int kNoRow = -1;
 
-// The keep table in the search's numbers of its texts.
-struct KeepPlan {
-  std::array<uint8_t, kKeepTable.size()> start{};
-  // For each text, the rows that test for it (bit i for row i).
-  std::array<uint64_t, KeepSearch::kMaxTexts> rows_testing{};
-  // For each start text, the other start texts of which one begins the
-  // other: only these can be found at the same place as it.
-  std::array<std::vector<uint8_t>, KeepSearch::kMaxTexts> related;
+// "border", "border-left", "border-width", "border-left-width": the side and
+// the aspect each sets, "" for all of them.
+struct BorderPart {
+  std::string_view side;
+  std::string_view aspect;
 };
 
-static_assert(kKeepTable.size() <= 64, "a row set is one 64-bit word");
-
-const KeepPlan& ThePlan() {
-  static const KeepPlan plan = [] {
-    const KeepSearch& search = KeepSearch::ForKeepTable();
-    KeepPlan result;
-    for (size_t i = 0; i < kKeepTable.size(); ++i) {
-      result.rows_testing[search.IndexOf(kKeepTable[i].test)] |= uint64_t{1} << i;
-      result.start[i] = static_cast<uint8_t>(search.IndexOf(kKeepTable[i].start));
-    }
-    for (const KeepRow& row : kKeepTable) {
-      std::vector<uint8_t>& related = result.related[search.IndexOf(row.start)];
-      if (!related.empty()) continue;
-      for (const KeepRow& other : kKeepTable) {
-        const uint8_t number = static_cast<uint8_t>(search.IndexOf(other.start));
-        const bool prefix =
-            row.start.starts_with(other.start) || other.start.starts_with(row.start);
-        if (prefix && other.start != row.start &&
-            std::find(related.begin(), related.end(), number) == related.end()) {
-          related.push_back(number);
-        }
-      }
-    }
-    return result;
-  }();
-  return plan;
+bool IsSide(std::string_view word) {
+  return word == "top" || word == "right" || word == "bottom" || word == "left";
 }
 
-// The declaration starting at `start`: up to the next ";", or else to the end
-// of the block without its "}" and the blanks before that.
-std::string_view DeclarationAt(std::string_view block, size_t start) {
-  const auto bytes = std::span(reinterpret_cast<const unsigned char*>(block.data()), block.size());
-  const size_t semicolon = start + FindFirstOf(bytes.subspan(start), ';', ';', ';');
-  if (semicolon < block.size()) return block.substr(start, semicolon - start);
-  size_t end = block.size();
-  if (end > start && block[end - 1] == '}') --end;
-  while (end > start && IsBlank(static_cast<unsigned char>(block[end - 1]))) --end;
-  return block.substr(start, end - start);
+BorderPart PartsOfBorder(std::string_view name) {
+  BorderPart part;
+  name.remove_prefix(std::string_view("border").size());
+  while (name.starts_with('-')) {
+    name.remove_prefix(1);
+    const std::string_view word = name.substr(0, name.find('-'));
+    (IsSide(word) ? part.side : part.aspect) = word;
+    name.remove_prefix(word.size());
+  }
+  return part;
+}
+
+bool Compatible(std::string_view a, std::string_view b) { return a.empty() || b.empty() || a == b; }
+
+// Whether setting one property may set a value the other sets.
+bool Overlap(std::string_view a, std::string_view b) {
+  if (a == b) return true;
+  auto shorthand_of = [](std::string_view s, std::string_view l) {
+    return l.size() > s.size() && l.starts_with(s) && l[s.size()] == '-';
+  };
+  if (shorthand_of(a, b) || shorthand_of(b, a)) return true;
+  // The font shorthand resets line-height too.
+  if ((a == "font" && b == "line-height") || (b == "font" && a == "line-height")) return true;
+  if (a.starts_with("border") && b.starts_with("border")) {
+    const BorderPart x = PartsOfBorder(a);
+    const BorderPart y = PartsOfBorder(b);
+    return Compatible(x.side, y.side) && Compatible(x.aspect, y.aspect);
+  }
+  return false;
+}
+
+const std::array<uint64_t, kKeepTable.size()>& OverlapMasks() {
+  static const std::array<uint64_t, kKeepTable.size()> masks = [] {
+    std::array<uint64_t, kKeepTable.size()> result{};
+    for (size_t i = 0; i < kKeepTable.size(); ++i)
+      for (size_t j = 0; j < kKeepTable.size(); ++j)
+        if (Overlap(kKeepTable[i].property, kKeepTable[j].property)) result[i] |= uint64_t{1} << j;
+    return result;
+  }();
+  return masks;
+}
+
+// Where a declaration found for a row stands in the block.
+struct Found {
+  uint32_t start = 0;
+  uint32_t length = 0;
+  uint16_t place = 0;  // which declaration of the block, counted from 0
+  bool found = false;
+};
+
+// The end of the declaration starting at `from`: the next ";" outside
+// quotes and parentheses, or the block's end.
+size_t DeclarationEnd(std::string_view block, size_t from) {
+  int depth = 0;
+  char quote = 0;
+  for (size_t i = from; i < block.size(); ++i) {
+    const char c = block[i];
+    if (quote != 0) {
+      if (c == '\\') {
+        ++i;
+      } else if (c == quote) {
+        quote = 0;
+      }
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '(') {
+      ++depth;
+    } else if (c == ')') {
+      depth = std::max(0, depth - 1);
+    } else if (c == ';' && depth == 0) {
+      return i;
+    }
+  }
+  return block.size();
+}
+
+// The row of the declaration in block[start, end) when it is "name:" of a
+// property in the table; kNoRow otherwise. `named` tells whether it has a ":".
+int RowOfDeclaration(std::string_view piece, bool& named) {
+  size_t n = 0;
+  while (n < piece.size() && !IsBlank(static_cast<unsigned char>(piece[n])) && piece[n] != ':') ++n;
+  size_t colon = n;
+  while (colon < piece.size() && IsBlank(static_cast<unsigned char>(piece[colon]))) ++colon;
+  named = colon < piece.size() && piece[colon] == ':' && n > 0;
+  return named ? RowOfProperty(piece.substr(0, n)) : kNoRow;
 }
 
 }  // namespace
 
-void KeepDeclarations(const BlockText& block_text, const Options& options, RuleTable& table) {
-  const std::string_view block = block_text.text();
-  const KeepPlan& plan = ThePlan();
-  KeepSearch::Positions first;
-  const uint64_t found = KeepSearch::ForKeepTable().FindFirstAt(block, block_text.starts(), first);
-  // The rows whose test text the block holds, which are all that may keep
-  // anything, in row order.
-  uint64_t rows = 0;
-  for (uint64_t texts = found; texts != 0; texts &= texts - 1)
-    rows |= plan.rows_testing[std::countr_zero(texts)];
-  // The block is stored once and the declarations refer into it. Rows that
-  // start at the same place keep the same text ("background" and
-  // "background-color" often do); it is stored once, as the declaration
-  // numbered stored_for[its start text].
-  TextRef stored;
-  std::array<uint8_t, KeepSearch::kMaxTexts> stored_for;
-  stored_for.fill(kNone);
-  uint8_t count = 0;
-  for (; rows != 0; rows &= rows - 1) {
-    const size_t i = static_cast<size_t>(std::countr_zero(rows));
-    // Asked afresh at every rule, since boxes may change while the filter
-    // runs; the boxes of the other rows cannot change what this rule keeps.
-    if (!options.IsTicked(kKeepTable[i].box)) continue;
-    const uint8_t start_text = plan.start[i];
-    const uint32_t start = first[start_text];
-    uint8_t same = stored_for[start_text];
-    for (size_t r = 0; same == kNone && r < plan.related[start_text].size(); ++r) {
-      const uint8_t other = plan.related[start_text][r];
-      if (stored_for[other] != kNone && first[other] == start) same = stored_for[other];
-    }
-    if (same != kNone) {
-      table.AddDeclarationAgain(kKeepTable[i].box, same);
-    } else {
-      if (count == 0) stored = table.StoreText(block);
-      same = count;
-      const std::string_view text = DeclarationAt(block, start);
-      table.AddDeclaration(kKeepTable[i].box,
-                           TextRef{stored.offset + start, static_cast<uint32_t>(text.size())});
-    }
-    stored_for[start_text] = same;
-    ++count;
+int RowOfProperty(std::string_view name) {
+  for (size_t i = 0; i < kKeepTable.size(); ++i) {
+    const std::string_view property = kKeepTable[i].property;
+    if (property.size() == name.size() && EqualIgnoringCase(property, name))
+      return static_cast<int>(i);
   }
+  return kNoRow;
+}
+
+int RowOfBox(int box) {
+  for (size_t i = 0; i < kKeepTable.size(); ++i)
+    if (kKeepTable[i].box == box) return static_cast<int>(i);
+  return kNoRow;
+}
+
+uint64_t OverlapMask(int row) { return OverlapMasks()[static_cast<size_t>(row)]; }
+
+KeepCount KeepDeclarations(std::string_view block, const Options& options, RuleTable& table) {
+  std::array<Found, kKeepTable.size()> found{};
+  KeepCount count;
+  uint16_t place = 0;
+  for (size_t start = 0; start <= block.size(); ++place) {
+    while (start < block.size() && IsBlank(static_cast<unsigned char>(block[start]))) ++start;
+    const size_t end = DeclarationEnd(block, start);
+    size_t last = end;
+    // Without a ";" the declaration ends before the blanks at the block's end.
+    if (end == block.size())
+      while (last > start && IsBlank(static_cast<unsigned char>(block[last - 1]))) --last;
+    bool named = false;
+    const int row = RowOfDeclaration(block.substr(start, last - start), named);
+    count.read += named ? 1 : 0;
+    if (row != kNoRow) {
+      found[static_cast<size_t>(row)] = {static_cast<uint32_t>(start),
+                                         static_cast<uint32_t>(last - start), place, true};
+    }
+    start = end + 1;
+    if (place == UINT16_MAX) --place;  // places beyond count alike
+  }
+  for (size_t i = 0; i < kKeepTable.size(); ++i) {
+    // Asked afresh at every rule, since boxes may change while the filter runs.
+    if (!found[i].found || !options.IsTicked(kKeepTable[i].box)) continue;
+    table.AddDeclaration(kKeepTable[i].box, block.substr(found[i].start, found[i].length),
+                         found[i].place);
+    ++count.kept;
+  }
+  return count;
 }
 
 }  // namespace pelloran

@@ -1,78 +1,89 @@
 #include "stylesheet/rule_merge.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
 #include "stylesheet/gauge_steps.h"
+#include "stylesheet/keep_table.h"
 
 namespace pelloran {
 
 namespace {
 
-// The declarations of the table grouped into classes of equal texts. A
-// declaration's number is its place in the table, rule by rule and slot by
-// slot, which is the order in which a search of the whole table meets them;
-// each class lists its members in that order, side by side in one array.
-class DeclarationClasses {
+constexpr uint32_t kNone = UINT32_MAX;
+
+// Numbers the declarations' texts so that equal ones (ignoring case) get the
+// same class.
+void ClassifyDeclarations(const RuleTable& table, MergeScratch& s) {
+  s.class_of.clear();
+  s.class_head_text.clear();
+  s.declaration_index.Reset(0);  // grows with the classes, which are few as a rule
+  auto head_text = [&](uint32_t cls) { return table.Text(s.class_head_text[cls]); };
+  for (const Declaration& d : table.AllDeclarations()) {
+    const uint32_t fresh = static_cast<uint32_t>(s.class_head_text.size());
+    const uint32_t cls = s.declaration_index.FindOrAdd(table.Text(d.text), fresh, head_text);
+    if (cls == FoldedIndex::kNone) s.class_head_text.push_back(d.text);
+    s.class_of.push_back(cls == FoldedIndex::kNone ? fresh : cls);
+  }
+}
+
+// For each property, the declarations of it in table order, so that the
+// next rule after a place that still keeps the property is a binary search
+// and a few hops over cleared ones.
+class PropertyIndex {
  public:
-  DeclarationClasses(RuleTable& table, MergeScratch& scratch) : table_(table), s_(scratch) {
-    const std::span<Declaration> all = table.AllDeclarations();
-    s_.class_of.clear();
-    s_.class_head_text.clear();
-    s_.declaration_index.Reset(0);  // grows with the classes, which are few as a rule
-    for (const Rule& rule : table.rules()) {
-      for (uint32_t d = 0; d < rule.declaration_count; ++d) {
-        s_.class_of.push_back(ClassOf(all, rule.first_declaration, d));
+  PropertyIndex(RuleTable& table, MergeScratch& s) : table_(table), s_(s) {
+    constexpr size_t kRows = kKeepTable.size();
+    s_.row_begin.assign(kRows + 1, 0);
+    for (const Declaration& d : table.AllDeclarations()) ++s_.row_begin[RowOfBox(d.slot) + 1];
+    for (size_t r = 1; r <= kRows; ++r) s_.row_begin[r] += s_.row_begin[r - 1];
+    s_.row_entries.resize(table.AllDeclarations().size());
+    std::vector<uint32_t>& fill = s_.next_entry;  // borrowed while filling
+    fill.assign(s_.row_begin.begin(), s_.row_begin.end() - 1);
+    const std::vector<Rule>& rules = table.rules();
+    for (uint32_t r = 0; r < rules.size(); ++r) {
+      for (uint32_t i = 0; i < rules[r].declaration_count; ++i) {
+        const uint32_t d = rules[r].first_declaration + i;
+        const int row = RowOfBox(table.AllDeclarations()[d].slot);
+        s_.row_entries[fill[static_cast<size_t>(row)]++] = uint64_t{r} << 32 | d;
       }
     }
-    ListMembers();
+    s_.next_entry.resize(s_.row_entries.size());
+    for (uint32_t e = 0; e < s_.next_entry.size(); ++e) s_.next_entry[e] = e + 1;
   }
 
-  uint32_t ClassOf(uint32_t declaration) const { return s_.class_of[declaration]; }
-  size_t class_count() const { return s_.class_head_text.size(); }
-
-  // Calls visit(rule number, declaration) for each member, in order.
-  template <typename Visit>
-  void ForEachMember(uint32_t cls, Visit visit) const {
-    const std::span<Declaration> all = table_.AllDeclarations();
-    for (uint32_t i = s_.member_begin[cls]; i < s_.member_begin[cls + 1]; ++i) {
-      const uint64_t member = s_.members[i];
-      visit(static_cast<uint32_t>(member >> 32), all[static_cast<uint32_t>(member)]);
-    }
+  // The first rule after `place` that keeps a declaration of `row`; kNone
+  // when there is none.
+  uint32_t NextKeeping(size_t row, uint32_t place) {
+    const auto begin = s_.row_entries.begin() + s_.row_begin[row];
+    const auto end = s_.row_entries.begin() + s_.row_begin[row + 1];
+    const uint64_t key = (uint64_t{place} + 1) << 32;
+    const uint32_t at =
+        static_cast<uint32_t>(std::lower_bound(begin, end, key) - s_.row_entries.begin());
+    const uint32_t live = FirstLive(at, s_.row_begin[row + 1]);
+    return live == s_.row_begin[row + 1] ? kNone
+                                         : static_cast<uint32_t>(s_.row_entries[live] >> 32);
   }
 
  private:
-  // The class of declaration d of a rule whose declarations start at `first`
-  // and whose earlier ones are classed already.
-  uint32_t ClassOf(std::span<Declaration> all, uint32_t first, uint32_t d) {
-    const Declaration& declaration = all[first + d];
-    // A text the rule stored once for several slots has the class it had.
-    if (declaration.same_as != Declaration::kStoredHere)
-      return s_.class_of[first + declaration.same_as];
-    const uint32_t fresh = static_cast<uint32_t>(s_.class_head_text.size());
-    auto head_text = [this](uint32_t cls) { return table_.Text(s_.class_head_text[cls]); };
-    const uint32_t cls =
-        s_.declaration_index.FindOrAdd(table_.Text(declaration.text), fresh, head_text);
-    if (cls != FoldedIndex::kNone) return cls;
-    s_.class_head_text.push_back(declaration.text);
-    return fresh;
+  bool Cleared(uint32_t entry) const {
+    return table_.AllDeclarations()[static_cast<uint32_t>(s_.row_entries[entry])].text.empty();
   }
-
-  // Sorts the declarations by class, keeping their order within a class.
-  void ListMembers() {
-    s_.member_begin.assign(class_count() + 1, 0);
-    for (uint32_t cls : s_.class_of) ++s_.member_begin[cls + 1];
-    for (size_t c = 1; c < s_.member_begin.size(); ++c)
-      s_.member_begin[c] += s_.member_begin[c - 1];
-    s_.next_member.assign(s_.member_begin.begin(), s_.member_begin.end() - 1);
-    s_.members.resize(s_.class_of.size());
-    uint32_t m = 0;
-    for (uint32_t r = 0; r < table_.rules().size(); ++r) {
-      for (uint32_t d = 0; d < table_.rules()[r].declaration_count; ++d, ++m) {
-        s_.members[s_.next_member[s_.class_of[m]]++] = uint64_t{r} << 32 | m;
-      }
+  // The first entry from `at` whose declaration is not cleared, or `end`;
+  // the hops taken are shortened for the next search.
+  uint32_t FirstLive(uint32_t at, uint32_t end) {
+    uint32_t live = at;
+    while (live < end && Cleared(live)) live = s_.next_entry[live];
+    for (uint32_t e = at; e < live;) {
+      const uint32_t next = s_.next_entry[e];
+      s_.next_entry[e] = live;
+      e = next;
     }
+    return live;
   }
 
   RuleTable& table_;
@@ -141,53 +152,116 @@ bool RaisesGaugeWhenAbsorbing(size_t rule_number) {
   return rule_number == 150 || rule_number == 300 || rule_number == 450 || rule_number == 600;
 }
 
-// Appends the selectors of `from` that rule k (`to`) lacks, as far as it has
-// room.
+// Appends the selectors of `from` that rule k (`to`) lacks.
 void AppendSelectors(RuleTable& table, Rule& to, uint32_t k, const Rule& from,
                      SelectorClasses& classes) {
   for (uint32_t i = 0; i < from.selector_count; ++i) {
-    if (to.selector_count >= kMaxSelectors) return;
     const uint32_t place = from.first_selector + i;
     const TextRef selector = table.AllSelectors()[place];
     if (!selector.empty() && classes.TakeNew(place, k)) table.AppendSelector(to, selector);
   }
 }
 
+// One absorbing rule k with its declarations `own` (not cleared), and what
+// it may absorb.
+class Absorber {
+ public:
+  Absorber(RuleTable& table, MergeScratch& s) : table_(table), s_(s), matched_(s.matched) {
+    for (const uint32_t d : s.own) {
+      const uint64_t bit = uint64_t{1} << RowOfBox(table.AllDeclarations()[d].slot);
+      own_rows_ |= bit;
+      if (OverlapMask(RowOfBox(table.AllDeclarations()[d].slot)) & (own_rows_ & ~bit))
+        ordered_ = true;
+    }
+    for (uint64_t rows = own_rows_; rows != 0; rows &= rows - 1)
+      blocking_rows_ |= OverlapMask(std::countr_zero(rows));
+  }
+
+  uint64_t blocking_rows() const { return blocking_rows_; }
+
+  // Whether rule s keeps k's declarations, equal, no other of their
+  // properties, and those that overlap in the same order. Fills matched_
+  // with s's declarations equal to k's, in the order of own.
+  bool CanAbsorb(const Rule& s) {
+    matched_.clear();
+    const std::span<Declaration> all = table_.AllDeclarations();
+    size_t next_own = 0;
+    for (uint32_t i = 0; i < s.declaration_count; ++i) {
+      const uint32_t d = s.first_declaration + i;
+      if (all[d].text.empty()) continue;
+      const uint64_t bit = uint64_t{1} << RowOfBox(all[d].slot);
+      if ((bit & blocking_rows_) == 0) continue;
+      if ((bit & own_rows_) == 0) return false;
+      // Both run in slot order, so k's declaration of this slot is the next.
+      if (next_own < s_.own.size() && all[s_.own[next_own]].slot < all[d].slot) return false;
+      if (next_own == s_.own.size() || s_.class_of[s_.own[next_own]] != s_.class_of[d])
+        return false;
+      matched_.push_back(d);
+      ++next_own;
+    }
+    return next_own == s_.own.size() && (!ordered_ || SameOrder());
+  }
+
+  // Clears the declarations CanAbsorb matched.
+  void ClearMatched() {
+    for (const uint32_t d : matched_) table_.AllDeclarations()[d].text = TextRef{};
+  }
+
+ private:
+  bool SameOrder() const {
+    const std::span<Declaration> all = table_.AllDeclarations();
+    for (size_t i = 0; i < s_.own.size(); ++i) {
+      for (size_t j = i + 1; j < s_.own.size(); ++j) {
+        const Declaration& a = all[s_.own[i]];
+        const Declaration& b = all[s_.own[j]];
+        if ((OverlapMask(RowOfBox(a.slot)) >> RowOfBox(b.slot) & 1) == 0) continue;
+        if ((a.place < b.place) != (all[matched_[i]].place < all[matched_[j]].place)) return false;
+      }
+    }
+    return true;
+  }
+
+  RuleTable& table_;
+  const MergeScratch& s_;
+  std::vector<uint32_t>& matched_;
+  uint64_t own_rows_ = 0;
+  uint64_t blocking_rows_ = 0;
+  bool ordered_ = false;
+};
+
 }  // namespace
 
 void MergeRules(RuleTable& table, ProgressGauge& gauge, MergeScratch& scratch) {
-  DeclarationClasses classes(table, scratch);
+  ClassifyDeclarations(table, scratch);
+  PropertyIndex index(table, scratch);
   SelectorClasses selector_classes(table, scratch);
-  std::vector<uint8_t>& merged = scratch.merged;
-  merged.assign(classes.class_count(), 0);
   std::vector<Rule>& rules = table.rules();
-  // Once rule k holds the selectors of rule s, matching s again adds none
-  // (or k is full), so each pair appends once.
-  std::vector<uint32_t>& appended_to = scratch.appended_to;
-  appended_to.assign(rules.size(), UINT32_MAX);
-  for (uint32_t k = 0; k < rules.size(); ++k) {
+  const uint32_t count = static_cast<uint32_t>(rules.size());
+  scratch.next_at_rule.assign(count + 1, count);
+  for (uint32_t r = count; r-- > 0;)
+    scratch.next_at_rule[r] = rules[r].at_rule ? r : scratch.next_at_rule[r + 1];
+  for (uint32_t k = 0; k < count; ++k) {
     Rule& rule = rules[k];
+    scratch.own.clear();
+    for (uint32_t i = 0; i < rule.declaration_count; ++i) {
+      if (table.AllDeclarations()[rule.first_declaration + i].text.empty()) continue;
+      scratch.own.push_back(rule.first_declaration + i);
+      if (k + 1 != kGaugeMergeRule) StepGaugeBelow(gauge, 94);
+    }
+    if (scratch.own.empty()) continue;
+    Absorber absorber(table, scratch);
     bool absorbed = false;  // whether the rule's own selectors are marked yet
-    for (uint32_t d = 0; d < rule.declaration_count; ++d) {
-      const uint32_t declaration = rule.first_declaration + d;
-      if (table.AllDeclarations()[declaration].text.empty()) continue;  // absorbed earlier
-      if (k + 1 != kMaxRules) StepGaugeBelow(gauge, 94);
-      const uint32_t cls = classes.ClassOf(declaration);
-      // Once merged, no other rule holds the class any more.
-      if (merged[cls]) continue;
-      merged[cls] = 1;
-      const bool raises_gauge = RaisesGaugeWhenAbsorbing(k + 1);
-      classes.ForEachMember(cls, [&](uint32_t s, Declaration& other) {
-        if (s == k || other.text.empty()) return;
-        if (appended_to[s] != k && rule.selector_count < kMaxSelectors) {
-          if (!absorbed) selector_classes.MarkOwn(rule, k);
-          absorbed = true;
-          AppendSelectors(table, rule, k, rules[s], selector_classes);
-          appended_to[s] = k;
-        }
-        other.text = TextRef{};
-        if (raises_gauge) RaiseGaugeTo(gauge, 94);
-      });
+    for (uint32_t place = k;;) {
+      uint32_t s = kNone;
+      for (uint64_t rows = absorber.blocking_rows(); rows != 0; rows &= rows - 1)
+        s = std::min(s, index.NextKeeping(static_cast<size_t>(std::countr_zero(rows)), place));
+      if (s == kNone || s > scratch.next_at_rule[k + 1] || !absorber.CanAbsorb(rules[s])) break;
+      if (!absorbed) selector_classes.MarkOwn(rule, k);
+      absorbed = true;
+      AppendSelectors(table, rule, k, rules[s], selector_classes);
+      absorber.ClearMatched();
+      if (RaisesGaugeWhenAbsorbing(k + 1)) RaiseGaugeTo(gauge, 94);
+      place = s;
     }
   }
 }

@@ -28,28 +28,20 @@ void RuleTable::BeginRule() {
   last_rule_text_ = text_size_;
 }
 
-bool RuleTable::AddSelector(std::string_view selector) {
-  Rule& rule = rules_.back();
-  if (rule.selector_count >= kMaxSelectors) return false;
+void RuleTable::AddSelector(std::string_view selector) {
   selectors_.push_back(AddText(selector));
-  ++rule.selector_count;
-  return true;
+  ++rules_.back().selector_count;
 }
 
-void RuleTable::AddDeclaration(int slot, std::string_view text) {
-  AddDeclaration(slot, AddText(text));
-}
-
-void RuleTable::AddDeclaration(int slot, TextRef text) {
-  declarations_.push_back({text, static_cast<uint8_t>(slot)});
+void RuleTable::AddDeclaration(int slot, std::string_view text, uint16_t place) {
+  declarations_.push_back({AddText(text), static_cast<uint8_t>(slot), place});
   ++rules_.back().declaration_count;
 }
 
-void RuleTable::AddDeclarationAgain(int slot, uint32_t earlier) {
-  Rule& rule = rules_.back();
-  const TextRef text = declarations_[rule.first_declaration + earlier].text;
-  declarations_.push_back({text, static_cast<uint8_t>(slot), static_cast<uint8_t>(earlier)});
-  ++rule.declaration_count;
+void RuleTable::AddAtRule(std::string_view text) {
+  BeginRule();
+  AddSelector(text);
+  rules_.back().at_rule = true;
 }
 
 void RuleTable::DropLastRule() {
@@ -61,7 +53,6 @@ void RuleTable::DropLastRule() {
 }
 
 void RuleTable::AppendSelector(Rule& rule, TextRef selector) {
-  if (rule.selector_count >= kMaxSelectors) return;
   if (rule.first_selector + rule.selector_count != selectors_.size()) {
     const uint32_t moved = static_cast<uint32_t>(selectors_.size());
     for (uint32_t i = 0; i < rule.selector_count; ++i) {
@@ -74,14 +65,12 @@ void RuleTable::AppendSelector(Rule& rule, TextRef selector) {
   ++rule.selector_count;
 }
 
-void RuleTable::RemoveLastSelector(Rule& rule) {
-  selectors_.pop_back();
-  --rule.selector_count;
-}
-
 TextRef RuleTable::AddText(std::string_view text) {
   const size_t needed = text_size_ + text.size() + kTextPadding;
-  if (needed > text_.size()) text_.resize(std::max<size_t>({needed, 4096, 2 * text_.size()}));
+  // Grown by half, not doubled: the texts of a large element are most of the
+  // filter's memory.
+  if (needed > text_.size())
+    text_.resize(std::max<size_t>({needed, 4096, text_.size() + text_.size() / 2}));
   const TextRef ref{static_cast<uint32_t>(text_size_), static_cast<uint32_t>(text.size())};
   if (!text.empty()) std::memcpy(text_.data() + text_size_, text.data(), text.size());
   text_size_ += text.size();

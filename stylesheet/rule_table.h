@@ -4,9 +4,10 @@
 // its selectors and the declarations kept for the ticked property boxes.
 //
 // All texts sit in one buffer and each rule's selectors and declarations are
-// runs of two shared arrays, so a table of 600 rules costs a handful of
-// allocations rather than several per rule, and none at all when the table
-// is cleared and filled again.
+// runs of two shared arrays, so a table costs a handful of allocations rather
+// than several per rule, and none at all when the table is cleared and filled
+// again. The table grows as far as the style element goes; it holds only the
+// texts kept, so it stays below the size of the element it was read from.
 
 #include <cstdint>
 #include <span>
@@ -15,9 +16,6 @@
 #include <vector>
 
 namespace pelloran {
-
-inline constexpr int kMaxRules = 600;
-inline constexpr int kMaxSelectors = 200;
 
 // A stretch of the table's text; an empty one marks a free slot.
 struct TextRef {
@@ -29,19 +27,19 @@ struct TextRef {
 };
 
 struct Declaration {
-  TextRef text;      // emptied when the merge clears the slot
-  uint8_t slot = 0;  // the property box that kept it
-  // When the rule stored this text once for an earlier slot: that
-  // declaration's number in the rule; else kStoredHere.
-  uint8_t same_as = kStoredHere;
-  static constexpr uint8_t kStoredHere = 255;
+  TextRef text;        // emptied when the merge clears the slot
+  uint8_t slot = 0;    // the property box that kept it
+  uint16_t place = 0;  // which declaration of its block it was, from 0
 };
 
 struct Rule {
   uint32_t first_selector = 0;
-  uint32_t selector_count = 0;  // at most kMaxSelectors
+  uint32_t selector_count = 0;
   uint32_t first_declaration = 0;
   uint32_t declaration_count = 0;  // in ascending slot order
+  // An at-rule kept as it stands: its whole text is its one selector, and
+  // it has no declarations.
+  bool at_rule = false;
 };
 
 class RuleTable {
@@ -77,31 +75,23 @@ class RuleTable {
   bool KeepsAnything(const Rule& rule) const;
   // Every declaration of the table, in rule and slot order.
   std::span<Declaration> AllDeclarations() { return declarations_; }
+  std::span<const Declaration> AllDeclarations() const { return declarations_; }
   // Every selector of the table: those of the rules in the order read, then
   // any appended by the merge.
   std::span<const TextRef> AllSelectors() const { return selectors_; }
 
   // Building, one rule at a time: selectors and declarations go to the last rule.
   void BeginRule();
-  // False, storing nothing, when the rule already has kMaxSelectors.
-  bool AddSelector(std::string_view selector);
-  void AddDeclaration(int slot, std::string_view text);
-  // Stores a text for the last rule, to which declarations may then refer by
-  // stretches of it.
-  TextRef StoreText(std::string_view text) { return AddText(text); }
-  void AddDeclaration(int slot, TextRef text);
-  // A declaration whose text is that of the last rule's declaration number
-  // `earlier` (counted from 0), which is then stored only once.
-  void AddDeclarationAgain(int slot, uint32_t earlier);
+  void AddSelector(std::string_view selector);
+  void AddDeclaration(int slot, std::string_view text, uint16_t place);
+  // An at-rule, as a rule of its own.
+  void AddAtRule(std::string_view text);
   // Forgets the last rule and all it stored; only before the next BeginRule.
   void DropLastRule();
 
-  // Appends a selector of the table to a rule, dropping it when the rule is
-  // full. The rule's selectors move to the end of the array first when they
-  // are not already there.
+  // Appends a selector of the table to a rule. The rule's selectors move to
+  // the end of the array first when they are not already there.
   void AppendSelector(Rule& rule, TextRef selector);
-  // Takes back the selector AppendSelector has just appended.
-  void RemoveLastSelector(Rule& rule);
 
  private:
   TextRef AddText(std::string_view text);

@@ -6,26 +6,29 @@
 
 #include "stylesheet/gauge_steps.h"
 #include "stylesheet/keep_table.h"
-#include "stylesheet/run_scan.h"
 
 namespace pelloran {
 
 namespace {
 
-// Characters that end a selector token. A line feed ends one like a carriage
-// return does, or a sheet with bare line feeds and "{" on the next line would
-// never open a block.
-constexpr bool EndsToken(int c) {
-  return (c <= ',' && (c == ',' || c == ' ' || c == '\r' || c == '\n')) || c == '{';
+// The characters at which a run of copied text stops for a look: those that
+// matter to the construct read, and those that may end the style text.
+constexpr std::array<bool, 256> Stops(std::string_view matter) {
+  std::array<bool, 256> stops{};
+  for (const char c : matter) stops[static_cast<unsigned char>(c)] = true;
+  stops['<'] = true;
+  stops[kEndMark] = true;
+  return stops;
 }
 
-// The characters a token's run stops at: those that end it, and those that
-// may end the style text.
-constexpr std::array<bool, 256> kStopsToken = [] {
-  std::array<bool, 256> stops{};
-  for (int c = 0; c < 256; ++c) stops[c] = EndsToken(c) || c == '<' || c == kEndMark;
-  return stops;
-}();
+constexpr std::array<bool, 256> kPreludeStops = Stops("{/\"'");
+constexpr std::array<bool, 256> kBlockStops = Stops("}/\"'");
+constexpr std::array<bool, 256> kAtRuleStops = Stops("{};/\"'");
+constexpr std::array<bool, 256> kStringStops = Stops("\"'\\\r\n");
+constexpr std::array<bool, 256> kCommentStops = Stops("*");
+
+// The rule whose block is read when the gauge takes its steps of the reading.
+constexpr int kGaugeRule = 600;
 
 }  // namespace
 
@@ -38,87 +41,129 @@ bool StyleReader::AtClosingTag() {
   return false;
 }
 
-// Drops characters up to and including `stop`.
-StyleReader::Step StyleReader::DropThrough(unsigned char stop) {
-  for (;;) {
-    const int c = SkipTo(stop);
-    if (c == kEndMark) return Step::kEndOfInput;
-    if (c == kClosingTag) return Step::kStyleTextEnded;
-    if (c == stop) return Step::kGoOn;
-  }
-}
-
-int StyleReader::SkipTo(unsigned char stop) {
+void StyleReader::CopyRun(const bool* stops, std::string* into) {
   const std::span<const unsigned char> run = input_.Buffered();
-  if (run.empty()) return Read();  // refills, or meets the end
-  const size_t at = FindFirstOf(run, stop, '<', kEndMark);
-  if (at == run.size()) {
-    input_.Consume(at);
-    return kNothingYet;
-  }
-  const int c = run[at];
-  if (c == kEndMark) {
-    input_.Consume(at);
-    return kEndMark;
-  }
-  input_.Consume(at + 1);
-  return c == '<' && AtClosingTag() ? kClosingTag : c;
+  size_t n = 0;
+  while (n < run.size() && !stops[run[n]]) ++n;
+  if (into != nullptr) into->append(reinterpret_cast<const char*>(run.data()), n);
+  input_.Consume(n);
 }
 
-StyleReader::Result StyleReader::ReadRules() {
-  Step step = LeadingSkips();
+StyleReader::Result StyleReader::ReadRules(bool attributes_follow) {
+  b_.tag_rest.clear();
+  Step step = attributes_follow ? ReadTagRest() : Step::kGoOn;
+  if (step == Step::kGoOn) step = LeadingSkips();
+  int rules_read = 0;
   while (step == Step::kGoOn) {
-    table_.BeginRule();
-    step = ReadRule();
-    if (step != Step::kGoOn) {
-      table_.DropLastRule();  // cut off: the rule is lost
-      break;
+    if (current_ == '@') {
+      step = ReadAtRule();
+    } else {
+      table_.BeginRule();
+      step = ReadRule();
+      if (step != Step::kGoOn) {
+        table_.DropLastRule();  // cut off: the rule is lost
+        break;
+      }
+      if (++rules_read == kGaugeRule) StepGaugeBelow(gauge_, 93);
+      const KeepCount count = KeepDeclarations(b_.block, options_, table_);
+      if (rules_read == kGaugeRule) StepGaugeBelow(gauge_, 94);
+      if (statistics_ != nullptr) {
+        ++statistics_->style_rules_read;
+        statistics_->declarations_read += count.read;
+        statistics_->declarations_kept += count.kept;
+      }
     }
-    const bool last = table_.rules().size() == kMaxRules;
-    if (last) StepGaugeBelow(gauge_, 93);
-    KeepDeclarations(block_, options_, table_);
-    if (statistics_ != nullptr) CountRule();
-    if (last) {
-      StepGaugeBelow(gauge_, 94);
-      DropAfterFullTable();
-      return Result::kStyleTextEnded;
-    }
-    step = BetweenRules();
+    if (step == Step::kGoOn) step = BetweenRules();
   }
   return step == Step::kEndOfInput ? Result::kEndOfInput : Result::kStyleTextEnded;
 }
 
-// The rule just read: its "property: value" pieces, and those the boxes kept
-// (a text kept for two boxes counts once).
-void StyleReader::CountRule() {
-  ++statistics_->style_rules_read;
-  const std::string_view block = block_.text();
-  for (size_t start = 0; start < block.size();) {
-    size_t end = block.find(';', start);
-    if (end == std::string_view::npos) end = block.size();
-    if (block.substr(start, end - start).find(':') != std::string_view::npos)
-      ++statistics_->declarations_read;
-    start = end + 1;
+// The style tag's attributes through its ">" (outside quotes), kept to be
+// written as they stand.
+StyleReader::Step StyleReader::ReadTagRest() {
+  int quote = 0;
+  for (;;) {
+    const int c = Read();
+    if (c == kEndMark || c == kClosingTag) return Ended(c);
+    b_.tag_rest.push_back(static_cast<char>(c));
+    if (quote != 0) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '>') {
+      return Step::kGoOn;
+    }
   }
-  for (const Declaration& d : table_.DeclarationsOf(table_.rules().back()))
-    if (d.same_as == Declaration::kStoredHere) ++statistics_->declarations_kept;
 }
 
-// Before rule 1, after blanks: "<" skips to the next space (a comment opener),
-// "/" to the next "/" (a comment), "@" to the next "}" when at-rules are
-// dropped.
+// Drops characters up to and including `stop`.
+StyleReader::Step StyleReader::DropThrough(int stop) {
+  std::array<bool, 256> stops = Stops("");
+  stops[static_cast<unsigned char>(stop)] = true;
+  for (;;) {
+    CopyRun(stops.data(), nullptr);
+    const int c = Read();
+    if (c == stop) return Step::kGoOn;
+    if (c == kEndMark || c == kClosingTag) return Ended(c);
+  }
+}
+
+// Outside rules, after a "/": "/*" starts a comment, dropped through "*/";
+// any other "/" drops characters through the next "/".
+StyleReader::Step StyleReader::Slash() {
+  if (input_.Peek(0) != '*') return DropThrough('/');
+  NextChar(input_);
+  return DropComment(nullptr);
+}
+
+// After "/*": the comment through "*/", copied into `into` when given.
+StyleReader::Step StyleReader::DropComment(std::string* into) {
+  for (;;) {
+    CopyRun(kCommentStops.data(), into);
+    const int c = Read();
+    if (c == kEndMark || c == kClosingTag) return Ended(c);
+    if (into != nullptr) into->push_back(static_cast<char>(c));
+    if (c == '*' && input_.Peek(0) == '/') {
+      NextChar(input_);
+      if (into != nullptr) into->push_back('/');
+      return Step::kGoOn;
+    }
+  }
+}
+
+// After an opening quote: the string through its closing quote, copied into
+// `into` when given, the quote first. As in a browser, a line end closes a
+// string left open and a backslash escapes the character after it.
+StyleReader::Step StyleReader::String(int quote, std::string* into) {
+  if (into != nullptr) into->push_back(static_cast<char>(quote));
+  for (;;) {
+    CopyRun(kStringStops.data(), into);
+    int c = Read();
+    if (c == kEndMark || c == kClosingTag) return Ended(c);
+    if (into != nullptr) into->push_back(static_cast<char>(c));
+    if (c == quote || c == '\r' || c == '\n') return Step::kGoOn;
+    if (c == '\\') {
+      c = Read();
+      if (c == kEndMark || c == kClosingTag) return Ended(c);
+      if (into != nullptr) into->push_back(static_cast<char>(c));
+    }
+  }
+}
+
+// Before rule 1, after blanks: a comment opener "<!--" is dropped, any
+// other "<" skips to the next space, "/" a comment; anything else starts a
+// rule or an at-rule.
 StyleReader::Step StyleReader::LeadingSkips() {
   for (;;) {
     const int c = ReadNonBlank();
-    Step step;
-    if (c == kEndMark) return Step::kEndOfInput;
-    if (c == kClosingTag) return Step::kStyleTextEnded;
-    if (c == '<') {
+    if (c == kEndMark || c == kClosingTag) return Ended(c);
+    Step step = Step::kGoOn;
+    if (c == '<' && input_.Peek(0) == '!' && input_.Peek(1) == '-' && input_.Peek(2) == '-') {
+      for (int i = 0; i < 3; ++i) NextChar(input_);
+    } else if (c == '<') {
       step = DropThrough(' ');
     } else if (c == '/') {
-      step = DropThrough('/');
-    } else if (c == '@' && SkipsAtRules()) {
-      step = DropThrough('}');
+      step = Slash();
     } else {
       current_ = c;
       return Step::kGoOn;
@@ -129,122 +174,150 @@ StyleReader::Step StyleReader::LeadingSkips() {
 
 // One rule from the character in hand: its selectors, then its block.
 StyleReader::Step StyleReader::ReadRule() {
-  if (current_ != '{') {
-    const Step step = ReadSelectors();
-    if (step != Step::kGoOn) return step;
-  }
+  const Step step = ReadPrelude();
+  if (step != Step::kGoOn) return step;
+  StoreSelectors();
   return ReadBlock();
 }
 
-// Tokens up to the "{" that stands first after a token. A "{" that ends a
-// token does not open the block; it is dropped like any token end.
-StyleReader::Step StyleReader::ReadSelectors() {
-  token_.assign(1, static_cast<char>(current_));
-  for (;;) {
-    if (!EndsToken(current_)) {
-      const Step step = ReadTokenRest();
-      if (step != Step::kGoOn) return step;
-    }
-    StoreToken();
-    const int c = ReadNonBlank();
-    if (c == kEndMark) return Step::kEndOfInput;
-    if (c == kClosingTag) return Step::kStyleTextEnded;
-    current_ = c;
+// The selector list up to the "{" that opens the block, outside strings;
+// comments are dropped.
+StyleReader::Step StyleReader::ReadPrelude() {
+  b_.prelude.clear();
+  for (int c = current_;;) {
     if (c == '{') return Step::kGoOn;
-    token_.assign(1, static_cast<char>(c));
-  }
-}
-
-// Appends characters to the token up to the one that ends it, which becomes
-// the character in hand.
-StyleReader::Step StyleReader::ReadTokenRest() {
-  for (;;) {
-    const std::span<const unsigned char> run = input_.Buffered();
-    size_t n = 0;
-    while (n < run.size() && !kStopsToken[run[n]]) ++n;
-    token_.append(reinterpret_cast<const char*>(run.data()), n);
-    input_.Consume(n);
-    if (n == run.size() && !run.empty()) continue;
-    // A character that may end the token, or an empty run: NextChar refills.
-    const int c = Read();
-    if (c == kEndMark) return Step::kEndOfInput;
-    if (c == kClosingTag) return Step::kStyleTextEnded;
-    if (EndsToken(c)) {
-      current_ = c;
-      return Step::kGoOn;
+    if (c == kEndMark || c == kClosingTag) return Ended(c);
+    Step step = Step::kGoOn;
+    if (c == '/' && input_.Peek(0) == '*') {
+      NextChar(input_);
+      step = DropComment(nullptr);
+    } else if (c == '"' || c == '\'') {
+      step = String(c, &b_.prelude);
+    } else {
+      b_.prelude.push_back(static_cast<char>(c));
     }
-    token_.push_back(static_cast<char>(c));
+    if (step != Step::kGoOn) return step;
+    CopyRun(kPreludeStops.data(), &b_.prelude);
+    c = Read();
   }
 }
 
-// The block text up to and including the first "}"; braces do not nest.
+// The selector list split at commas outside parentheses, brackets and
+// strings.
+void StyleReader::StoreSelectors() {
+  const std::string_view prelude = b_.prelude;
+  int depth = 0;
+  char quote = 0;
+  size_t start = 0;
+  for (size_t i = 0; i < prelude.size(); ++i) {
+    const char c = prelude[i];
+    if (quote != 0) {
+      if (c == '\\')
+        ++i;
+      else if (c == quote)
+        quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '(' || c == '[') {
+      ++depth;
+    } else if ((c == ')' || c == ']') && depth > 0) {
+      --depth;
+    } else if (c == ',' && depth == 0) {
+      StoreSelector(prelude.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  StoreSelector(prelude.substr(start));
+}
+
+// One selector, each run of blanks inside it made one space and those at
+// its ends dropped; an empty one is not stored.
+void StyleReader::StoreSelector(std::string_view selector) {
+  b_.selector.clear();
+  bool blank = false;
+  for (const char c : selector) {
+    if (IsBlank(static_cast<unsigned char>(c))) {
+      blank = true;
+      continue;
+    }
+    if (blank && !b_.selector.empty()) b_.selector.push_back(' ');
+    blank = false;
+    b_.selector.push_back(c);
+  }
+  if (!b_.selector.empty()) table_.AddSelector(b_.selector);
+}
+
+// The block up to the first "}" outside strings and comments, without it;
+// comments are dropped.
 StyleReader::Step StyleReader::ReadBlock() {
-  switch (block_.ReadThroughBrace(input_, [this] { return AtClosingTag(); })) {
-    case BlockText::End::kBrace:
-      return Step::kGoOn;
-    case BlockText::End::kEndOfInput:
-      return Step::kEndOfInput;
-    case BlockText::End::kStopped:
-      break;
-  }
-  return Step::kStyleTextEnded;
-}
-
-void StyleReader::StoreToken() {
-  const int index = static_cast<int>(table_.rules().back().selector_count);
-  const bool stored = table_.AddSelector(token_);
-  if (table_.rules().size() == 1 && !closer_decided_) NoteStartTagCloser(stored ? index : -1);
-}
-
-// A tag's attributes come first in the style text, so the first ">" among
-// rule 1's tokens closes the tag when only attribute text ("name=value") or
-// nothing at all stands before it. After plain selectors it is a child
-// combinator ("div > p").
-void StyleReader::NoteStartTagCloser(int selector_index) {
-  ++rule1_tokens_;
-  const size_t closer = token_.find('>');
-  const bool equals_in_token = token_.find('=') < closer;
-  if (closer == std::string::npos) {
-    equals_before_closer_ = equals_before_closer_ || equals_in_token;
-    return;
-  }
-  closer_decided_ = true;
-  const bool nothing_before = rule1_tokens_ == 1 && closer == 0;
-  if (equals_before_closer_ || equals_in_token || nothing_before) {
-    closer_.read = true;
-    closer_.selector = selector_index;
+  b_.block.clear();
+  for (;;) {
+    CopyRun(kBlockStops.data(), &b_.block);
+    const int c = Read();
+    if (c == '}') return Step::kGoOn;
+    if (c == kEndMark || c == kClosingTag) return Ended(c);
+    Step step = Step::kGoOn;
+    if (c == '/' && input_.Peek(0) == '*') {
+      NextChar(input_);
+      step = DropComment(nullptr);
+    } else if (c == '"' || c == '\'') {
+      step = String(c, &b_.block);
+    } else {
+      b_.block.push_back(static_cast<char>(c));
+    }
+    if (step != Step::kGoOn) return step;
   }
 }
 
-// Between rules, after blanks: "-" skips to ">" (a comment closer), "/" to the
-// next "/", "@" to the next "}" when at-rules are dropped; "<" ends the style
-// text.
+// From the "@" in hand: through the first ";" when it comes before any "{",
+// else through the "}" that matches the "{" (braces nest; those in strings
+// and comments do not count). Dropped when at-rules are skipped, else kept
+// as it stands.
+StyleReader::Step StyleReader::ReadAtRule() {
+  std::string* const into = SkipsAtRules() ? nullptr : &b_.at_rule;
+  b_.at_rule.assign(1, '@');
+  int depth = 0;
+  for (;;) {
+    CopyRun(kAtRuleStops.data(), into);
+    const int c = Read();
+    if (c == kEndMark || c == kClosingTag) return Ended(c);
+    Step step = Step::kGoOn;
+    if (c == '/' && input_.Peek(0) == '*') {
+      NextChar(input_);
+      if (into != nullptr) into->append("/*");
+      step = DropComment(into);
+    } else if (c == '"' || c == '\'') {
+      step = String(c, into);
+    } else {
+      if (into != nullptr) into->push_back(static_cast<char>(c));
+      const bool ends = (c == ';' && depth == 0) || (c == '}' && depth == 1);
+      if (c == '{') ++depth;
+      if (c == '}' && depth > 0) --depth;
+      if (ends) break;
+    }
+    if (step != Step::kGoOn) return step;
+  }
+  if (into != nullptr) table_.AddAtRule(b_.at_rule);
+  return Step::kGoOn;
+}
+
+// Between rules, after blanks: "-" skips to ">" (a comment closer), "/" a
+// comment; "<" ends the style text.
 StyleReader::Step StyleReader::BetweenRules() {
   for (;;) {
     const int c = ReadNonBlank();
-    Step step;
     if (c == kEndMark) return Step::kEndOfInput;
     if (c == '<' || c == kClosingTag) return Step::kStyleTextEnded;
+    Step step;
     if (c == '-') {
       step = DropThrough('>');
     } else if (c == '/') {
-      step = DropThrough('/');
-    } else if (c == '@' && SkipsAtRules()) {
-      step = DropThrough('}');
+      step = Slash();
     } else {
       current_ = c;
       return Step::kGoOn;
     }
     if (step != Step::kGoOn) return step;
-  }
-}
-
-// With the table full, the rest of the style text up to the next "<" is lost.
-// The input may end first; the full table is written all the same.
-void StyleReader::DropAfterFullTable() {
-  for (;;) {
-    const int c = SkipTo('<');
-    if (c == kEndMark || c == '<' || c == kClosingTag) return;
   }
 }
 

@@ -156,7 +156,7 @@ TEST_F(OptionBoxesTest, EveryCaptionFitsItsBoxInTheDesignFont) {
 
 TEST_F(OptionBoxesTest, HintsAreTooltipsAndPropertyBoxesCarryHelpEight) {
   ShowMainWindow();
-  EXPECT_EQ(box(20)->toolTip(), "атрибут background-color");
+  EXPECT_EQ(box(20)->toolTip(), "атрибут background-image");
   EXPECT_EQ(box(26)->toolTip(), "атрибут background-color");
   EXPECT_TRUE(box(28)->toolTip().isEmpty());
   EXPECT_EQ(form().GroupBox2->title(), "Устранить:");

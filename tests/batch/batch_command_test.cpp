@@ -225,7 +225,7 @@ TEST(BatchCommandTest, OptionsByNameSetTheBoxesTheirNumbersSet) {
   const std::vector<Case> cases = {
       {{"--keep-only", "font-size", "--override"},
        {"--clear", Joined(all_but_font_size), "--tick", "2,17"}},
-      {{"--keep", "background-color,color", "--drop", "font-family"},
+      {{"--keep", "background-image,background-color,color", "--drop", "font-family"},
        {"--tick", "20,26,6", "--clear", "1"}},
       {{"--keep-spans", "--keep-imports"}, {"--clear", "18,29"}},
       {{"--override", "--no-override"}, {"--clear", "5,17"}},
@@ -254,7 +254,7 @@ TEST(BatchCommandTest, BoxesAreListedAndUnknownNamesRefused) {
   const CommandOutcome list = RunCleanCommand(dir.path(), {"--list-boxes"});
   EXPECT_EQ(list.status, 0);
   EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 1 + 58);
-  EXPECT_NE(list.out.find(" 20  background-color         clear     рисунок фона\n"),
+  EXPECT_NE(list.out.find(" 20  background-image         clear     рисунок фона\n"),
             std::string::npos)
       << list.out;
   EXPECT_NE(list.out.find(" 17  override                 clear     переопределение стилей\n"),

@@ -56,7 +56,7 @@ TEST(CleaningOptionsDesign, PropertyBoxesAreThePropertyFrameWithoutAllElements) 
 }
 
 TEST(CleaningOptionsDesign, HintsThatShareAPropertyAndBoxesWithoutHint) {
-  EXPECT_EQ(CleaningOptions::DesignOf(20)->hint, "атрибут background-color");
+  EXPECT_EQ(CleaningOptions::DesignOf(20)->hint, "атрибут background-image");
   EXPECT_EQ(CleaningOptions::DesignOf(26)->hint, "атрибут background-color");
   EXPECT_EQ(CleaningOptions::DesignOf(15)->hint, "атрибут 'list-style'");
   for (int box : {5, 17, 28, 29}) EXPECT_TRUE(CleaningOptions::DesignOf(box)->hint.empty());

@@ -7,96 +7,11 @@
 
 #include "charfile/char_file.h"
 #include "stylesheet/case_fold.h"
-#include "stylesheet/keep_search.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_services.h"
 
 namespace pelloran::testing {
 namespace {
-
-using Kept = std::vector<std::pair<int, std::string>>;
-
-// Each row's text looked up with a plain substring search.
-Kept KeepByPlainSearch(std::string_view block, const Options& options) {
-  Kept kept;
-  for (const KeepRow& row : kKeepTable) {
-    if (!options.IsTicked(row.box) || block.find(row.test) == std::string_view::npos) continue;
-    const size_t start = block.find(row.start);
-    size_t end = block.find(';', start);
-    if (end == std::string_view::npos) {
-      end = block.size();
-      if (block[end - 1] == '}') --end;
-      while (IsBlank(static_cast<unsigned char>(block[end - 1]))) --end;
-    }
-    kept.emplace_back(row.box, block.substr(start, end - start));
-  }
-  return kept;
-}
-
-Kept KeepBySearch(const BlockText& text, const Options& options) {
-  RuleTable table;
-  table.BeginRule();
-  KeepDeclarations(text, options, table);
-  Kept kept;
-  for (const Declaration& d : table.DeclarationsOf(table.rules().back())) {
-    kept.emplace_back(d.slot, table.Text(d.text));
-  }
-  return kept;
-}
-
-// Random blocks, all in one file, each read as the reader reads a block.
-TEST(KeepTableTest, SinglePassSearchAgreesWithPlainSearch) {
-  const std::vector<std::string> pieces = {
-      "font",           "font-",     "family", "size",    "color", "background", "-color",
-      "-repeat",        "border",    "-left",  "-width",  "-top",  "margin",     "padding",
-      "list-style",     "-type",     "width",  "height",  ":",     " ",          ";",
-      "\r\n",           "\t",        "red",    "1px",     "Font",  "COLOR",      "text-",
-      "align",          "indent",    "<",      "display", "float", "clear",      "line-",
-      "letter-spacing", "-position", "-image", "\xC0"};
-  std::mt19937 random(11);
-  std::vector<std::string> blocks;
-  std::string all_blocks;
-  for (int round = 0; round < 3000; ++round) {
-    std::string& block = blocks.emplace_back();
-    for (size_t n = random() % 40; n > 0; --n) block += pieces[random() % pieces.size()];
-    block += random() % 2 ? " }" : "}";
-    all_blocks += block;
-  }
-  TempDir dir;
-  WriteFile(dir / "blocks", all_blocks);
-  TextFile input;
-  BindFileName(input, dir / "blocks");
-  OpenTextForReading(input);
-  TestOptions all;
-  for (const KeepRow& row : kKeepTable) all.Tick(row.box);
-  BlockText text;
-  for (const std::string& block : blocks) {
-    ASSERT_EQ(text.ReadThroughBrace(input, [] { return false; }), BlockText::End::kBrace);
-    ASSERT_EQ(text.text(), block);
-    // Few boxes make the search stop early, many make it run to the end.
-    TestOptions some;
-    for (size_t n = 1 + random() % 3; n > 0; --n)
-      some.Tick(kKeepTable[random() % kKeepTable.size()].box);
-    for (const TestOptions* options : {&all, &some}) {
-      ASSERT_EQ(KeepBySearch(text, *options), KeepByPlainSearch(block, *options)) << block;
-    }
-  }
-}
-
-TEST(KeepTableTest, BlockTextStopsWhereItIsTold) {
-  TempDir dir;
-  WriteFile(dir / "block", "color: red <b> </style> x");
-  TextFile input;
-  BindFileName(input, dir / "block");
-  OpenTextForReading(input);
-  BlockText text;
-  int asked = 0;
-  // The first "<" belongs to the text, the second ends it.
-  EXPECT_EQ(text.ReadThroughBrace(input, [&] { return ++asked == 2; }), BlockText::End::kStopped);
-  EXPECT_EQ(text.text(), "color: red <b> ");
-  EXPECT_EQ(text.ReadThroughBrace(input, [] { return false; }), BlockText::End::kEndOfInput);
-  EXPECT_EQ(text.text(), "/style> x");
-}
 
 TEST(KeepTableTest, EveryPropertyBoxHasItsRow) {
   // The boxes that are no property boxes have no row.

@@ -27,10 +27,10 @@ TEST(ClosingTagTest, EmptyElementLeavesTheRestOfThePage) {
 
 TEST(ClosingTagTest, MinifiedSheetLeavesTheRestOfThePage) {
   EXPECT_EQ(CleanPage({6}, std::string("<style>p{color:red}</style>") + kAfter),
-            std::string("<style></style>") + kAfter);
-  // Complete rules before the cut-off one are still written.
+            std::string("<style>p \r\n{ color:red;}\r\n</style>") + kAfter);
+  // Complete rules before a cut-off one are still written.
   EXPECT_EQ(
-      CleanPage({6}, std::string("<style>h1 { color: red; }\r\np{color:red}</style>") + kAfter),
+      CleanPage({6}, std::string("<style>h1 { color: red; }\r\np{color:red</style>") + kAfter),
       std::string("<style>h1 \r\n{ color: red;}\r\n</style>") + kAfter);
 }
 
@@ -102,27 +102,21 @@ TEST(LineFeedTest, LineFeedSheetKeepsRulesLikeItsCrLfTwin) {
   EXPECT_EQ(CleanPage({6, 14}, "<style>" + crlf + "</style>" + kAfter), expected + kAfter);
 }
 
-TEST(StartTagTest, UnwrittenAttributeSelectorStillClosesTheTag) {
-  // Rule 1 keeps nothing: ">" goes before the first rule written.
+TEST(StartTagTest, AttributesAreWrittenWholeWhateverTheRulesKeep) {
   EXPECT_EQ(CleanPage({6}, std::string("<style type=\"text/css\">\r\np { margin: 0; }\r\n"
                                        "h1 { color: red; }\r\n</style>") +
                                kAfter),
-            std::string("<style >h1 \r\n{ color: red;}\r\n</style>") + kAfter);
+            std::string("<style type=\"text/css\">h1 \r\n{ color: red;}\r\n</style>") + kAfter);
   // No rule written at all.
   EXPECT_EQ(CleanPage({6}, std::string("<style type=\"text/css\" media=\"all\">\r\n"
                                        "p { margin: 0; }\r\n</style>") +
                                kAfter),
+            std::string("<style type=\"text/css\" media=\"all\"></style>") + kAfter);
+  EXPECT_EQ(CleanPage({6}, std::string("<style >p{margin:0}</style>") + kAfter),
             std::string("<style ></style>") + kAfter);
-  EXPECT_EQ(CleanPage({6}, std::string("<style >p{color:red}</style>") + kAfter),
-            std::string("<style ></style>") + kAfter);
-}
-
-TEST(StartTagTest, WrittenAttributeSelectorGetsNoSecondCloser) {
-  EXPECT_EQ(
-      CleanPage({6}, std::string("<style type=\"text/css\">\r\n<!--\r\nh1 { color: red; }\r\n"
-                                 "-->\r\n</style>") +
-                         kAfter),
-      std::string("<style type=\"text/css\">, <!--, h1 \r\n{ color: red;}\r\n</style>") + kAfter);
+  // A ">" inside a quoted value does not end the tag.
+  EXPECT_EQ(CleanPage({6}, std::string("<style title=\"a>b\">p{color:red}</style>") + kAfter),
+            std::string("<style title=\"a>b\">p \r\n{ color:red;}\r\n</style>") + kAfter);
 }
 
 TEST(StartTagTest, ChildCombinatorIsNoTagCloser) {

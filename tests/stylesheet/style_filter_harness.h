@@ -27,10 +27,11 @@ class StyleFilterHarness {
   TestGauge& gauge() { return gauge_; }
 
   // `style_text` is what follows "<style" and the name's terminator.
-  FilterResult Run(std::string_view style_text) {
+  // With `tag` kAttributesFollow it begins with the tag's attributes.
+  FilterResult Run(std::string_view style_text, StyleTag tag = StyleTag::kClosed) {
     CleanContext context(options_, gauge_, link_check_);
     OpenFiles(context, style_text);
-    FilterStyleBlock(context);
+    FilterStyleBlock(context, tag);
     FilterResult result;
     for (int c; (c = NextChar(context.input)) != kEndMark;)
       result.rest.push_back(static_cast<char>(c));
@@ -70,8 +71,10 @@ class StyleFilterHarness {
       if (c != '<' || !StartsStyleTag(context.input)) continue;
       for (int i = 0; i < 5; ++i) NextChar(context.input);
       context.working_copy.PutBytes("style");
-      PutByte(context.working_copy, static_cast<unsigned char>(NextChar(context.input)));
-      FilterStyleBlock(context);
+      const int terminator = NextChar(context.input);
+      PutByte(context.working_copy, static_cast<unsigned char>(terminator));
+      FilterStyleBlock(context,
+                       terminator == '>' ? StyleTag::kClosed : StyleTag::kAttributesFollow);
       context.working_copy.PutBytes("</style>");
       for (int d = 0; d != kEndMark && d != '>';) d = NextChar(context.input);
     }

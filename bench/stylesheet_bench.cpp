@@ -205,8 +205,13 @@ const std::string& LargeElementPath(int shape) {
     size += piece.size();
   };
   if (shape == 0) {
-    const std::string rules = MakeSheet(1000);
-    while (size < kSize) put(rules.substr(0, rules.size() - 13));
+    // The rules of a generated sheet, without its comment markers and tags.
+    const std::string sheet = MakeSheet(1000);
+    const size_t first = sheet.find("p.");
+    const std::string rules = sheet.substr(first, sheet.rfind("-->") - first);
+    put(sheet.substr(0, first));
+    while (size < kSize) put(rules);
+    put("-->\r\n");
   } else {
     put("\r\np.big {");
     for (int i = 0; size < kSize; ++i)

@@ -121,9 +121,14 @@ int RowOfProperty(std::string_view name) {
 }
 
 int RowOfBox(int box) {
-  for (size_t i = 0; i < kKeepTable.size(); ++i)
-    if (kKeepTable[i].box == box) return static_cast<int>(i);
-  return kNoRow;
+  static constexpr std::array<int8_t, 256> kRows = [] {
+    std::array<int8_t, 256> rows{};
+    rows.fill(kNoRow);
+    for (size_t i = 0; i < kKeepTable.size(); ++i)
+      rows[static_cast<size_t>(kKeepTable[i].box)] = static_cast<int8_t>(i);
+    return rows;
+  }();
+  return box >= 0 && box < 256 ? kRows[static_cast<size_t>(box)] : kNoRow;
 }
 
 uint64_t OverlapMask(int row) { return OverlapMasks()[static_cast<size_t>(row)]; }

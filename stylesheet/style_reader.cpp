@@ -150,6 +150,14 @@ StyleReader::Step StyleReader::String(int quote, std::string* into) {
   }
 }
 
+// After a "<": drops the rest of a comment opener "<!--" when one stands
+// there. A browser passes over comment markers between rules.
+bool StyleReader::DroppedCommentOpener() {
+  if (input_.Peek(0) != '!' || input_.Peek(1) != '-' || input_.Peek(2) != '-') return false;
+  for (int i = 0; i < 3; ++i) NextChar(input_);
+  return true;
+}
+
 // Before rule 1, after blanks: a comment opener "<!--" is dropped, any
 // other "<" skips to the next space, "/" a comment; anything else starts a
 // rule or an at-rule.
@@ -158,8 +166,8 @@ StyleReader::Step StyleReader::LeadingSkips() {
     const int c = ReadNonBlank();
     if (c == kEndMark || c == kClosingTag) return Ended(c);
     Step step = Step::kGoOn;
-    if (c == '<' && input_.Peek(0) == '!' && input_.Peek(1) == '-' && input_.Peek(2) == '-') {
-      for (int i = 0; i < 3; ++i) NextChar(input_);
+    if (c == '<' && DroppedCommentOpener()) {
+      continue;
     } else if (c == '<') {
       step = DropThrough(' ');
     } else if (c == '/') {
@@ -302,11 +310,12 @@ StyleReader::Step StyleReader::ReadAtRule() {
 }
 
 // Between rules, after blanks: "-" skips to ">" (a comment closer), "/" a
-// comment; "<" ends the style text.
+// comment, "<!--" is dropped; any other "<" ends the style text.
 StyleReader::Step StyleReader::BetweenRules() {
   for (;;) {
     const int c = ReadNonBlank();
     if (c == kEndMark) return Step::kEndOfInput;
+    if (c == '<' && DroppedCommentOpener()) continue;
     if (c == '<' || c == kClosingTag) return Step::kStyleTextEnded;
     Step step;
     if (c == '-') {

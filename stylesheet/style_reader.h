@@ -78,6 +78,7 @@ class StyleReader {
   Step Slash();
   Step DropComment(std::string* into);
   Step String(int quote, std::string* into);
+  bool DroppedCommentOpener();
   Step LeadingSkips();
   Step ReadRule();
   Step ReadPrelude();

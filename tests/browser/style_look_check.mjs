@@ -161,19 +161,35 @@ function prepare(options, setup, pages, work) {
 }
 
 // The computed style of every element that holds text, in document order.
-async function look(tab, file, properties) {
-  const url = 'file://' + file.split('/').map(encodeURIComponent).join('/');
+async function look(view, file, properties) {
+  const tab = view.tab;
+  view.url = 'file://' + file.split('/').map(encodeURIComponent).join('/');
   try {
-    await tab.goto(url, { waitUntil: 'load', timeout: 20000 });
+    await tab.goto(view.url, { waitUntil: 'load', timeout: 20000 });
   } catch (e) {
     if (!/timeout/i.test(String(e))) throw e;
   }
+  for (let attempt = 0; ; attempt++) {
+    try {
+      return await styleOfTextElements(tab, properties);
+    } catch (e) {
+      if (attempt >= 2 || !/context was destroyed|detached/i.test(String(e))) throw e;
+      await new Promise((r) => setTimeout(r, 200));
+    }
+  }
+}
+
+function styleOfTextElements(tab, properties) {
   return tab.evaluate((properties) => {
     const root = document.body || document.documentElement;
     if (!root) return [];
+    // A style element's own text is the very thing that differs.
+    const unseen = new Set(['style', 'script', 'noscript', 'template', 'title']);
     return [root, ...root.querySelectorAll('*')]
-      .filter((e) =>
-        Array.from(e.childNodes).some((n) => n.nodeType === 3 && n.textContent.trim() !== ''),
+      .filter(
+        (e) =>
+          !unseen.has(e.localName) &&
+          Array.from(e.childNodes).some((n) => n.nodeType === 3 && n.textContent.trim() !== ''),
       )
       .map((e) => {
         const style = getComputedStyle(e);
@@ -250,12 +266,19 @@ async function main() {
           continue;
         }
         const tab = await browser.newPage();
+        const view = { tab, url: '' };
         await tab.setJavaScriptEnabled(false);
         await tab.setRequestInterception(true);
-        tab.on('request', (r) => (r.url().startsWith('file:') ? r.continue() : r.abort()));
+        // Only files are read, and a refresh does not take the tab away.
+        tab.on('request', (r) => {
+          const away = r.isNavigationRequest() && r.frame() === tab.mainFrame() && r.url() !== view.url;
+          if (away) r.respond({ status: 204, body: '' });
+          else if (!r.url().startsWith('file:')) r.abort();
+          else r.continue();
+        });
         try {
-          const before = await look(tab, entry.original, PROPERTIES);
-          const after = await look(tab, entry.after, PROPERTIES);
+          const before = await look(view, entry.original, PROPERTIES);
+          const after = await look(view, entry.after, PROPERTIES);
           const result = compare(before, after, SETUPS[setup].mayChange);
           compared++;
           if (result.elements === 0) continue;

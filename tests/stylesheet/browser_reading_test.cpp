@@ -56,6 +56,10 @@ TEST(BrowserReadingTest, CommentsAreNothing) {
        "h1 { color: red; }\r\n/* } x { */\r\nh2 { color: blue; }",
        "h1 \r\n{ color: red;}\r\nh2 \r\n{ color: blue;}\r\n"},
       {{6}, "p { background: \"/* no */\"; color: red }", "p \r\n{ color: red;}\r\n"},
+      // Comment markers between rules too.
+      {{6},
+       "img { color: red; }\r\n<!--\r\np { color: blue; }\r\n-->",
+       "img \r\n{ color: red;}\r\np \r\n{ color: blue;}\r\n"},
   });
 }
 

@@ -109,13 +109,31 @@ int RowOfDeclaration(std::string_view piece, bool& named) {
   return named ? RowOfProperty(piece.substr(0, n)) : kNoRow;
 }
 
+// The rows by the length of their property, so that a name is compared
+// with the few of its length only.
+struct RowsOfLength {
+  std::array<int8_t, 12> rows{};
+  int8_t count = 0;
+};
+constexpr size_t kLongestProperty = 24;
+
+constexpr std::array<RowsOfLength, kLongestProperty + 1> kRowsByLength = [] {
+  std::array<RowsOfLength, kLongestProperty + 1> by_length{};
+  for (size_t i = 0; i < kKeepTable.size(); ++i) {
+    RowsOfLength& rows = by_length[kKeepTable[i].property.size()];
+    rows.rows[static_cast<size_t>(rows.count++)] = static_cast<int8_t>(i);
+  }
+  return by_length;
+}();
+
 }  // namespace
 
 int RowOfProperty(std::string_view name) {
-  for (size_t i = 0; i < kKeepTable.size(); ++i) {
-    const std::string_view property = kKeepTable[i].property;
-    if (property.size() == name.size() && EqualIgnoringCase(property, name))
-      return static_cast<int>(i);
+  if (name.size() > kLongestProperty) return kNoRow;
+  const RowsOfLength& candidates = kRowsByLength[name.size()];
+  for (int8_t i = 0; i < candidates.count; ++i) {
+    const int row = candidates.rows[static_cast<size_t>(i)];
+    if (EqualIgnoringCase(kKeepTable[static_cast<size_t>(row)].property, name)) return row;
   }
   return kNoRow;
 }

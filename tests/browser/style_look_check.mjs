@@ -167,7 +167,9 @@ async function look(view, file, properties) {
   try {
     await tab.goto(view.url, { waitUntil: 'load', timeout: 20000 });
   } catch (e) {
-    if (!/timeout/i.test(String(e))) throw e;
+    // A load cut short (a slow page, a refresh turned away) still shows
+    // what it has loaded.
+    if (!/timeout|ERR_ABORTED/i.test(String(e))) throw e;
   }
   for (let attempt = 0; ; attempt++) {
     try {

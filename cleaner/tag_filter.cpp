@@ -6,6 +6,7 @@
 
 #include "cleaner/class_tables.h"
 #include "cleaner/markup_scanner.h"
+#include "cleaner/office_markup.h"
 #include "cleaner/relative_links.h"
 #include "interfaces/link_check.h"
 #include "stylesheet/filter_style_block.h"
@@ -32,7 +33,13 @@ bool KeepsItsAttributes(std::string_view name) {
 class TagFilter {
  public:
   TagFilter(CleanContext& context, ClassTables& tables, RunState& run)
-      : context_(context), tables_(tables), run_(run), scan_(context.input, context.working_copy) {
+      : context_(context),
+        tables_(tables),
+        run_(run),
+        scan_(context.input, context.working_copy),
+        office_(scan_, context.statistics == nullptr
+                           ? nullptr
+                           : &context.statistics->office_markup_bytes_dropped) {
     selector_.reserve(64);
     link_value_.reserve(128);
   }
@@ -52,6 +59,14 @@ class TagFilter {
     if (context_.statistics != nullptr) ++(context_.statistics->*count);
   }
   bool StyleOverriding() const { return IsStyleOverridingOn(context_.options); }
+  bool DropsOfficeMarkup() const { return context_.options.IsOfficeMarkupDropped(); }
+  // The rest of a tag copied through its ">", after `blank` (read already),
+  // less Office's own declarations when those are dropped.
+  bool CopyAttributes(int blank) {
+    if (DropsOfficeMarkup()) return office_.CopyAttributes(blank);
+    scan_.Put(blank);
+    return scan_.CopyThroughClose();
+  }
 
   void StepGauge();
   void HandleTag();
@@ -73,6 +88,7 @@ class TagFilter {
   ClassTables& tables_;
   RunState& run_;
   MarkupScanner scan_;
+  OfficeMarkup office_;
   std::string selector_;    // tag name + "." + class value, or "p." + class value
   std::string link_value_;  // the link attribute's value with its quotes
 };
@@ -86,6 +102,10 @@ void TagFilter::StepGauge() {
 void TagFilter::HandleTag() {
   scan_.ReadTagName(/*span_rule=*/true);
   const TagKind kind = ClassifyTagName(scan_.name());
+  if (DropsOfficeMarkup() && office_.DropConstruct(kind)) {
+    run_.handled_mark = true;
+    return;
+  }
   const bool drop_spans = Ticked(kDropSpansBox);
   if (kind != TagKind::kSpan && !(kind == TagKind::kSpanEnd && drop_spans)) scan_.Put('<');
   run_.handled_mark = false;
@@ -128,7 +148,11 @@ bool TagFilter::ApplyCase(TagKind kind, bool drop_spans) {
       break;
     case TagKind::kTable:
       if (!Ticked(kOverrideExceptTablesBox)) return false;
-      scan_.CopyUntouched("table", "/table>", "/TABLE>");
+      if (DropsOfficeMarkup()) {
+        office_.CopyTable();
+      } else {
+        scan_.CopyUntouched("table", "/table>", "/TABLE>");
+      }
       break;
     case TagKind::kImg:
       ImageTag();
@@ -151,8 +175,7 @@ void TagFilter::HeadTag(std::string_view lower_name) {
     scan_.Put('>');
     return;
   }
-  scan_.Put(' ');
-  scan_.CopyThroughClose();
+  CopyAttributes(' ');
 }
 
 // <style>: the stylesheet filter reads and writes the rules; we close it.
@@ -173,8 +196,11 @@ void TagFilter::SpanStart(bool drop_spans) {
     return;
   }
   scan_.Write("<span");
-  scan_.Put(c);
-  if (c != '>' && c != kEndMark) scan_.CopyThroughClose();
+  if (c != '>' && c != kEndMark) {
+    CopyAttributes(c);
+  } else {
+    scan_.Put(c);
+  }
 }
 
 // </span> when spans are dropped: nothing of it is written.
@@ -265,7 +291,16 @@ void TagFilter::RecordLink(bool available) {
 // they would lose their kind, value or target.
 void TagFilter::DefaultPath() {
   if (scan_.terminator() == '>' || !StyleOverriding() || KeepsItsAttributes(scan_.name())) {
-    scan_.CopyTag();
+    if (!DropsOfficeMarkup()) {
+      scan_.CopyTag();
+      return;
+    }
+    scan_.WriteName();
+    if (scan_.terminator() == '>') {
+      scan_.Put('>');
+    } else {
+      office_.CopyAttributes(scan_.terminator());
+    }
     return;
   }
   scan_.WriteName();

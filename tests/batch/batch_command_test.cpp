@@ -253,7 +253,7 @@ TEST(BatchCommandTest, BoxesAreListedAndUnknownNamesRefused) {
   TempDir dir;
   const CommandOutcome list = RunCleanCommand(dir.path(), {"--list-boxes"});
   EXPECT_EQ(list.status, 0);
-  EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 1 + 58);
+  EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 1 + 58 + 1);
   EXPECT_NE(list.out.find(" 20  background-color         clear     рисунок фона\n"),
             std::string::npos)
       << list.out;

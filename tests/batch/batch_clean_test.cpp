@@ -218,7 +218,7 @@ TEST(BatchCleanTest, WritesTheLinkReportInTheStartingFolderWithFullPaths) {
   WriteFile(dir / "site/a.htm", "<a href=\"http://a.example/\">x</a><a href=\"#top\">t</a>");
   WriteFile(dir / "site/b.htm", "no links");
   TestLinkCheck link_check;
-  link_check.available["\"http://a.example/\""] = true;
+  link_check.available["http://a.example/"] = true;
   std::ostringstream out, err;
   const std::vector<std::string> args = {"--check-links", "site/a.htm", "site/b.htm"};
   int status;
@@ -301,7 +301,7 @@ TEST(BatchCleanTest, ChecksLinksAheadWithRelativeLinksAsFilesOnRequest) {
               "href=\"http://a.example/\">w</a>");
     WriteFile(dir / "b.htm", "no links");
     AheadLinkCheck link_check;
-    link_check.available["\"http://a.example/\""] = true;
+    link_check.available["http://a.example/"] = true;
     std::vector<std::string> args = c.options;
     args.insert(args.end(), {"a.htm", "b.htm"});
     std::ostringstream out, err;

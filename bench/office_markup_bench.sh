@@ -4,7 +4,10 @@
 # --drop-office-markup as well, and after HTML Tidy's Word 2000 cleanup
 # (tidy -clean -word-2000 -bare; a page Tidy refuses counts at its own size);
 # then the median time of a whole run with and without the switch, the two
-# alternating round by round over fresh copies.
+# alternating round by round over fresh copies; last, with node, the browser
+# check of tests/browser/office_markup_check.mjs over all those pages (same
+# visible text, form controls, link targets and computed look with and
+# without the switch; exit status 1 when a page differs). A few minutes.
 #
 #   bench/office_markup_bench.sh [BUILD_DIR] [ROUNDS] [PAGES_DIR]
 #
@@ -87,3 +90,7 @@ t_start=$(median < "$work/t.start")
 t_office=$(median < "$work/t.office")
 echo "time, median of $rounds: start values ${t_start}s, with the switch ${t_office}s," \
   "ratio $(echo "scale=3; $t_office / $t_start" | bc -l)"
+
+if command -v node > /dev/null; then
+  exec node "$root/tests/browser/office_markup_check.mjs" --clean "$clean" --pages "$pages"
+fi

@@ -48,19 +48,14 @@ function parseArgs(argv) {
 }
 
 function officePages(dir) {
-  const found = [];
-  const walk = (sub) => {
-    for (const entry of fs.readdirSync(path.join(dir, sub), { withFileTypes: true })) {
-      const rel = path.join(sub, entry.name);
-      if (entry.isDirectory()) walk(rel);
-      else if (entry.isFile() && /\.(html?|xhtml|shtml)$/i.test(entry.name)) {
-        const text = fs.readFileSync(path.join(dir, rel), 'latin1');
-        if (OFFICE_SIGNS.some((s) => text.includes(s))) found.push(rel);
-      }
-    }
-  };
-  walk('');
-  return found.sort();
+  return fs
+    .readdirSync(dir, { recursive: true })
+    .filter((rel) => /\.(html?|xhtml|shtml)$/i.test(rel) && fs.statSync(path.join(dir, rel)).isFile())
+    .filter((rel) => {
+      const text = fs.readFileSync(path.join(dir, rel), 'latin1');
+      return OFFICE_SIGNS.some((sign) => text.includes(sign));
+    })
+    .sort();
 }
 
 function listed(file) {

@@ -219,10 +219,10 @@ void TagFilter::ImageTag() {
 void TagFilter::LinkTag() {
   Count(&CleanStatistics::link_tags_reduced);
   scan_.Write("a");
-  picker_.Start(kLinkNames);
+  picker_.Start(kLinkNames, &context_.working_copy, kHref);
   const bool closed = scan_.terminator() == '>' || scan_.ReadAttributes(picker_);
   bool last_unquoted = false;
-  scan_.Write(picker_.TakeCompleted(&last_unquoted));
+  picker_.TakeCompleted(&last_unquoted);  // written already, as read
   if (closed) scan_.PutCloseAfterKept(picker_, last_unquoted);
   const AttributePicker::Kept* href = picker_.Find(kHref);
   if (closed && href != nullptr && context_.options.IsLinkCheckingOn()) CheckAndReportLink(*href);
@@ -231,7 +231,7 @@ void TagFilter::LinkTag() {
 // The check gets the value as it stands between its quotes; a double-quoted
 // value gets a report line with its quotes.
 void TagFilter::CheckAndReportLink(const AttributePicker::Kept& href) {
-  link_value_.assign(picker_.ValueOf(href).substr(0, kKeptValueCap));
+  link_value_.assign(picker_.captured(), 0, kKeptValueCap);
   const bool available = IsLinkAvailable(context_, link_value_);
   if (context_.statistics != nullptr) RecordLink(available);
   if (href.quote != '"') return;

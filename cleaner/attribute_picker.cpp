@@ -5,8 +5,10 @@
 namespace pelloran {
 namespace {
 
-// Longer than any kept name: a longer one is kept whole for no comparison.
+// Longer than any kept name: a longer one is compared with none.
 constexpr size_t kNameCap = 8;
+// The blanks kept between a kept name and its "=".
+constexpr size_t kPendingCap = 64;
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -15,19 +17,23 @@ char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + '
 
 AttributePicker::AttributePicker() {
   name_.reserve(kNameCap);
-  pending_.reserve(16);
+  pending_.reserve(kPendingCap);
+  captured_.reserve(kCapturedCap);
   text_.reserve(256);
   kept_.reserve(8);
 }
 
-void AttributePicker::Start(std::span<const KeptName> names) {
+void AttributePicker::Start(std::span<const KeptName> names, ByteFile* stream, size_t capture) {
   names_ = names;
+  stream_ = stream;
+  capture_ = capture;
   taken_ = 0;
   state_ = State::kBetween;
   standing_ = true;
   keeping_ = false;
   closed_in_kept_value_ = false;
   text_.clear();
+  captured_.clear();
   kept_.clear();
   taken_up_to_ = 0;
 }
@@ -86,32 +92,25 @@ void AttributePicker::Begin(int c) {
 void AttributePicker::EndName() {
   keeping_ = false;
   quote_ = 0;
+  value_size_ = 0;
   if (!name_stands_ || name_long_) return;
   for (size_t i = 0; i < names_.size(); ++i) {
     if ((taken_ & (1u << i)) != 0 || !Matches(name_, names_[i])) continue;
     keeping_ = true;
     which_ = i;
     begin_ = text_.size();
-    text_.push_back(' ');
-    text_.append(names_[i].lower);
-    value_begin_ = text_.size();
+    Keep(' ');
+    KeepText(names_[i].lower);
     return;
   }
 }
 
-void AttributePicker::Complete(bool open_ended) {
+void AttributePicker::Complete() {
   state_ = State::kBetween;
   if (!keeping_) return;
   keeping_ = false;
   taken_ |= 1u << which_;
-  Kept kept{which_, begin_, text_.size(), value_begin_, text_.size(), quote_, open_ended, false};
-  if (quote_ != 0) {
-    kept.value_begin = value_begin_;
-    if (!open_ended) kept.value_end = text_.size() - 1;  // before the closing quote
-  }
-  if (kept.value_end < kept.value_begin) kept.value_end = kept.value_begin;
-  kept.unquoted = quote_ == 0 && kept.value_end > kept.value_begin;
-  kept_.push_back(kept);
+  kept_.push_back({which_, begin_, text_.size(), quote_, quote_ == 0 && value_size_ > 0});
 }
 
 void AttributePicker::Feed(int c) {
@@ -128,11 +127,10 @@ void AttributePicker::Feed(int c) {
       } else if (c == '=') {
         EndName();
         Keep(c);
-        value_begin_ = text_.size();
         state_ = State::kAfterEquals;
       } else if (c == '/') {  // <a href/>: a name without a value
         EndName();
-        Complete(false);
+        Complete();
         standing_ = false;
       } else if (name_.size() < kNameCap) {
         name_.push_back(static_cast<char>(c));
@@ -142,44 +140,45 @@ void AttributePicker::Feed(int c) {
       return;
     case State::kAfterName:
       if (IsBlank(c)) {
-        if (keeping_) pending_.push_back(static_cast<char>(c));
+        // Blanks before "=" matter to no browser: a long run is cut short.
+        if (keeping_ && pending_.size() < kPendingCap) pending_.push_back(static_cast<char>(c));
       } else if (c == '=') {
-        if (keeping_) text_.append(pending_);
+        KeepText(pending_);
         Keep(c);
-        value_begin_ = text_.size();
         state_ = State::kAfterEquals;
       } else {  // a name without a value; c begins the next attribute
-        Complete(false);
+        Complete();
         standing_ = true;
         Begin(c);
       }
       return;
     case State::kAfterEquals:
-      Keep(c);
       if (IsBlank(c)) {
-        value_begin_ = text_.size();
+        Keep(c);
       } else if (c == '"' || c == '\'') {
+        Keep(c);
         quote_ = c;
-        value_begin_ = text_.size();
         state_ = State::kQuoted;
       } else {
-        value_begin_ = keeping_ ? text_.size() - 1 : 0;
+        KeepValue(c);
         state_ = State::kUnquoted;
       }
       return;
     case State::kQuoted:
-      Keep(c);
       if (c == quote_) {
-        Complete(false);
+        Keep(c);
+        Complete();
         standing_ = false;
+      } else {
+        KeepValue(c);
       }
       return;
     case State::kUnquoted:
       if (IsBlank(c)) {
-        Complete(false);
+        Complete();
         standing_ = true;
       } else {
-        Keep(c);
+        KeepValue(c);
       }
       return;
   }
@@ -191,19 +190,19 @@ void AttributePicker::Finish(bool at_end) {
       return;
     case State::kName:
       EndName();
-      Complete(false);
+      Complete();
       return;
     case State::kAfterName:
     case State::kAfterEquals:
-      Complete(false);
+      Complete();
       return;
     case State::kUnquoted:
       closed_in_kept_value_ = keeping_ && !at_end;
-      Complete(false);
+      Complete();
       return;
     case State::kQuoted:
       if (at_end) {
-        Complete(true);
+        Complete();
       } else {
         if (keeping_) text_.resize(begin_);
         keeping_ = false;

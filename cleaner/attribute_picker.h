@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "charfile/char_file.h"
+
 namespace pelloran {
 
 // A name a tag keeps: in small letters; with `any_case` false, only the two
@@ -27,22 +29,28 @@ struct KeptName {
 
 class AttributePicker {
  public:
+  static constexpr size_t kNoCapture = static_cast<size_t>(-1);
+  // The most of a captured value held (its first characters).
+  static constexpr size_t kCapturedCap = 4096;
+
   // One kept attribute: the first of its name in the tag.
   struct Kept {
-    size_t which;        // index into the names given to Start
-    size_t begin, end;   // its text: " name" and the rest
-    size_t value_begin;  // its value, inside the quotes when quoted
-    size_t value_end;
-    int quote;        // '"', '\'' or 0 (unquoted or no value)
-    bool open_ended;  // the tag ended before its value did
-    bool unquoted;    // a value without quotes, not empty
+    size_t which;       // index into the names given to Start
+    size_t begin, end;  // its text, " name" and the rest, when gathered
+    int quote;          // '"', '\'' or 0 (unquoted or no value)
+    bool unquoted;      // a value without quotes, not empty
   };
 
   AttributePicker();
 
   // Starts a tag that keeps the first attribute of each of `names` (which
-  // must outlive the tag).
-  void Start(std::span<const KeptName> names);
+  // must outlive the tag). With `stream`, kept attributes are written there
+  // as they are read instead of gathered, so that a value of any length costs
+  // no memory; only for a scan in which nothing but the end of the input
+  // cuts a value, since nothing written is taken back. The value of
+  // names[capture], when kept, is held without its quotes (captured()).
+  void Start(std::span<const KeptName> names, ByteFile* stream = nullptr,
+             size_t capture = kNoCapture);
   // Every character of the tag after its name, but the ">" that ends it.
   void Feed(int c);
   // The tag ended, at its ">" (`at_end` false) or at the end of the input.
@@ -60,11 +68,10 @@ class AttributePicker {
   std::string_view TextOf(const Kept& kept) const {
     return std::string_view(text_).substr(kept.begin, kept.end - kept.begin);
   }
-  std::string_view ValueOf(const Kept& kept) const {
-    return std::string_view(text_).substr(kept.value_begin, kept.value_end - kept.value_begin);
-  }
-  // The kept attributes completed since the last call, in page order, and
-  // whether the last of them ends in an unquoted value.
+  // The first kCapturedCap characters of the captured value.
+  const std::string& captured() const { return captured_; }
+  // The gathered attributes completed since the last call, in page order,
+  // and whether the last of them ends in an unquoted value.
   std::string_view TakeCompleted(bool* last_unquoted);
 
  private:
@@ -72,13 +79,31 @@ class AttributePicker {
 
   void Begin(int c);
   void EndName();
-  void Complete(bool open_ended);
+  void Complete();
   void Keep(int c) {
-    if (keeping_) text_.push_back(static_cast<char>(c));
+    if (!keeping_) return;
+    if (stream_ != nullptr) {
+      stream_->PutByte(static_cast<unsigned char>(c));
+    } else {
+      text_.push_back(static_cast<char>(c));
+    }
+  }
+  void KeepText(std::string_view text) {
+    for (char c : text) Keep(static_cast<unsigned char>(c));
+  }
+  // A character of the value itself.
+  void KeepValue(int c) {
+    Keep(c);
+    ++value_size_;
+    if (keeping_ && which_ == capture_ && captured_.size() < kCapturedCap) {
+      captured_.push_back(static_cast<char>(c));
+    }
   }
   bool Matches(std::string_view name, const KeptName& kept) const;
 
   std::span<const KeptName> names_;
+  ByteFile* stream_ = nullptr;
+  size_t capture_ = kNoCapture;
   unsigned taken_ = 0;  // bit per name already kept
   State state_ = State::kBetween;
   bool standing_ = true;  // a name could begin at the next character
@@ -89,10 +114,11 @@ class AttributePicker {
   size_t which_ = 0;
   int quote_ = 0;
   size_t begin_ = 0;
-  size_t value_begin_ = 0;
+  size_t value_size_ = 0;
   std::string name_;     // the name being read, cut at a few characters
   std::string pending_;  // blanks after a kept name, written if "=" follows
   std::string text_;
+  std::string captured_;
   std::vector<Kept> kept_;
   size_t taken_up_to_ = 0;  // kept_ entries handed out by TakeCompleted
 };

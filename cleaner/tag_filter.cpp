@@ -18,12 +18,13 @@ namespace {
 constexpr int kGaugeCap = 95;
 
 // Tags whose attributes carry what a reader sees or does: a control's kind,
-// value and state, a frame's page, an image map's areas.
+// value and state, a frame's page, an image map's areas, the address every
+// relative link starts from.
 bool KeepsItsAttributes(std::string_view name) {
   static constexpr std::string_view kNames[][2] = {
       {"input", "INPUT"},   {"select", "SELECT"}, {"option", "OPTION"}, {"textarea", "TEXTAREA"},
       {"button", "BUTTON"}, {"form", "FORM"},     {"label", "LABEL"},   {"frame", "FRAME"},
-      {"iframe", "IFRAME"}, {"area", "AREA"},     {"map", "MAP"},
+      {"iframe", "IFRAME"}, {"area", "AREA"},     {"map", "MAP"},       {"base", "BASE"},
   };
   for (const auto& forms : kNames) {
     if (name == forms[0] || name == forms[1]) return true;
@@ -244,10 +245,10 @@ void TagFilter::ImageTag() {
 void TagFilter::LinkTag() {
   Count(&CleanStatistics::link_tags_reduced);
   scan_.Write("a");
-  picker_.Start(kLinkNames);
+  picker_.Start(kLinkNames, &context_.working_copy, kHref);
   const bool closed = scan_.terminator() == '>' || scan_.ReadAttributes(picker_);
   bool last_unquoted = false;
-  scan_.Write(picker_.TakeCompleted(&last_unquoted));
+  picker_.TakeCompleted(&last_unquoted);  // written already, as read
   if (closed) scan_.PutCloseAfterKept(picker_, last_unquoted);
   const AttributePicker::Kept* href = picker_.Find(kHref);
   if (closed && href != nullptr && context_.options.IsLinkCheckingOn()) CheckAndReportLink(*href);
@@ -256,7 +257,7 @@ void TagFilter::LinkTag() {
 // The check gets the value as it stands between its quotes; a double-quoted
 // value gets a report line with its quotes.
 void TagFilter::CheckAndReportLink(const AttributePicker::Kept& href) {
-  link_value_.assign(picker_.ValueOf(href).substr(0, kKeptValueCap));
+  link_value_.assign(picker_.captured(), 0, kKeptValueCap);
   const bool available = IsLinkAvailable(context_, link_value_);
   if (context_.statistics != nullptr) RecordLink(available);
   if (href.quote != '"') return;

@@ -282,15 +282,11 @@ TEST(BatchCleanTest, ChecksLinksAheadWithRelativeLinksAsFilesOnRequest) {
     std::vector<std::string> ahead;
     std::string counted;  // the last count of the link phase on a terminal
   } cases[] = {
-      {{"--check-links"},
-       false,
-       "--+",
-       {"\"b.htm\"", "\"missing.htm\"", "\"http://a.example/\""},
-       ""},
+      {{"--check-links"}, false, "--+", {"b.htm", "missing.htm", "http://a.example/"}, ""},
       {{"--check-links", "--check-local-links"},
        true,
        "+-+",
-       {"\"http://a.example/\""},
+       {"http://a.example/"},
        "\r\033[Kпроверка ссылок: 1 из 1\r\033[K"},
       {{"--check-local-links"}, true, "", {}, ""},
   };

@@ -114,6 +114,10 @@ bool TForm1::LiveOptions::IsLocalLinkCheckingOn() const {
   return form_.settings_window_ != nullptr && form_.settings_window_->CheckBox2->isChecked();
 }
 
+bool TForm1::LiveOptions::IsOfficeMarkupDropped() const {
+  return form_.settings_window_ != nullptr && form_.settings_window_->CheckBox3->isChecked();
+}
+
 void TForm1::LinkPhaseStatus::ShowLinkProgress(int done, int total) {
   QLabel*& panel = form_.link_phase_panel_;
   if (panel == nullptr) {

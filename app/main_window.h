@@ -180,6 +180,7 @@ class TForm1 : public QWidget {
     bool IsTicked(int box) const override { return form_.options_.IsTicked(box); }
     bool IsLinkCheckingOn() const override;
     bool IsLocalLinkCheckingOn() const override;
+    bool IsOfficeMarkupDropped() const override;
 
    private:
     const TForm1& form_;

@@ -19,6 +19,15 @@ TForm3::TForm3(QWidget* main_window)
   CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
   CheckBox2->setGeometry(24, 40, 201, 32);
 
+  // An elimination switch beside the main window's, with a topic of its own.
+  CheckBox3 = new QCheckBox(QStringLiteral("служебная разметка Office"), this);
+  CheckBox3->setObjectName(QStringLiteral("CheckBox3"));
+  CheckBox3->setGeometry(24, 80, 201, 17);
+  CheckBox3->setToolTip(QStringLiteral(
+      "устранить условные комментарии, теги o:, v:, w:, st1:, острова <xml> и объявления mso-, "
+      "которые Word и Excel оставляют для себя"));
+  SetHelpContext(CheckBox3, kOfficeMarkupHelp);
+
   Button1 = new QPushButton(QStringLiteral("OK"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
   Button1->setGeometry(8, 136, 233, 25);

@@ -21,6 +21,7 @@ inline QFont DesignFont(int pixel_size, bool bold = false) {
 
 inline constexpr int kDefaultFontPixels = 11;
 inline constexpr char kHelpContextProperty[] = "helpContext";
+inline constexpr int kOfficeMarkupHelp = 10;  // the settings window's Office switch
 
 inline void SetHelpContext(QWidget* widget, int context) {
   widget->setProperty(kHelpContextProperty, context);

@@ -230,7 +230,9 @@ void BatchRun::CleanOne(size_t i, PageRecord& record) {
   messages_.SetPage(pages_[i], list_.name());
   record.bytes_before = FileSize(list_.name());
   statistics_ = {};
-  context_.statistics = command_.json ? &statistics_ : nullptr;
+  // The summary says how much Office markup went, with or without a report.
+  const bool counting = command_.json || options_.IsOfficeMarkupDropped();
+  context_.statistics = counting ? &statistics_ : nullptr;
   try {
     if (command_.dry_run)
       PreviewOne(record);
@@ -241,7 +243,9 @@ void BatchRun::CleanOne(size_t i, PageRecord& record) {
     record.reason = FailureMessage();
     messages_.ShowError(record.reason);
   }
-  if (command_.json && record.outcome != PageOutcome::kFailed) record.statistics = statistics_;
+  if (record.outcome == PageOutcome::kFailed) return;
+  record.office_markup_bytes_dropped = statistics_.office_markup_bytes_dropped;
+  if (command_.json) record.statistics = statistics_;
 }
 
 // What Apply would do, in a temporary file: the page's folder stays as it is.
@@ -349,6 +353,11 @@ std::string Summary(const std::vector<PageRecord>& records, const Command& comma
   }
   add(PageOutcome::kSkipped);
   add(PageOutcome::kFailed);
+  if (command.options.IsOfficeMarkupDropped() && !command.restore) {
+    int64_t office_bytes = 0;
+    for (const PageRecord& record : records) office_bytes += record.office_markup_bytes_dropped;
+    summary += ", " + std::to_string(office_bytes) + " bytes of Office markup dropped";
+  }
   return summary;
 }
 

@@ -73,6 +73,8 @@ std::string ListOfBoxes() {
     list += design->caption;
     list += "\n";
   }
+  // The settings window's switch, set by --drop-office-markup / --keep-office-markup.
+  list += "  -  drop-office-markup       clear     служебная разметка Office\n";
   return list;
 }
 

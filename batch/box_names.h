@@ -23,7 +23,8 @@ std::vector<int> BoxesOfProperty(std::string_view property);
 std::string KnownProperties();
 
 // One line per box, in box order: number, name, whether it starts ticked and
-// its caption (UTF-8), under a heading line.
+// its caption (UTF-8), under a heading line; then a line for the settings
+// window's Office switch, numbered "-".
 std::string ListOfBoxes();
 
 }  // namespace pelloran

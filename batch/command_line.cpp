@@ -51,11 +51,20 @@ Options by name:
       --skip-imports    skip @-rules such as @import in style elements (ticks
                         box 29)
       --keep-imports    keep them (clears box 29)
+      --drop-office-markup
+                        drop the markup Office programs leave for themselves:
+                        conditional comments, <![if ...]> markers, <xml>
+                        islands, o:, v:, w:, st1: ... tags (their content
+                        stays), Office namespace declarations and mso- style
+                        declarations (the settings window's switch
+                        "служебная разметка Office"; starts off)
+      --keep-office-markup
+                        keep it
       --tick N,...      tick the boxes with these numbers (CheckBox1 ...
                         CheckBox61)
       --clear N,...     clear them
       --list-boxes      list every box: number, name, whether it starts ticked,
-                        caption
+                        caption; then the settings window's Office switch
  The boxes start as the main window shows them at start (see --list-boxes).
  Box options apply in the order given, with the boxes' own rules: ticking 17
  clears 5 and the other way round, ticking 28 ticks every property box.
@@ -215,6 +224,8 @@ void AddBoxOptions(CLI::App& app, std::vector<BoxAction>& actions) {
   flag("--keep-spans", [](CleaningOptions& o) { o.SetTicked(kDropSpansBox, false); });
   flag("--skip-imports", [](CleaningOptions& o) { o.SetTicked(kSkipImportsBox, true); });
   flag("--keep-imports", [](CleaningOptions& o) { o.SetTicked(kSkipImportsBox, false); });
+  flag("--drop-office-markup", [](CleaningOptions& o) { o.SetOfficeMarkupDropped(true); });
+  flag("--keep-office-markup", [](CleaningOptions& o) { o.SetOfficeMarkupDropped(false); });
 }
 
 }  // namespace

@@ -34,6 +34,7 @@ json StatisticsOf(const CleanStatistics& s) {
       {"tags_cut_to_class", s.tags_cut_to_class},
       {"image_tags_reduced", s.image_tags_reduced},
       {"link_tags_reduced", s.link_tags_reduced},
+      {"office_markup_bytes_dropped", s.office_markup_bytes_dropped},
       {"style_override",
        {{"paragraph_tags_bared", s.paragraph_tags_bared},
         {"rules_kept", s.override_rules_kept},
@@ -78,14 +79,20 @@ std::string JsonReport(const Options& options, RunKind kind, const std::vector<P
                               PageOutcome::kRestored, PageOutcome::kSkipped, PageOutcome::kFailed})
     totals[OutcomeName(outcome)] = 0;
   json page_list = json::array();
+  int64_t office_bytes = 0;
   for (const PageRecord& page : pages) {
     page_list.push_back(PageOf(page));
     totals[OutcomeName(page.outcome)] = totals[OutcomeName(page.outcome)].get<int>() + 1;
+    office_bytes += page.office_markup_bytes_dropped;
   }
+  totals["office_markup_bytes_dropped"] = office_bytes;
   const json document = {
       {"dry_run", kind.dry_run},
       {"restore", kind.restore},
-      {"options", {{"boxes", BoxesOf(options)}, {"link_checking", options.IsLinkCheckingOn()}}},
+      {"options",
+       {{"boxes", BoxesOf(options)},
+        {"link_checking", options.IsLinkCheckingOn()},
+        {"office_markup_dropped", options.IsOfficeMarkupDropped()}}},
       {"pages", page_list},
       {"totals", totals},
   };

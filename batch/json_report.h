@@ -25,6 +25,7 @@ struct PageRecord {
   int64_t bytes_before = -1;  // -1: no such file
   int64_t bytes_after = -1;
   std::optional<CleanStatistics> statistics;  // what the passes did, when they ran
+  int64_t office_markup_bytes_dropped = 0;    // with that switch on, whether or not --json
 };
 
 struct RunKind {

@@ -121,14 +121,16 @@ const std::vector<Page>& Pages() {
 }
 
 // Every corpus page in turn (range 0) or the one big page (range 1),
-// counting statistics or not.
-void RunPages(benchmark::State& state, Pass pass, bool filtered_input, bool counted = false) {
+// counting statistics or not, dropping Office markup or not.
+void RunPages(benchmark::State& state, Pass pass, bool filtered_input, bool counted = false,
+              bool office = false) {
   const std::vector<Page>& pages = Pages();
   const bool big = state.range(0) == 1;
   const size_t first = big ? pages.size() - 1 : 0;
   const size_t last = big ? pages.size() : pages.size() - 1;
   Services services;
   if (counted) services.context.statistics = &services.statistics;
+  services.options.SetOfficeMarkupDropped(office);
   const fs::path out = WorkDir() / "out.htm";
   size_t bytes = 0;
   for (auto _ : state) {
@@ -150,6 +152,9 @@ void BM_TagFilterCounted(benchmark::State& state) {
 void BM_StyleOverridePassCounted(benchmark::State& state) {
   RunPages(state, &RunStyleOverridePass, true, /*counted=*/true);
 }
+void BM_TagFilterOfficeSwitch(benchmark::State& state) {
+  RunPages(state, &RunTagFilter, false, /*counted=*/false, /*office=*/true);
+}
 
 BENCHMARK(BM_CopyPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TagFilter)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
@@ -157,6 +162,7 @@ BENCHMARK(BM_CopyFilteredPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StyleOverridePass)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TagFilterCounted)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StyleOverridePassCounted)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TagFilterOfficeSwitch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -23,6 +23,7 @@ class WithoutLinkChecks final : public Options {
   explicit WithoutLinkChecks(const Options& options) : options_(options) {}
   bool IsTicked(int box) const override { return options_.IsTicked(box); }
   bool IsLinkCheckingOn() const override { return false; }
+  bool IsOfficeMarkupDropped() const override { return options_.IsOfficeMarkupDropped(); }
 
  private:
   const Options& options_;

@@ -40,7 +40,7 @@ class CleaningOptions : public Options {
   // so an observer sees the changes in the order they happen.
   using ChangeObserver = std::function<void(int box, bool ticked)>;
 
-  // Every box at its design value, link checking off.
+  // Every box at its design value, link checking off, Office markup kept.
   CleaningOptions();
 
   // The 58 boxes in reading order, frame by frame.
@@ -54,6 +54,7 @@ class CleaningOptions : public Options {
   bool IsTicked(int box) const override;
   bool IsLinkCheckingOn() const override { return link_checking_; }
   bool IsLocalLinkCheckingOn() const override { return local_link_checking_; }
+  bool IsOfficeMarkupDropped() const override { return office_markup_dropped_; }
 
   // Ticks or clears a box as a click would. Only a real change counts: it
   // notifies the observer and then runs the box's rule (5 and 17 exclude each
@@ -68,6 +69,7 @@ class CleaningOptions : public Options {
 
   void SetLinkChecking(bool on) { link_checking_ = on; }
   void SetLocalLinkChecking(bool on) { local_link_checking_ = on; }
+  void SetOfficeMarkupDropped(bool on) { office_markup_dropped_ = on; }
   void SetObserver(ChangeObserver observer) { observer_ = std::move(observer); }
 
  private:
@@ -76,6 +78,7 @@ class CleaningOptions : public Options {
   std::array<bool, kHighestBox + 1> ticked_{};
   bool link_checking_ = false;
   bool local_link_checking_ = false;
+  bool office_markup_dropped_ = false;
   ChangeObserver observer_;
 };
 

@@ -4,8 +4,10 @@
 #include <string>
 #include <string_view>
 
+#include "cleaner/attribute_picker.h"
 #include "cleaner/class_tables.h"
 #include "cleaner/markup_scanner.h"
+#include "cleaner/office_markup.h"
 #include "cleaner/relative_links.h"
 #include "interfaces/link_check.h"
 #include "stylesheet/filter_style_block.h"
@@ -16,12 +18,13 @@ namespace {
 constexpr int kGaugeCap = 95;
 
 // Tags whose attributes carry what a reader sees or does: a control's kind,
-// value and state, a frame's page, an image map's areas.
+// value and state, a frame's page, an image map's areas, the address every
+// relative link starts from.
 bool KeepsItsAttributes(std::string_view name) {
   static constexpr std::string_view kNames[][2] = {
       {"input", "INPUT"},   {"select", "SELECT"}, {"option", "OPTION"}, {"textarea", "TEXTAREA"},
       {"button", "BUTTON"}, {"form", "FORM"},     {"label", "LABEL"},   {"frame", "FRAME"},
-      {"iframe", "IFRAME"}, {"area", "AREA"},     {"map", "MAP"},
+      {"iframe", "IFRAME"}, {"area", "AREA"},     {"map", "MAP"},       {"base", "BASE"},
   };
   for (const auto& forms : kNames) {
     if (name == forms[0] || name == forms[1]) return true;
@@ -29,10 +32,25 @@ bool KeepsItsAttributes(std::string_view name) {
   return false;
 }
 
+// What a link tag keeps: where it leads and the targets it is.
+enum LinkName : size_t { kHref, kName, kLinkId };
+constexpr KeptName kLinkNames[] = {{"href", true}, {"name", true}, {"id", true}};
+// What an image keeps besides its source: the text shown in its place, its id.
+enum ImageName : size_t { kSource, kAlt, kImageId };
+constexpr KeptName kImageNames[] = {{"src", false}, {"alt", true}, {"id", true}};
+// What every tag cut down to its class keeps beside it.
+constexpr KeptName kIdName[] = {{"id", true}};
+
 class TagFilter {
  public:
   TagFilter(CleanContext& context, ClassTables& tables, RunState& run)
-      : context_(context), tables_(tables), run_(run), scan_(context.input, context.working_copy) {
+      : context_(context),
+        tables_(tables),
+        run_(run),
+        scan_(context.input, context.working_copy),
+        office_(scan_, context.statistics == nullptr
+                           ? nullptr
+                           : &context.statistics->office_markup_bytes_dropped) {
     selector_.reserve(64);
     link_value_.reserve(128);
   }
@@ -52,6 +70,14 @@ class TagFilter {
     if (context_.statistics != nullptr) ++(context_.statistics->*count);
   }
   bool StyleOverriding() const { return IsStyleOverridingOn(context_.options); }
+  bool DropsOfficeMarkup() const { return context_.options.IsOfficeMarkupDropped(); }
+  // The rest of a tag copied through its ">", after `blank` (read already),
+  // less Office's own declarations when those are dropped.
+  bool CopyAttributes(int blank) {
+    if (DropsOfficeMarkup()) return office_.CopyAttributes(blank);
+    scan_.Put(blank);
+    return scan_.CopyThroughClose();
+  }
 
   void StepGauge();
   void HandleTag();
@@ -62,8 +88,7 @@ class TagFilter {
   void SpanEnd();
   void ImageTag();
   void LinkTag();
-  bool CopyLinkValue();
-  void CheckAndReportLink(bool closed);
+  void CheckAndReportLink(const AttributePicker::Kept& href);
   void RecordLink(bool available);
   void DefaultPath();
   void ClassProcessing();
@@ -73,8 +98,10 @@ class TagFilter {
   ClassTables& tables_;
   RunState& run_;
   MarkupScanner scan_;
+  OfficeMarkup office_;
   std::string selector_;    // tag name + "." + class value, or "p." + class value
-  std::string link_value_;  // the link attribute's value with its quotes
+  std::string link_value_;  // the href value as checked
+  AttributePicker picker_;
 };
 
 // Every cycle after a specially handled tag moves the gauge one step, up to 95.
@@ -86,6 +113,10 @@ void TagFilter::StepGauge() {
 void TagFilter::HandleTag() {
   scan_.ReadTagName(/*span_rule=*/true);
   const TagKind kind = ClassifyTagName(scan_.name());
+  if (DropsOfficeMarkup() && office_.DropConstruct(kind)) {
+    run_.handled_mark = true;
+    return;
+  }
   const bool drop_spans = Ticked(kDropSpansBox);
   if (kind != TagKind::kSpan && !(kind == TagKind::kSpanEnd && drop_spans)) scan_.Put('<');
   run_.handled_mark = false;
@@ -128,7 +159,11 @@ bool TagFilter::ApplyCase(TagKind kind, bool drop_spans) {
       break;
     case TagKind::kTable:
       if (!Ticked(kOverrideExceptTablesBox)) return false;
-      scan_.CopyUntouched("table", "/table>", "/TABLE>");
+      if (DropsOfficeMarkup()) {
+        office_.CopyTable();
+      } else {
+        scan_.CopyUntouched("table", "/table>", "/TABLE>");
+      }
       break;
     case TagKind::kImg:
       ImageTag();
@@ -151,8 +186,7 @@ void TagFilter::HeadTag(std::string_view lower_name) {
     scan_.Put('>');
     return;
   }
-  scan_.Put(' ');
-  scan_.CopyThroughClose();
+  CopyAttributes(' ');
 }
 
 // <style>: the stylesheet filter reads and writes the rules; we close it.
@@ -174,8 +208,11 @@ void TagFilter::SpanStart(bool drop_spans) {
     return;
   }
   scan_.Write("<span");
-  scan_.Put(c);
-  if (c != '>' && c != kEndMark) scan_.CopyThroughClose();
+  if (c != '>' && c != kEndMark) {
+    CopyAttributes(c);
+  } else {
+    scan_.Put(c);
+  }
 }
 
 // </span> when spans are dropped: nothing of it is written.
@@ -184,81 +221,58 @@ void TagFilter::SpanEnd() {
   if (scan_.terminator() != '>') scan_.DropThroughClose();
 }
 
-// <img ...>: reduced to its source; without one it comes out as <img src>.
+// <img ...>: reduced to its source, then its alt text and id as they stand;
+// without a source it comes out as <img src>.
 void TagFilter::ImageTag() {
   Count(&CleanStatistics::image_tags_reduced);
-  const std::string_view found =
-      scan_.terminator() == '>' ? ">" : scan_.FindAttributeNamed('s', 'S', "src", "SRC");
-  const bool closed_without_source = found == ">";
-  const bool cut_off = found.empty();
   scan_.Write("img src");
-  if (closed_without_source) scan_.PutClose();
-  if (closed_without_source || cut_off) return;
-  // The value runs to its second double quote, or to a ">" when unquoted.
-  for (int quotes = 0;;) {
-    const int c = scan_.Next();
-    scan_.Put(c);
-    if (c == kEndMark || c == '>') return;
-    if (c == '"' && ++quotes == 2) break;
+  picker_.Start(kImageNames);
+  const bool closed = scan_.terminator() == '>' || scan_.ReadAttributes(picker_);
+  bool last_unquoted = false;
+  if (const AttributePicker::Kept* source = picker_.Find(kSource)) {
+    scan_.Write(picker_.TextOf(*source).substr(std::string_view(" src").size()));
+    last_unquoted = source->unquoted;
   }
-  if (scan_.DropThroughClose()) scan_.PutClose();
+  for (const AttributePicker::Kept& kept : picker_.kept()) {
+    if (kept.which == kSource) continue;
+    scan_.Write(picker_.TextOf(kept));
+    last_unquoted = kept.unquoted;
+  }
+  if (closed) scan_.PutCloseAfterKept(picker_, last_unquoted);
 }
 
-// <a ...>: reduced to its first href or name; the value may be checked and reported.
+// <a ...>: reduced to its href, name and id in page order; the href value may
+// be checked and reported.
 void TagFilter::LinkTag() {
   Count(&CleanStatistics::link_tags_reduced);
-  const std::string_view found =
-      scan_.terminator() == '>' ? ">" : scan_.FindAttributeNamed('h', 'n', "href", "name");
   scan_.Write("a");
-  if (found.empty()) return;
-  if (found == ">") {
-    scan_.PutClose();
-    return;
-  }
-  scan_.Write(found == "href" ? " href" : " name");
-  const bool closed = CopyLinkValue();
-  if (context_.options.IsLinkCheckingOn()) CheckAndReportLink(closed);
-  if (closed && scan_.DropThroughClose()) scan_.PutClose();
+  picker_.Start(kLinkNames, &context_.working_copy, kHref);
+  const bool closed = scan_.terminator() == '>' || scan_.ReadAttributes(picker_);
+  bool last_unquoted = false;
+  picker_.TakeCompleted(&last_unquoted);  // written already, as read
+  if (closed) scan_.PutCloseAfterKept(picker_, last_unquoted);
+  const AttributePicker::Kept* href = picker_.Find(kHref);
+  if (closed && href != nullptr && context_.options.IsLinkCheckingOn()) CheckAndReportLink(*href);
 }
 
-// Copies the attribute's text to its closing double quote or a ">", gathering
-// the quoted value with both quotes. True when it ended at the closing quote.
-bool TagFilter::CopyLinkValue() {
-  link_value_.clear();
-  int quotes = 0;
-  int c = scan_.current();
-  for (;;) {
-    if (quotes == 1 && link_value_.size() < kKeptValueCap) {
-      link_value_.push_back(static_cast<char>(c));
-    }
-    c = scan_.Next();
-    if (c == kEndMark) return false;
-    scan_.Put(c);
-    if (c == '"' && ++quotes == 2) {
-      link_value_.push_back('"');
-      return true;
-    }
-    if (c == '>') return false;
-  }
-}
-
-// Asks the link check; a value that reached its closing quote gets a report line.
-void TagFilter::CheckAndReportLink(bool closed) {
+// The check gets the value as it stands between its quotes; a double-quoted
+// value gets a report line with its quotes.
+void TagFilter::CheckAndReportLink(const AttributePicker::Kept& href) {
+  link_value_.assign(picker_.captured(), 0, kKeptValueCap);
   const bool available = IsLinkAvailable(context_, link_value_);
   if (context_.statistics != nullptr) RecordLink(available);
-  if (available) link_value_ += "     OK";
-  if (!closed) return;
+  if (href.quote != '"') return;
   const bool in_page = link_value_.find('#') != std::string::npos;
-  PutText(context_.link_report, in_page ? "     " : "ext  ");
+  PutText(context_.link_report, in_page ? "     \"" : "ext  \"");
   PutText(context_.link_report, link_value_);
+  PutText(context_.link_report, available ? "\"     OK" : "\"");
   PutLineEnd(context_.link_report);
 }
 
-// The address for the statistics: the value without its quotes, as checked.
+// The address for the statistics, as checked.
 void TagFilter::RecordLink(bool available) {
   CleanStatistics& statistics = *context_.statistics;
-  (available ? statistics.links_available : statistics.links_unavailable)
-      .emplace_back(WithoutQuotes(link_value_));
+  (available ? statistics.links_available : statistics.links_unavailable).emplace_back(link_value_);
 }
 
 // Any other tag: copied, or cut down to its class when style overriding is on.
@@ -266,7 +280,16 @@ void TagFilter::RecordLink(bool available) {
 // they would lose their kind, value or target.
 void TagFilter::DefaultPath() {
   if (scan_.terminator() == '>' || !StyleOverriding() || KeepsItsAttributes(scan_.name())) {
-    scan_.CopyTag();
+    if (!DropsOfficeMarkup()) {
+      scan_.CopyTag();
+      return;
+    }
+    scan_.WriteName();
+    if (scan_.terminator() == '>') {
+      scan_.Put('>');
+    } else {
+      office_.CopyAttributes(scan_.terminator());
+    }
     return;
   }
   scan_.WriteName();
@@ -274,12 +297,16 @@ void TagFilter::DefaultPath() {
   ClassProcessing();
 }
 
-// Keeps only the class attribute and records the class in the tables.
+// Keeps only the class attribute, and the id beside it, and records the class
+// in the tables.
 void TagFilter::ClassProcessing() {
-  const std::string_view found = scan_.FindAttributeNamed('c', 'C', "class", "CLASS");
+  picker_.Start(kIdName);
+  const std::string_view found = scan_.FindAttributeNamed('c', 'C', "class", "CLASS", &picker_);
   if (found.empty()) return;
+  bool last_unquoted = false;
+  scan_.Write(picker_.TakeCompleted(&last_unquoted));  // an id in front of the class
   if (found == ">") {
-    scan_.PutClose();
+    scan_.PutCloseAfterKept(picker_, last_unquoted);
     return;
   }
   scan_.Write(" class=");
@@ -292,6 +319,7 @@ void TagFilter::ClassProcessing() {
   bool open_quote = false;
   int c = scan_.Next();
   for (; !IsBlank(c) && c != '>'; c = scan_.Next()) {
+    picker_.Feed(c);
     if (c == '=') continue;
     scan_.Put(c);
     if (opening == 0) {
@@ -308,13 +336,21 @@ void TagFilter::ClassProcessing() {
     return;
   }
   if (c == kEndMark) return;
+  picker_.Feed(c);
   // A quoted value with blanks in it is written whole, else the browser would
   // take the text after the tag for the rest of the value.
   if (open_quote) {
     scan_.Put(c);
-    if (!scan_.CopyThroughQuote(opening)) return;
+    if (!scan_.CopyThroughQuote(opening, &picker_)) return;
   }
-  if (scan_.DropThroughClose()) scan_.PutClose();
+  if (!scan_.DropThroughClose(&picker_)) return;
+  const std::string_view id_behind = picker_.TakeCompleted(&last_unquoted);
+  scan_.Write(id_behind);
+  if (id_behind.empty()) {
+    scan_.PutClose();
+  } else {
+    scan_.PutCloseAfterKept(picker_, last_unquoted);
+  }
 }
 
 // p classes are counted for dominance; other tag.class pairs mark a selector in use.

@@ -32,6 +32,8 @@ class BitOptions : public Options {
   }
   bool IsTicked(int box) const override { return box >= 1 && box <= 61 && (bits_ >> box) & 1; }
   bool IsLinkCheckingOn() const override { return bits_ & 1; }
+  // A bit above every box's number: the settings window's Office switch.
+  bool IsOfficeMarkupDropped() const override { return (bits_ >> 62) & 1; }
   bool StyleOverriding() const { return IsTicked(17) || IsTicked(5); }
 
  private:

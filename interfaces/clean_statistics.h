@@ -22,6 +22,8 @@ struct CleanStatistics {
   int64_t tags_cut_to_class = 0;   // tags stripped to their class (style overriding)
   int64_t image_tags_reduced = 0;  // img tags cut to their source
   int64_t link_tags_reduced = 0;   // a tags cut to their href or name
+  // With the Office switch on: bytes of Office markup left out.
+  int64_t office_markup_bytes_dropped = 0;
 
   // The style override pass.
   int64_t paragraph_tags_bared = 0;  // <p ...> written as <p>

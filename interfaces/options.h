@@ -24,6 +24,9 @@ class Options {
   // With link checking on, are relative links checked as files beside the
   // page rather than on the web (the settings window's second switch)?
   virtual bool IsLocalLinkCheckingOn() const { return false; }
+  // Does the first pass drop the markup Office programs leave for themselves
+  // (the settings window's switch "служебная разметка Office")?
+  virtual bool IsOfficeMarkupDropped() const { return false; }
 };
 
 // Is style overriding on, in either of its two forms?

@@ -7,6 +7,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
+#include "app/window_design.h"
 #include "charfile/failure_text.h"
 #include "charfile/in_out_error.h"
 #include "tests/app/gui_test_support.h"
@@ -199,6 +200,25 @@ TEST_F(MainWindowTest, RelativeLinkSwitchSitsUnderTheFirstClearAndIsReadLive) {
   EXPECT_TRUE(form.clean_context().options.IsLocalLinkCheckingOn());
   box->setChecked(false);
   EXPECT_FALSE(form.clean_context().options.IsLocalLinkCheckingOn());
+}
+
+TEST_F(MainWindowTest, OfficeSwitchSitsUnderTheLinkSwitchesClearWithItsOwnHelpAndIsReadLive) {
+  TForm1& form = ShowMainWindow();
+  QCheckBox* box = windows->Form3.CheckBox3;
+  EXPECT_EQ(box->text(), "служебная разметка Office");
+  EXPECT_FALSE(box->isChecked());
+  EXPECT_EQ(box->x(), windows->Form3.CheckBox2->x());
+  EXPECT_GT(box->y(), windows->Form3.CheckBox2->geometry().bottom());
+  EXPECT_LT(box->geometry().bottom(), windows->Form3.Button1->y());
+  EXPECT_GE(box->width(), box->sizeHint().width());
+  EXPECT_EQ(HelpContextOf(box), kOfficeMarkupHelp);
+  EXPECT_NE(HelpContextOf(box), HelpContextOf(windows->Form3.CheckBox1));
+  const Options& seen = form.clean_context().options;
+  EXPECT_FALSE(seen.IsOfficeMarkupDropped());
+  box->setChecked(true);
+  EXPECT_TRUE(seen.IsOfficeMarkupDropped());
+  box->setChecked(false);
+  EXPECT_FALSE(seen.IsOfficeMarkupDropped());
 }
 
 TEST_F(MainWindowTest, SettingsSwitchIsReadLiveByTheEngine) {

@@ -249,15 +249,44 @@ TEST(BatchCommandTest, OptionsByNameSetTheBoxesTheirNumbersSet) {
   }
 }
 
+// The Office switch: the last of its two flags wins, and the summary and the
+// report give the bytes it took out.
+TEST(BatchCommandTest, OfficeSwitchDropsOfficeMarkupAndSaysHowManyBytes) {
+  constexpr char kOfficePage[] = "<p>a<o:p>&nbsp;</o:p></p><![if !vml]>b<![endif]>";  // 33 bytes go
+  for (const std::vector<std::string>& flags :
+       std::vector<std::vector<std::string>>{{"--drop-office-markup"},
+                                             {"--keep-office-markup"},
+                                             {"--keep-office-markup", "--drop-office-markup"}}) {
+    SCOPED_TRACE(flags.back());
+    const bool dropped = flags.back() == "--drop-office-markup";
+    TempDir dir;
+    WriteFile(dir / "a.htm", kOfficePage);
+    std::vector<std::string> args = flags;
+    args.insert(args.end(), {"--json", "report.json", "a.htm"});
+    const CommandOutcome outcome = RunCleanCommand(dir.path(), args);
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(ReadFile(dir / "a.htm"), dropped ? "<p>a&nbsp;</p>b" : kOfficePage);
+    EXPECT_EQ(outcome.out.find(", 33 bytes of Office markup dropped\n") != std::string::npos,
+              dropped)
+        << outcome.out;
+    const json report = json::parse(ReadFile(dir / "report.json"));
+    EXPECT_EQ(report["options"]["office_markup_dropped"], dropped);
+    EXPECT_EQ(report["pages"][0]["statistics"]["office_markup_bytes_dropped"], dropped ? 33 : 0);
+    EXPECT_EQ(report["totals"]["office_markup_bytes_dropped"], dropped ? 33 : 0);
+  }
+}
+
 TEST(BatchCommandTest, BoxesAreListedAndUnknownNamesRefused) {
   TempDir dir;
   const CommandOutcome list = RunCleanCommand(dir.path(), {"--list-boxes"});
   EXPECT_EQ(list.status, 0);
-  EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 1 + 58);
+  EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 1 + 58 + 1);
   EXPECT_NE(list.out.find(" 20  background-image         clear     рисунок фона\n"),
             std::string::npos)
       << list.out;
   EXPECT_NE(list.out.find(" 17  override                 clear     переопределение стилей\n"),
+            std::string::npos);
+  EXPECT_NE(list.out.find("  -  drop-office-markup       clear     служебная разметка Office\n"),
             std::string::npos);
 
   for (const std::vector<std::string>& args :

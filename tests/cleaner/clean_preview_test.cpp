@@ -42,13 +42,21 @@ class ScopedTempFolder {
 // Pages cleaned one after another through the run's tables give the bytes
 // Apply gives them, and the folder of the pages stays as it was.
 TEST(CleanPreviewTest, GivesTheBytesOfApplyAndTouchesNothing) {
-  const std::vector<std::string> pages = {kPage, std::string(kPage) + "<p class=Other>more</p>\n",
-                                          "no tags", "<p class=x>\x1a",
-                                          std::string("\xFF\xFE<\0p\0", 6)};  // UTF-16
-  for (const std::vector<int>& boxes : std::vector<std::vector<int>>{{}, {17}, {5, 18}}) {
-    SCOPED_TRACE("boxes " + std::to_string(boxes.size()));
+  const std::vector<std::string> pages = {kPage,
+                                          std::string(kPage) + "<p class=Other>more</p>\n",
+                                          "no tags",
+                                          "<p class=x>\x1a",
+                                          std::string("\xFF\xFE<\0p\0", 6),  // UTF-16
+                                          "<p><o:p>&nbsp;</o:p></p><![if !vml]>x<![endif]>"};
+  struct Setup {
+    std::vector<int> boxes;
+    bool office = false;  // the Office switch, which the compare window follows too
+  };
+  for (const Setup& setup : std::vector<Setup>{{{}}, {{17}}, {{5, 18}}, {{5, 18}, true}}) {
+    SCOPED_TRACE("boxes " + std::to_string(setup.boxes.size()) + (setup.office ? " office" : ""));
     testing::TestOptions options;
-    for (int box : boxes) options.Tick(box);
+    for (int box : setup.boxes) options.Tick(box);
+    options.SetOfficeMarkupDropped(setup.office);
     TempDir applied, previewed, out;
     for (const TempDir* dir : {&applied, &previewed}) {
       for (size_t i = 0; i < pages.size(); ++i)

@@ -31,16 +31,19 @@ class TestOptions : public Options {
   }
   bool IsLinkCheckingOn() const override { return link_checking_; }
   bool IsLocalLinkCheckingOn() const override { return local_link_checking_; }
+  bool IsOfficeMarkupDropped() const override { return office_markup_dropped_; }
 
   void Tick(int box, bool ticked = true) { boxes_.at(box) = ticked; }
   void Clear(int box) { Tick(box, false); }
   void SetLinkChecking(bool on) { link_checking_ = on; }
   void SetLocalLinkChecking(bool on) { local_link_checking_ = on; }
+  void SetOfficeMarkupDropped(bool on) { office_markup_dropped_ = on; }
 
  private:
   std::array<bool, 62> boxes_{};
   bool link_checking_ = false;
   bool local_link_checking_ = false;
+  bool office_markup_dropped_ = false;
 };
 
 // Remembers every value it was set to.

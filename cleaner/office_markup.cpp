@@ -1,0 +1,326 @@
+#include "cleaner/office_markup.h"
+
+#include <algorithm>
+
+namespace pelloran {
+namespace {
+
+bool Is(std::string_view name, std::string_view lower, std::string_view upper) {
+  return name == lower || name == upper;
+}
+
+bool StartsWith(std::string_view text, std::string_view lower, std::string_view upper) {
+  return text.starts_with(lower) || text.starts_with(upper);
+}
+
+bool IsBlankChar(int c) { return c != kEndMark && IsBlank(c); }
+
+// The prefixes Office writes, declared on the page or not.
+constexpr std::string_view kOfficePrefixes[][2] = {
+    {"o", "O"}, {"v", "V"}, {"w", "W"}, {"x", "X"}, {"m", "M"}, {"st1", "ST1"}, {"st2", "ST2"},
+};
+
+// A namespace whose prefix is Office's, wherever it is declared.
+constexpr std::string_view kOfficeNamespace = "urn:schemas-microsoft-com:";
+
+// <![if ...]> and <![endif]> around what every browser shows, and the comment
+// <!--<![endif]--> that closes the revealed form of a conditional comment.
+bool IsRevealedMarker(std::string_view name, int terminator) {
+  if (StartsWith(name, "![if", "![IF") || StartsWith(name, "![endif", "![ENDIF")) return true;
+  return terminator == '>' && Is(name, "!--<![endif]--", "!--<![ENDIF]--");
+}
+
+// A style declaration of Office's own: "mso-" after any blanks.
+bool IsMsoDeclaration(std::string_view declaration) {
+  const size_t start = std::min(declaration.size(), declaration.find_first_not_of(" \t\r\n"));
+  return StartsWith(declaration.substr(start), "mso-", "MSO-");
+}
+
+// Where the declaration starting at `start` ends: its ";" or `end`. A ";"
+// inside quotes (a font name) does not end it.
+size_t DeclarationEnd(std::string_view value, size_t start, size_t end) {
+  char quote = 0;
+  for (size_t i = start; i < end; ++i) {
+    const char c = value[i];
+    if (quote != 0) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == ';') {
+      return i;
+    }
+  }
+  return end;
+}
+
+std::string_view WithoutOpeningQuote(std::string_view value) {
+  if (!value.empty() && (value[0] == '"' || value[0] == '\'')) value.remove_prefix(1);
+  return value;
+}
+
+}  // namespace
+
+bool OfficeMarkup::DropConstruct(TagKind kind) {
+  if (scan_.name_cut()) return false;
+  const std::string_view name = scan_.name();
+  switch (kind) {
+    case TagKind::kConditionalComment:
+      return DropComment();
+    case TagKind::kDeclaration:
+      return IsRevealedMarker(name, scan_.terminator()) && DropTag();
+    case TagKind::kOther:
+      if (Is(name, "xml", "XML")) return DropIsland();
+      return (Is(name, "/xml", "/XML") || IsOfficeTagName(name)) && DropTag();
+    default:
+      return false;
+  }
+}
+
+bool OfficeMarkup::IsOfficeTagName(std::string_view name) const {
+  if (name.starts_with('/')) name.remove_prefix(1);
+  const size_t colon = name.substr(0, kPrefixCap).find(':');
+  if (colon == std::string_view::npos || colon == 0) return false;
+  return IsOfficePrefix(name.substr(0, colon));
+}
+
+bool OfficeMarkup::IsOfficePrefix(std::string_view prefix) const {
+  for (const auto& forms : kOfficePrefixes) {
+    if (Is(prefix, forms[0], forms[1])) return true;
+  }
+  for (size_t i = 0; i < declared_count_; ++i) {
+    if (prefix == std::string_view(declared_[i].data())) return true;
+  }
+  return false;
+}
+
+// What was read of the tag so far: "<", its name and its terminator.
+void OfficeMarkup::HoldTagStart() {
+  held_.assign(1, '<');
+  held_.append(scan_.name());
+  if (scan_.terminator() != kEndMark) held_.push_back(static_cast<char>(scan_.terminator()));
+}
+
+// <!--[if ...]> through the first "-->" or "--!>", where a browser ends the
+// comment: the hidden form with all it holds, or only the opening marker
+// <!--[if ...]><!--> of the revealed form, whose content is page content.
+bool OfficeMarkup::DropComment() {
+  held_.assign("<!--[if");  // as the copy of a conditional comment writes it
+  if (scan_.terminator() != kEndMark) held_.push_back(static_cast<char>(scan_.terminator()));
+  for (;;) {
+    const int c = scan_.Next();
+    if (c == kEndMark) {
+      scan_.Write(held_);
+      return true;
+    }
+    held_.push_back(static_cast<char>(c));
+    if (c == '>' && (held_.ends_with("-->") || held_.ends_with("--!>"))) break;
+  }
+  Count(held_.size());
+  return true;
+}
+
+// An Office tag or marker, dropped through its ">".
+bool OfficeMarkup::DropTag() {
+  HoldTagStart();
+  for (int c = scan_.terminator(); c != '>';) {
+    c = scan_.Next();
+    if (c == kEndMark) {
+      scan_.Write(held_);
+      return true;
+    }
+    held_.push_back(static_cast<char>(c));
+  }
+  Count(held_.size());
+  return true;
+}
+
+// <xml ...> ... </xml>: a data island, dropped whole; an island inside it
+// does not end it.
+bool OfficeMarkup::DropIsland() {
+  HoldTagStart();
+  int depth = 1;
+  for (int c = scan_.terminator(); depth > 0;) {
+    if (c != kEndMark) c = scan_.Next();
+    if (c == kEndMark) {
+      scan_.Write(held_);
+      return true;
+    }
+    held_.push_back(static_cast<char>(c));
+    if (c != '<') continue;
+    if (Ahead("/xml>") || Ahead("/XML>")) {
+      if (--depth > 0) continue;
+      for (int i = 0; i < 5; ++i) held_.push_back(static_cast<char>(scan_.Next()));
+    } else if (Ahead("xml>") || Ahead("XML>") || Ahead("xml ") || Ahead("XML ")) {
+      ++depth;
+    }
+  }
+  Count(held_.size());
+  return true;
+}
+
+bool OfficeMarkup::Ahead(std::string_view text) const {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (scan_.input().Peek(i) != static_cast<unsigned char>(text[i])) return false;
+  }
+  return true;
+}
+
+bool OfficeMarkup::CopyAttributes(int blank) {
+  attribute_.clear();
+  if (blank != kEndMark) attribute_.push_back(static_cast<char>(blank));
+  for (int c = scan_.Next();; c = attribute_end_) {
+    ReadAttribute(c);
+    WriteAttribute();
+    attribute_.clear();
+    if (attribute_end_ == kEndMark) return false;
+    if (attribute_end_ == '>') {
+      scan_.Put('>');
+      return true;
+    }
+  }
+}
+
+// Adds to attribute_ the blanks in front of an attribute, its name and its
+// value (quoted, or up to a blank). A ">" ends the tag even inside quotes, as
+// it does for the tags copied whole. The character after it goes to
+// attribute_end_.
+void OfficeMarkup::ReadAttribute(int c) {
+  value_begin_ = 0;
+  for (; IsBlankChar(c); c = scan_.Next()) attribute_.push_back(static_cast<char>(c));
+  name_begin_ = attribute_.size();
+  for (; c != kEndMark && !IsBlank(c) && c != '=' && c != '>'; c = scan_.Next()) {
+    attribute_.push_back(static_cast<char>(c));
+  }
+  name_end_ = attribute_.size();
+  if (c == '=') {
+    attribute_.push_back('=');
+    value_begin_ = attribute_.size();
+    c = scan_.Next();
+    if (c == '"' || c == '\'') {
+      const int quote = c;
+      attribute_.push_back(static_cast<char>(c));
+      for (c = scan_.Next(); c != kEndMark && c != '>'; c = scan_.Next()) {
+        attribute_.push_back(static_cast<char>(c));
+        if (c == quote) {
+          c = scan_.Next();
+          break;
+        }
+      }
+    } else {
+      for (; c != kEndMark && !IsBlank(c) && c != '>'; c = scan_.Next()) {
+        attribute_.push_back(static_cast<char>(c));
+      }
+    }
+  }
+  attribute_end_ = c;
+}
+
+// Writes the attribute read, less what is Office's own.
+void OfficeMarkup::WriteAttribute() {
+  const std::string_view whole = attribute_;
+  const std::string_view name = whole.substr(name_begin_, name_end_ - name_begin_);
+  const std::string_view value =
+      value_begin_ == 0 ? std::string_view() : whole.substr(value_begin_);
+  if (StartsWith(name, "xmlns:", "XMLNS:") &&
+      WithoutOpeningQuote(value).starts_with(kOfficeNamespace)) {
+    NoteDeclaredPrefix(name.substr(6));
+    Count(whole.size());
+    return;
+  }
+  if (value_begin_ == 0 || !Is(name, "style", "STYLE")) {
+    scan_.Write(whole);
+    return;
+  }
+  switch (FilterStyle(value)) {
+    case StyleLeft::kAsItWas:
+      scan_.Write(whole);
+      return;
+    case StyleLeft::kEmpty:
+      Count(whole.size());
+      return;
+    case StyleLeft::kLess:
+      scan_.Write(whole.substr(0, value_begin_));
+      scan_.Write(kept_);
+      Count(value.size() - kept_.size());
+      return;
+  }
+}
+
+// Fills kept_ with `value` (quotes included) less its mso- declarations, each
+// with its ";" (the last one, having none, takes the ";" in front of it).
+OfficeMarkup::StyleLeft OfficeMarkup::FilterStyle(std::string_view value) {
+  size_t begin = 0;
+  size_t end = value.size();
+  if (end > 0 && (value[0] == '"' || value[0] == '\'')) {
+    begin = 1;
+    if (end > 1 && value[end - 1] == value[0]) --end;
+  }
+  kept_.assign(value.substr(0, begin));
+  bool removed = false;
+  for (size_t start = begin; start < end;) {
+    const size_t stop = DeclarationEnd(value, start, end);
+    const bool has_semicolon = stop < end;
+    const std::string_view declaration = value.substr(start, stop - start + has_semicolon);
+    if (IsMsoDeclaration(declaration)) {
+      removed = true;
+      if (!has_semicolon && kept_.size() > begin && kept_.back() == ';') kept_.pop_back();
+    } else {
+      kept_.append(declaration);
+    }
+    start = stop + 1;
+  }
+  if (!removed) return StyleLeft::kAsItWas;
+  const bool empty = kept_.find_first_not_of(" \t\r\n", begin) == std::string::npos;
+  kept_.append(value.substr(end));
+  return empty ? StyleLeft::kEmpty : StyleLeft::kLess;
+}
+
+void OfficeMarkup::NoteDeclaredPrefix(std::string_view prefix) {
+  if (prefix.empty() || prefix.size() >= kPrefixCap || declared_count_ == kDeclaredCap) return;
+  if (IsOfficePrefix(prefix)) return;
+  std::copy(prefix.begin(), prefix.end(), declared_[declared_count_].begin());
+  declared_[declared_count_][prefix.size()] = '\0';
+  ++declared_count_;
+}
+
+bool OfficeMarkup::CopyTable() {
+  scan_.Write("table");
+  if (scan_.terminator() == '>') {
+    scan_.Put('>');
+  } else if (!CopyAttributes(scan_.terminator())) {
+    return false;
+  }
+  for (;;) {
+    const int c = scan_.Next();
+    if (c == kEndMark) return false;
+    if (c == '/' && scan_.MarkerFollows("/table>", "/TABLE>")) {
+      for (int i = 1; i < 7; ++i) scan_.Next();
+      scan_.Write("/table>");
+      return true;
+    }
+    if (c == '<' && TableTag()) continue;
+    scan_.Put(c);
+  }
+}
+
+// A "<" inside a table: an Office construct is dropped; another tag keeps
+// its name and loses only Office declarations. False when the "<" is to be
+// copied as text (the table's end tag, a blank after it, the end).
+bool OfficeMarkup::TableTag() {
+  const int next = scan_.input().Peek(0);
+  if (next == ' ' || next == kEndMark || Ahead("/table>") || Ahead("/TABLE>")) return false;
+  scan_.ReadTagName(/*span_rule=*/false);
+  if (DropConstruct(ClassifyTagName(scan_.name()))) return true;
+  const unsigned char first = scan_.name().empty() ? 0 : scan_.name()[0];
+  scan_.Put('<');
+  scan_.WriteName();
+  const bool element_tag = ((first | 0x20) >= 'a' && (first | 0x20) <= 'z') || first == '/';
+  if (element_tag && scan_.terminator() != '>') {
+    CopyAttributes(scan_.terminator());
+  } else {
+    scan_.WriteTerminator();
+  }
+  return true;
+}
+
+}  // namespace pelloran

@@ -230,7 +230,9 @@ void BatchRun::CleanOne(size_t i, PageRecord& record) {
   messages_.SetPage(pages_[i], list_.name());
   record.bytes_before = FileSize(list_.name());
   statistics_ = {};
-  context_.statistics = command_.json ? &statistics_ : nullptr;
+  // Link outcomes are counted for the summary and the exit status too.
+  const bool counting = command_.json || command_.options.IsLinkCheckingOn();
+  context_.statistics = counting ? &statistics_ : nullptr;
   try {
     if (command_.dry_run)
       PreviewOne(record);
@@ -241,7 +243,7 @@ void BatchRun::CleanOne(size_t i, PageRecord& record) {
     record.reason = FailureMessage();
     messages_.ShowError(record.reason);
   }
-  if (command_.json && record.outcome != PageOutcome::kFailed) record.statistics = statistics_;
+  if (counting && record.outcome != PageOutcome::kFailed) record.statistics = statistics_;
 }
 
 // What Apply would do, in a temporary file: the page's folder stays as it is.
@@ -349,7 +351,11 @@ std::string Summary(const std::vector<PageRecord>& records, const Command& comma
   }
   add(PageOutcome::kSkipped);
   add(PageOutcome::kFailed);
-  return summary;
+  if (!command.options.IsLinkCheckingOn() || command.dry_run || command.restore) return summary;
+  const LinkCounts links = CountLinks(records);
+  return summary + "\nlinks: " + std::to_string(links.available) + " available, " +
+         std::to_string(links.broken) + " broken, " + std::to_string(links.not_checked) +
+         " not checked";
 }
 
 bool WriteJson(const Command& command, const std::string& json_path,
@@ -425,6 +431,7 @@ int RunCommand(std::span<const std::string> args, LinkCheck& link_check, std::os
     console.Failure("pelloran-clean: cannot write " + *command.json);
     return kBatchSomeFailed;
   }
+  if (command.fail_on_broken_links && CountLinks(records).broken > 0) return kBatchBrokenLinks;
   for (const PageRecord& record : records) {
     if (record.outcome == PageOutcome::kSkipped || record.outcome == PageOutcome::kFailed)
       return kBatchSomeFailed;

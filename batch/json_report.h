@@ -27,6 +27,14 @@ struct PageRecord {
   std::optional<CleanStatistics> statistics;  // what the passes did, when they ran
 };
 
+// The links of the pages, by what their checks found.
+struct LinkCounts {
+  size_t available = 0;
+  size_t broken = 0;
+  size_t not_checked = 0;
+};
+LinkCounts CountLinks(const std::vector<PageRecord>& pages);
+
 struct RunKind {
   bool dry_run = false;
   bool restore = false;

@@ -5,8 +5,9 @@
 #include <string_view>
 
 #include "cleaner/class_tables.h"
+#include "cleaner/link_value_check.h"
 #include "cleaner/markup_scanner.h"
-#include "cleaner/relative_links.h"
+#include "cleaner/page_targets.h"
 #include "interfaces/link_check.h"
 #include "stylesheet/filter_style_block.h"
 
@@ -32,7 +33,11 @@ bool KeepsItsAttributes(std::string_view name) {
 class TagFilter {
  public:
   TagFilter(CleanContext& context, ClassTables& tables, RunState& run)
-      : context_(context), tables_(tables), run_(run), scan_(context.input, context.working_copy) {
+      : context_(context),
+        tables_(tables),
+        run_(run),
+        scan_(context.input, context.working_copy),
+        page_targets_(context.input.name()) {
     selector_.reserve(64);
     link_value_.reserve(128);
   }
@@ -64,7 +69,7 @@ class TagFilter {
   void LinkTag();
   bool CopyLinkValue();
   void CheckAndReportLink(bool closed);
-  void RecordLink(bool available);
+  void RecordLink(const LinkOutcome& outcome);
   void DefaultPath();
   void ClassProcessing();
   void RecordSelector();
@@ -73,8 +78,9 @@ class TagFilter {
   ClassTables& tables_;
   RunState& run_;
   MarkupScanner scan_;
-  std::string selector_;    // tag name + "." + class value, or "p." + class value
-  std::string link_value_;  // the link attribute's value with its quotes
+  std::string selector_;      // tag name + "." + class value, or "p." + class value
+  std::string link_value_;    // the link attribute's value with its quotes
+  PageTargets page_targets_;  // for in-page links
 };
 
 // Every cycle after a specially handled tag moves the gauge one step, up to 95.
@@ -243,8 +249,9 @@ bool TagFilter::CopyLinkValue() {
 
 // Asks the link check; a value that reached its closing quote gets a report line.
 void TagFilter::CheckAndReportLink(bool closed) {
-  const bool available = IsLinkAvailable(context_, link_value_);
-  if (context_.statistics != nullptr) RecordLink(available);
+  const LinkOutcome outcome = CheckLinkValue(context_, page_targets_, link_value_);
+  const bool available = outcome.verdict == LinkVerdict::kAvailable;
+  if (context_.statistics != nullptr) RecordLink(outcome);
   if (available) link_value_ += "     OK";
   if (!closed) return;
   const bool in_page = link_value_.find('#') != std::string::npos;
@@ -253,11 +260,9 @@ void TagFilter::CheckAndReportLink(bool closed) {
   PutLineEnd(context_.link_report);
 }
 
-// The address for the statistics: the value without its quotes, as checked.
-void TagFilter::RecordLink(bool available) {
-  CleanStatistics& statistics = *context_.statistics;
-  (available ? statistics.links_available : statistics.links_unavailable)
-      .emplace_back(WithoutQuotes(link_value_));
+// The value for the statistics without its quotes, with what was found.
+void TagFilter::RecordLink(const LinkOutcome& outcome) {
+  context_.statistics->links.push_back({std::string(WithoutQuotes(link_value_)), outcome});
 }
 
 // Any other tag: copied, or cut down to its class when style overriding is on.

@@ -108,16 +108,17 @@ TEST_F(LongConstructTest, LongLinkValueIsWrittenWholeAndCheckedAndReportedCut) {
   char first = 'd';
   for (size_t length : LengthsAround(kKeptValueCap)) {
     SCOPED_TRACE(length);
-    const std::string value = Filler(length, first++);
+    std::string value = Filler(length, first++);
+    value.replace(0, 9, "http://h/");  // only web addresses are asked
     EXPECT_EQ(harness_.FirstPass("<a id=1 href=\"" + value + "\" target=x>link</a>"),
               "<a href=\"" + value + "\">link</a>");
     // The kept value holds the opening quote, so one character less of the text.
     const std::string kept = "\"" + value.substr(0, std::min(length, kKeptValueCap - 1)) + "\"";
     expected_asked.push_back(kept);
     expected_report += "ext  " + kept + "\r\n";
-    // Never closed: the page keeps all of it; checked, but no report line.
+    // Never closed: the page keeps all of it; its lone quote leaves no web
+    // address to ask, and there is no report line.
     EXPECT_EQ(harness_.FirstPass("<a href=\"" + value), "<a href=\"" + value);
-    expected_asked.push_back("\"" + value.substr(0, std::min(length, kKeptValueCap - 1)));
   }
   EXPECT_EQ(harness_.link_check.asked, expected_asked);
   EXPECT_EQ(harness_.report(), expected_report);

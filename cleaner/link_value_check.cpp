@@ -13,10 +13,6 @@ LinkOutcome NotChecked(std::string reason) {
 
 }  // namespace
 
-bool IsWebLink(const std::string& value) {
-  return ResolveLinkAddress(ReadLinkValue(value)).kind == LinkKind::kWeb;
-}
-
 LinkOutcome CheckLinkValue(CleanContext& context, PageTargets& targets, const std::string& value) {
   const LinkAddress address = ResolveLinkAddress(ReadLinkValue(value));
   switch (address.kind) {

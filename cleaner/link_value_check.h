@@ -18,7 +18,4 @@ namespace pelloran {
 // context.link_check, with `value` as it came; nothing else leaves the machine.
 LinkOutcome CheckLinkValue(CleanContext& context, PageTargets& targets, const std::string& value);
 
-// Would CheckLinkValue hand `value` to the link check?
-bool IsWebLink(const std::string& value);
-
 }  // namespace pelloran

@@ -52,9 +52,8 @@ TagKind ClassifyTagName(std::string_view name) {
 void MarkupScanner::ReadTagName(bool span_rule) {
   name_.clear();
   name_cut_ = false;
+  // CopyText hands over only a "<" with a name character right after it.
   int c = Next();
-  while (c == ' ') c = Next();
-  // A page that ends right after "<" has an empty name.
   while (c != kEndMark) {
     name_.push_back(static_cast<char>(c));
     if (span_rule && name_.size() == 4 && Is(name_, "span", "SPAN")) {
@@ -92,25 +91,45 @@ bool MarkupScanner::CopyThroughClose() {
   }
 }
 
-bool MarkupScanner::DropThroughClose() {
+bool MarkupScanner::DropThroughClose(AttributePicker* picker) {
   for (int before = current_;;) {
     const int c = NextChar(input_);
     if (c == '>') {
       before_close_ = before;
       current_ = c;
+      if (picker != nullptr) picker->Finish(/*at_end=*/false);
       return true;
     }
     if (c == kEndMark) return false;
+    if (picker != nullptr) picker->Feed(c);
     before = c;
   }
 }
 
-bool MarkupScanner::CopyThroughQuote(int quote) {
+bool MarkupScanner::CopyThroughQuote(int quote, AttributePicker* picker) {
   for (;;) {
     const int c = Next();
     if (c == kEndMark) return false;
     output_.PutByte(static_cast<unsigned char>(c));
+    if (picker != nullptr) picker->Feed(c);
     if (c == quote) return true;
+  }
+}
+
+bool MarkupScanner::ReadAttributes(AttributePicker& picker) {
+  for (int before = terminator_;;) {
+    const int c = Next();
+    if (c == kEndMark) {
+      picker.Finish(/*at_end=*/true);
+      return false;
+    }
+    if (c == '>' && !picker.InQuotes()) {
+      before_close_ = before;
+      picker.Finish(/*at_end=*/false);
+      return true;
+    }
+    picker.Feed(c);
+    before = c;
   }
 }
 
@@ -145,12 +164,14 @@ bool MarkupScanner::MarkerFollows(std::string_view marker_lower, std::string_vie
 }
 
 std::string_view MarkupScanner::FindAttributeNamed(char letter1, char letter2,
-                                                   std::string_view name1, std::string_view name2) {
+                                                   std::string_view name1, std::string_view name2,
+                                                   AttributePicker* picker) {
   const size_t n = name1.size();
   NamePosition position;  // the scans start right after the tag's name
   for (;;) {
-    const bool stands = FindAttribute(input_, n, letter1, letter2, window_, position);
+    const bool stands = FindAttribute(input_, n, letter1, letter2, window_, position, picker);
     if (window_ == ">") {
+      if (picker != nullptr) picker->Finish(/*at_end=*/false);
       // Nothing read after the name: the terminator came last.
       before_close_ = position.last_read() >= 0 ? position.last_read() : terminator_;
       current_ = '>';

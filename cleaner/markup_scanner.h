@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "charfile/char_file.h"
+#include "cleaner/attribute_picker.h"
 
 namespace pelloran {
 
@@ -50,18 +51,24 @@ class MarkupScanner {
 
   bool AtInputEnd() { return AtEnd(input_); }
 
-  // Copies text up to the next "<", which is consumed and not written.
-  // False when the input ended first.
+  // Copies text up to the next "<" that opens a tag, which is consumed and
+  // not written. False when the input ended first.
   bool CopyText() {
     for (;;) {
       const int c = NextChar(input_);
-      if (c == '<') return true;
+      if (c == '<' && OpensTag(input_.Peek())) return true;
       if (c == kEndMark) return false;
       output_.PutByte(static_cast<unsigned char>(c));
     }
   }
+  // As in a browser, only a letter, "/", "!" or "?" right after a "<" opens
+  // a tag: `5 < 6` is text.
+  static bool OpensTag(int next) {
+    return (next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z') || next == '/' ||
+           next == '!' || next == '?';
+  }
 
-  // Reads the name after "<": spaces in front are skipped; it ends at a
+  // Reads the name after "<": it ends at a
   // space, ">", CR or the end mark (that character, consumed, becomes the
   // terminator). With `span_rule` it stops as soon as it reads "span" or
   // "SPAN", as if a space had ended it. A name reaching kTagNameCap stops
@@ -93,13 +100,29 @@ class MarkupScanner {
   // ended first.
   bool CopyThroughClose();
   // Reads up to and including the next ">", writing nothing. False at the end.
-  bool DropThroughClose();
+  // Every character before the ">" goes to `picker`, when one is given.
+  bool DropThroughClose(AttributePicker* picker = nullptr);
   // Reads and writes up to and including the next `quote`. False at the end.
-  bool CopyThroughQuote(int quote);
+  bool CopyThroughQuote(int quote, AttributePicker* picker = nullptr);
+  // Reads the rest of a tag through its ">" (one inside a quoted value does
+  // not end it), handing every character before it to `picker`, and finishes
+  // the picker. False when the input ended first.
+  bool ReadAttributes(AttributePicker& picker);
   // Writes the ">" of a tag whose own ">" was dropped or ended its name: "/>"
   // when the last character read before it was a "/" (self-closing markup
   // stays so).
   void PutClose() { Write(before_close_ == '/' ? "/>" : ">"); }
+  // The same after the attributes `picker` kept were written, the last of
+  // them ending in an unquoted value when `last_unquoted`: a "/" that went
+  // out with a kept value is not written again, and one written after an
+  // unquoted value is set off by a blank, lest it join the value.
+  void PutCloseAfterKept(const AttributePicker& picker, bool last_unquoted) {
+    if (picker.ClosedInKeptValue()) {
+      Put('>');
+    } else {
+      Write(before_close_ != '/' ? ">" : last_unquoted ? " />" : "/>");
+    }
+  }
 
   // Copies an element's content through to its end marker, as repeated
   // CopyToMarker windows of the marker's length restarting at the marker's
@@ -133,9 +156,10 @@ class MarkupScanner {
   // Repeats FindAttribute(n, letter1, letter2) over the tag, n being the
   // names' length, until the window is `name1` or `name2` beginning where a
   // name can stand, or ">". Returns that window, or an empty view when the
-  // input ended first.
+  // input ended first. Every character read goes to `picker`, when one is
+  // given, which is finished at the ">".
   std::string_view FindAttributeNamed(char letter1, char letter2, std::string_view name1,
-                                      std::string_view name2);
+                                      std::string_view name2, AttributePicker* picker = nullptr);
 
   TextFile& input() { return input_; }
   ByteFile& output() { return output_; }

@@ -23,7 +23,7 @@ void FindAttribute(TextFile& input, size_t n, char letter1, char letter2, std::s
 }
 
 bool FindAttribute(TextFile& input, size_t n, char letter1, char letter2, std::string& window,
-                   NamePosition& position) {
+                   NamePosition& position, AttributePicker* picker) {
   window.clear();
   bool first_stands = false;
   while (window.size() < n) {
@@ -33,6 +33,7 @@ bool FindAttribute(TextFile& input, size_t n, char letter1, char letter2, std::s
       window.assign(1, '>');
       return true;
     }
+    if (picker != nullptr) picker->Feed(c);
     const bool stands = position.Step(c);
     if (stands &&
         (c == static_cast<unsigned char>(letter1) || c == static_cast<unsigned char>(letter2))) {

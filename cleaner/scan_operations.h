@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "charfile/char_file.h"
+#include "cleaner/attribute_picker.h"
 
 namespace pelloran {
 
@@ -62,9 +63,10 @@ class NamePosition {
 // FindAttribute over one tag: the window restarts at letter1 or letter2 only
 // where a name can stand (elsewhere they are kept like any other character).
 // Answers whether the returned window's first character stood where a name
-// can stand; a ">" is returned wherever it comes, as above.
+// can stand; a ">" is returned wherever it comes, as above. Every other
+// character read also goes to `picker`, when one is given.
 bool FindAttribute(TextFile& input, size_t n, char letter1, char letter2, std::string& window,
-                   NamePosition& position);
+                   NamePosition& position, AttributePicker* picker = nullptr);
 
 // Like FindAttribute, but ">" means nothing, and whenever the window restarts
 // at letter1 or letter2 the characters gathered so far are written to

@@ -61,6 +61,7 @@ class StyleOverridePass {
   std::vector<std::string> selectors_;
   size_t selector_count_ = 0;
   std::string block_;  // the rule's block, braces included
+  AttributePicker picker_;
 };
 
 // A paragraph class used by more than 40 per cent of the counted paragraphs
@@ -113,11 +114,21 @@ void StyleOverridePass::HandleTag() {
   }
 }
 
-// <p ...>: every paragraph start tag becomes <p>, or <p/> when it closed itself.
+// <p ...>: every paragraph start tag becomes <p>, or <p/> when it closed
+// itself; an id, the target of in-page links, stays.
 void StyleOverridePass::ParagraphTag() {
+  static constexpr KeptName kIdName[] = {{"id", true}};
   if (statistics_ != nullptr) ++statistics_->paragraph_tags_bared;
   scan_.Put('p');
-  if (scan_.terminator() == '>' || scan_.DropThroughClose()) scan_.PutClose();
+  if (scan_.terminator() == '>') {
+    scan_.PutClose();
+    return;
+  }
+  picker_.Start(kIdName);
+  if (!scan_.DropThroughClose(&picker_)) return;
+  bool last_unquoted = false;
+  scan_.Write(picker_.TakeCompleted(&last_unquoted));
+  scan_.PutCloseAfterKept(picker_, last_unquoted);
 }
 
 // <style>: keeps the rules whose selectors are in use, the dominant class as "p".

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "cleaner/attribute_picker.h"
 #include "cleaner/class_tables.h"
 #include "cleaner/link_value_check.h"
 #include "cleaner/markup_scanner.h"
@@ -29,6 +30,15 @@ bool KeepsItsAttributes(std::string_view name) {
   }
   return false;
 }
+
+// What a link tag keeps: where it leads and the targets it is.
+enum LinkName : size_t { kHref, kName, kLinkId };
+constexpr KeptName kLinkNames[] = {{"href", true}, {"name", true}, {"id", true}};
+// What an image keeps besides its source: the text shown in its place, its id.
+enum ImageName : size_t { kSource, kAlt, kImageId };
+constexpr KeptName kImageNames[] = {{"src", false}, {"alt", true}, {"id", true}};
+// What every tag cut down to its class keeps beside it.
+constexpr KeptName kIdName[] = {{"id", true}};
 
 class TagFilter {
  public:
@@ -67,8 +77,7 @@ class TagFilter {
   void SpanEnd();
   void ImageTag();
   void LinkTag();
-  bool CopyLinkValue();
-  void CheckAndReportLink(bool closed);
+  void CheckAndReportLink(const AttributePicker::Kept& href);
   void RecordLink(const LinkOutcome& outcome);
   void DefaultPath();
   void ClassProcessing();
@@ -78,8 +87,9 @@ class TagFilter {
   ClassTables& tables_;
   RunState& run_;
   MarkupScanner scan_;
-  std::string selector_;      // tag name + "." + class value, or "p." + class value
-  std::string link_value_;    // the link attribute's value with its quotes
+  std::string selector_;    // tag name + "." + class value, or "p." + class value
+  std::string link_value_;  // the href value as checked
+  AttributePicker picker_;
   PageTargets page_targets_;  // for in-page links
 };
 
@@ -189,80 +199,59 @@ void TagFilter::SpanEnd() {
   if (scan_.terminator() != '>') scan_.DropThroughClose();
 }
 
-// <img ...>: reduced to its source; without one it comes out as <img src>.
+// <img ...>: reduced to its source, then its alt text and id as they stand;
+// without a source it comes out as <img src>.
 void TagFilter::ImageTag() {
   Count(&CleanStatistics::image_tags_reduced);
-  const std::string_view found =
-      scan_.terminator() == '>' ? ">" : scan_.FindAttributeNamed('s', 'S', "src", "SRC");
-  const bool closed_without_source = found == ">";
-  const bool cut_off = found.empty();
   scan_.Write("img src");
-  if (closed_without_source) scan_.PutClose();
-  if (closed_without_source || cut_off) return;
-  // The value runs to its second double quote, or to a ">" when unquoted.
-  for (int quotes = 0;;) {
-    const int c = scan_.Next();
-    scan_.Put(c);
-    if (c == kEndMark || c == '>') return;
-    if (c == '"' && ++quotes == 2) break;
+  picker_.Start(kImageNames);
+  const bool closed = scan_.terminator() == '>' || scan_.ReadAttributes(picker_);
+  bool last_unquoted = false;
+  if (const AttributePicker::Kept* source = picker_.Find(kSource)) {
+    scan_.Write(picker_.TextOf(*source).substr(std::string_view(" src").size()));
+    last_unquoted = source->unquoted;
   }
-  if (scan_.DropThroughClose()) scan_.PutClose();
+  for (const AttributePicker::Kept& kept : picker_.kept()) {
+    if (kept.which == kSource) continue;
+    scan_.Write(picker_.TextOf(kept));
+    last_unquoted = kept.unquoted;
+  }
+  if (closed) scan_.PutCloseAfterKept(picker_, last_unquoted);
 }
 
-// <a ...>: reduced to its first href or name; the value may be checked and reported.
+// <a ...>: reduced to its href, name and id in page order; the href value may
+// be checked and reported.
 void TagFilter::LinkTag() {
   Count(&CleanStatistics::link_tags_reduced);
-  const std::string_view found =
-      scan_.terminator() == '>' ? ">" : scan_.FindAttributeNamed('h', 'n', "href", "name");
   scan_.Write("a");
-  if (found.empty()) return;
-  if (found == ">") {
-    scan_.PutClose();
-    return;
-  }
-  scan_.Write(found == "href" ? " href" : " name");
-  const bool closed = CopyLinkValue();
-  if (context_.options.IsLinkCheckingOn()) CheckAndReportLink(closed);
-  if (closed && scan_.DropThroughClose()) scan_.PutClose();
+  picker_.Start(kLinkNames);
+  const bool closed = scan_.terminator() == '>' || scan_.ReadAttributes(picker_);
+  bool last_unquoted = false;
+  scan_.Write(picker_.TakeCompleted(&last_unquoted));
+  if (closed) scan_.PutCloseAfterKept(picker_, last_unquoted);
+  const AttributePicker::Kept* href = picker_.Find(kHref);
+  if (closed && href != nullptr && context_.options.IsLinkCheckingOn()) CheckAndReportLink(*href);
 }
 
-// Copies the attribute's text to its closing double quote or a ">", gathering
-// the quoted value with both quotes. True when it ended at the closing quote.
-bool TagFilter::CopyLinkValue() {
-  link_value_.clear();
-  int quotes = 0;
-  int c = scan_.current();
-  for (;;) {
-    if (quotes == 1 && link_value_.size() < kKeptValueCap) {
-      link_value_.push_back(static_cast<char>(c));
-    }
-    c = scan_.Next();
-    if (c == kEndMark) return false;
-    scan_.Put(c);
-    if (c == '"' && ++quotes == 2) {
-      link_value_.push_back('"');
-      return true;
-    }
-    if (c == '>') return false;
-  }
-}
-
-// Asks the link check; a value that reached its closing quote gets a report line.
-void TagFilter::CheckAndReportLink(bool closed) {
+// The check gets the value as it stands between its quotes; the report line
+// shows it as it stands in the page, with its own quotes or none.
+void TagFilter::CheckAndReportLink(const AttributePicker::Kept& href) {
+  link_value_.assign(picker_.ValueOf(href).substr(0, kKeptValueCap));
   const LinkOutcome outcome = CheckLinkValue(context_, page_targets_, link_value_);
-  const bool available = outcome.verdict == LinkVerdict::kAvailable;
   if (context_.statistics != nullptr) RecordLink(outcome);
-  if (available) link_value_ += "     OK";
-  if (!closed) return;
+  const std::string_view quote = href.quote == '"' ? "\"" : href.quote == '\'' ? "'" : "";
   const bool in_page = link_value_.find('#') != std::string::npos;
   PutText(context_.link_report, in_page ? "     " : "ext  ");
+  PutText(context_.link_report, quote);
   PutText(context_.link_report, link_value_);
+  PutText(context_.link_report, quote);
+  if (outcome.verdict == LinkVerdict::kAvailable) PutText(context_.link_report, "     OK");
   PutLineEnd(context_.link_report);
 }
 
-// The value for the statistics without its quotes, with what was found.
+// The value for the statistics, with what was found.
 void TagFilter::RecordLink(const LinkOutcome& outcome) {
-  context_.statistics->links.push_back({std::string(WithoutQuotes(link_value_)), outcome});
+  context_.statistics->links.push_back({link_value_, outcome});
 }
 
 // Any other tag: copied, or cut down to its class when style overriding is on.
@@ -278,12 +267,16 @@ void TagFilter::DefaultPath() {
   ClassProcessing();
 }
 
-// Keeps only the class attribute and records the class in the tables.
+// Keeps only the class attribute, and the id beside it, and records the class
+// in the tables.
 void TagFilter::ClassProcessing() {
-  const std::string_view found = scan_.FindAttributeNamed('c', 'C', "class", "CLASS");
+  picker_.Start(kIdName);
+  const std::string_view found = scan_.FindAttributeNamed('c', 'C', "class", "CLASS", &picker_);
   if (found.empty()) return;
+  bool last_unquoted = false;
+  scan_.Write(picker_.TakeCompleted(&last_unquoted));  // an id in front of the class
   if (found == ">") {
-    scan_.PutClose();
+    scan_.PutCloseAfterKept(picker_, last_unquoted);
     return;
   }
   scan_.Write(" class=");
@@ -296,6 +289,7 @@ void TagFilter::ClassProcessing() {
   bool open_quote = false;
   int c = scan_.Next();
   for (; !IsBlank(c) && c != '>'; c = scan_.Next()) {
+    picker_.Feed(c);
     if (c == '=') continue;
     scan_.Put(c);
     if (opening == 0) {
@@ -312,13 +306,21 @@ void TagFilter::ClassProcessing() {
     return;
   }
   if (c == kEndMark) return;
+  picker_.Feed(c);
   // A quoted value with blanks in it is written whole, else the browser would
   // take the text after the tag for the rest of the value.
   if (open_quote) {
     scan_.Put(c);
-    if (!scan_.CopyThroughQuote(opening)) return;
+    if (!scan_.CopyThroughQuote(opening, &picker_)) return;
   }
-  if (scan_.DropThroughClose()) scan_.PutClose();
+  if (!scan_.DropThroughClose(&picker_)) return;
+  const std::string_view id_behind = picker_.TakeCompleted(&last_unquoted);
+  scan_.Write(id_behind);
+  if (id_behind.empty()) {
+    scan_.PutClose();
+  } else {
+    scan_.PutCloseAfterKept(picker_, last_unquoted);
+  }
 }
 
 // p classes are counted for dominance; other tag.class pairs mark a selector in use.

@@ -9,8 +9,8 @@ namespace pelloran {
 
 class ClassTables;
 
-// The most of a class or link value kept for the tables, the link check and
-// the report (the first characters; a link value keeps its closing quote).
+// The most of a class or href value kept for the tables, the link check and
+// the report (the first characters).
 // The page itself always gets the whole value.
 inline constexpr size_t kKeptValueCap = 4096;
 

@@ -222,7 +222,7 @@ TEST(BatchCleanTest, WritesTheLinkReportInTheStartingFolderWithFullPaths) {
   WriteFile(dir / "site/a.htm", "<a href=\"http://a.example/\">x</a><a href=\"#top\">t</a>");
   WriteFile(dir / "site/b.htm", "no links");
   TestLinkCheck link_check;
-  link_check.available["\"http://a.example/\""] = true;
+  link_check.available["http://a.example/"] = true;
   std::ostringstream out, err;
   const std::vector<std::string> args = {"--check-links", "site/a.htm", "site/b.htm"};
   int status;
@@ -287,11 +287,11 @@ TEST(BatchCleanTest, ChecksLinksAheadWithRelativeLinksAsFilesOnRequest) {
     std::vector<std::string> ahead;
     std::string counted;  // the last count of the link phase on a terminal
   } cases[] = {
-      {{"--check-links"}, false, "--+", {"\"http://a.example/\""}, ""},
+      {{"--check-links"}, false, "--+", {"http://a.example/"}, ""},
       {{"--check-links", "--check-local-links"},
        true,
        "+-+",
-       {"\"http://a.example/\""},
+       {"http://a.example/"},
        "\r\033[Kпроверка ссылок: 1 из 1\r\033[K"},
       {{"--check-local-links"}, true, "", {}, ""},
   };
@@ -302,7 +302,7 @@ TEST(BatchCleanTest, ChecksLinksAheadWithRelativeLinksAsFilesOnRequest) {
               "href=\"http://a.example/\">w</a>");
     WriteFile(dir / "b.htm", "no links");
     AheadLinkCheck link_check;
-    link_check.available["\"http://a.example/\""] = true;
+    link_check.available["http://a.example/"] = true;
     std::vector<std::string> args = c.options;
     args.insert(args.end(), {"a.htm", "b.htm"});
     std::ostringstream out, err;

@@ -38,7 +38,7 @@ CleanStatistics CleanCounting(testing::TestOptions options) {
   files.Select(files.IndexOf("a.htm"));
   testing::TestGauge gauge;
   testing::TestLinkCheck link_check;
-  link_check.available["\"http://a.example/x\""] = true;
+  link_check.available["http://a.example/x"] = true;
   testing::TestMessages messages;
   ClassTables tables;
   CleanContext context(options, gauge, link_check);

@@ -78,8 +78,8 @@ TEST_F(RelativeLinkRunTest, MarksRelativeLinksByTheFilesBesideThePage) {
     const bool in_page = value.find('#') != std::string::npos;
     lines += (in_page ? "     " : "ext  ") + value + (link.available ? "     OK" : "") + "\r\n";
     if (link.asked_of_the_web) {
-      web.push_back(value);
-      link_check_.available[value] = link.available;
+      web.push_back(link.value);
+      link_check_.available[link.value] = link.available;
     }
   }
   options_.SetLinkChecking(true);

@@ -134,9 +134,11 @@ TEST_F(StyleOverridePassTest, BlockNeverReadsPastTheEndTag) {
 
 // ---- tags ----
 
-TEST_F(StyleOverridePassTest, ParagraphTagsLoseEverything) {
-  EXPECT_EQ(Override("<p class=Main>Text</p><p>Text<P align=center>x< p\r\nclass=y>"),
-            "<p>Text</p><p>Text<p>x<p>");
+TEST_F(StyleOverridePassTest, ParagraphTagsLoseEverythingButTheirId) {
+  EXPECT_EQ(Override("<p class=Main>Text</p><p>Text<P align=center>x<p\r\nclass=y>< p>"),
+            "<p>Text</p><p>Text<p>x<p>< p>");
+  EXPECT_EQ(Override("<p id=\"s2\" class=x><P ID=a class=b/><p class=x ID=c />"),
+            "<p id=\"s2\"><p id=a /><p id=c />");
 }
 
 TEST_F(StyleOverridePassTest, SelfClosingParagraphTagsStaySelfClosing) {
@@ -147,8 +149,8 @@ TEST_F(StyleOverridePassTest, SelfClosingParagraphTagsStaySelfClosing) {
 }
 
 TEST_F(StyleOverridePassTest, OtherTagsAreCopiedUnchanged) {
-  EXPECT_EQ(Override("<div class=x><  td class=y>a<br/><span lang=ru><!-- c -->"),
-            "<div class=x><td class=y>a<br/><span lang=ru><!-- c -->");
+  EXPECT_EQ(Override("<div class=x id=d><td class=y>a<br/><span lang=ru><!-- c -->5 < 6"),
+            "<div class=x id=d><td class=y>a<br/><span lang=ru><!-- c -->5 < 6");
 }
 
 TEST_F(StyleOverridePassTest, StyleInsideConditionalCommentIsNotFiltered) {

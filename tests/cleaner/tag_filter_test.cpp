@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -34,15 +35,15 @@ class TagFilterTest : public ::testing::Test {
 
 // ---- tag names and the "<" ----
 
-TEST_F(TagFilterTest, BlanksAfterTheOpeningBracketAreDropped) {
-  EXPECT_EQ(Filter("a< p>b"), "a<p>b");
-  EXPECT_EQ(Filter("<   div id=x>"), "<div id=x>");
+TEST_F(TagFilterTest, BlanksAfterTheOpeningBracketMakeItText) {
+  EXPECT_EQ(Filter("a< p>b"), "a< p>b");
+  EXPECT_EQ(Filter("<   div id=x>"), "<   div id=x>");
 }
 
-TEST_F(TagFilterTest, LoneBracketInTextTakesTheNextWordForATag) {
-  EXPECT_EQ(Filter("a < b and c > d"), "a <b and c > d");
-  Tick(kOverride);  // with overriding on, the "tag" loses its "attributes"
-  EXPECT_EQ(Filter("a < b and c > d"), "a <b> d");
+TEST_F(TagFilterTest, LoneBracketInTextStaysText) {
+  EXPECT_EQ(Filter("a < b and c > d"), "a < b and c > d");
+  Tick(kOverride);
+  EXPECT_EQ(Filter("a < b and c > d"), "a < b and c > d");
   EXPECT_EQ(UsedSelectors(), Strings{});
 }
 
@@ -50,13 +51,13 @@ TEST_F(TagFilterTest, TabsAndLineFeedsDoNotEndATagName) {
   Tick(kOverride);
   EXPECT_EQ(Filter("<p\tclass=x>t<br/>"), "<p\tclass=x>t<br/>");
   EXPECT_EQ(ParagraphKeys(), Strings{});
-  EXPECT_EQ(Filter("<p\rclass=x id=y>"), "<p class=x>");  // CR does end it
+  EXPECT_EQ(Filter("<p\rclass=x id=y>"), "<p class=x id=y>");  // CR does end it
   EXPECT_EQ(ParagraphKeys(), Strings{"p.x"});
 }
 
 TEST_F(TagFilterTest, PageEndingRightAfterTheBracketKeepsIt) {
   EXPECT_EQ(Filter("text<"), "text<");
-  EXPECT_EQ(Filter("text<   "), "text<");
+  EXPECT_EQ(Filter("text<   "), "text<   ");
 }
 
 // ---- span tags ----
@@ -89,7 +90,7 @@ TEST_F(TagFilterTest, ConditionalCommentIsCopiedWholeWithSmallEndMarker) {
   Tick(kDropSpans);
   const std::string comment =
       "<!--[if gte mso 9]><xml><o:p class=x style=y><span>!</span></xml><![endif]-->";
-  EXPECT_EQ(Filter(comment + "<b id=1>"), comment + "<b>");
+  EXPECT_EQ(Filter(comment + "<b id=1 lang=ru>"), comment + "<b id=1>");
   EXPECT_EQ(Filter("<!--[IF x]><b>...</b><![ENDIF]-->t"), "<!--[if x]><b>...</b><![endif]-->t");
   EXPECT_EQ(UsedSelectors(), Strings{});
 }
@@ -170,46 +171,49 @@ TEST_F(TagFilterTest, TableIsCutDownWithCheckBox17) {
 
 // ---- image tags ----
 
-TEST_F(TagFilterTest, ImageIsReducedToItsSource) {
-  EXPECT_EQ(Filter("<img width=10 src=\"a.gif\" alt=\"b\">t"), "<img src=\"a.gif\">t");
+TEST_F(TagFilterTest, ImageIsReducedToItsSourceAndAltText) {
+  EXPECT_EQ(Filter("<img width=10 src=\"a.gif\" alt=\"b\">t"), "<img src=\"a.gif\" alt=\"b\">t");
   EXPECT_EQ(Filter("<IMG SRC=\"A.GIF\" border=0>"), "<img src=\"A.GIF\">");
-  EXPECT_EQ(Filter("<img src=a.gif width=3>"), "<img src=a.gif width=3>");  // unquoted: to the ">"
+  EXPECT_EQ(Filter("<img src=a.gif width=3>"), "<img src=a.gif>");  // unquoted: to a blank
 }
 
 TEST_F(TagFilterTest, ImageWithoutSourceBecomesBareSrc) {
-  EXPECT_EQ(Filter("<img alt=x>after<b>"), "<img src>after<b>");
+  EXPECT_EQ(Filter("<img alt=x>after<b>"), "<img src alt=x>after<b>");
   EXPECT_EQ(Filter("<img>after"), "<img src>after");
-  EXPECT_EQ(Filter("<IMG\r\nalt=\"y\">z"), "<img src>z");
+  EXPECT_EQ(Filter("<IMG\r\nalt=\"y\">z"), "<img src alt=\"y\">z");
 }
 
 // ---- link tags and the report ----
 
-TEST_F(TagFilterTest, LinkIsReducedToItsFirstHrefOrName) {
+TEST_F(TagFilterTest, LinkIsReducedToItsHrefNameAndId) {
   EXPECT_EQ(Filter("<a target=_blank href=\"x.htm\" class=c>go</a>"), "<a href=\"x.htm\">go</a>");
-  EXPECT_EQ(Filter("<A name=\"n\" href=\"h\">"), "<a name=\"n\">");
+  EXPECT_EQ(Filter("<A name=\"n\" href=\"h\">"), "<a name=\"n\" href=\"h\">");
   EXPECT_EQ(Filter("<a name=top>"), "<a name=top>");
   EXPECT_EQ(Filter("<a>t"), "<a>t");
-  EXPECT_EQ(Filter("<a class=x id=y>t"), "<a>t");
+  EXPECT_EQ(Filter("<a class=x id=y>t"), "<a id=y>t");
 }
 
-TEST_F(TagFilterTest, LinkCheckSeesQuotedValuesAndReportsThem) {
+TEST_F(TagFilterTest, LinkCheckSeesValuesBetweenTheirQuotesAndReportsThem) {
   harness_.options.SetLinkChecking(true);
-  harness_.link_check.available["\"http://x/\""] = true;
+  harness_.link_check.available["http://x/"] = true;
   EXPECT_EQ(Filter("<a target=_blank href=\"http://x/\" class=c><a href=\"#top\"><a href=\"p#2\">"),
             "<a href=\"http://x/\"><a href=\"#top\"><a href=\"p#2\">");
   // Only the web address is asked; the page has no "top" to lead to.
-  EXPECT_EQ(harness_.link_check.asked, (Strings{"\"http://x/\""}));
+  EXPECT_EQ(harness_.link_check.asked, (Strings{"http://x/"}));
   EXPECT_EQ(harness_.report(),
             "ext  \"http://x/\"     OK\r\n"
             "     \"#top\"\r\n"
             "     \"p#2\"\r\n");
 }
 
-TEST_F(TagFilterTest, UnquotedLinkValueIsCheckedButNotReported) {
+TEST_F(TagFilterTest, OnlyHrefValuesAreCheckedAndReportedAsTheyStand) {
   harness_.options.SetLinkChecking(true);
-  EXPECT_EQ(Filter("<a name=top><a href=\"open>"), "<a name=top><a href=\"open>");
-  EXPECT_TRUE(harness_.link_check.asked.empty());  // neither names a web address
-  EXPECT_EQ(harness_.report(), "");
+  EXPECT_EQ(
+      Filter("<a name=top><a id=\"x\"><A HREF=http://h/?a&amp;b><a href='http://s/'>"
+             "<a href=\"open>"),
+      "<a name=top><a id=\"x\"><a href=http://h/?a&amp;b><a href='http://s/'><a href=\"open>");
+  EXPECT_EQ(harness_.link_check.asked, (Strings{"http://h/?a&amp;b", "http://s/"}));
+  EXPECT_EQ(harness_.report(), "ext  http://h/?a&amp;b\r\next  'http://s/'\r\n");
 }
 
 TEST_F(TagFilterTest, NothingIsCheckedWithLinkCheckingOff) {
@@ -243,14 +247,14 @@ TEST_F(TagFilterTest, TagsWithoutClassLoseAllAttributes) {
 
 TEST_F(TagFilterTest, ClassValueKeepsItsQuotes) {
   Tick(kOverride);
-  EXPECT_EQ(Filter("<div class=\"box\" id=a><div class=Wrap><div class=Wrap>"),
+  EXPECT_EQ(Filter("<div class=\"box\" lang=a><div class=Wrap><div class=Wrap>"),
             "<div class=\"box\"><div class=Wrap><div class=Wrap>");
   EXPECT_EQ(UsedSelectors(), (Strings{"div.\"box\"", "div.Wrap"}));
 }
 
 TEST_F(TagFilterTest, ClassValueEndsAtAnyBlank) {
   Tick(kOverride);
-  EXPECT_EQ(Filter("<div class=a\r\nid=b><td CLASS=c\tx>"), "<div class=a><td class=c>");
+  EXPECT_EQ(Filter("<div class=a\r\nid=b><td CLASS=c\tx>"), "<div class=a id=b><td class=c>");
   EXPECT_EQ(UsedSelectors(), (Strings{"div.a", "td.c"}));
 }
 
@@ -276,7 +280,7 @@ TEST(TagFilterReaderTest, TextControlsAndWellFormedMarkupSurvive) {
       // A quoted class value with blanks is written whole; the key stops at the blank.
       {kOverride,
        "<div class=\"tagline desktoponly\" id=t>Small. Fast.",
-       "<div class=\"tagline desktoponly\">Small. Fast.",
+       "<div class=\"tagline desktoponly\" id=t>Small. Fast.",
        {"div.\"tagline"},
        {}},
       {kOverride, "<p class='a b c' style=\"x\">t", "<p class='a b c'>t", {}, {"p.'a"}},
@@ -302,7 +306,11 @@ TEST(TagFilterReaderTest, TextControlsAndWellFormedMarkupSurvive) {
        {}},
       {0, "<a title = 'href' name=n>", "<a name=n>", {}, {}},
       {0, "<a\r\nhref=\"x\">", "<a href=\"x\">", {}, {}},
-      {0, "<img alt=\"a src\" data-src=\"x\" src=\"a.gif\">", "<img src=\"a.gif\">", {}, {}},
+      {0,
+       "<img alt=\"a src\" data-src=\"x\" src=\"a.gif\">",
+       "<img src=\"a.gif\" alt=\"a src\">",
+       {},
+       {}},
       // Form controls, frames and image maps keep their attributes; no class is recorded.
       {kOverride,
        "<input type=\"radio\" name=\"u\" value=\"1\" checked>",
@@ -350,12 +358,12 @@ TEST(TagFilterReaderTest, TextControlsAndWellFormedMarkupSurvive) {
       {0, "a<br />b", "a<br />b", {}, {}},
       {0,
        "<img src=\"a.gif\" /><img alt=\"x\" /><IMG SRC=\"b\">",
-       "<img src=\"a.gif\"/><img src/><img src=\"b\">",
+       "<img src=\"a.gif\"/><img src alt=\"x\"/><img src=\"b\">",
        {},
        {}},
       {0,
        "<a id=\"t\" /><a href=\"x\" /><a name=n / >",
-       "<a/><a href=\"x\"/><a name=n / >",
+       "<a id=\"t\"/><a href=\"x\"/><a name=n>",
        {},
        {}},
       {kOverride,
@@ -378,6 +386,88 @@ TEST(TagFilterReaderTest, TextControlsAndWellFormedMarkupSurvive) {
   }
 }
 
+struct WrittenCase {
+  int box;  // the box ticked besides none, or 0
+  const char* page;
+  const char* cleaned;
+};
+
+void ExpectWritten(std::span<const WrittenCase> cases) {
+  for (const WrittenCase& c : cases) {
+    SCOPED_TRACE(c.page);
+    testing::PassHarness harness;
+    if (c.box != 0) harness.options.Tick(c.box);
+    EXPECT_EQ(harness.FirstPass(c.page), c.cleaned);
+  }
+}
+
+// Link tags keep href, name and id, found in any letter case, in page order.
+TEST(TagFilterWhereReadersGoTest, LinkTagsKeepTheirTargets) {
+  const WrittenCase cases[] = {
+      {0, "<A HREF=\"overview-tree.html\">T</A>", "<a href=\"overview-tree.html\">T</A>"},
+      {0, "<A NAME=\"top\"></A>", "<a name=\"top\"></A>"},
+      {0, "<a Href='x.htm' Name=n ID=\"i\">", "<a href='x.htm' name=n id=\"i\">"},
+      {0, "<a href=\"x\" NAME=\"y\">", "<a href=\"x\" name=\"y\">"},
+      {0, "<a name=\"x\" target=_top href=\"#top\">", "<a name=\"x\" href=\"#top\">"},
+      {0, "<a id=\"s2\" class=k>", "<a id=\"s2\">"},
+      {kOverride, "<a class=k id=s2 title=\"a > b\">", "<a id=s2>"},
+      {0, "<a href = \"x\" href=\"y\" hreflang=en>", "<a href = \"x\">"},
+      {0, "<a href=x.htm>", "<a href=x.htm>"},
+      {0, "<a href>t", "<a href>t"},
+      {0, "<a title=\"x>y\" href=z>t", "<a href=z>t"},
+      {0, "<a href=\"x\"name=\"y\">", "<a href=\"x\">"},  // a name only after a blank
+      {0, "<a name=\"n\" />", "<a name=\"n\"/>"},
+      {0, "<a href=x/>", "<a href=x/>"},  // the "/" is the value's
+      {0, "<a href=x />", "<a href=x />"},
+      {0, "<a href=x title=y/>", "<a href=x />"},
+      {0, "<a href/>", "<a href/>"},
+  };
+  ExpectWritten(cases);
+}
+
+// Images keep their source first, then alt and id in page order.
+TEST(TagFilterWhereReadersGoTest, ImagesKeepTheirTextAndId) {
+  const WrittenCase cases[] = {
+      {0, "<img src=\"logo.png\" alt=\"Kettering Hospital\">",
+       "<img src=\"logo.png\" alt=\"Kettering Hospital\">"},
+      {0, "<img class=x src=\"a.gif\" width=10 alt=\"Logo\" id=i>",
+       "<img src=\"a.gif\" alt=\"Logo\" id=i>"},
+      {kOverride, "<IMG ID=i ALT='a > b' SRC=a.gif border=0>", "<img src=a.gif id=i alt='a > b'>"},
+      {0, "<img alt=\"\" src=\"a\">", "<img src=\"a\" alt=\"\">"},
+      {0, "<img alt=x>", "<img src alt=x>"},
+      {0, "<img src=a.gif />", "<img src=a.gif />"},
+      {0, "<img Src=\"a\" alt=b/>", "<img src alt=b/>"},  // src in two forms only
+  };
+  ExpectWritten(cases);
+}
+
+// With overriding on, every tag cut to its class keeps its id, in page order.
+TEST(TagFilterWhereReadersGoTest, CutTagsKeepTheirId) {
+  const WrittenCase cases[] = {
+      {kOverride, "<h2 id=\"sec2\" style=\"x\">", "<h2 id=\"sec2\">"},
+      {kOverride, "<div class=\"box\" id=a>", "<div class=\"box\" id=a>"},
+      {kOverride, "<div ID=a lang=ru CLASS=b>", "<div id=a class=b>"},
+      {kOverride, "<div class=\"a b\" Id='c' x=1>", "<div class=\"a b\" id='c'>"},
+      {kOverride, "<br id=b />", "<br id=b />"},
+      {kOverride, "<br class=x id=\"b\" />", "<br class=x id=\"b\"/>"},
+      {kOverride, "<td title=\"id=x\" width=1>", "<td>"},
+      {kOverride, "<td title=\"a>b\" id=x>", "<td>b\" id=x>"},  // ">" ends the class scan
+  };
+  ExpectWritten(cases);
+}
+
+// A "<" without a letter, "/", "!" or "?" right after it is text.
+TEST(TagFilterWhereReadersGoTest, LoneBracketIsText) {
+  const WrittenCase cases[] = {
+      {0, "<p>5 < 6 and 7 > 3</p>", "<p>5 < 6 and 7 > 3</p>"},
+      {kOverride, "<p>5 < 6 and 7 > 3</p>", "<p>5 < 6 and 7 > 3</p>"},
+      {kOverride, "a< p class=x>b", "a< p class=x>b"},
+      {0, "x<<b>y<3<=4<\xC0", "x<<b>y<3<=4<\xC0"},
+      {0, "a <\tb>", "a <\tb>"},
+  };
+  ExpectWritten(cases);
+}
+
 TEST_F(TagFilterTest, KeptControlsAndProcessingInstructionsAreHandledLikeTheirPaths) {
   Tick(kOverride);
   Filter("<input type=text class=a>");
@@ -394,8 +484,8 @@ TEST_F(TagFilterTest, PageCutOffInsideATagEndsThePass) {
   EXPECT_EQ(Filter("a<div id=x"), "a<div");
   EXPECT_EQ(Filter("<html lang"), "<html lang");
   EXPECT_EQ(Filter("<!-- note"), "<!-- note");
-  EXPECT_EQ(Filter("<img alt=1 src=\"a.g"), "<img src=\"a.g");
-  EXPECT_EQ(Filter("<img alt=1"), "<img src");
+  EXPECT_EQ(Filter("<img alt=1 src=\"a.g"), "<img src=\"a.g alt=1");
+  EXPECT_EQ(Filter("<img alt=1"), "<img src alt=1");
   EXPECT_EQ(Filter("<span class="), "<span class=");
 }
 
@@ -409,7 +499,7 @@ TEST_F(TagFilterTest, PageCutOffInsideAnElementKeepsWhatWasCopied) {
 TEST_F(TagFilterTest, PageCutOffInsideALinkValueWritesNoReportLine) {
   harness_.options.SetLinkChecking(true);
   EXPECT_EQ(Filter("<a href=\"x.h"), "<a href=\"x.h");
-  EXPECT_EQ(Filter("<a id=1 hr"), "<a");
+  EXPECT_EQ(Filter("<a id=1 hr"), "<a id=1");
   EXPECT_EQ(harness_.report(), "");
 }
 

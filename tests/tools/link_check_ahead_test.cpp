@@ -216,6 +216,21 @@ TEST_F(LinkCheckAheadTest, AsksTheResolvedAddressOnceForEverySpellingOfIt) {
   EXPECT_EQ(server_.TotalRequests(), static_cast<int>(std::size(cases)));
 }
 
+// Every quoting form a browser reads, with references and blanks: each link
+// reaches the server as meant, once, and the report shows it as it stands
+// (a "#" anywhere, even in "&#38;", still makes the line an in-page one).
+TEST_F(LinkCheckAheadTest, ReadsEveryQuotingFormAsABrowserDoes) {
+  const std::string url = server_.Url("/ok?a=1&amp;b=2");
+  const std::string page = "<a href='" + url + "'>x</a><A HREF=" + url + ">x</A><a href=\" " + url +
+                           " \">x</a><a href=\"" + server_.Url("/ok?a=1&#38;b=2") + "\">x</a>";
+  CurlLinkCheck check;
+  const std::string report = Clean({{"a.htm", page}}, check);
+  EXPECT_EQ(server_.AllRequests(), (std::map<std::string, int>{{"/ok?a=1&b=2", 1}}));
+  EXPECT_EQ(report, "\r\n           " + (dir_.path() / "a.htm").string() + " :\r\n\r\n" + "ext  '" +
+                        url + "'     OK\r\next  " + url + "     OK\r\next  \" " + url +
+                        " \"     OK\r\n     \"" + server_.Url("/ok?a=1&#38;b=2") + "\"     OK\r\n");
+}
+
 // With every request routed to the test server as a proxy, nothing but the
 // web address reaches it: relative links, other schemes and in-page links
 // never leave the machine, and no name is looked up for them.

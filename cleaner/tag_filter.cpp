@@ -18,12 +18,13 @@ namespace {
 constexpr int kGaugeCap = 95;
 
 // Tags whose attributes carry what a reader sees or does: a control's kind,
-// value and state, a frame's page, an image map's areas.
+// value and state, a frame's page, an image map's areas, the address every
+// relative link starts from.
 bool KeepsItsAttributes(std::string_view name) {
   static constexpr std::string_view kNames[][2] = {
       {"input", "INPUT"},   {"select", "SELECT"}, {"option", "OPTION"}, {"textarea", "TEXTAREA"},
       {"button", "BUTTON"}, {"form", "FORM"},     {"label", "LABEL"},   {"frame", "FRAME"},
-      {"iframe", "IFRAME"}, {"area", "AREA"},     {"map", "MAP"},
+      {"iframe", "IFRAME"}, {"area", "AREA"},     {"map", "MAP"},       {"base", "BASE"},
   };
   for (const auto& forms : kNames) {
     if (name == forms[0] || name == forms[1]) return true;

@@ -1,8 +1,11 @@
 // Cleans copies of pages with pelloran-clean and loads each cleaned page and
 // its "~" original (under the same name and extension) in headless Chromium,
 // every request other than file: refused. Compares what a reader sees: the
-// visible text, whitespace collapsed, and the form controls (type, value,
-// checked). Prints one line per differing page and a table by cause.
+// visible text, whitespace collapsed, the form controls (type, value,
+// checked), and where a reader can go: the resolved link targets, the in-page
+// links whose target exists, the images' alt texts (each as a multiset; only
+// losses count). Prints one line per differing page, a table by cause and the
+// totals of links, in-page links and alt texts.
 //
 //   node reader_view_check.mjs --clean PATH --pages DIR [--list FILE]
 //        [--known FILE] [--browser PATH] [--setup NAME]...
@@ -132,7 +135,7 @@ function cleanCopies(options, setup, pages, work) {
     const original = path.join(work, setup, 'original', rel);
     fs.mkdirSync(path.dirname(original), { recursive: true });
     fs.copyFileSync(backup, original);
-    result.set(rel, { original, cleaned });
+    result.set(rel, { original, cleaned, rel });
   }
   return result;
 }
@@ -140,7 +143,7 @@ function cleanCopies(options, setup, pages, work) {
 // What a reader sees of the page loaded in `tab`.
 // With `styles` false, every style element, style sheet link and style
 // attribute is taken away before the text is read.
-async function readerView(view, file, scripts, styles = true) {
+async function readerView(view, file, scripts, styles = true, root = '') {
   const tab = view.tab;
   await tab.setJavaScriptEnabled(scripts);
   const url = 'file://' + file.split('/').map(encodeURIComponent).join('/');
@@ -152,7 +155,7 @@ async function readerView(view, file, scripts, styles = true) {
   }
   for (let attempt = 0; ; attempt++) {
     try {
-      return await tab.evaluate((styles) => {
+      const seen = await tab.evaluate((styles) => {
         if (!styles) {
           for (const e of document.querySelectorAll('style, link[rel~="stylesheet" i]')) e.remove();
           for (const e of document.querySelectorAll('[style]')) e.removeAttribute('style');
@@ -168,6 +171,8 @@ async function readerView(view, file, scripts, styles = true) {
           xmlError: document.getElementsByTagNameNS('*', 'parsererror').length > 0,
         };
       }, styles);
+      seen.where = await tab.evaluate(whereReadersGo, root);
+      return seen;
     } catch (e) {
       // A page whose script moves on to another document: read that one.
       if (attempt >= 2 || !/context was destroyed|detached/i.test(String(e))) throw e;
@@ -194,20 +199,21 @@ function firstDifference(a, b) {
   return `at ${i}: ${around(a)} became ${around(b)}`;
 }
 
-async function compare(view, entry) {
-  const before = await readerView(view, entry.original, true);
-  const after = await readerView(view, entry.cleaned, true);
+async function compare(view, entry, totals) {
+  const before = await readerView(view, entry.original, true, true, treeUrl(entry.original, entry.rel));
+  const after = await readerView(view, entry.cleaned, true, true, treeUrl(entry.cleaned, entry.rel));
   const textDiffers = before.text !== after.text;
   const controlsDiffer = before.controls.join('\n') !== after.controls.join('\n');
-  if (!textDiffers && !controlsDiffer) return { causes: [], detail: '' };
+  const lost = countWhereLost(before.where, after.where, totals);
+  if (!textDiffers && !controlsDiffer && lost.causes.length === 0) return { causes: [], detail: '' };
   // The same pages without their scripts, then without their styles too:
   // what differs only with them comes from scripts or style the design drops.
   const bare = {};
   const without = async (key, styles) => {
     if (!bare[key]) {
       bare[key] = [
-        await readerView(view, entry.original, false, styles),
-        await readerView(view, entry.cleaned, false, styles),
+        await readerView(view, entry.original, false, styles, treeUrl(entry.original, entry.rel)),
+        await readerView(view, entry.cleaned, false, styles, treeUrl(entry.cleaned, entry.rel)),
       ];
     }
     return bare[key];
@@ -235,7 +241,104 @@ async function compare(view, entry) {
     if (!causes.includes(cause)) causes.push(cause);
     details.push(`${before.text.length - after.text.length} characters fewer; ${firstDifference(before.text, after.text)}`);
   }
+  await explainWhereLost(lost, causes, details, () => without('scripts', true));
   return { causes, detail: details.join('; ') };
+}
+
+// ---- where a reader can go ----
+
+// The URL of the tree a page lies in (its path without `rel`), so that link
+// targets inside the original's tree and the cleaned one's compare equal.
+function treeUrl(file, rel) {
+  const tree = file.slice(0, file.length - rel.length);
+  return 'file://' + tree.split('/').map(encodeURIComponent).join('/');
+}
+
+// Runs in the page: every link's resolved target (a[href], area[href]), the
+// in-page links whose target exists (an element of that id, or an anchor of
+// that name), every image's alt text. Targets inside the page's tree are
+// written from the tree's root on.
+function whereReadersGo(root) {
+  const inTree = (url) => (root && url.startsWith(root) ? 'ROOT/' + url.slice(root.length) : url);
+  const here = location.href.replace(/#.*/, '');
+  const links = [];
+  const inPage = [];
+  for (const e of document.querySelectorAll('a[href], area[href]')) {
+    const url = e.href;
+    links.push(inTree(url));
+    const hash = url.indexOf('#');
+    if (hash < 0 || url.slice(0, hash) !== here || hash + 1 === url.length) continue;
+    let name = url.slice(hash + 1);
+    try {
+      name = decodeURIComponent(name);
+    } catch {}
+    const target = document.getElementById(name) || document.getElementsByName(name)[0];
+    if (target) inPage.push('#' + name);
+  }
+  const alts = Array.from(document.images, (i) => i.getAttribute('alt')).filter((a) => a !== null);
+  return { links, inPage, alts };
+}
+
+const WHERE_KINDS = [
+  ['links', 'links lost'],
+  ['inPage', 'in-page links broken'],
+  ['alts', 'alt texts lost'],
+];
+
+function newWhereTotals() {
+  const totals = {};
+  for (const [kind] of WHERE_KINDS) totals[kind] = { all: 0, lost: 0, pages: 0 };
+  return totals;
+}
+
+// How many of `before` (a multiset) are missing from `after`, and a few of them.
+function missing(before, after) {
+  const left = new Map();
+  for (const x of after) left.set(x, (left.get(x) || 0) + 1);
+  const gone = [];
+  for (const x of before) {
+    if (left.get(x) > 0) left.set(x, left.get(x) - 1);
+    else gone.push(x);
+  }
+  return gone;
+}
+
+// What the clean took away of where a reader can go, added to `totals`.
+function countWhereLost(before, after, totals) {
+  const lost = { causes: [], details: [] };
+  for (const [kind, cause] of WHERE_KINDS) {
+    const gone = missing(before[kind], after[kind]);
+    totals[kind].all += before[kind].length;
+    totals[kind].lost += gone.length;
+    if (gone.length === 0) continue;
+    totals[kind].pages++;
+    lost.causes.push(cause);
+    lost.details.push(`${gone.length} ${cause}: ${JSON.stringify(gone.slice(0, 3))}`);
+  }
+  return lost;
+}
+
+// A loss that is gone with scripts off comes from the page's scripts.
+async function explainWhereLost(lost, causes, details, withoutScripts) {
+  if (lost.causes.length === 0) return;
+  const [b, a] = await withoutScripts();
+  const byScript = WHERE_KINDS.every(([kind]) => missing(b.where[kind], a.where[kind]).length === 0);
+  for (const cause of byScript ? ['script output'] : lost.causes) {
+    if (!causes.includes(cause)) causes.push(cause);
+  }
+  details.push(...lost.details);
+}
+
+function printWhereTotals(setups, totals) {
+  console.log('');
+  console.log(['where a reader can go'.padEnd(28), ...setups.map((s) => SETUPS[s].title.padStart(22))].join(' '));
+  for (const [kind, cause] of WHERE_KINDS) {
+    const cells = setups.map((s) => {
+      const t = totals.get(s)?.[kind] || { all: 0, lost: 0, pages: 0 };
+      return `${t.lost} of ${t.all} (${t.pages} p.)`.padStart(22);
+    });
+    console.log([cause.padEnd(28), ...cells].join(' '));
+  }
 }
 
 // The driver comes from `npm ci` beside this script.
@@ -263,10 +366,12 @@ async function main() {
     args: [...CHROMIUM_FLAGS, `--user-data-dir=${path.join(work, 'profile')}`],
   });
   const table = new Map(); // cause -> setup -> pages
+  const totals = new Map(); // setup -> counts of where a reader can go
   let unexpected = 0;
   try {
     for (const setup of options.setups) {
       const entries = cleanCopies(options, setup, pages, work);
+      totals.set(setup, newWhereTotals());
       let checked = 0;
       for (const [rel, entry] of entries) {
         if (entry.untouched) {
@@ -287,7 +392,7 @@ async function main() {
         });
         tab.on('dialog', (d) => d.dismiss());
         try {
-          const { causes, detail } = await compare(view, entry);
+          const { causes, detail } = await compare(view, entry, totals.get(setup));
           checked++;
           for (const cause of causes) {
             if (!table.has(cause)) table.set(cause, new Map());
@@ -311,6 +416,7 @@ async function main() {
     fs.rmSync(work, { recursive: true, force: true });
   }
   printTable(options.setups, table);
+  printWhereTotals(options.setups, totals);
   console.log(unexpected === 0 ? 'no unexpected difference' : `${unexpected} unexpected differences`);
   process.exitCode = unexpected === 0 ? 0 : 1;
 }

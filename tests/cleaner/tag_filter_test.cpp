@@ -445,6 +445,7 @@ TEST(TagFilterWhereReadersGoTest, ImagesKeepTheirTextAndId) {
 TEST(TagFilterWhereReadersGoTest, CutTagsKeepTheirId) {
   const WrittenCase cases[] = {
       {kOverride, "<h2 id=\"sec2\" style=\"x\">", "<h2 id=\"sec2\">"},
+      {kOverride, "<BASE href=\"http://h/d/\" class=b>", "<BASE href=\"http://h/d/\" class=b>"},
       {kOverride, "<div class=\"box\" id=a>", "<div class=\"box\" id=a>"},
       {kOverride, "<div ID=a lang=ru CLASS=b>", "<div id=a class=b>"},
       {kOverride, "<div class=\"a b\" Id='c' x=1>", "<div class=\"a b\" id='c'>"},

@@ -230,8 +230,10 @@ void BatchRun::CleanOne(size_t i, PageRecord& record) {
   messages_.SetPage(pages_[i], list_.name());
   record.bytes_before = FileSize(list_.name());
   statistics_ = {};
-  // The summary says how much Office markup went, with or without a report.
-  const bool counting = command_.json || options_.IsOfficeMarkupDropped();
+  // The summary says how much Office markup went and how the links fared,
+  // with or without a report; the exit status needs the links too.
+  const bool counting =
+      command_.json || options_.IsOfficeMarkupDropped() || options_.IsLinkCheckingOn();
   context_.statistics = counting ? &statistics_ : nullptr;
   try {
     if (command_.dry_run)
@@ -245,7 +247,7 @@ void BatchRun::CleanOne(size_t i, PageRecord& record) {
   }
   if (record.outcome == PageOutcome::kFailed) return;
   record.office_markup_bytes_dropped = statistics_.office_markup_bytes_dropped;
-  if (command_.json) record.statistics = statistics_;
+  if (counting) record.statistics = statistics_;
 }
 
 // What Apply would do, in a temporary file: the page's folder stays as it is.
@@ -358,7 +360,11 @@ std::string Summary(const std::vector<PageRecord>& records, const Command& comma
     for (const PageRecord& record : records) office_bytes += record.office_markup_bytes_dropped;
     summary += ", " + std::to_string(office_bytes) + " bytes of Office markup dropped";
   }
-  return summary;
+  if (!command.options.IsLinkCheckingOn() || command.dry_run || command.restore) return summary;
+  const LinkCounts links = CountLinks(records);
+  return summary + "\nlinks: " + std::to_string(links.available) + " available, " +
+         std::to_string(links.broken) + " broken, " + std::to_string(links.not_checked) +
+         " not checked";
 }
 
 bool WriteJson(const Command& command, const std::string& json_path,
@@ -434,6 +440,7 @@ int RunCommand(std::span<const std::string> args, LinkCheck& link_check, std::os
     console.Failure("pelloran-clean: cannot write " + *command.json);
     return kBatchSomeFailed;
   }
+  if (command.fail_on_broken_links && CountLinks(records).broken > 0) return kBatchBrokenLinks;
   for (const PageRecord& record : records) {
     if (record.outcome == PageOutcome::kSkipped || record.outcome == PageOutcome::kFailed)
       return kBatchSomeFailed;

@@ -14,9 +14,13 @@
 
 namespace pelloran {
 
+// Exit statuses: every page cleaned; some page not; the command line wrong;
+// with --fail-on-broken-links, a checked link broken (whatever became of the
+// pages).
 inline constexpr int kBatchAllCleaned = 0;
 inline constexpr int kBatchSomeFailed = 1;
 inline constexpr int kBatchUsageError = 2;
+inline constexpr int kBatchBrokenLinks = 3;
 
 // Which of the two streams are terminals: progress is shown only on a
 // terminal, and the diff is coloured by default only there.

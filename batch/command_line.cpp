@@ -84,11 +84,18 @@ What a run does:
                         is gone; in a folder, a page counts when its backup
                         exists; with --dry-run, say what would be restored
       --check-links     check every link address on the web and write the
-                        report "Ссылки.txt" in the current directory
+                        report "Ссылки.txt" in the current directory; only
+                        http and https addresses are asked, each once; links
+                        of other schemes, in-page links ("#x", OK when the
+                        page has that id or anchor name) and relative links
+                        are not sent
       --check-local-links
                         with --check-links, check a relative link (no scheme,
                         not "#..." or "//...") as a file or folder beside its
                         page
+      --fail-on-broken-links
+                        with --check-links, answer 3 when a link checked is
+                        broken (see Exit status)
       --json FILE       write a report in JSON to FILE ("-": standard output):
                         the options used and, for every page, its outcome,
                         sizes before and after, and what was done to it
@@ -105,7 +112,11 @@ Output:
 
 Exit status:
  0 when every page was cleaned (or restored), 1 when any was not or when
- standard output could not be written, 2 for a usage error.
+ standard output could not be written, 2 for a usage error. With
+ --fail-on-broken-links, 3 when a link checked was broken (a status other than
+ 200 or 302, or no answer), whatever became of the pages; links not checked
+ (other schemes, relative links without --check-local-links, in-page links
+ without a target) do not count.
 
 Examples:
   pelloran-clean -r site/
@@ -244,6 +255,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, Command& command, st
   app.add_flag("--list-boxes", command.list_boxes);
   app.add_flag("--check-links", check_links);
   app.add_flag("--check-local-links", check_local_links);
+  app.add_flag("--fail-on-broken-links", command.fail_on_broken_links);
   app.add_flag("-r,--recursive", command.filter.recursive);
   app.add_option("--include", command.filter.include)->allow_extra_args(false);
   app.add_option("--exclude", command.filter.exclude)->allow_extra_args(false);

@@ -21,6 +21,7 @@ struct Command {
   bool diff = false;
   bool restore = false;
   bool quiet = false;
+  bool fail_on_broken_links = false;
   ColorUse color = ColorUse::kAuto;
   std::optional<std::string> json;  // the report's file, "-" for standard output
   bool help = false;

@@ -23,6 +23,54 @@ json BoxesOf(const Options& options) {
   return boxes;
 }
 
+const char* VerdictName(LinkVerdict verdict) {
+  switch (verdict) {
+    case LinkVerdict::kAvailable:
+      return "available";
+    case LinkVerdict::kNotChecked:
+      return "not checked";
+    case LinkVerdict::kBroken:
+      break;
+  }
+  return "broken";
+}
+
+// One link: what was asked and what came of it.
+json LinkOf(const CheckedLink& link) {
+  const LinkOutcome& outcome = link.outcome;
+  json entry = {{"value", link.value}, {"outcome", VerdictName(outcome.verdict)}};
+  if (!outcome.address.empty()) entry["address"] = outcome.address;
+  if (outcome.status != 0) entry["status"] = outcome.status;
+  if (!outcome.detail.empty())
+    entry[outcome.verdict == LinkVerdict::kNotChecked ? "reason" : "error"] = outcome.detail;
+  if (outcome.host_given_up) entry["host_given_up"] = true;
+  return entry;
+}
+
+json LinksOf(const std::vector<CheckedLink>& links) {
+  json available = json::array(), unavailable = json::array(), each = json::array();
+  size_t not_checked = 0;
+  for (const CheckedLink& link : links) {
+    each.push_back(LinkOf(link));
+    switch (link.outcome.verdict) {
+      case LinkVerdict::kAvailable:
+        available.push_back(link.value);
+        break;
+      case LinkVerdict::kBroken:
+        unavailable.push_back(link.value);
+        break;
+      case LinkVerdict::kNotChecked:
+        ++not_checked;
+        break;
+    }
+  }
+  return {{"checked", available.size() + unavailable.size()},
+          {"available", available},
+          {"unavailable", unavailable},
+          {"not_checked", not_checked},
+          {"each", each}};
+}
+
 json StatisticsOf(const CleanStatistics& s) {
   return {
       {"style_rules", {{"read", s.style_rules_read}, {"written", s.style_rules_written}}},
@@ -39,10 +87,7 @@ json StatisticsOf(const CleanStatistics& s) {
        {{"paragraph_tags_bared", s.paragraph_tags_bared},
         {"rules_kept", s.override_rules_kept},
         {"unused_rules_dropped", s.unused_rules_dropped}}},
-      {"links",
-       {{"checked", s.links_available.size() + s.links_unavailable.size()},
-        {"available", s.links_available},
-        {"unavailable", s.links_unavailable}}},
+      {"links", LinksOf(s.links)},
   };
 }
 
@@ -56,6 +101,27 @@ json PageOf(const PageRecord& page) {
 }
 
 }  // namespace
+
+LinkCounts CountLinks(const std::vector<PageRecord>& pages) {
+  LinkCounts counts;
+  for (const PageRecord& page : pages) {
+    if (!page.statistics) continue;
+    for (const CheckedLink& link : page.statistics->links) {
+      switch (link.outcome.verdict) {
+        case LinkVerdict::kAvailable:
+          ++counts.available;
+          break;
+        case LinkVerdict::kBroken:
+          ++counts.broken;
+          break;
+        case LinkVerdict::kNotChecked:
+          ++counts.not_checked;
+          break;
+      }
+    }
+  }
+  return counts;
+}
 
 const char* OutcomeName(PageOutcome outcome) {
   switch (outcome) {
@@ -86,6 +152,12 @@ std::string JsonReport(const Options& options, RunKind kind, const std::vector<P
     office_bytes += page.office_markup_bytes_dropped;
   }
   totals["office_markup_bytes_dropped"] = office_bytes;
+  if (options.IsLinkCheckingOn() && !kind.dry_run && !kind.restore) {
+    const LinkCounts links = CountLinks(pages);
+    totals["links"] = {{"available", links.available},
+                       {"broken", links.broken},
+                       {"not_checked", links.not_checked}};
+  }
   const json document = {
       {"dry_run", kind.dry_run},
       {"restore", kind.restore},

@@ -28,6 +28,14 @@ struct PageRecord {
   int64_t office_markup_bytes_dropped = 0;    // with that switch on, whether or not --json
 };
 
+// The links of the pages, by what their checks found.
+struct LinkCounts {
+  size_t available = 0;
+  size_t broken = 0;
+  size_t not_checked = 0;
+};
+LinkCounts CountLinks(const std::vector<PageRecord>& pages);
+
 struct RunKind {
   bool dry_run = false;
   bool restore = false;

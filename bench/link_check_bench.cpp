@@ -4,7 +4,13 @@
 // answer. The same run twice in one process: with every link asked on the
 // spot, one at a time (the way it used to be), and with the links checked
 // ahead, many at a time and each address once. The second argument spreads
-// the addresses over that many hosts (127.0.0.1, 127.0.0.2, ...).
+// the addresses over that many hosts (127.0.0.1, 127.0.0.2, ...). The counter
+// report_fnv is a hash of the report with each server's address and the
+// folder put in words, so that runs and builds can be compared byte for byte.
+//
+// Then a host that never answers, with 1,000 addresses on it, checked ahead
+// and one at a time: the counter time_limits says how many time limits the
+// checks took.
 
 #include <benchmark/benchmark.h>
 
@@ -20,6 +26,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_services.h"
 #include "tests/tools/counting_server.h"
+#include "tests/tools/loopback_sockets.h"
 #include "tools/curl_link_check.h"
 
 namespace {
@@ -43,6 +50,22 @@ std::string PageText(int page, const std::vector<std::unique_ptr<CountingServer>
     text += "<p><a href=\"" + server.Url(path + "?n=" + std::to_string(address)) + "\">link</a>\n";
   }
   return text + "</body></html>\n";
+}
+
+// FNV-1a of the report, with every server's address and the folder replaced
+// by fixed words.
+double ReportHash(std::string report, const std::vector<std::unique_ptr<CountingServer>>& servers,
+                  const fs::path& folder) {
+  const auto replace_all = [&](const std::string& what, const std::string& with) {
+    for (size_t at = 0; (at = report.find(what, at)) != std::string::npos; at += with.size())
+      report.replace(at, what.size(), with);
+  };
+  for (size_t i = 0; i < servers.size(); ++i)
+    replace_all(servers[i]->HostPort(), "host" + std::to_string(i));
+  replace_all(folder.string(), "folder");
+  uint32_t hash = 2166136261u;
+  for (const char c : report) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  return hash;
 }
 
 void BM_CleanRunWithLinkChecks(benchmark::State& state) {
@@ -77,6 +100,28 @@ void BM_CleanRunWithLinkChecks(benchmark::State& state) {
   int requests = 0;
   for (auto& server : servers) requests += server->TotalRequests();
   state.counters["requests"] = requests;
+  state.counters["report_fnv"] =
+      ReportHash(testing::ReadFile(dir / "Ссылки.txt"), servers, dir.path());
+}
+
+void BM_StalledHost(benchmark::State& state) {
+  const bool ahead = state.range(0) == 1;
+  const LinkCheckLimits limits{.connect_seconds = 2, .total_seconds = 2};
+  const testing::SilentListener host;
+  std::vector<std::string> values;
+  for (int i = 0; i < 1000; ++i) values.push_back(host.Url() + "/page" + std::to_string(i));
+  int given_up = 0;
+  std::chrono::duration<double> took{};
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    CurlLinkCheck check(limits);
+    if (ahead) check.CheckAhead(values, nullptr);
+    given_up = 0;
+    for (const std::string& value : values) given_up += check.CheckLink(value).host_given_up;
+    took = std::chrono::steady_clock::now() - start;
+  }
+  state.counters["given_up"] = given_up;
+  state.counters["time_limits"] = took.count() / static_cast<double>(limits.total_seconds);
 }
 
 BENCHMARK(BM_CleanRunWithLinkChecks)
@@ -90,5 +135,13 @@ BENCHMARK(BM_CleanRunWithLinkChecks)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+BENCHMARK(BM_StalledHost)
+    ->ArgNames({"ahead"})
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -6,9 +6,10 @@
 
 #include "cleaner/attribute_picker.h"
 #include "cleaner/class_tables.h"
+#include "cleaner/link_value_check.h"
 #include "cleaner/markup_scanner.h"
 #include "cleaner/office_markup.h"
-#include "cleaner/relative_links.h"
+#include "cleaner/page_targets.h"
 #include "interfaces/link_check.h"
 #include "stylesheet/filter_style_block.h"
 
@@ -50,7 +51,8 @@ class TagFilter {
         scan_(context.input, context.working_copy),
         office_(scan_, context.statistics == nullptr
                            ? nullptr
-                           : &context.statistics->office_markup_bytes_dropped) {
+                           : &context.statistics->office_markup_bytes_dropped),
+        page_targets_(context.input.name()) {
     selector_.reserve(64);
     link_value_.reserve(128);
   }
@@ -89,7 +91,7 @@ class TagFilter {
   void ImageTag();
   void LinkTag();
   void CheckAndReportLink(const AttributePicker::Kept& href);
-  void RecordLink(bool available);
+  void RecordLink(const LinkOutcome& outcome);
   void DefaultPath();
   void ClassProcessing();
   void RecordSelector();
@@ -102,6 +104,7 @@ class TagFilter {
   std::string selector_;    // tag name + "." + class value, or "p." + class value
   std::string link_value_;  // the href value as checked
   AttributePicker picker_;
+  PageTargets page_targets_;  // for in-page links
 };
 
 // Every cycle after a specially handled tag moves the gauge one step, up to 95.
@@ -255,24 +258,25 @@ void TagFilter::LinkTag() {
   if (closed && href != nullptr && context_.options.IsLinkCheckingOn()) CheckAndReportLink(*href);
 }
 
-// The check gets the value as it stands between its quotes; a double-quoted
-// value gets a report line with its quotes.
+// The check gets the value as it stands between its quotes; the report line
+// shows it as it stands in the page, with its own quotes or none.
 void TagFilter::CheckAndReportLink(const AttributePicker::Kept& href) {
   link_value_.assign(picker_.captured(), 0, kKeptValueCap);
-  const bool available = IsLinkAvailable(context_, link_value_);
-  if (context_.statistics != nullptr) RecordLink(available);
-  if (href.quote != '"') return;
+  const LinkOutcome outcome = CheckLinkValue(context_, page_targets_, link_value_);
+  if (context_.statistics != nullptr) RecordLink(outcome);
+  const std::string_view quote = href.quote == '"' ? "\"" : href.quote == '\'' ? "'" : "";
   const bool in_page = link_value_.find('#') != std::string::npos;
-  PutText(context_.link_report, in_page ? "     \"" : "ext  \"");
+  PutText(context_.link_report, in_page ? "     " : "ext  ");
+  PutText(context_.link_report, quote);
   PutText(context_.link_report, link_value_);
-  PutText(context_.link_report, available ? "\"     OK" : "\"");
+  PutText(context_.link_report, quote);
+  if (outcome.verdict == LinkVerdict::kAvailable) PutText(context_.link_report, "     OK");
   PutLineEnd(context_.link_report);
 }
 
-// The address for the statistics, as checked.
-void TagFilter::RecordLink(bool available) {
-  CleanStatistics& statistics = *context_.statistics;
-  (available ? statistics.links_available : statistics.links_unavailable).emplace_back(link_value_);
+// The value for the statistics, with what was found.
+void TagFilter::RecordLink(const LinkOutcome& outcome) {
+  context_.statistics->links.push_back({link_value_, outcome});
 }
 
 // Any other tag: copied, or cut down to its class when style overriding is on.

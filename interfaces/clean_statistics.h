@@ -8,7 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "interfaces/link_check.h"
+
 namespace pelloran {
+
+// One link value met, with what its check found.
+struct CheckedLink {
+  std::string value;  // as the page gives it, without its quotes
+  LinkOutcome outcome;
+};
 
 struct CleanStatistics {
   // The stylesheet filter, over every style element of the page.
@@ -30,9 +38,8 @@ struct CleanStatistics {
   int64_t unused_rules_dropped = 0;  // rules whose selectors no element uses
   int64_t override_rules_kept = 0;   // rules the pass wrote
 
-  // The link check: each address as the page gives it, without its quotes.
-  std::vector<std::string> links_available;
-  std::vector<std::string> links_unavailable;
+  // The link check: every link value met, in page order.
+  std::vector<CheckedLink> links;
 
   int64_t declarations_dropped() const {
     return declarations_read > declarations_kept ? declarations_read - declarations_kept : 0;

@@ -9,22 +9,28 @@
 
 #include "interfaces/link_check.h"
 #include "tools/curl_link_check.h"
+#include "tools/host_health.h"
 
 namespace pelloran {
 
 // Checks each of `urls` (distinct addresses to fetch) with the request every
-// check makes, at most limits.per_host at once to one host and limits.in_all
-// at once altogether, and answers each by its url. An address whose request
-// libcurl could not make answers false, as a check alone would; when libcurl
-// fails as a whole (its multi interface errs or refuses a request), the
-// addresses not yet answered are left out.
+// check makes, at most limits.per_host at once to one host (fewer once it
+// answered 429, as `hosts` keeps) and limits.in_all at once altogether, and
+// answers each by its url. A 429 or 503 with Retry-After is asked once more
+// after the wait, without holding up the others. A host given up in `hosts`
+// (too many time-outs, then or before) has its addresses answered at once,
+// without a request, and its transfers still in flight are stopped.
+// An address whose request libcurl could not make is broken, as a check alone
+// would be; when libcurl fails as a whole (its multi interface errs or
+// refuses a request), the addresses not yet answered are left out.
 // `progress`, when given, hears how many are done at every wake-up (at least
 // every kProgressIntervalMs), so a window can repaint while it waits, and
 // done == total last.
-std::unordered_map<std::string, bool> CheckConcurrently(std::span<const std::string> urls,
-                                                        const LinkCheckLimits& limits,
-                                                        const std::string& ca_file,
-                                                        LinkCheckProgress* progress);
+std::unordered_map<std::string, LinkOutcome> CheckConcurrently(std::span<const std::string> urls,
+                                                               const LinkCheckLimits& limits,
+                                                               const std::string& ca_file,
+                                                               HostHealth& hosts,
+                                                               LinkCheckProgress* progress);
 
 inline constexpr int kProgressIntervalMs = 100;
 

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
 #include "interfaces/link_check.h"
+#include "tools/host_health.h"
 
 namespace pelloran {
 
@@ -18,11 +20,10 @@ struct LinkCheckLimits {
   int in_all = 32;   // checks in flight altogether
 };
 
-// The address a link value is fetched at: one pair of surrounding double
-// quotes taken off (the tag filter hands the value over with its quotes), then
-// used as it is when it starts with "http://" or "https://" in any letter case,
-// else with "http://" put in front.
-std::string AddressToFetch(std::string_view link_value);
+// The address a link value is fetched at, as a browser would resolve it (see
+// ResolveLinkAddress): none when the value names no http or https address,
+// which is then never asked.
+std::optional<std::string> AddressToFetch(std::string_view link_value);
 
 // The link check over libcurl. Every request opens its own connection
 // (nothing reused, nothing cached), follows redirections over http and https
@@ -33,6 +34,11 @@ std::string AddressToFetch(std::string_view link_value);
 // IsUrlAvailable then answers from them until ForgetCheckedAhead, and checks
 // any other address on the spot (remembering it too). Without CheckAhead
 // every IsUrlAvailable makes its own request.
+//
+// A 429 or 503 with Retry-After is asked once more after the wait (at most
+// the time limit); a host that answered 429 gets fewer requests at once, and
+// a host that let kTimeoutsToGiveUp requests run out of time is not asked
+// again: both until ForgetCheckedAhead.
 class CurlLinkCheck final : public LinkCheck {
  public:
   using Limits = LinkCheckLimits;
@@ -47,17 +53,20 @@ class CurlLinkCheck final : public LinkCheck {
   // transfer that failed on the way (a dead redirection target, too many
   // redirections, a refused scheme, a time-out) answers false. Never throws.
   bool IsUrlAvailable(const std::string& address) override;
+  // The same with the status, the transfer error or why it was not asked.
+  LinkOutcome CheckLink(const std::string& address) override;
 
   void CheckAhead(std::span<const std::string> values, LinkCheckProgress* progress) override;
   void ForgetCheckedAhead() override;
 
  private:
-  bool Fetch(const std::string& url);
+  LinkOutcome Fetch(const std::string& url);
 
   Limits limits_;
   std::string ca_file_;
   bool remembering_ = false;
-  std::unordered_map<std::string, bool> answers_;  // by address to fetch
+  std::unordered_map<std::string, LinkOutcome> answers_;  // by address to fetch
+  HostHealth hosts_;
 };
 
 }  // namespace pelloran

@@ -1,5 +1,6 @@
 #include "tools/curl_request.h"
 
+#include <algorithm>
 #include <mutex>
 
 namespace pelloran {
@@ -21,7 +22,8 @@ void InitialiseCurlOnce() {
 }
 
 CurlRequest::CurlRequest(const std::string& url, const LinkCheckLimits& limits,
-                         const std::string& ca_file) {
+                         const std::string& ca_file)
+    : url_(url) {
   InitialiseCurlOnce();
   for (const char* header : {"Cache-Control: no-cache", "Pragma: no-cache"}) {
     curl_slist* longer = curl_slist_append(headers_.get(), header);
@@ -49,12 +51,36 @@ CurlRequest::CurlRequest(const std::string& url, const LinkCheckLimits& limits,
   if (!ca_file.empty()) curl_easy_setopt(e, CURLOPT_CAINFO, ca_file.c_str());
 }
 
-bool CurlRequest::Answer(CURLcode result) const {
+LinkOutcome CurlRequest::Outcome(CURLcode result) const {
+  LinkOutcome outcome;
+  outcome.address = url_;
   const bool reached_server = result == CURLE_OK || (result == CURLE_WRITE_ERROR && body_started_);
-  if (!reached_server) return false;
-  long status = 0;
-  if (curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) return false;
-  return status == 200 || status == 302;
+  if (!reached_server) {
+    outcome.detail = curl_easy_strerror(result);
+    return outcome;
+  }
+  if (curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &outcome.status) != CURLE_OK) {
+    outcome.detail = "no status";
+    return outcome;
+  }
+  if (outcome.status == 200 || outcome.status == 302) {
+    outcome.verdict = LinkVerdict::kAvailable;
+  } else if (outcome.status == 429) {
+    outcome.verdict = LinkVerdict::kNotChecked;
+    outcome.detail = "the server asked for fewer requests (429)";
+  }
+  return outcome;
+}
+
+long CurlRequest::RetryWaitSeconds(const LinkOutcome& outcome,
+                                   const LinkCheckLimits& limits) const {
+  if (outcome.status != 429 && outcome.status != 503) return -1;
+  curl_header* header = nullptr;
+  if (curl_easy_header(easy_.get(), "Retry-After", 0, CURLH_HEADER, -1, &header) != CURLHE_OK)
+    return -1;
+  curl_off_t seconds = 0;  // a date is turned into seconds from now
+  if (curl_easy_getinfo(easy_.get(), CURLINFO_RETRY_AFTER, &seconds) != CURLE_OK) seconds = 0;
+  return std::clamp<long>(static_cast<long>(seconds), 0, limits.total_seconds);
 }
 
 }  // namespace pelloran

@@ -30,11 +30,17 @@ class CurlRequest {
   bool ready() const { return easy_ != nullptr; }
   CURL* easy() const { return easy_.get(); }
 
-  // The answer once the transfer has ended with `result`: true when it ended
-  // at a server that answered 200 or 302. A transfer that failed on the way
-  // (a dead redirection target, too many redirections, a refused scheme, a
-  // time-out) answers false.
-  bool Answer(CURLcode result) const;
+  // What the transfer found once it has ended with `result`: available when
+  // it ended at a server that answered 200 or 302, broken with the status
+  // otherwise; a transfer that failed on the way (a dead redirection target,
+  // too many redirections, a refused scheme, a time-out) is broken with
+  // libcurl's word for the failure. A final 429 is not checked: the server
+  // would not say.
+  LinkOutcome Outcome(CURLcode result) const;
+  // How long to wait before asking once more: a 429 or a 503 with a
+  // Retry-After header, for its seconds but at most limits.total_seconds.
+  // Negative when the answer stands.
+  long RetryWaitSeconds(const LinkOutcome& outcome, const LinkCheckLimits& limits) const;
 
  private:
   struct EasyDeleter {
@@ -47,6 +53,7 @@ class CurlRequest {
   std::unique_ptr<curl_slist, ListDeleter> headers_;
   std::unique_ptr<CURL, EasyDeleter> easy_;
   bool body_started_ = false;
+  std::string url_;
 };
 
 }  // namespace pelloran

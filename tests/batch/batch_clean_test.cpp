@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <span>
 #include <sstream>
 #include <string>
@@ -15,6 +16,9 @@
 #include "tests/support/folder_file_list.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_services.h"
+#include "tests/tools/counting_server.h"
+#include "tests/tools/loopback_sockets.h"
+#include "tools/curl_link_check.h"
 
 namespace pelloran {
 namespace {
@@ -230,7 +234,8 @@ TEST(BatchCleanTest, WritesTheLinkReportInTheStartingFolderWithFullPaths) {
   EXPECT_EQ(out.str(),
             "Вы подключены к интернету.\n"
             "site/a.htm: Операция выполнена!\nsite/b.htm: Операция выполнена!\n"
-            "0 cleaned, 2 unchanged, 0 skipped, 0 failed\n");
+            "0 cleaned, 2 unchanged, 0 skipped, 0 failed\n"
+            "links: 1 available, 0 broken, 1 not checked\n");
   EXPECT_FALSE(FileExists(dir / "site/Ссылки.txt"));
   EXPECT_EQ(ReadFile(dir / "Ссылки.txt"), "\r\n           " + dir / "site/a.htm" +
                                               " :\r\n\r\n"
@@ -282,7 +287,7 @@ TEST(BatchCleanTest, ChecksLinksAheadWithRelativeLinksAsFilesOnRequest) {
     std::vector<std::string> ahead;
     std::string counted;  // the last count of the link phase on a terminal
   } cases[] = {
-      {{"--check-links"}, false, "--+", {"b.htm", "missing.htm", "http://a.example/"}, ""},
+      {{"--check-links"}, false, "--+", {"http://a.example/"}, ""},
       {{"--check-links", "--check-local-links"},
        true,
        "+-+",
@@ -320,6 +325,54 @@ TEST(BatchCleanTest, ChecksLinksAheadWithRelativeLinksAsFilesOnRequest) {
               "\r\n           " + dir / "a.htm" + " :\r\n\r\n" + "ext  \"b.htm\"" + mark(0) +
                   "\r\next  \"missing.htm\"" + mark(1) + "\r\next  \"http://a.example/\"" +
                   mark(2) + "\r\n\r\n           " + dir / "b.htm" + " :\r\n\r\n");
+  }
+}
+
+// The real check against a real server: --fail-on-broken-links answers 3 when
+// a link checked is broken, and the JSON tells each link's outcome.
+TEST(BatchCleanTest, BrokenLinksAnswerThreeOnRequestAndEachLinkTellsItsOutcome) {
+  testing::CountingServer server;
+  const std::string dead = "http://127.0.0.1:" + std::to_string(testing::DeadPort()) + "/x";
+  const auto link = [](const std::string& value) { return "<a href=\"" + value + "\">x</a>"; };
+  const std::string good = link(server.Url("/ok")) + link("mailto:a@b.ru") + link("#none");
+  const std::string bad = good + link(server.Url("/missing")) + link(dead);
+  const struct {
+    std::string page;
+    std::vector<std::string> options;
+    int status;
+  } cases[] = {
+      {bad, {"--check-links", "--fail-on-broken-links"}, kBatchBrokenLinks},
+      {bad, {"--check-links"}, kBatchAllCleaned},
+      {good, {"--check-links", "--fail-on-broken-links"}, kBatchAllCleaned},
+      {bad, {"--fail-on-broken-links"}, kBatchAllCleaned},  // nothing checked
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    WriteFile(dir / "a.htm", c.page);
+    std::vector<std::string> args = c.options;
+    args.insert(args.end(), {"--json", "-", "a.htm"});
+    CurlLinkCheck check;
+    std::ostringstream out, err;
+    {
+      ScopedCurrentDir here(dir.path());
+      EXPECT_EQ(RunBatchClean(args, check, out, err), c.status) << err.str();
+    }
+    if (c.options.front() != "--check-links") continue;
+    const nlohmann::json each =
+        nlohmann::json::parse(out.str())["pages"][0]["statistics"]["links"]["each"];
+    ASSERT_EQ(each.size(), c.page == bad ? 5u : 3u);
+    EXPECT_EQ(each[0], nlohmann::json({{"value", server.Url("/ok")},
+                                       {"outcome", "available"},
+                                       {"address", server.Url("/ok")},
+                                       {"status", 200}}));
+    EXPECT_EQ(each[1], nlohmann::json({{"value", "mailto:a@b.ru"},
+                                       {"outcome", "not checked"},
+                                       {"reason", "mailto: link"}}));
+    EXPECT_EQ(each[2]["outcome"], "not checked");
+    if (c.page != bad) continue;
+    EXPECT_EQ(each[3]["status"], 404);
+    EXPECT_EQ(each[3]["outcome"], "broken");
+    EXPECT_EQ(each[4]["error"], "Couldn't connect to server");
   }
 }
 

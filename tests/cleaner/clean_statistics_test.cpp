@@ -64,8 +64,11 @@ TEST(CleanStatisticsTest, ThePassesCountWhatTheyDo) {
   EXPECT_EQ(s.paragraph_tags_bared, 3);
   EXPECT_EQ(s.override_rules_kept, 1);   // p.Normal dominates and becomes "p"
   EXPECT_EQ(s.unused_rules_dropped, 1);  // no element is an h1
-  EXPECT_EQ(s.links_available, std::vector<std::string>{"http://a.example/x"});
-  EXPECT_EQ(s.links_unavailable, std::vector<std::string>{"#top"});
+  ASSERT_EQ(s.links.size(), 2u);
+  EXPECT_EQ(s.links[0].value, "http://a.example/x");
+  EXPECT_EQ(s.links[0].outcome.verdict, LinkVerdict::kAvailable);
+  EXPECT_EQ(s.links[1].value, "#top");
+  EXPECT_EQ(s.links[1].outcome.verdict, LinkVerdict::kNotChecked);  // no such target
 }
 
 TEST(CleanStatisticsTest, WithoutOverridingNorDroppedSpansThoseCountsStayNought) {
@@ -77,7 +80,7 @@ TEST(CleanStatisticsTest, WithoutOverridingNorDroppedSpansThoseCountsStayNought)
   EXPECT_EQ(s.tags_cut_to_class, 0);
   EXPECT_EQ(s.paragraph_tags_bared, 0);
   EXPECT_EQ(s.override_rules_kept + s.unused_rules_dropped, 0);
-  EXPECT_TRUE(s.links_available.empty() && s.links_unavailable.empty());
+  EXPECT_TRUE(s.links.empty());
 }
 
 }  // namespace

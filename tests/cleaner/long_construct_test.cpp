@@ -108,7 +108,8 @@ TEST_F(LongConstructTest, LongLinkValueIsWrittenWholeAndCheckedAndReportedCut) {
   char first = 'd';
   for (size_t length : LengthsAround(kKeptValueCap)) {
     SCOPED_TRACE(length);
-    const std::string value = Filler(length, first++);
+    std::string value = Filler(length, first++);
+    value.replace(0, 9, "http://h/");  // only web addresses are asked
     EXPECT_EQ(harness_.FirstPass("<a id=1 href=\"" + value + "\" target=x>link</a>"),
               "<a id=1 href=\"" + value + "\">link</a>");
     const std::string kept = value.substr(0, std::min(length, kKeptValueCap));

@@ -195,22 +195,25 @@ TEST_F(TagFilterTest, LinkIsReducedToItsHrefNameAndId) {
 
 TEST_F(TagFilterTest, LinkCheckSeesValuesBetweenTheirQuotesAndReportsThem) {
   harness_.options.SetLinkChecking(true);
-  harness_.link_check.available["x.htm"] = true;
-  EXPECT_EQ(Filter("<a target=_blank href=\"x.htm\" class=c><a href=\"#top\"><a href=\"p#2\">"),
-            "<a href=\"x.htm\"><a href=\"#top\"><a href=\"p#2\">");
-  EXPECT_EQ(harness_.link_check.asked, (Strings{"x.htm", "#top", "p#2"}));
+  harness_.link_check.available["http://x/"] = true;
+  EXPECT_EQ(Filter("<a target=_blank href=\"http://x/\" class=c><a href=\"#top\"><a href=\"p#2\">"),
+            "<a href=\"http://x/\"><a href=\"#top\"><a href=\"p#2\">");
+  // Only the web address is asked; the page has no "top" to lead to.
+  EXPECT_EQ(harness_.link_check.asked, (Strings{"http://x/"}));
   EXPECT_EQ(harness_.report(),
-            "ext  \"x.htm\"     OK\r\n"
+            "ext  \"http://x/\"     OK\r\n"
             "     \"#top\"\r\n"
             "     \"p#2\"\r\n");
 }
 
-TEST_F(TagFilterTest, OnlyHrefValuesAreCheckedAndOnlyDoubleQuotedOnesReported) {
+TEST_F(TagFilterTest, OnlyHrefValuesAreCheckedAndReportedAsTheyStand) {
   harness_.options.SetLinkChecking(true);
-  EXPECT_EQ(Filter("<a name=top><a id=\"x\"><A HREF=a&amp;b.htm><a href='s'><a href=\"open>"),
-            "<a name=top><a id=\"x\"><a href=a&amp;b.htm><a href='s'><a href=\"open>");
-  EXPECT_EQ(harness_.link_check.asked, (Strings{"a&amp;b.htm", "s"}));
-  EXPECT_EQ(harness_.report(), "");
+  EXPECT_EQ(
+      Filter("<a name=top><a id=\"x\"><A HREF=http://h/?a&amp;b><a href='http://s/'>"
+             "<a href=\"open>"),
+      "<a name=top><a id=\"x\"><a href=http://h/?a&amp;b><a href='http://s/'><a href=\"open>");
+  EXPECT_EQ(harness_.link_check.asked, (Strings{"http://h/?a&amp;b", "http://s/"}));
+  EXPECT_EQ(harness_.report(), "ext  http://h/?a&amp;b\r\next  'http://s/'\r\n");
 }
 
 TEST_F(TagFilterTest, NothingIsCheckedWithLinkCheckingOff) {

@@ -8,6 +8,7 @@
 //   /found...          302 to a page of its own under /ok
 //   /moved...          301 to a page of its own under /ok
 //   /moved-nowhere...  301 without a place to go
+//   /busy...           429 without a Retry-After
 //   anything else      404
 
 #include <httplib.h>
@@ -94,6 +95,8 @@ class CountingServer {
       response.set_content("<html>fine</html>", "text/html");
     } else if (path.starts_with("/found")) {
       Redirect(response, 302, OwnPage(request.target));
+    } else if (path.starts_with("/busy")) {
+      response.status = 429;
     } else if (path.starts_with("/moved-nowhere")) {
       response.status = 301;
     } else if (path.starts_with("/moved")) {

@@ -154,6 +154,110 @@ TEST_F(LinkCheckAheadTest, ServersThatNeverAnswerCostOneTimeLimitTogether) {
   EXPECT_NE(report.find("ext  \"" + silent + "/3\"\r\n"), std::string::npos);
 }
 
+TEST_F(LinkCheckAheadTest, AHostThatLetsThreeRequestsRunOutOfTimeIsGivenUp) {
+  const testing::SilentListener listener;
+  std::vector<std::string> values;
+  for (int i = 0; i < 20; ++i) values.push_back(listener.Url() + "/" + std::to_string(i));
+  CurlLinkCheck check(LinkCheckLimits{.connect_seconds = 1, .total_seconds = 1});
+  check.CheckAhead(values, nullptr);
+  int timed_out = 0, given_up = 0;
+  for (const std::string& value : values) {
+    const LinkOutcome outcome = check.CheckLink(value);
+    EXPECT_EQ(outcome.verdict, LinkVerdict::kBroken) << value;
+    timed_out += outcome.detail == "Timeout was reached";
+    given_up += outcome.host_given_up;
+  }
+  // Eight in flight at once: the third to run out of time stops the rest.
+  EXPECT_EQ(timed_out, kTimeoutsToGiveUp);
+  EXPECT_EQ(given_up, 20 - kTimeoutsToGiveUp);
+  // The host stays given up for the run: a new address is not asked.
+  const LinkOutcome late = check.CheckLink(listener.Url() + "/late");
+  EXPECT_TRUE(late.host_given_up);
+}
+
+TEST_F(LinkCheckAheadTest, AHostThatAnswered429GetsFewerRequestsAtOnce) {
+  CountingServer slow(std::chrono::milliseconds(250));
+  std::vector<std::string> values;
+  for (int i = 0; i < 9; ++i) values.push_back(slow.Url("/ok?n=" + std::to_string(i)));
+  CurlLinkCheck check;
+  EXPECT_EQ(check.CheckLink(slow.Url("/busy")).verdict, LinkVerdict::kNotChecked);
+  slow.Reset();
+  check.CheckAhead(values, nullptr);
+  EXPECT_EQ(slow.MostAtOnce(), LinkCheckLimits{}.per_host / 2);
+  EXPECT_EQ(slow.TotalRequests(), 9);
+}
+
+// Each value's address as the server sees it: one request for every spelling
+// of one address.
+TEST_F(LinkCheckAheadTest, AsksTheResolvedAddressOnceForEverySpellingOfIt) {
+  const std::string host = server_.HostPort();
+  const struct {
+    std::vector<std::string> values;
+    const char* target;
+  } cases[] = {
+      {{"http://" + host + "/ok?case", "HTTP://" + host + "/ok?case", "Http://" + host + "/ok?case",
+        " http://" + host + "/ok?case#part "},
+       "/ok?case"},
+      {{"http://" + host + "/ok?a=1&amp;b=2", "http://" + host + "/ok?a=1&#38;b=2",
+        "http://" + host + "/ok?a=1&b=2"},
+       "/ok?a=1&b=2"},
+      {{"http://" + host + "/ok/a b", "http://" + host + "/ok/a%20b"}, "/ok/a%20b"},
+      {{"http://" + host + "/ok/\xD1\x84"}, "/ok/%D1%84"},
+      {{"http://" + host}, "/"},
+  };
+  std::vector<std::string> values;
+  for (const auto& c : cases) values.insert(values.end(), c.values.begin(), c.values.end());
+  CurlLinkCheck check;
+  check.CheckAhead(values, nullptr);
+  for (const auto& c : cases) {
+    EXPECT_EQ(server_.Requests(c.target), 1) << c.target;
+    for (const std::string& value : c.values) check.CheckLink(value);
+  }
+  EXPECT_EQ(server_.TotalRequests(), static_cast<int>(std::size(cases)));
+}
+
+// Every quoting form a browser reads, with references and blanks: each link
+// reaches the server as meant, once, and the report shows it as it stands
+// (a "#" anywhere, even in "&#38;", still makes the line an in-page one).
+TEST_F(LinkCheckAheadTest, ReadsEveryQuotingFormAsABrowserDoes) {
+  const std::string url = server_.Url("/ok?a=1&amp;b=2");
+  const std::string page = "<a href='" + url + "'>x</a><A HREF=" + url + ">x</A><a href=\" " + url +
+                           " \">x</a><a href=\"" + server_.Url("/ok?a=1&#38;b=2") + "\">x</a>";
+  CurlLinkCheck check;
+  const std::string report = Clean({{"a.htm", page}}, check);
+  EXPECT_EQ(server_.AllRequests(), (std::map<std::string, int>{{"/ok?a=1&b=2", 1}}));
+  EXPECT_EQ(report, "\r\n           " + (dir_.path() / "a.htm").string() + " :\r\n\r\n" + "ext  '" +
+                        url + "'     OK\r\next  " + url + "     OK\r\next  \" " + url +
+                        " \"     OK\r\n     \"" + server_.Url("/ok?a=1&#38;b=2") + "\"     OK\r\n");
+}
+
+// With every request routed to the test server as a proxy, nothing but the
+// web address reaches it: relative links, other schemes and in-page links
+// never leave the machine, and no name is looked up for them.
+TEST_F(LinkCheckAheadTest, OnlyWebAddressesLeaveTheMachine) {
+  ::setenv("http_proxy", server_.Url("").c_str(), 1);
+  CurlLinkCheck check;
+  const std::string page = "<h2 id=\"sec 2\">x</h2><a name=n></a>" + Quoted("sub/x.htm") +
+                           Quoted("etc/passwd") + Quoted("/root.htm") + Quoted("mailto:a@b.ru") +
+                           Quoted("tel:+7") + Quoted("javascript:x()") + Quoted("data:,x") +
+                           Quoted("ftp://a.example/") + Quoted("#sec%202") + Quoted("#n") +
+                           Quoted("#none") + Quoted("") + Quoted("http://pelloran-test.invalid/ok");
+  const std::string report = Clean({{"a.htm", page}}, check);
+  ::unsetenv("http_proxy");
+  EXPECT_EQ(server_.AllRequests(),
+            (std::map<std::string, int>{{"http://pelloran-test.invalid/ok", 1}}));
+  const std::string path = (dir_.path() / "a.htm").string();
+  EXPECT_EQ(report, "\r\n           " + path +
+                        " :\r\n\r\n"
+                        "ext  \"sub/x.htm\"\r\next  \"etc/passwd\"\r\next  \"/root.htm\"\r\n"
+                        "ext  \"mailto:a@b.ru\"\r\next  \"tel:+7\"\r\next  \"javascript:x()\"\r\n"
+                        "ext  \"data:,x\"\r\next  \"ftp://a.example/\"\r\n"
+                        "     \"#sec%202\"     OK\r\n     \"#n\"     OK\r\n     \"#none\"\r\n"
+                        "ext  \"\"\r\n"
+                        "ext  \"http://pelloran-test.invalid/ok\"" +
+                        report.substr(report.rfind('"') + 1));
+}
+
 TEST_F(LinkCheckAheadTest, APageEditedAfterTheScanStillGetsTheRightAnswers) {
   ProgressHook edit([&] {
     WriteFile(dir_ / "a.htm", Quoted(server_.Url("/ok?v=2")) + Quoted(server_.Url("/gone?v=2")) +

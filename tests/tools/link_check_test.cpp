@@ -3,7 +3,9 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -132,24 +134,31 @@ class LinkCheckTest : public ::testing::Test {
   CurlLinkCheck check_{CurlLinkCheck::Limits{.connect_seconds = 5, .total_seconds = 10}};
 };
 
-TEST(AddressToFetchTest, KeepsHttpAndHttpsInAnyCaseAndPrefixesTheRest) {
-  EXPECT_EQ(AddressToFetch("http://a.ru/x"), "http://a.ru/x");
-  EXPECT_EQ(AddressToFetch("HTTP://a.ru/X"), "HTTP://a.ru/X");
-  EXPECT_EQ(AddressToFetch("https://a.ru"), "https://a.ru");
-  EXPECT_EQ(AddressToFetch("HtTpS://a.ru"), "HtTpS://a.ru");
-  EXPECT_EQ(AddressToFetch("page2.htm"), "http://page2.htm");
-  EXPECT_EQ(AddressToFetch("ftp://a.ru"), "http://ftp://a.ru");
-  EXPECT_EQ(AddressToFetch("x http://a.ru"), "http://x http://a.ru");
-  EXPECT_EQ(AddressToFetch(""), "http://");
-}
-
-TEST(AddressToFetchTest, StripsOnePairOfSurroundingQuotesOnly) {
-  EXPECT_EQ(AddressToFetch("\"http://a.ru\""), "http://a.ru");
-  EXPECT_EQ(AddressToFetch("\"#top\""), "http://#top");
-  EXPECT_EQ(AddressToFetch("\"\"a.ru\"\""), "http://\"a.ru\"");
-  EXPECT_EQ(AddressToFetch("\"http://a.ru"), "http://\"http://a.ru");  // copy cut at ">"
-  EXPECT_EQ(AddressToFetch("\""), "http://\"");
-  EXPECT_EQ(AddressToFetch("\"\""), "http://");
+TEST(AddressToFetchTest, OnlyWebAddressesAreFetchedAndInOneForm) {
+  const struct {
+    const char* value;
+    const char* address;  // none: never asked
+  } cases[] = {
+      {"http://a.ru/x", "http://a.ru/x"},
+      {"HTTP://A.RU/X", "http://a.ru/X"},
+      {"HtTpS://a.ru", "https://a.ru/"},
+      {"\"http://a.ru\"", "http://a.ru/"},
+      {" http://a.ru/?a=1&amp;b=2 ", "http://a.ru/?a=1&b=2"},
+      {"//a.ru/x", "http://a.ru/x"},
+      {"page2.htm", nullptr},
+      {"sub/x.htm", nullptr},
+      {"ftp://a.ru", nullptr},
+      {"x http://a.ru", nullptr},
+      {"\"#top\"", nullptr},
+      {"", nullptr},
+  };
+  for (const auto& c : cases) {
+    const std::optional<std::string> address = AddressToFetch(c.value);
+    EXPECT_EQ(address.has_value(), c.address != nullptr) << c.value;
+    if (address && c.address) {
+      EXPECT_EQ(*address, c.address) << c.value;
+    }
+  }
 }
 
 TEST_F(LinkCheckTest, AnswersYesWhenTheFinalStatusIsTwoHundredOrThreeHundredTwo) {
@@ -179,7 +188,7 @@ TEST_F(LinkCheckTest, StopsAtTheFirstBodyByteAndCountsThatAsAnAnswer) {
 
 TEST_F(LinkCheckTest, TakesTheValueAsTheTagFilterHandsItOver) {
   EXPECT_TRUE(Check("\"" + local_.Url("/ok") + "\""));
-  EXPECT_TRUE(Check("127.0.0.1:" + std::to_string(local_.port()) + "/ok"));
+  EXPECT_FALSE(Check("127.0.0.1:" + std::to_string(local_.port()) + "/ok"));  // relative
   EXPECT_TRUE(Check("HTTP://127.0.0.1:" + std::to_string(local_.port()) + "/ok"));
   EXPECT_FALSE(Check("\"" + local_.Url("/missing") + "\""));
   EXPECT_FALSE(Check("\"#top\""));
@@ -212,6 +221,74 @@ TEST_F(LinkCheckTest, GoesThroughTheProxyOfTheEnvironment) {
   const std::vector<SeenRequest> seen = local_.Seen();
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].path, "http://pelloran-proxy-test.invalid/page");
+}
+
+// A server that asks for fewer requests: each target answers `status` with
+// its Retry-After (if any) `times` times, then 200.
+TEST_F(LinkCheckTest, AsksOnceMoreAfterTheWaitARetryAfterNames) {
+  const struct {
+    const char* path;
+    int status;
+    const char* retry_after;
+    int times;
+    LinkVerdict verdict;
+    int requests;
+  } cases[] = {
+      {"/429-once", 429, "1", 1, LinkVerdict::kAvailable, 2},
+      {"/503-once", 503, "1", 1, LinkVerdict::kAvailable, 2},
+      {"/429-long", 429, "3600", 1, LinkVerdict::kAvailable, 2},  // waits the time limit
+      {"/429-dated", 429, "Wed, 21 Oct 2015 07:28:00 GMT", 1, LinkVerdict::kAvailable, 2},
+      {"/429-always", 429, "1", 9, LinkVerdict::kNotChecked, 2},
+      {"/503-always", 503, "1", 9, LinkVerdict::kBroken, 2},
+      {"/429-no-wait", 429, nullptr, 9, LinkVerdict::kNotChecked, 1},
+      {"/503-no-wait", 503, nullptr, 9, LinkVerdict::kBroken, 1},
+  };
+  std::mutex mutex;
+  std::map<std::string, int> served;
+  for (const auto& c : cases) {
+    server_.Get(c.path, [&, c](const httplib::Request&, httplib::Response& response) {
+      std::lock_guard lock(mutex);
+      if (served[c.path]++ >= c.times) return response.set_content("fine", "text/plain");
+      response.status = c.status;
+      if (c.retry_after != nullptr) response.set_header("Retry-After", c.retry_after);
+    });
+  }
+  CurlLinkCheck check(LinkCheckLimits{.connect_seconds = 5, .total_seconds = 2});
+  std::vector<std::string> values;
+  for (const auto& c : cases) values.push_back(local_.Url(c.path));
+  check.CheckAhead(values, nullptr);
+  for (const auto& c : cases) {
+    const LinkOutcome outcome = check.CheckLink(local_.Url(c.path));
+    EXPECT_EQ(outcome.verdict, c.verdict) << c.path;
+    EXPECT_EQ(served[c.path], c.requests) << c.path;
+  }
+  // Asked on the spot, the same.
+  CurlLinkCheck alone(LinkCheckLimits{.connect_seconds = 5, .total_seconds = 2});
+  served.clear();
+  EXPECT_EQ(alone.CheckLink(local_.Url("/503-once")).verdict, LinkVerdict::kAvailable);
+  EXPECT_EQ(served["/503-once"], 2);
+}
+
+TEST_F(LinkCheckTest, TellsTheStatusOrTheTransferErrorOfEachAddress) {
+  const std::string dead = "http://127.0.0.1:" + std::to_string(DeadPort()) + "/ok";
+  const struct {
+    std::string value;
+    LinkVerdict verdict;
+    long status;
+    const char* detail;
+  } cases[] = {
+      {local_.Url("/ok"), LinkVerdict::kAvailable, 200, ""},
+      {local_.Url("/missing"), LinkVerdict::kBroken, 404, ""},
+      {local_.Url("/loop"), LinkVerdict::kBroken, 0, "Number of redirects hit maximum amount"},
+      {dead, LinkVerdict::kBroken, 0, "Couldn't connect to server"},
+      {"mailto:a@b.ru", LinkVerdict::kNotChecked, 0, "not a web address"},
+  };
+  for (const auto& c : cases) {
+    const LinkOutcome outcome = check_.CheckLink(c.value);
+    EXPECT_EQ(outcome.verdict, c.verdict) << c.value;
+    EXPECT_EQ(outcome.status, c.status) << c.value;
+    EXPECT_EQ(outcome.detail, c.detail) << c.value;
+  }
 }
 
 TEST(LinkCheckTimeTest, GivesUpOnAServerThatNeverAnswers) {

@@ -74,7 +74,10 @@ What a run does:
       --restore         undo a clean: each page's "~" backup takes the page's
                         name again in one atomic rename, and the cleaned text
                         is gone; in a folder, a page counts when its backup
-                        exists; with --dry-run, say what would be restored
+                        exists; with --dry-run, say what would be restored.
+                        A page edited since its clean, or whose "~" file no
+                        clean made, is left as it is and named
+      --force           with --restore, restore those pages too
       --check-links     check every link address on the web and write the
                         report "Ссылки.txt" in the current directory
       --check-local-links
@@ -241,6 +244,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, Command& command, st
   app.add_flag("--diff", command.diff);
   app.add_option("--color", color)->check(CLI::IsMember({"auto", "always", "never"}));
   app.add_flag("--restore", command.restore);
+  app.add_flag("--force", command.force);
   app.add_option("--json", json);
   app.add_flag("-q,--quiet", command.quiet);
   app.add_option("PATH", command.paths);

@@ -20,6 +20,7 @@ struct Command {
   bool dry_run = false;
   bool diff = false;
   bool restore = false;
+  bool force = false;  // restore pages that are not what their clean made
   bool quiet = false;
   ColorUse color = ColorUse::kAuto;
   std::optional<std::string> json;  // the report's file, "-" for standard output

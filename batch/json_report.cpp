@@ -66,6 +66,8 @@ const char* OutcomeName(PageOutcome outcome) {
       return "restored";
     case PageOutcome::kSkipped:
       return "skipped";
+    case PageOutcome::kFirstPassOnly:
+      return "first_pass_only";
     case PageOutcome::kFailed:
       break;
   }
@@ -74,8 +76,9 @@ const char* OutcomeName(PageOutcome outcome) {
 
 std::string JsonReport(const Options& options, RunKind kind, const std::vector<PageRecord>& pages) {
   json totals = json::object();
-  for (PageOutcome outcome : {PageOutcome::kCleaned, PageOutcome::kUnchanged,
-                              PageOutcome::kRestored, PageOutcome::kSkipped, PageOutcome::kFailed})
+  for (PageOutcome outcome :
+       {PageOutcome::kCleaned, PageOutcome::kUnchanged, PageOutcome::kRestored,
+        PageOutcome::kSkipped, PageOutcome::kFailed, PageOutcome::kFirstPassOnly})
     totals[OutcomeName(outcome)] = 0;
   json page_list = json::array();
   for (const PageRecord& page : pages) {

@@ -355,6 +355,12 @@ std::string Summary(const std::vector<PageRecord>& records, const Command& comma
   if (counts[static_cast<int>(PageOutcome::kFirstPassOnly)] > 0) add(PageOutcome::kFirstPassOnly);
   add(PageOutcome::kSkipped);
   add(PageOutcome::kFailed);
+  const auto none = [&counts](PageOutcome outcome) {
+    return counts[static_cast<int>(outcome)] == 0;
+  };
+  if (!command.restore && none(PageOutcome::kCleaned) && none(PageOutcome::kFirstPassOnly) &&
+      none(PageOutcome::kFailed))
+    summary += "; nothing to clean";
   return summary;
 }
 

@@ -99,8 +99,13 @@ Output:
  terminal, it shows the progress.
 
 Exit status:
- 0 when every page was cleaned (or restored), 1 when any was not or when
- standard output could not be written, 2 for a usage error.
+ 0 when no page failed: pages left by a rule (a backup already there, a file
+ that is no page, a page another run holds) are no failure, so cleaning a
+ cleaned tree answers 0 with "nothing to clean"; 1 when a page failed, was
+ cleaned by the first pass only or was not restored over an edit, or when a
+ report or standard output could not be written; 2 for a usage error;
+ 128 + N when signal N (SIGINT, SIGTERM, SIGHUP) stopped the run after the
+ page in hand, with the summary and the reports so far written.
 
 Examples:
   pelloran-clean -r site/

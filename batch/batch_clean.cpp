@@ -381,14 +381,15 @@ bool WriteJson(const Command& command, ReportFile* file, const std::vector<PageR
   return true;
 }
 
-// The exit status for what became of the pages: a page left by a rule (its
-// backup there already, no page at all) is no failure.
+// The exit status: 128 + the signal that stopped the run; otherwise what
+// became of the pages, where a page left by a rule (its backup there
+// already, no page at all) is no failure.
 int StatusOf(const std::vector<PageRecord>& records, bool other_failure) {
+  if (const int signal = StopSignal()) return 128 + signal;
   for (const PageRecord& record : records) {
     if (record.outcome == PageOutcome::kFailed || record.outcome == PageOutcome::kFirstPassOnly)
       return kBatchSomeFailed;
   }
-  if (const int signal = StopSignal()) return 128 + signal;
   return other_failure ? kBatchSomeFailed : kBatchAllCleaned;
 }
 

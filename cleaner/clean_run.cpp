@@ -114,9 +114,9 @@ bool CleanRun::Start() {
     // Written under a name of this run's own, the report takes its name only
     // when whole: a stopped run neither empties the last report nor leaves
     // half a one.
-    report_in_progress_ = "." + std::string(kLinkReportName) + "." + std::to_string(::getpid());
     report_name_ = AbsolutePath(kLinkReportName);
-    report_in_progress_ = AbsolutePath(report_in_progress_);
+    report_in_progress_ =
+        AbsolutePath("." + std::string(kLinkReportName) + "." + std::to_string(::getpid()));
     BindFileName(context_.link_report, report_in_progress_);
     CreateTextForWriting(context_.link_report);
   }

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -15,7 +14,10 @@
 #include "batch/console.h"
 #include "batch/json_report.h"
 #include "batch/page_walk.h"
+#include "batch/report_file.h"
+#include "batch/stop_signals.h"
 #include "charfile/failure_text.h"
+#include "charfile/file_moves.h"
 #include "charfile/in_out_error.h"
 #include "cleaner/class_tables.h"
 #include "cleaner/clean_preview.h"
@@ -101,21 +103,6 @@ int64_t FileSize(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
 }
 
-// Do the two files hold the same bytes? Read a block at a time, so that pages
-// of any size cost little memory.
-bool SameBytes(const std::string& a, const std::string& b) {
-  std::ifstream in_a(a, std::ios::binary), in_b(b, std::ios::binary);
-  std::vector<char> block_a(1 << 16), block_b(1 << 16);
-  while (in_a && in_b) {
-    in_a.read(block_a.data(), static_cast<std::streamsize>(block_a.size()));
-    in_b.read(block_b.data(), static_cast<std::streamsize>(block_b.size()));
-    if (in_a.gcount() != in_b.gcount() ||
-        !std::equal(block_a.begin(), block_a.begin() + in_a.gcount(), block_b.begin()))
-      return false;
-  }
-  return in_a.eof() && in_b.eof();
-}
-
 // The folder the command started in; empty when it is gone (deleted under
 // the command), and the pages' own paths are then shown as they are.
 fs::path StartingFolder() {
@@ -123,8 +110,6 @@ fs::path StartingFolder() {
   fs::path folder = fs::current_path(gone);
   return gone ? fs::path() : folder;
 }
-
-std::string FailureMessage() { return DescribeFailure(std::current_exception()).text; }
 
 // The links checked ahead of a run, counted on the progress line.
 class ConsoleLinkProgress : public LinkCheckProgress {
@@ -165,6 +150,8 @@ class BatchRun {
   bool report_lost() const { return report_lost_; }
 
  private:
+  // A stop signal came, or standard output's reader is gone: no more pages.
+  bool Stopping() const { return StopSignal() != 0 || console_.OutputLost(); }
   void CleanOne(size_t i, PageRecord& record);
   void PreviewOne(PageRecord& record);
   void ApplyOne(PageRecord& record);
@@ -201,6 +188,10 @@ std::vector<PageRecord> BatchRun::Clean() {
     run_.CheckLinksAhead(list_.Paths());
   }
   for (size_t i = 0; i < pages_.size(); ++i) {
+    if (Stopping()) {
+      records.resize(i);
+      break;
+    }
     console_.Progress(i, pages_.size(), pages_[i]);
     records[i].path = pages_[i];
     diff_label_ = Relative(i);
@@ -213,7 +204,7 @@ std::vector<PageRecord> BatchRun::Clean() {
   try {
     run_.Finish();
   } catch (const EInOutError&) {  // the pages are done; only the link report is lost
-    console_.Failure(FailureMessage());
+    console_.Failure(CurrentFailureText());
     report_lost_ = true;
   }
   return records;
@@ -242,7 +233,7 @@ void BatchRun::CleanOne(size_t i, PageRecord& record) {
       ApplyOne(record);
   } catch (const EInOutError&) {
     record.outcome = PageOutcome::kFailed;
-    record.reason = FailureMessage();
+    record.reason = CurrentFailureText();
     messages_.ShowError(record.reason);
   }
   if (record.outcome == PageOutcome::kFailed) return;
@@ -260,8 +251,7 @@ void BatchRun::PreviewOne(PageRecord& record) {
   };
   if (const std::optional<std::string> too_long = WorkingCopyNameTooLong(name))
     return skip(*too_long);
-  // The real run writes its working copy here first.
-  if (::access(".", W_OK) != 0) throw EInOutError::FromErrno(errno);
+  // Only the temporary folder is written: a preview of read-only pages works.
   const TemporaryFile output;
   if (output.failure()) throw EInOutError::FromErrno(output.failure().value());
   // A page with a backup is left only after its first pass, which the tables
@@ -285,8 +275,15 @@ void BatchRun::ApplyOne(PageRecord& record) {
     Finish(record, BackupName(name), name);
     return;
   }
+  if (end == PageEnd::kUnchanged) {
+    record.outcome = PageOutcome::kUnchanged;
+    record.bytes_after = record.bytes_before;
+    return;
+  }
   record.reason = messages_.last_error();
-  record.outcome = end == PageEnd::kLeftByRule ? PageOutcome::kSkipped : PageOutcome::kFailed;
+  record.outcome = end == PageEnd::kLeftByRule      ? PageOutcome::kSkipped
+                   : end == PageEnd::kFirstPassOnly ? PageOutcome::kFirstPassOnly
+                                                    : PageOutcome::kFailed;
   record.bytes_after = FileSize(name);
 }
 
@@ -304,20 +301,24 @@ void BatchRun::Finish(PageRecord& record, const std::string& original, const std
                               DiffLabel("a/", diff_label_), DiffLabel("b/", diff_label_)));
   } catch (const EInOutError&) {
     // The page is cleaned all the same; only its diff cannot be shown.
-    messages_.ShowError("no diff: " + FailureMessage());
+    messages_.ShowError("no diff: " + CurrentFailureText());
   }
 }
 
 std::vector<PageRecord> BatchRun::Restore() {
   std::vector<PageRecord> records(pages_.size());
   for (size_t i = 0; i < pages_.size(); ++i) {
+    if (Stopping()) {
+      records.resize(i);
+      break;
+    }
     console_.Progress(i, pages_.size(), pages_[i]);
     PageRecord& record = records[i];
     record.path = pages_[i];
     const std::string page = list_.path(i).string();
     messages_.SetPage(pages_[i], list_.path(i).filename().string());
     record.bytes_before = FileSize(page);
-    const RestoreResult result = RestorePage(page, command_.dry_run);
+    const RestoreResult result = RestorePage(page, command_.dry_run, command_.force);
     switch (result.outcome) {
       case RestoreOutcome::kRestored:
         record.outcome = PageOutcome::kRestored;
@@ -325,7 +326,9 @@ std::vector<PageRecord> BatchRun::Restore() {
         console_.Line(messages_.Named(command_.dry_run ? "would restore" : "restored"));
         break;
       case RestoreOutcome::kNoBackup:
+      case RestoreOutcome::kChanged:
       case RestoreOutcome::kFailed:
+        // A page kept from being overwritten needs the user's word (--force).
         record.outcome = result.outcome == RestoreOutcome::kNoBackup ? PageOutcome::kSkipped
                                                                      : PageOutcome::kFailed;
         record.reason = result.message;
@@ -340,12 +343,14 @@ std::vector<PageRecord> BatchRun::Restore() {
 }
 
 std::string Summary(const std::vector<PageRecord>& records, const Command& command) {
-  size_t counts[5] = {};
+  size_t counts[kPageOutcomes] = {};
   for (const PageRecord& record : records) ++counts[static_cast<int>(record.outcome)];
   std::string summary = command.dry_run ? "would be:" : "";
   const auto add = [&](PageOutcome outcome) {
     if (!summary.empty()) summary += summary.ends_with(':') ? " " : ", ";
-    summary += std::to_string(counts[static_cast<int>(outcome)]) + " " + OutcomeName(outcome);
+    std::string name = OutcomeName(outcome);
+    std::replace(name.begin(), name.end(), '_', ' ');
+    summary += std::to_string(counts[static_cast<int>(outcome)]) + " " + name;
   };
   if (command.restore) {
     add(PageOutcome::kRestored);
@@ -353,6 +358,7 @@ std::string Summary(const std::vector<PageRecord>& records, const Command& comma
     add(PageOutcome::kCleaned);
     add(PageOutcome::kUnchanged);
   }
+  if (counts[static_cast<int>(PageOutcome::kFirstPassOnly)] > 0) add(PageOutcome::kFirstPassOnly);
   add(PageOutcome::kSkipped);
   add(PageOutcome::kFailed);
   if (command.options.IsOfficeMarkupDropped() && !command.restore) {
@@ -360,6 +366,12 @@ std::string Summary(const std::vector<PageRecord>& records, const Command& comma
     for (const PageRecord& record : records) office_bytes += record.office_markup_bytes_dropped;
     summary += ", " + std::to_string(office_bytes) + " bytes of Office markup dropped";
   }
+  const auto none = [&counts](PageOutcome outcome) {
+    return counts[static_cast<int>(outcome)] == 0;
+  };
+  if (!command.restore && none(PageOutcome::kCleaned) && none(PageOutcome::kFirstPassOnly) &&
+      none(PageOutcome::kFailed))
+    summary += "; nothing to clean";
   if (!command.options.IsLinkCheckingOn() || command.dry_run || command.restore) return summary;
   const LinkCounts links = CountLinks(records);
   return summary + "\nlinks: " + std::to_string(links.available) + " available, " +
@@ -367,18 +379,33 @@ std::string Summary(const std::vector<PageRecord>& records, const Command& comma
          " not checked";
 }
 
-bool WriteJson(const Command& command, const std::string& json_path,
-               const std::vector<PageRecord>& records, std::ostream& out) {
+// The report to standard output, or through its file opened before the run.
+bool WriteJson(const Command& command, ReportFile* file, const std::vector<PageRecord>& records,
+               std::ostream& out, Console& console) {
   const std::string report =
       JsonReport(command.options, {command.dry_run, command.restore}, records);
-  if (json_path == "-") {
+  if (file == nullptr) {
     out << report;  // a failed write is the call's to report, as for every line
     return true;
   }
-  std::ofstream file(json_path, std::ios::binary | std::ios::trunc);
-  file << report;
-  file.close();
-  return !file.fail();
+  if (const std::error_code failure = file->Commit(report)) {
+    console.Failure("pelloran-clean: cannot write " + *command.json + ": " +
+                    ReasonInRussian(failure));
+    return false;
+  }
+  return true;
+}
+
+// The exit status: 128 + the signal that stopped the run; otherwise what
+// became of the pages, where a page left by a rule (its backup there
+// already, no page at all) is no failure.
+int StatusOf(const std::vector<PageRecord>& records, bool other_failure) {
+  if (const int signal = StopSignal()) return 128 + signal;
+  for (const PageRecord& record : records) {
+    if (record.outcome == PageOutcome::kFailed || record.outcome == PageOutcome::kFirstPassOnly)
+      return kBatchSomeFailed;
+  }
+  return other_failure ? kBatchSomeFailed : kBatchAllCleaned;
 }
 
 int RunCommand(std::span<const std::string> args, LinkCheck& link_check, std::ostream& out,
@@ -401,17 +428,19 @@ int RunCommand(std::span<const std::string> args, LinkCheck& link_check, std::os
     out << ListOfBoxes();
     return kBatchAllCleaned;
   }
-  // The report's name is taken before any page's folder becomes current.
-  std::string json_path;
+  // The report's file is opened before any page's folder becomes current,
+  // and before any page is touched.
+  std::optional<ReportFile> json_file;
   if (command.json && *command.json != "-") {
     std::error_code gone;  // the starting folder deleted under the command
-    json_path = fs::absolute(*command.json, gone).string();
-    if (gone) {
-      err << "pelloran-clean: cannot write " << *command.json << "\n";
+    const std::string json_path = fs::absolute(*command.json, gone).string();
+    if (!gone) json_file.emplace(json_path);
+    if (gone || json_file->failure()) {
+      err << "pelloran-clean: cannot write " << *command.json;
+      if (!gone) err << ": " << ReasonInRussian(json_file->failure());
+      err << "\n";
       return kBatchSomeFailed;
     }
-  } else if (command.json) {
-    json_path = "-";
   }
 
   Console console(out, err, terminals, command);
@@ -430,22 +459,20 @@ int RunCommand(std::span<const std::string> args, LinkCheck& link_check, std::os
     try {
       records = command.restore ? run.Restore() : run.Clean();
     } catch (const EInOutError&) {  // the link report could not be made
-      console.Failure(FailureMessage());
+      console.Failure(CurrentFailureText());
       return kBatchSomeFailed;
     }
     report_lost = run.report_lost();
   }
   console.Line(Summary(records, command));
-  if (command.json && !WriteJson(command, json_path, records, out)) {
-    console.Failure("pelloran-clean: cannot write " + *command.json);
-    return kBatchSomeFailed;
-  }
-  if (command.fail_on_broken_links && CountLinks(records).broken > 0) return kBatchBrokenLinks;
-  for (const PageRecord& record : records) {
-    if (record.outcome == PageOutcome::kSkipped || record.outcome == PageOutcome::kFailed)
-      return kBatchSomeFailed;
-  }
-  return walk_failed || report_lost ? kBatchSomeFailed : kBatchAllCleaned;
+  if (StopSignal() != 0) console.Failure("pelloran-clean: stopped by a signal");
+  const bool json_lost =
+      command.json && !WriteJson(command, json_file ? &*json_file : nullptr, records, out, console);
+  // Broken links outrank failed pages, so that a pipeline can tell them apart.
+  if (StopSignal() == 0 && !json_lost && command.fail_on_broken_links &&
+      CountLinks(records).broken > 0)
+    return kBatchBrokenLinks;
+  return StatusOf(records, walk_failed || report_lost || json_lost);
 }
 
 }  // namespace

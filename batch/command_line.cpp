@@ -82,7 +82,10 @@ What a run does:
       --restore         undo a clean: each page's "~" backup takes the page's
                         name again in one atomic rename, and the cleaned text
                         is gone; in a folder, a page counts when its backup
-                        exists; with --dry-run, say what would be restored
+                        exists; with --dry-run, say what would be restored.
+                        A page edited since its clean, or whose "~" file no
+                        clean made, is left as it is and named
+      --force           with --restore, restore those pages too
       --check-links     check every link address on the web and write the
                         report "Ссылки.txt" in the current directory; only
                         http and https addresses are asked, each once; links
@@ -111,12 +114,17 @@ Output:
  terminal, it shows the progress.
 
 Exit status:
- 0 when every page was cleaned (or restored), 1 when any was not or when
- standard output could not be written, 2 for a usage error. With
- --fail-on-broken-links, 3 when a link checked was broken (a status other than
- 200 or 302, or no answer), whatever became of the pages; links not checked
- (other schemes, relative links without --check-local-links, in-page links
- without a target) do not count.
+ 0 when no page failed: pages left by a rule (a backup already there, a file
+ that is no page, a page another run holds) are no failure, so cleaning a
+ cleaned tree answers 0 with "nothing to clean"; 1 when a page failed, was
+ cleaned by the first pass only or was not restored over an edit, or when a
+ report or standard output could not be written; 2 for a usage error;
+ 128 + N when signal N (SIGINT, SIGTERM, SIGHUP) stopped the run after the
+ page in hand, with the summary and the reports so far written.
+ With --fail-on-broken-links, 3 when a link checked was broken (a status other
+ than 200 or 302, or no answer) and no signal stopped the run, whatever became
+ of the pages; links not checked (other schemes, relative links without
+ --check-local-links, in-page links without a target) do not count.
 
 Examples:
   pelloran-clean -r site/
@@ -263,6 +271,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, Command& command, st
   app.add_flag("--diff", command.diff);
   app.add_option("--color", color)->check(CLI::IsMember({"auto", "always", "never"}));
   app.add_flag("--restore", command.restore);
+  app.add_flag("--force", command.force);
   app.add_option("--json", json);
   app.add_flag("-q,--quiet", command.quiet);
   app.add_option("PATH", command.paths);

@@ -20,6 +20,7 @@ struct Command {
   bool dry_run = false;
   bool diff = false;
   bool restore = false;
+  bool force = false;  // restore pages that are not what their clean made
   bool quiet = false;
   bool fail_on_broken_links = false;
   ColorUse color = ColorUse::kAuto;

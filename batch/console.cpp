@@ -1,5 +1,7 @@
 #include "batch/console.h"
 
+#include <cstdlib>
+
 namespace pelloran {
 namespace {
 
@@ -14,6 +16,12 @@ std::string_view ColorOf(std::string_view line, bool header) {
   return {};
 }
 
+// The NO_COLOR convention: set and not empty, no colour unless asked for.
+bool NoColorAsked() {
+  const char* value = std::getenv("NO_COLOR");
+  return value != nullptr && *value != '\0';
+}
+
 }  // namespace
 
 Console::Console(std::ostream& out, std::ostream& err, Terminals terminals, const Command& command)
@@ -23,7 +31,7 @@ Console::Console(std::ostream& out, std::ostream& err, Terminals terminals, cons
       quiet_(command.quiet),
       progress_(terminals.err && !command.quiet),
       color_(command.color == ColorUse::kAlways ||
-             (command.color == ColorUse::kAuto && terminals.out)) {}
+             (command.color == ColorUse::kAuto && terminals.out && !NoColorAsked())) {}
 
 void Console::Line(std::string_view text) {
   if (quiet_) return;

@@ -28,6 +28,8 @@ class Console {
   void LinkProgress(int done, int all);
   // The diff, coloured when asked to be.
   void Diff(std::string_view diff);
+  // Has a write to standard output failed (its reader gone, a full disk)?
+  bool OutputLost() const { return out_.fail(); }
 
  private:
   std::ostream& out_;

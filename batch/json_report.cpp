@@ -133,6 +133,8 @@ const char* OutcomeName(PageOutcome outcome) {
       return "restored";
     case PageOutcome::kSkipped:
       return "skipped";
+    case PageOutcome::kFirstPassOnly:
+      return "first_pass_only";
     case PageOutcome::kFailed:
       break;
   }
@@ -141,8 +143,9 @@ const char* OutcomeName(PageOutcome outcome) {
 
 std::string JsonReport(const Options& options, RunKind kind, const std::vector<PageRecord>& pages) {
   json totals = json::object();
-  for (PageOutcome outcome : {PageOutcome::kCleaned, PageOutcome::kUnchanged,
-                              PageOutcome::kRestored, PageOutcome::kSkipped, PageOutcome::kFailed})
+  for (PageOutcome outcome :
+       {PageOutcome::kCleaned, PageOutcome::kUnchanged, PageOutcome::kRestored,
+        PageOutcome::kSkipped, PageOutcome::kFailed, PageOutcome::kFirstPassOnly})
     totals[OutcomeName(outcome)] = 0;
   json page_list = json::array();
   int64_t office_bytes = 0;

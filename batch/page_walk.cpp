@@ -7,14 +7,13 @@
 #include <set>
 #include <system_error>
 
+#include "cleaner/page_eligibility.h"
 #include "interfaces/path_names.h"
 
 namespace pelloran {
 namespace {
 
 namespace fs = std::filesystem;
-
-const std::vector<std::string> kDefaultInclude = {"*.htm", "*.html", "*.shtml", "*.xhtml"};
 
 bool IsWorkFile(const std::string& name) {
   return name.ends_with('~') || name.starts_with(WorkingCopyName(""));
@@ -24,7 +23,7 @@ class Walker {
  public:
   Walker(const PageFilter& filter, PageWalk& walk)
       : filter_(filter),
-        include_(filter.include.empty() ? kDefaultInclude : filter.include),
+        include_(filter.include.empty() ? kPageNamePatterns : filter.include),
         walk_(walk) {}
 
   void Folder(const fs::path& folder) {

@@ -64,7 +64,9 @@ void CharFile::OpenDescriptor(int flags, Mode mode) {
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
-    throw EInOutError(kFileAccessDenied);
+    // Say what is in the way: a folder, a FIFO, a device.
+    if (S_ISDIR(st.st_mode)) throw EInOutError::FromErrno(EISDIR);
+    throw EInOutError(kFileAccessDenied, "File access denied: not a regular file");
   }
   Adopt(fd, mode, st.st_mode & 07777);
 }

@@ -18,4 +18,7 @@ inline constexpr char kApology[] = "Извините, произошла неп�
 // the message is not empty and its last character sorts after ".".
 FailureText DescribeFailure(std::exception_ptr failure);
 
+// The text of the failure being handled (inside a catch block).
+inline std::string CurrentFailureText() { return DescribeFailure(std::current_exception()).text; }
+
 }  // namespace pelloran

@@ -5,7 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <fstream>
+#include <vector>
 
 namespace pelloran {
 namespace {
@@ -59,6 +62,26 @@ std::error_code AddName(const std::string& existing, const std::string& name) {
 std::error_code DeleteFile(const std::string& path) {
   if (::unlink(path.c_str()) != 0) return LastError();
   return {};
+}
+
+bool SameBytes(const std::string& a, const std::string& b) {
+  std::ifstream in_a(a, std::ios::binary), in_b(b, std::ios::binary);
+  if (!in_a || !in_b) return false;
+  std::vector<char> block_a(1 << 16), block_b(1 << 16);
+  while (in_a && in_b) {
+    in_a.read(block_a.data(), static_cast<std::streamsize>(block_a.size()));
+    in_b.read(block_b.data(), static_cast<std::streamsize>(block_b.size()));
+    if (in_a.gcount() != in_b.gcount() ||
+        !std::equal(block_a.begin(), block_a.begin() + in_a.gcount(), block_b.begin()))
+      return false;
+  }
+  return in_a.eof() && in_b.eof();
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat st_a, st_b;
+  return ::lstat(a.c_str(), &st_a) == 0 && ::lstat(b.c_str(), &st_b) == 0 &&
+         st_a.st_dev == st_b.st_dev && st_a.st_ino == st_b.st_ino;
 }
 
 }  // namespace pelloran

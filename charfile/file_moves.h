@@ -25,6 +25,13 @@ std::error_code AddName(const std::string& existing, const std::string& name);
 // Deletes the file `path` (never a folder).
 std::error_code DeleteFile(const std::string& path);
 
+// Do the two files hold the same bytes? Read a block at a time, so that pages
+// of any size cost little memory; false when either cannot be read.
+bool SameBytes(const std::string& a, const std::string& b);
+
+// Are the two paths names of one file?
+bool SameFile(const std::string& a, const std::string& b);
+
 // The two ways RenameNoReplace falls back on, open to tests on file systems
 // that do take the flag. Same contract as RenameNoReplace.
 std::error_code RenameByLink(const std::string& from, const std::string& to);

@@ -55,6 +55,23 @@ int MappedCode(int err) {
   }
 }
 
+// What happened, where the table's message for the code would say less:
+// denied access and a full disk have causes that call for other remedies.
+const char* OwnMessage(int err) {
+  switch (err) {
+    case EROFS:
+      return "File access denied: read-only file system";
+    case EISDIR:
+      return "File access denied: a folder is in the way";
+    case EFBIG:
+      return "Disk full: the file-size limit is reached";
+    case EDQUOT:
+      return "Disk full: the disk quota is used up";
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace
 
 int CodeForErrno(int err) {
@@ -65,6 +82,7 @@ int CodeForErrno(int err) {
 EInOutError EInOutError::FromErrno(int err) {
   const int code = MappedCode(err);
   if (code == 0) return EInOutError(err, "I/O error " + std::to_string(err));
+  if (const char* own = OwnMessage(err)) return EInOutError(code, own);
   return EInOutError(code);
 }
 

@@ -10,6 +10,7 @@
 #include "charfile/failure_text.h"
 #include "charfile/file_moves.h"
 #include "cleaner/class_tables.h"
+#include "cleaner/page_eligibility.h"
 #include "cleaner/page_swap.h"
 #include "interfaces/path_names.h"
 
@@ -65,6 +66,7 @@ PreviewOutcome CleanPageInto(const Options& options, ClassTables& tables, RunSta
   CleanContext context(preview_options, gauge, no_link_check);
   context.statistics = statistics;
   const std::string name(NamePart(page_path));
+  if (auto not_a_page = WhyNotAPage(page_path)) return {false, std::move(*not_a_page)};
   if (const PassEnd end =
           RunPassInto(context, tables, run, page_path, PassInput::kPage, output_path, passes.first);
       end != PassEnd::kWhole)

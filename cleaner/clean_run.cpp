@@ -1,8 +1,15 @@
 #include "cleaner/clean_run.h"
 
+#include <limits.h>
+#include <unistd.h>
+
 #include "charfile/char_file.h"
+#include "charfile/failure_text.h"
 #include "charfile/file_moves.h"
+#include "cleaner/cleaned_mark.h"
 #include "cleaner/link_scan.h"
+#include "cleaner/page_eligibility.h"
+#include "cleaner/page_lock.h"
 #include "cleaner/page_swap.h"
 #include "cleaner/report_connection_state.h"
 
@@ -15,6 +22,14 @@ int IndexOf(const FileList& files, const std::string& name) {
     if (!files.IsFolder(i) && files.Entry(i) == name) return i;
   }
   return -1;
+}
+
+// `name` in the current directory, as a path that stays right when another
+// folder becomes current.
+std::string AbsolutePath(const std::string& name) {
+  char folder[PATH_MAX];
+  if (::getcwd(folder, sizeof folder) == nullptr) return name;
+  return std::string(folder) + "/" + name;
 }
 
 }  // namespace
@@ -81,7 +96,11 @@ CleanRun::CleanRun(CleanContext& context, ClassTables& tables, FileList& files, 
       passes_(std::move(passes)) {}
 
 CleanRun::~CleanRun() {
-  if (context_.link_report.is_open()) CloseCharFileQuietly(context_.link_report);
+  if (context_.link_report.is_open()) {
+    // A run that did not finish leaves the last whole report as it was.
+    CloseCharFileQuietly(context_.link_report);
+    DeleteFile(report_in_progress_);
+  }
   context_.link_check.ForgetCheckedAhead();
 }
 
@@ -92,7 +111,13 @@ bool CleanRun::Start() {
   }
   if (context_.options.IsLinkCheckingOn()) {
     ReportConnectionState(context_.link_check, messages_);
-    BindFileName(context_.link_report, kLinkReportName);
+    // Written under a name of this run's own, the report takes its name only
+    // when whole: a stopped run neither empties the last report nor leaves
+    // half a one.
+    report_name_ = AbsolutePath(kLinkReportName);
+    report_in_progress_ =
+        AbsolutePath("." + std::string(kLinkReportName) + "." + std::to_string(::getpid()));
+    BindFileName(context_.link_report, report_in_progress_);
     CreateTextForWriting(context_.link_report);
   }
   files_to_clean_.clear();
@@ -113,14 +138,16 @@ PageEnd CleanRun::CleanPage(const std::string& name) {
     WriteReportHeader(path);
   LearnFolder(FolderPart(path));
 
-  // The working copy's name is longer than the page's; the page can only be left.
-  if (const auto failure = WorkingCopyNameTooLong(name, folder_->longest_name)) {
-    Fail(*failure);
+  const PageLock lock(name);
+  if (const std::optional<std::string> left = WhyLeftAsItIs(name, lock)) {
+    Fail(*left);
     return PageEnd::kLeftByRule;
   }
+  ClearUnfinishedSwap(name);
   const Outcome outcome =
       IsStyleOverridingOn(context_.options) ? CleanTwice(path, name) : CleanOnce(path, name);
-  if (outcome.end != PageEnd::kCleaned) {
+  if (outcome.end == PageEnd::kCleaned || outcome.end == PageEnd::kFirstPassOnly) MarkCleaned(name);
+  if (outcome.end != PageEnd::kCleaned && outcome.end != PageEnd::kUnchanged) {
     if (outcome.end == PageEnd::kFirstPassOnly) ShowCleaned();
     Fail(outcome.message);
     return outcome.end;
@@ -129,7 +156,7 @@ PageEnd CleanRun::CleanPage(const std::string& name) {
   ++cleaned_;
   if (!quiet_) quiet_ = messages_.ShowInformationWithOffer(kOperationDone, kQuietUntilRunEnds);
   context_.gauge.SetProgress(0);
-  return PageEnd::kCleaned;
+  return outcome.end;
 }
 
 void CleanRun::CheckLinksAhead(std::span<const std::string> page_paths) {
@@ -145,7 +172,13 @@ void CleanRun::CheckLinksAhead(std::span<const std::string> page_paths) {
 
 void CleanRun::Finish() {
   context_.link_check.ForgetCheckedAhead();
-  if (context_.link_report.is_open()) CloseCharFile(context_.link_report);
+  if (context_.link_report.is_open()) {
+    CloseCharFile(context_.link_report);
+    if (const std::error_code failure = ReplaceByRename(report_in_progress_, report_name_)) {
+      DeleteFile(report_in_progress_);
+      throw EInOutError::FromErrno(failure.value());
+    }
+  }
   context_.gauge.SetProgress(0);
   if (quiet_) messages_.ShowInformation(Summary());
 }
@@ -156,6 +189,16 @@ std::string CleanRun::Summary() const {
   if (!failures_.empty()) text += "\nНе очищены:";
   for (const std::string& failure : failures_) text += "\n" + failure;
   return text;
+}
+
+// Why a page is left before any pass reads it: its working copy's name
+// would be longer than its folder takes, it is no page to clean, or another
+// run holds it.
+std::optional<std::string> CleanRun::WhyLeftAsItIs(const std::string& name, const PageLock& lock) {
+  if (auto too_long = WorkingCopyNameTooLong(name, folder_->longest_name)) return too_long;
+  if (auto not_a_page = WhyNotAPage(name)) return not_a_page;
+  if (lock.busy()) return PageBusyMessage(name);
+  return std::nullopt;
 }
 
 // The folder's facts are asked when its first page comes (its folder is then
@@ -169,6 +212,7 @@ CleanRun::Outcome CleanRun::CleanOnce(const std::string& path, const std::string
   if (const PassEnd end = RunPass(path, PassInput::kPage, name, passes_.first);
       end != PassEnd::kWhole)
     return {PageEnd::kLeftByRule, PassEndMessage(end, name)};
+  if (LeftUnchanged(name)) return {PageEnd::kUnchanged, {}};
   if (const auto failure = SwapInWorkingCopy(name)) return Left(*failure);
   return {};
 }
@@ -232,14 +276,18 @@ std::optional<CleanRun::Outcome> CleanRun::CleanTwiceThroughUnnamedCopy(const st
   try {
     whole = PassIntoWorkingCopy(name, passes_.second) == PassEnd::kWhole;
   } catch (const EInOutError&) {
-    FirstPassResultTakesPageName(name);
+    const bool kept = FirstPassResultTakesPageName(name);
     CloseCharFileQuietly(context_.input);
-    throw;
+    if (!kept) throw;
+    return Outcome{PageEnd::kFirstPassOnly, FirstPassOnlyMessage(name, CurrentFailureText())};
   }
   Outcome outcome;
   if (!whole) {
     const bool kept = FirstPassResultTakesPageName(name);
     outcome = {kept ? PageEnd::kFirstPassOnly : PageEnd::kLeftByRule, EndMarkInsideMessage(name)};
+  } else if (LeftUnchanged(name)) {
+    DeleteFile(BackupName(name));  // only a second name of the page as it is
+    outcome = {PageEnd::kUnchanged, {}};
   } else if (const std::error_code replace = ReplaceByRename(WorkingCopyName(name), name)) {
     DeleteFile(WorkingCopyName(name));
     outcome = FirstPassResultTakesPageName(name)
@@ -263,8 +311,13 @@ CleanRun::Outcome CleanRun::SwapThenSecondPass(const std::string& name,
 }
 
 CleanRun::Outcome CleanRun::SecondPassOverPage(const std::string& name) {
-  if (RunPass(name, PassInput::kFirstPassResult, name, passes_.second) != PassEnd::kWhole)
-    return {PageEnd::kFirstPassOnly, EndMarkInsideMessage(name)};
+  PassEnd end = PassEnd::kWhole;
+  try {
+    end = RunPass(name, PassInput::kFirstPassResult, name, passes_.second);
+  } catch (const EInOutError&) {  // the page holds the first pass's result whole
+    return {PageEnd::kFirstPassOnly, FirstPassOnlyMessage(name, CurrentFailureText())};
+  }
+  if (end != PassEnd::kWhole) return {PageEnd::kFirstPassOnly, EndMarkInsideMessage(name)};
   if (const auto failure = ReplaceWithWorkingCopy(name)) return {PageEnd::kFirstPassOnly, *failure};
   return {};
 }
@@ -280,6 +333,15 @@ bool CleanRun::FirstPassResultTakesPageName(const std::string& name) {
   }
   DeleteFile(BackupName(name));  // only a second name of the page as it is
   return false;
+}
+
+// Is the working copy the page's very bytes? It is then deleted: the page
+// stays as it was, with no backup and no new time stamp.
+bool CleanRun::LeftUnchanged(const std::string& name) {
+  const std::string working_copy = WorkingCopyName(name);
+  if (!SameBytes(working_copy, name)) return false;
+  DeleteFile(working_copy);
+  return true;
 }
 
 void CleanRun::OpenInput(const std::string& path) {

@@ -23,6 +23,7 @@
 namespace pelloran {
 
 class ClassTables;
+class PageLock;
 
 inline constexpr char kLinkReportName[] = "Ссылки.txt";
 inline constexpr char kOperationDone[] = "Операция выполнена!";
@@ -69,6 +70,7 @@ PassEnd RunPassInto(CleanContext& context, ClassTables& tables, RunState& run,
 // What became of a page given to CleanRun::CleanPage.
 enum class PageEnd {
   kCleaned,
+  kUnchanged,      // cleaning changes nothing: left as it was, without a backup
   kLeftByRule,     // left as it was by a rule: its backup exists, a byte 26
                    // inside it, UTF-16, a working-copy name too long
   kLeftByFailure,  // left as it was because a file step failed
@@ -109,9 +111,12 @@ class CleanRun {
   // the page is then as it was before this pass.
   PageEnd CleanPage(const std::string& name);
 
-  // Closes the link report, has the link check forget what it checked
-  // ahead, and sets the gauge to 0. When the user asked for a quiet run,
-  // shows its summary.
+  // Closes the link report and gives it its name (until then it was written
+  // under a name of the run's own, and the last run's report stood), has the
+  // link check forget what it checked ahead, and sets the gauge to 0. When
+  // the user asked for a quiet run, shows its summary. Throws EInOutError
+  // when the report cannot take its name. A run destroyed without Finish
+  // leaves no report of its own and the last one as it was.
   void Finish();
 
   // True once the user ticked kQuietUntilRunEnds: no more boxes per page.
@@ -137,6 +142,7 @@ class CleanRun {
   };
 
   void LearnFolder(std::string_view folder);
+  std::optional<std::string> WhyLeftAsItIs(const std::string& name, const PageLock& lock);
   Outcome CleanOnce(const std::string& path, const std::string& name);
   Outcome CleanTwice(const std::string& path, const std::string& name);
   std::optional<Outcome> CleanTwiceThroughUnnamedCopy(const std::string& path,
@@ -144,6 +150,7 @@ class CleanRun {
   Outcome SwapThenSecondPass(const std::string& name, std::error_code link_refused);
   Outcome SecondPassOverPage(const std::string& name);
   bool FirstPassResultTakesPageName(const std::string& name);
+  bool LeftUnchanged(const std::string& name);
   void OpenInput(const std::string& path);
   // PassInto and RunPassInto with the working copy "PL!__" + name as output.
   PassEnd PassIntoWorkingCopy(const std::string& name, const CleanPasses::Pass& pass);
@@ -164,6 +171,8 @@ class CleanRun {
   bool quiet_ = false;
   int cleaned_ = 0;
   std::vector<std::string> failures_;  // why each page not cleaned was left
+  std::string report_name_;            // the link report's path, and the path
+  std::string report_in_progress_;     // it is written under until Finish
 };
 
 // Apply from start to end. Answers false when the list was empty (nothing

@@ -1,5 +1,6 @@
 #include "cleaner/page_swap.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -34,11 +35,17 @@ std::string NotRenamedMessage(const std::string& page, std::error_code failure) 
 }
 
 std::string SecondPassNotInPlaceMessage(const std::string& page, std::error_code failure) {
-  return "Файл " + Quoted(page) +
-         " очищен без переопределения стилей: не удалось заменить его результатом второго "
-         "прохода (" +
-         ReasonInRussian(failure) + "). Исходный текст сохранён в файле " +
-         Quoted(BackupName(page)) + ".";
+  return FirstPassOnlyMessage(
+      page, "не удалось заменить его результатом второго прохода: " + ReasonInRussian(failure));
+}
+
+std::string FirstPassOnlyMessage(const std::string& page, const std::string& why) {
+  struct stat st;
+  const std::string size = ::stat(page.c_str(), &st) == 0
+                               ? ", размер теперь " + std::to_string(st.st_size) + " байт"
+                               : "";
+  return "Файл " + Quoted(page) + " очищен без переопределения стилей, только первым проходом" +
+         size + " (" + why + "). Исходный текст сохранён в файле " + Quoted(BackupName(page)) + ".";
 }
 
 std::string ReasonInRussian(std::error_code failure) {
@@ -106,6 +113,19 @@ std::optional<std::string> ReplaceWithWorkingCopy(const std::string& page) {
     return SecondPassNotInPlaceMessage(page, failure);
   }
   return std::nullopt;
+}
+
+bool ClearUnfinishedSwap(const std::string& page) {
+  const std::string backup = BackupName(page);
+  const std::string working_copy = WorkingCopyName(page);
+  const bool second_name = SameFile(page, backup);
+  if (!second_name) {
+    struct stat st;
+    if (::lstat(working_copy.c_str(), &st) != 0 || !SameBytes(page, backup)) return false;
+  }
+  if (DeleteFile(backup)) return false;
+  DeleteFile(working_copy);
+  return true;
 }
 
 long LongestNameHere() {

@@ -38,6 +38,13 @@ std::optional<PageLeft> SwapByRenames(const std::string& page);
 // nullopt on success; otherwise the message, and the working copy is gone.
 std::optional<std::string> ReplaceWithWorkingCopy(const std::string& page);
 
+// Undoes what a run killed halfway through the page's swap left: the backup
+// name is only a second name of the page itself, or a file of the page's
+// very bytes beside a working copy. The backup name and the working copy go,
+// so the page can be cleaned afresh; true when they did. A real backup (other
+// bytes than the page's) is never touched.
+bool ClearUnfinishedSwap(const std::string& page);
+
 // The message for a page left as it was because its backup name is taken.
 std::string BackupExistsMessage(const std::string& page);
 
@@ -70,6 +77,9 @@ std::string NotRenamedMessage(const std::string& page, std::error_code failure);
 // the message for a page that holds the first pass's result because the
 // second pass's could not take its name; the original is in the backup.
 std::string SecondPassNotInPlaceMessage(const std::string& page, std::error_code failure);
+// The message for a page that holds the first pass's result, with its size
+// now, because the second pass ended for the reason `why`.
+std::string FirstPassOnlyMessage(const std::string& page, const std::string& why);
 
 // Why a file operation failed, in Russian.
 std::string ReasonInRussian(std::error_code failure);

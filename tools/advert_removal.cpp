@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "charfile/file_moves.h"
+#include "cleaner/cleaned_mark.h"
 #include "cleaner/page_swap.h"
 #include "cleaner/scan_operations.h"
 #include "interfaces/path_names.h"
@@ -173,6 +174,7 @@ bool AdvertRun::Page(const std::string& path) {
       messages_.ShowError(failure->message);
       return true;
     }
+    MarkCleaned(name);  // its backup may be restored like a cleaned page's
     // Only now that the cleaned page stands in its place may its script go.
     DeleteScriptFileInside(std::string(FolderWithSeparator(path)), script_value, trash_);
     return true;

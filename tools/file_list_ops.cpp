@@ -139,6 +139,9 @@ void RemoveTildesFromSelected(FileList& list, Messages& messages) {
   ApplyReselection(list, ReselectionAfterTildeRemoval(focused, list.Count()));
 }
 
+constexpr char kRestoreChangedQuestion[] =
+    "Их нынешний текст пропадёт. Всё равно восстановить эти страницы из копий?";
+
 std::string RestoreQuestion(int count) {
   return "Страниц, которые получат обратно текст из копии «~»: " + std::to_string(count) +
          ".\nОчищенный текст этих страниц пропадёт. Восстановить?";
@@ -151,23 +154,37 @@ void RestoreSelectedFromBackups(FileList& list, Messages& messages) {
   }
   std::vector<std::string> selected;
   std::vector<std::string> restorable;
+  std::vector<std::string> changed;  // not what their clean made: asked about apart
+  std::string changed_text;
   std::string left;  // why each page that stays as it is stays so
   for (int i = 0; i < list.Count(); ++i) {
     if (!list.IsSelected(i) || list.IsFolder(i)) continue;
     selected.push_back(list.Entry(i));
     const RestoreResult foreseen = RestorePage(selected.back(), /*dry_run=*/true);
-    if (foreseen.outcome == RestoreOutcome::kRestored)
+    if (foreseen.outcome == RestoreOutcome::kRestored) {
       restorable.push_back(selected.back());
-    else
+    } else if (foreseen.outcome == RestoreOutcome::kChanged) {
+      changed.push_back(selected.back());
+      changed_text += foreseen.message + "\n";
+    } else {
       left += (left.empty() ? "" : "\n") + foreseen.message;
+    }
   }
   if (!restorable.empty() &&
-      messages.Confirm(RestoreQuestion(static_cast<int>(restorable.size())))) {
-    for (const std::string& name : restorable) {
-      const RestoreResult result = RestorePage(name);
-      if (result.outcome != RestoreOutcome::kRestored)
-        left += (left.empty() ? "" : "\n") + result.message;
-    }
+      !messages.Confirm(RestoreQuestion(static_cast<int>(restorable.size()))))
+    restorable.clear();
+  // An edit made since the clean is lost only when the user says so; pages
+  // declined stay as they are without another word.
+  if (!changed.empty() && !messages.Confirm(changed_text + kRestoreChangedQuestion))
+    changed.clear();
+  const auto restore = [&left](const std::string& name, bool force) {
+    const RestoreResult result = RestorePage(name, /*dry_run=*/false, force);
+    if (result.outcome != RestoreOutcome::kRestored)
+      left += (left.empty() ? "" : "\n") + result.message;
+  };
+  if (!restorable.empty() || !changed.empty()) {
+    for (const std::string& name : restorable) restore(name, false);
+    for (const std::string& name : changed) restore(name, true);
     list.ReadFolder();
     for (int i = 0; i < list.Count(); ++i) {
       if (std::find(selected.begin(), selected.end(), list.Entry(i)) != selected.end())

@@ -65,9 +65,11 @@ void RemoveTildesFromSelected(FileList& list, Messages& messages);
 
 // "восстановить из копии": every selected page whose "~" copy exists gets
 // it back under its own name in one rename (the cleaned text is gone), after
-// one question that says how many pages; pages without a copy, or whose copy
-// cannot take the name, are named in one message. Then the list is read
-// again with the same pages selected. An empty list only gets the message.
+// one question that says how many pages; pages edited since their clean (or
+// whose copy no clean made) are named in a second question and restored only
+// on "yes"; pages without a copy, or whose copy cannot take the name, are
+// named in one message. Then the list is read again with the same pages
+// selected. An empty list only gets the message.
 void RestoreSelectedFromBackups(FileList& list, Messages& messages);
 
 // The question before restoring `count` pages.

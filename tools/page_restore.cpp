@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "charfile/file_moves.h"
+#include "cleaner/cleaned_mark.h"
 #include "cleaner/page_swap.h"
 #include "interfaces/path_names.h"
 
@@ -33,9 +34,22 @@ int ForeseenFailure(const std::string& page) {
   return 0;
 }
 
+// The page is there, is not its backup's second name, and is not what the
+// clean made of it: restoring would lose the user's edit or a page of its own.
+bool ChangedSinceClean(const std::string& page, const struct stat& page_st) {
+  return S_ISREG(page_st.st_mode) && CheckCleaned(page) == CleanedState::kChanged;
+}
+
+RestoreResult Changed(const std::string& page, const std::string& backup) {
+  return {RestoreOutcome::kChanged,
+          "Файл " + Quoted(NamePart(page)) +
+              " не восстановлен: он не тот, что оставила очистка (изменён после неё, или копию " +
+              Quoted(NamePart(backup)) + " сделала не очистка)."};
+}
+
 }  // namespace
 
-RestoreResult RestorePage(const std::string& page_path, bool dry_run) {
+RestoreResult RestorePage(const std::string& page_path, bool dry_run, bool force) {
   const std::string backup = BackupName(page_path);
   struct stat st;
   if (::lstat(backup.c_str(), &st) != 0) {
@@ -49,8 +63,10 @@ RestoreResult RestorePage(const std::string& page_path, bool dry_run) {
   // A run stopped between naming the backup and swapping leaves the page and
   // its backup as two names of the original; rename() would do nothing there.
   struct stat page_st;
-  const bool one_file = ::lstat(page_path.c_str(), &page_st) == 0 && page_st.st_dev == st.st_dev &&
-                        page_st.st_ino == st.st_ino;
+  const bool page_there = ::lstat(page_path.c_str(), &page_st) == 0;
+  const bool one_file = page_there && page_st.st_dev == st.st_dev && page_st.st_ino == st.st_ino;
+  if (page_there && !one_file && !force && ChangedSinceClean(page_path, page_st))
+    return Changed(page_path, backup);
   if (dry_run) {
     if (const int err = ForeseenFailure(page_path)) return Failed(page_path, backup, err);
     return {RestoreOutcome::kRestored, {}};

@@ -11,6 +11,7 @@ enum class RestoreOutcome {
   kRestored,  // done (or, in a dry run, would be done)
   kNoBackup,  // the page has no "~" backup
   kFailed,    // the backup is there, but cannot take the page's name
+  kChanged,   // the page is not what a clean made: edited since, or never cleaned
 };
 
 struct RestoreResult {
@@ -20,10 +21,11 @@ struct RestoreResult {
 
 // Renames `page_path` + "~" to `page_path` in one atomic step, over the
 // cleaned page, which is gone afterwards (a missing page is no obstacle).
-// Nothing changes unless the answer is kRestored. With `dry_run`, changes
-// nothing and answers what the rename would answer, as far as can be told
-// beforehand: the backup is a file, the page is no folder, and the folder
-// may be written.
-RestoreResult RestorePage(const std::string& page_path, bool dry_run = false);
+// A page that is no longer what the clean made of it (CheckCleaned) is kept,
+// answering kChanged, unless `force`. Nothing changes unless the answer is
+// kRestored. With `dry_run`, changes nothing and answers what the rename
+// would answer, as far as can be told beforehand: the backup is a file, the
+// page is no folder, and the folder may be written.
+RestoreResult RestorePage(const std::string& page_path, bool dry_run = false, bool force = false);
 
 }  // namespace pelloran

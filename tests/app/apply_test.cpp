@@ -3,8 +3,12 @@
 
 #include <sys/stat.h>
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
+#include <QListWidget>
+#include <QTest>
+#include <algorithm>
 #include <set>
 
 #include "tests/app/gui_test_support.h"
@@ -112,6 +116,33 @@ TEST_F(BackupThereTest, LeavesPageAndBackupAloneWithOrWithoutOverriding) {
               "Файл «a.htm» не изменён: резервная копия «a.htm~» уже существует.");
     EXPECT_EQ(form.Gauge1->Progress(), 0);
   }
+}
+
+class CleanedFolderTest : public ApplyTest {
+  void MakeStartFolder() override {
+    WriteFile(start / "a.htm", "cleaned");
+    WriteFile(start / "a.htm~", kPage);
+    WriteFile(start / "b.htm", kPage);
+  }
+};
+
+// Ctrl+A takes the backups too; Apply leaves each of them as it is, saying so.
+TEST_F(CleanedFolderTest, SelectingAllNeverCleansABackup) {
+  TForm1& form = ShowMainWindow();
+  auto* list = form.findChild<QListWidget*>("FileListBox1");
+  ASSERT_NE(list, nullptr);
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+  ASSERT_EQ(list->selectedItems().size(), 3);
+  form.findChild<QAbstractButton*>("Button1")->click();
+  EXPECT_EQ(ReadFile(start / "a.htm~"), kPage);
+  EXPECT_EQ(ReadFile(start / "a.htm"), "cleaned");
+  EXPECT_EQ(ReadFile(start / "b.htm~"), kPage);
+  EXPECT_EQ(FilesInFolder(), (std::set<std::string>{"a.htm", "a.htm~", "b.htm", "b.htm~"}));
+  EXPECT_NE(std::find(messages.errors.begin(), messages.errors.end(),
+                      "Файл «a.htm~» не изменён: это резервная копия «~», а резервные копии не "
+                      "очищаются."),
+            messages.errors.end());
 }
 
 class UnreadablePageTest : public ApplyTest {

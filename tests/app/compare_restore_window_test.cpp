@@ -5,6 +5,7 @@
 #include <map>
 
 #include "app/compare_window.h"
+#include "cleaner/cleaned_mark.h"
 #include "tests/app/gui_test_support.h"
 #include "tools/file_list_ops.h"
 
@@ -22,6 +23,7 @@ class CompareRestoreTest : public ProgramTest {
  protected:
   void MakeStartFolder() override {
     WriteFile(start / "a.htm", "<p>cleaned a</p>\n");
+    MarkCleaned(start / "a.htm");  // as its clean left it
     WriteFile(start / "a.htm~", kRussianPage);
     WriteFile(start / "b.htm", kRussianPage);
   }
@@ -100,6 +102,22 @@ TEST_F(CompareRestoreTest, RestoresThePagesWithACopyAndNamesTheOneWithout) {
   EXPECT_EQ(messages.errors, std::vector<std::string>{
                                  "Файл «b.htm» не восстановлен: резервной копии «b.htm~» нет."});
   EXPECT_EQ(form.FileListBox1->selectedItems().size(), 2);
+}
+
+// A page edited since its clean is named in a question of its own; "Нет" keeps it.
+TEST_F(CompareRestoreTest, AnEditedPageIsRestoredOnlyWhenTheUserSaysSo) {
+  TForm1& form = ShowMainWindow();
+  WriteFile(start / "a.htm", "<p>cleaned a, then edited</p>\n");
+  for (const bool answer : {false, true}) {
+    messages.questions.clear();
+    messages.confirm_answer = answer;
+    Pick({"a.htm"});
+    form.RestoreFromCopyItem->trigger();
+    ASSERT_EQ(messages.questions.size(), 1u);
+    EXPECT_TRUE(messages.questions[0].starts_with("Файл «a.htm» не восстановлен: он не тот"));
+    EXPECT_EQ(ReadFile(start / "a.htm"), answer ? kRussianPage : "<p>cleaned a, then edited</p>\n");
+  }
+  EXPECT_TRUE(messages.errors.empty());
 }
 
 TEST_F(CompareRestoreTest, RestoreAnsweredNoChangesNothing) {

@@ -1,6 +1,7 @@
 #include "batch/batch_clean.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -129,7 +130,7 @@ TEST(BatchCleanTest, CleansRealPagesToTheSameBytesAsApply) {
   RunCommand(by_command.path(), args);
   for (const std::string& name : names) {
     EXPECT_EQ(ReadFile(by_command / name), ReadFile(by_window / name)) << name;
-    EXPECT_EQ(FileExists(by_command / (name + "~")), FileExists(by_window / (name + "~")));
+    EXPECT_EQ(FileExists(by_command / (name + "~")), FileExists(by_window / (name + "~"))) << name;
   }
   EXPECT_TRUE(FileExists(by_command / "page0.htm~"));
 }
@@ -173,7 +174,8 @@ TEST(BatchCleanTest, GoesOnAfterAFailedFileAndAnswersOne) {
             "c\x1A"
             "after");
   EXPECT_FALSE(FileExists(dir / "PL!__c.htm"));
-  EXPECT_EQ(ReadFile(dir / "sub/b.htm~"), "<p>b</p>");
+  EXPECT_EQ(ReadFile(dir / "sub/b.htm"), "<p>b</p>");
+  EXPECT_FALSE(FileExists(dir / "sub/b.htm~"));  // nothing to clean: no backup
   EXPECT_FALSE(FileExists(dir / "PL!__missing.htm"));
   // A failure line names its page once, by the path given.
   EXPECT_EQ(outcome.err.find(".htm: Файл"), std::string::npos) << outcome.err;
@@ -209,11 +211,17 @@ TEST(BatchCleanTest, EveryFileCleanedAnswersZero) {
   TempDir dir;
   WriteFile(dir / "-a.htm", "<p>a</p>");
   WriteFile(dir / "b.htm", "<p>b</p>");
-  const CommandOutcome outcome = RunCommand(dir.path(), "-- -a.htm ./b.htm");
+  const CommandOutcome outcome = RunCommand(dir.path(), "--tick 17 -- -a.htm ./b.htm");
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(outcome.err, "");
-  EXPECT_TRUE(FileExists(dir / "-a.htm~"));
-  EXPECT_TRUE(FileExists(dir / "b.htm~"));
+  EXPECT_FALSE(FileExists(dir / "-a.htm~"));  // nothing to change: no backup
+  EXPECT_FALSE(FileExists(dir / "b.htm~"));
+  // Cleaning a cleaned tree: every page left by rule, still no failure.
+  WriteFile(dir / "c.htm", "<p class=x>c</p>");
+  ASSERT_EQ(RunCommand(dir.path(), "--tick 17 c.htm").status, 0);
+  const CommandOutcome again = RunCommand(dir.path(), "--tick 17 c.htm");
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_NE(again.out.find("nothing to clean"), std::string::npos) << again.out;
 }
 
 TEST(BatchCleanTest, WritesTheLinkReportInTheStartingFolderWithFullPaths) {
@@ -234,7 +242,7 @@ TEST(BatchCleanTest, WritesTheLinkReportInTheStartingFolderWithFullPaths) {
   EXPECT_EQ(out.str(),
             "Вы подключены к интернету.\n"
             "site/a.htm: Операция выполнена!\nsite/b.htm: Операция выполнена!\n"
-            "0 cleaned, 2 unchanged, 0 skipped, 0 failed\n"
+            "0 cleaned, 2 unchanged, 0 skipped, 0 failed; nothing to clean\n"
             "links: 1 available, 0 broken, 1 not checked\n");
   EXPECT_FALSE(FileExists(dir / "site/Ссылки.txt"));
   EXPECT_EQ(ReadFile(dir / "Ссылки.txt"), "\r\n           " + dir / "site/a.htm" +
@@ -384,10 +392,13 @@ TEST(BatchCleanTest, TerminalOutputFollowsWhatTheStreamsAre) {
     bool progress;
     bool colour;
     bool page_lines;
+    bool no_color = false;  // NO_COLOR=1 in the environment
   };
   const std::vector<Case> cases = {
       {{"--diff"}, {false, false}, false, false, true},
       {{"--diff"}, {true, true}, true, true, true},
+      {{"--diff"}, {true, true}, true, false, true, true},
+      {{"--diff", "--color=always"}, {true, true}, true, true, true, true},
       {{"--diff", "--color=never"}, {true, true}, true, false, true},
       {{"--diff", "--color=always"}, {false, false}, false, true, true},
       {{"--diff", "-q"}, {true, true}, false, true, false},
@@ -406,9 +417,11 @@ TEST(BatchCleanTest, TerminalOutputFollowsWhatTheStreamsAre) {
     int status;
     {
       ScopedCurrentDir here(dir.path());
+      if (c.no_color) ::setenv("NO_COLOR", "1", 1);
       status = RunBatchClean(args, link_check, out, err, c.terminals);
+      ::unsetenv("NO_COLOR");
     }
-    EXPECT_EQ(status, 1);
+    EXPECT_EQ(status, 0);  // b.htm is left by rule, no failure
     EXPECT_EQ(err.str().find("\r\033[K[0/2] a.htm") != std::string::npos, c.progress);
     EXPECT_EQ(out.str().find("\033[31m-") != std::string::npos, c.colour) << out.str();
     const std::string lines = c.args.front() == "--diff" ? err.str() : out.str();

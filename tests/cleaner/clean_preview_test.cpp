@@ -88,8 +88,11 @@ TEST(CleanPreviewTest, GivesTheBytesOfApplyAndTouchesNothing) {
       const std::string name = "p" + std::to_string(i) + ".htm";
       SCOPED_TRACE(name);
       const bool cleaned = fs::exists(applied / (name + "~"));
-      EXPECT_EQ(outcomes[i].cleaned, cleaned) << outcomes[i].message;
-      if (cleaned) {
+      // A page its clean would not change is left without a backup.
+      const bool unchanged = !cleaned && ReadFile(applied / name) == pages[i];
+      EXPECT_EQ(outcomes[i].cleaned, cleaned || (unchanged && fs::exists(out / name)))
+          << outcomes[i].message;
+      if (outcomes[i].cleaned) {
         EXPECT_EQ(ReadFile(out / name), ReadFile(applied / name));
       } else {
         EXPECT_NE(outcomes[i].message.find("«" + name + "» не изменён"), std::string::npos);

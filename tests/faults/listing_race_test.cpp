@@ -39,7 +39,7 @@ TEST(ListingRaceTest, APageGoneBeforeApplyStopsTheRunAndTheNextRunWorks) {
          fs::create_directory(page);
          WriteFile((page / "inside.htm").string(), kPage);
        },
-       kFileAccessDenied, "File access denied"},
+       kFileAccessDenied, "File access denied: a folder is in the way"},
   };
   for (const Change& change : changes) {
     SCOPED_TRACE(change.what);

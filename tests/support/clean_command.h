@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -28,8 +29,11 @@ struct CommandFaults {
   rlim_t file_size_limit = RLIM_INFINITY;
   bool output_to_full_device = false;  // standard output on /dev/full
   std::vector<std::pair<std::string, std::string>> environment;
-  // Kill the command with SIGKILL after this long; zero lets it run to its end.
+  // Send the command `kill_signal` after this long; zero lets it run to its end.
   std::chrono::microseconds kill_after{0};
+  int kill_signal = SIGKILL;
+  // Or send it as soon as this answers true (asked every millisecond).
+  std::function<bool()> kill_when;
 };
 
 inline CommandFaults WithoutFileCapabilities() {
@@ -95,14 +99,31 @@ inline CommandOutcome RunCleanCommand(const std::filesystem::path& dir,
                                       const std::vector<std::string>& args,
                                       const CommandFaults& faults = {}) {
   static TempDir output_dir;
-  const std::string out = output_dir / "out";
-  const std::string err = output_dir / "err";
+  // Named by the child, so that commands may run side by side.
+  const auto output = [](pid_t child, const char* stream) {
+    return output_dir / (stream + std::to_string(child));
+  };
   const pid_t pid = ::fork();
   if (pid < 0) return {};
-  if (pid == 0) detail::ExecCommand(dir, args, faults, out, err);
+  if (pid == 0)
+    detail::ExecCommand(dir, args, faults, output(::getpid(), "out"), output(::getpid(), "err"));
+  const std::string out = output(pid, "out");
+  const std::string err = output(pid, "err");
   if (faults.kill_after.count() > 0) {
     std::this_thread::sleep_for(faults.kill_after);
-    ::kill(pid, SIGKILL);
+    ::kill(pid, faults.kill_signal);
+  }
+  // Still running while waitid finds no exit (without reaping it).
+  const auto running = [pid] {
+    siginfo_t info{};
+    return ::waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+  };
+  while (faults.kill_when && running()) {
+    if (faults.kill_when()) {
+      ::kill(pid, faults.kill_signal);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   int raw = 0;
   rusage usage{};
@@ -111,8 +132,9 @@ inline CommandOutcome RunCleanCommand(const std::filesystem::path& dir,
   CommandOutcome outcome;
   if (WIFEXITED(raw)) outcome.status = WEXITSTATUS(raw);
   if (WIFSIGNALED(raw)) outcome.signal = WTERMSIG(raw);
-  if (!faults.output_to_full_device) outcome.out = ReadFile(out);
-  outcome.err = ReadFile(err);
+  // A command killed before it opened its output wrote none.
+  if (!faults.output_to_full_device && FileExists(out)) outcome.out = ReadFile(out);
+  if (FileExists(err)) outcome.err = ReadFile(err);
   outcome.peak_rss_kb = usage.ru_maxrss;
   return outcome;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cleaner/cleaned_mark.h"
 #include "tests/support/temp_dir.h"
 
 namespace pelloran {
@@ -30,6 +31,7 @@ TEST(PageRestoreTest, TheBackupTakesThePageNameOrNothingChanges) {
     bool one_file;  // "a.htm" is a second name of "a.htm~", as a stopped run leaves them
     RestoreOutcome outcome;
     const char* message;
+    bool edited = false;  // the page is not what a clean made of it
   };
   const std::vector<Case> cases = {
       {"cleaned page and backup", true, false, true, false, false, RestoreOutcome::kRestored, ""},
@@ -41,6 +43,10 @@ TEST(PageRestoreTest, TheBackupTakesThePageNameOrNothingChanges) {
       {"page and backup one file", false, false, true, false, true, RestoreOutcome::kRestored, ""},
       {"page is a folder", false, true, true, false, false, RestoreOutcome::kFailed,
        "Файл «a.htm» не восстановлен из копии «a.htm~» (это папка)."},
+      {"page edited since its clean", true, false, true, false, false, RestoreOutcome::kChanged,
+       "Файл «a.htm» не восстановлен: он не тот, что оставила очистка (изменён после неё, или "
+       "копию «a.htm~» сделала не очистка).",
+       true},
   };
   for (const Case& c : cases) {
     for (const bool dry_run : {true, false}) {
@@ -49,6 +55,7 @@ TEST(PageRestoreTest, TheBackupTakesThePageNameOrNothingChanges) {
       fs::create_directory(dir / "site");
       const std::string page = dir / "site/a.htm";
       if (c.page_file) WriteFile(page, "cleaned");
+      if (c.page_file && !c.edited) MarkCleaned(page);
       if (c.page_folder) fs::create_directory(page);
       if (c.backup_file) WriteFile(page + "~", "original");
       if (c.backup_folder) fs::create_directory(page + "~");
@@ -77,6 +84,7 @@ TEST(PageRestoreTest, TheBackupTakesThePageNameOrNothingChanges) {
 TEST(PageRestoreTest, ABareNameIsRestoredInTheCurrentFolder) {
   TempDir dir;
   WriteFile(dir / "b c.htm", "cleaned");
+  MarkCleaned(dir / "b c.htm");
   WriteFile(dir / "b c.htm~", "original");
   testing::ScopedCurrentDir here(dir.path());
   EXPECT_EQ(RestorePage("b c.htm").outcome, RestoreOutcome::kRestored);

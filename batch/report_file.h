@@ -1,0 +1,36 @@
+#pragma once
+
+// A report file written whole or not at all. It is opened under a temporary
+// name beside its destination before any page is touched, so that a
+// destination that cannot be written stops the call at once; the text takes
+// the destination's name in one rename only once it is written in full.
+
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace pelloran {
+
+class ReportFile {
+ public:
+  // Makes the temporary file beside `destination`, an absolute path.
+  explicit ReportFile(std::string destination);
+  // Removes the temporary file unless the report took its name.
+  ~ReportFile();
+  ReportFile(const ReportFile&) = delete;
+  ReportFile& operator=(const ReportFile&) = delete;
+
+  // Why the temporary file could not be made; then Commit does nothing.
+  std::error_code failure() const { return failure_; }
+  // Writes `text` and gives it the destination's name. On failure the
+  // destination is as it was and the temporary file is gone.
+  std::error_code Commit(std::string_view text);
+
+ private:
+  std::string destination_;
+  std::string temporary_;
+  int fd_ = -1;
+  std::error_code failure_;
+};
+
+}  // namespace pelloran

@@ -1,6 +1,7 @@
 #include "app/advert_window.h"
 
 #include "app/window_design.h"
+#include "app/window_keys.h"
 #include "tools/advert_removal.h"
 
 namespace pelloran {
@@ -68,6 +69,7 @@ void TForm2::BuildButtons() {
   Button2->setGeometry(112, 72, 115, 25);
   for (QPushButton* button : {Button1, Button2}) SetHelpContext(button, kAdvertHelp);
   connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+  OnEnter(this, Button1);
 }
 
 }  // namespace pelloran

@@ -65,8 +65,10 @@ class Checks {
       failed = curl_multi_perform(multi_.get(), &running) != CURLM_OK;
       TakeFinished();
       failed = failed || !StartMore();
-      if (progress != nullptr && done_ < urls_.size())
+      if (progress != nullptr && done_ < urls_.size()) {
         progress->ShowLinkProgress(static_cast<int>(done_), total);
+        if (progress->StopChecking()) break;
+      }
       if (!failed && done_ < urls_.size())
         failed =
             curl_multi_poll(multi_.get(), nullptr, 0, kProgressIntervalMs, nullptr) != CURLM_OK;

@@ -154,15 +154,20 @@ void RestoreSelectedFromBackups(FileList& list, Messages& messages) {
   std::string left;  // why each page that stays as it is stays so
   for (int i = 0; i < list.Count(); ++i) {
     if (!list.IsSelected(i) || list.IsFolder(i)) continue;
-    selected.push_back(list.Entry(i));
+    // A selected "~" file stands for its page, which it gives back.
+    std::string page = list.Entry(i);
+    if (page.ends_with('~')) page.pop_back();
+    if (std::find(selected.begin(), selected.end(), page) != selected.end()) continue;
+    selected.push_back(page);
     const RestoreResult foreseen = RestorePage(selected.back(), /*dry_run=*/true);
     if (foreseen.outcome == RestoreOutcome::kRestored)
       restorable.push_back(selected.back());
     else
       left += (left.empty() ? "" : "\n") + foreseen.message;
   }
-  if (!restorable.empty() &&
-      messages.Confirm(RestoreQuestion(static_cast<int>(restorable.size())))) {
+  if (!restorable.empty()) {
+    // "Нет" is the user's own answer: nothing happens and nothing is reported.
+    if (!messages.Confirm(RestoreQuestion(static_cast<int>(restorable.size())))) return;
     for (const std::string& name : restorable) {
       const RestoreResult result = RestorePage(name);
       if (result.outcome != RestoreOutcome::kRestored)
@@ -181,8 +186,9 @@ void OpenCurrentFile(const FileList& list, ShellRoutines& shell) {
   shell.ShellOpenDocument("open", list.CurrentFile());
 }
 
-void OpenCurrentFileInNotepad(const FileList& list, ShellRoutines& shell) {
-  shell.LaunchProgram("notepad.exe", list.CurrentFile(), "c:\\windows", ShowMode::kNormal);
+void OpenCurrentFileInNotepad(const FileList& list, ShellRoutines& shell, Messages& messages) {
+  if (!shell.LaunchProgram("notepad.exe", list.CurrentFile(), "c:\\windows", ShowMode::kNormal))
+    messages.ShowError(kNoTextEditor);
 }
 
 void OpenFirstSelected(FileList& list, ShellRoutines& shell, Messages& messages) {

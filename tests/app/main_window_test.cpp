@@ -125,7 +125,7 @@ TEST_F(MainWindowTest, EveryDesignedControlIsThereByName) {
   const QList<QAction*> items = form.PopupMenu1->actions();
   ASSERT_EQ(items.size(), 6);
   EXPECT_EQ(items[3]->objectName(), "notepadexe1");
-  EXPECT_EQ(items[3]->text(), "открыть с помощью notepad.exe");
+  EXPECT_EQ(items[3]->text(), "открыть в редакторе");
   EXPECT_EQ(items[4]->text(), "сравнить с копией");
   EXPECT_EQ(items[5]->text(), "восстановить из копии");
 }
@@ -137,18 +137,31 @@ QWidget* AfterTab(QWidget* from) {
   return QApplication::focusWidget();
 }
 
-TEST_F(MainWindowTest, TabOrderFollowsTheDesign) {
+// Every button is reached, in the order the window reads: the tool row, the
+// browser with its buttons, the boxes, the button row; the stop button only
+// while it can be pressed.
+TEST_F(MainWindowTest, TabOrderFollowsTheLayout) {
   TForm1& form = ShowMainWindow();
   QApplication::setActiveWindow(&form);
-  EXPECT_EQ(AfterTab(form.Button1), form.FileListBox1);
-  EXPECT_EQ(AfterTab(form.FileListBox1), form.DirectoryListBox1);
-  EXPECT_EQ(AfterTab(form.DirectoryListBox1), form.CheckBox(1));
-  EXPECT_EQ(AfterTab(form.CheckBox(15)), form.CheckBox(28));
-  EXPECT_EQ(AfterTab(form.CheckBox(28)), form.CheckBox(17));
-  EXPECT_EQ(AfterTab(form.CheckBox(5)), form.Button2);
-  EXPECT_EQ(AfterTab(form.Button2), form.Button3);
-  EXPECT_EQ(AfterTab(form.Button3), form.DriveComboBox1);
-  EXPECT_EQ(AfterTab(form.DriveComboBox1), form.BitBtn1);
+  std::vector<QWidget*> boxes[2];
+  for (const BoxDesign& design : CleaningOptions::Designs())
+    boxes[design.frame == BoxFrame::kProperties].push_back(form.CheckBox(design.number));
+  const std::vector<std::pair<QWidget*, QWidget*>> steps{
+      {form.SpeedButton1, form.SpeedButton4},
+      {form.SpeedButton10, form.SpeedButton2},
+      {form.SpeedButton3, form.DriveComboBox1},
+      {form.DirectoryListBox1, form.FileListBox1},
+      {form.FileListBox1, form.SpeedButton6},
+      {form.SpeedButton7, boxes[0].front()},
+      {boxes[0].back(), boxes[1].front()},
+      {boxes[1].back(), form.BitBtn1},
+      {form.BitBtn1, form.Button1},
+      {form.Button1, form.Button3},
+      {form.Button3, form.Button2},
+      {form.Button2, form.SpeedButton1},
+  };
+  for (const auto& [from, to] : steps)
+    EXPECT_EQ(AfterTab(from), to) << from->objectName().toStdString();
 }
 
 TEST_F(MainWindowTest, SideWindowsTakeTheMainWindowsPlaceAndLeadBack) {

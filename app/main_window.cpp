@@ -46,6 +46,7 @@ TForm1::TForm1(Messages& messages, LinkCheck& link_check, QWidget* parent)
   desktop_shell_ = std::make_unique<DesktopShell>();
   shell_ = desktop_shell_.get();
   trash_ = std::make_unique<DesktopTrash>();
+  FitWindowToFont(this);
   FormCreate();
 }
 

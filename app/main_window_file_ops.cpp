@@ -7,13 +7,17 @@
 
 #include "app/compare_window.h"
 #include "app/main_window.h"
+#include "app/window_design.h"
 #include "tools/file_list_ops.h"
 #include "tools/page_comparison.h"
 
 namespace pelloran {
 namespace {
 
-constexpr int kSizePanelWidth = 100;
+// The size panel's width at the design's font.
+constexpr int kSizePanelDesignWidth = 100;
+
+int SizePanelWidth() { return static_cast<int>(kSizePanelDesignWidth * FontScale() + 0.5); }
 
 QLabel* MakePanel(QWidget* status_bar, const char* name) {
   auto* panel = new QLabel(status_bar);
@@ -56,7 +60,7 @@ void TForm1::ShowStatusPanels(const std::string& path_text, const std::string& s
 void TForm1::PlaceStatusPanels() {
   const int height = StatusBar1->height();
   // Panel 0 is the design panel of width 0, so the path panel starts at the left.
-  int path_width = frameGeometry().width() - kSizePanelWidth;
+  int path_width = frameGeometry().width() - SizePanelWidth();
   if (link_phase_panel_ != nullptr && link_phase_panel_->isVisibleTo(StatusBar1)) {
     const int link_width =
         link_phase_panel_->fontMetrics().horizontalAdvance(link_phase_panel_->text()) + 16;
@@ -65,7 +69,7 @@ void TForm1::PlaceStatusPanels() {
   }
   if (path_panel_ == nullptr) return;
   path_panel_->setGeometry(0, 0, path_width, height);
-  size_panel_->setGeometry(frameGeometry().width() - kSizePanelWidth, 0, kSizePanelWidth, height);
+  size_panel_->setGeometry(frameGeometry().width() - SizePanelWidth(), 0, SizePanelWidth(), height);
 }
 
 void TForm1::RefreshStatusBar() {

@@ -44,6 +44,7 @@ QLabel* MakeGroupLabel(QWidget* frame, const char* name, const QString& text, in
   grey.setColor(QPalette::Window, Qt::lightGray);
   label->setPalette(grey);
   label->adjustSize();
+  label->setProperty(kSizedByTextProperty, true);
   label->move(left, top);
   return label;
 }

@@ -25,6 +25,7 @@ TForm3::TForm3(QWidget* main_window)
   Button1->setGeometry(8, 136, 233, 25);
   connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
   OnEnter(this, Button1);
+  FitWindowToFont(this);
 }
 
 }  // namespace pelloran

@@ -1,12 +1,16 @@
 // The main window as a user meets it: start-up state, moving between the
 // windows, the Apply/OK rule, the failure handler, F1 and the gauge.
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QDir>
 #include <QEvent>
+#include <QLineEdit>
+#include <QMenu>
 #include <QSignalBlocker>
 #include <QTimer>
 
+#include "app/window_design.h"
 #include "charfile/failure_text.h"
 #include "charfile/in_out_error.h"
 #include "tests/app/gui_test_support.h"
@@ -128,6 +132,52 @@ TEST_F(MainWindowTest, EveryDesignedControlIsThereByName) {
   EXPECT_EQ(items[3]->text(), "открыть в редакторе");
   EXPECT_EQ(items[4]->text(), "сравнить с копией");
   EXPECT_EQ(items[5]->text(), "восстановить из копии");
+}
+
+// Qt's own texts, such as a text field's menu, are Russian like the rest.
+TEST_F(MainWindowTest, QtsOwnMenusSpeakRussian) {
+  QLineEdit field;
+  field.setText(QStringLiteral("x"));
+  field.selectAll();
+  const std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+  QStringList texts;
+  for (const QAction* action : menu->actions()) texts << action->text();
+  EXPECT_TRUE(texts.join(' ').contains(QStringLiteral("Копировать")))
+      << texts.join(' ').toStdString();
+}
+
+// Every caption and default text of the three windows shows whole, at the
+// design's font in the design's size and at 13 points in larger windows.
+TEST_F(MainWindowTest, CaptionsShowWholeAtTheDesignFontAndAt13Points) {
+  for (const double points : {kDesignFontPoints, 13.0}) {
+    SCOPED_TRACE(points);
+    FontScale() = points / kDesignFontPoints;
+    TestApplication().setFont(DesignFont(kDefaultFontPixels));
+    ProgramWindows fitted(messages, link_check);
+    if (points == kDesignFontPoints) EXPECT_EQ(fitted.Form1.size(), QSize(825, 556));
+    if (points > kDesignFontPoints) EXPECT_GT(fitted.Form1.width(), 825 * 3 / 2);
+    for (QWidget* window :
+         std::initializer_list<QWidget*>{&fitted.Form1, &fitted.Form2, &fitted.Form3}) {
+      for (QWidget* control : window->findChildren<QWidget*>()) {
+        const auto* edit = qobject_cast<QLineEdit*>(control);
+        const auto* box = qobject_cast<QCheckBox*>(control);
+        const int needed =
+            edit != nullptr ? edit->fontMetrics().horizontalAdvance(edit->text()) + 8
+            : box != nullptr
+                ? box->fontMetrics().boundingRect(QRect(), 0, box->text()).width() + 13 + 4
+            : qobject_cast<QPushButton*>(control) ? control->fontMetrics().horizontalAdvance(
+                                                        static_cast<QPushButton*>(control)->text())
+            : qobject_cast<QLabel*>(control) ? control->sizeHint().width()
+                                             : 0;
+        if (needed == 0 || control->isHidden() || control->parentWidget() == nullptr) continue;
+        EXPECT_LE(needed, control->width()) << control->objectName().toStdString();
+        EXPECT_LE(control->geometry().right(), control->parentWidget()->width())
+            << control->objectName().toStdString();
+      }
+    }
+  }
+  FontScale() = 1;
+  TestApplication().setFont(DesignFont(kDefaultFontPixels));
 }
 
 // Where Tab moves the keyboard focus from a control.

@@ -1,6 +1,9 @@
 #include "app/advert_window.h"
 
+#include <algorithm>
+
 #include "app/window_design.h"
+#include "app/window_keys.h"
 #include "tools/advert_removal.h"
 
 namespace pelloran {
@@ -43,6 +46,20 @@ TForm2::TForm2(QWidget* main_window)
   setTabOrder(Edit1, Edit2);
   setTabOrder(Edit2, Button1);
   setTabOrder(Button1, Button2);
+  FitWindowToFont(this);
+  MakeRoomForMarkers();
+}
+
+// The fields show the default markers whole: what stands right of them moves
+// over, and the window grows by as much.
+void TForm2::MakeRoomForMarkers() {
+  const int design_width = static_cast<int>(kMarkerEditWidth * FontScale() + 0.5);
+  const int grown = std::max(Edit1->width(), Edit2->width()) - design_width;
+  if (grown <= 0) return;
+  for (QLineEdit* edit : {Edit1, Edit2}) edit->resize(design_width + grown, edit->height());
+  for (QLabel* label : {Label3, Label6}) label->move(label->x() + grown, label->y());
+  Button2->resize(Button2->width() + grown, Button2->height());
+  setFixedSize(width() + grown, height());
 }
 
 // One line of the window: caption, "<", the text of a marker, ">".
@@ -53,7 +70,7 @@ TForm2::MarkerRow TForm2::BuildMarkerRow(int top, int first_label, const QString
   row.open = MakeLabel(this, first_label + 1, QStringLiteral("<"), 72, top, 20);
   row.edit = new QLineEdit(text, this);
   row.edit->setObjectName(QStringLiteral("Edit%1").arg(edit_number));
-  row.edit->setGeometry(88, top, 113, 21);
+  row.edit->setGeometry(88, top, kMarkerEditWidth, 21);
   SetHelpContext(row.edit, kAdvertHelp);
   row.close = MakeLabel(this, first_label + 2, QStringLiteral(">"), 208, top, 20);
   return row;
@@ -68,6 +85,7 @@ void TForm2::BuildButtons() {
   Button2->setGeometry(112, 72, 115, 25);
   for (QPushButton* button : {Button1, Button2}) SetHelpContext(button, kAdvertHelp);
   connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+  OnEnter(this, Button1);
 }
 
 }  // namespace pelloran

@@ -61,6 +61,8 @@ class TForm2 : public SideWindow {
   MarkerRow BuildMarkerRow(int top, int first_label, const QString& caption, int edit_number,
                            const QString& text);
   void BuildButtons();
+  void MakeRoomForMarkers();
+  static constexpr int kMarkerEditWidth = 113;
 
   CleanContext* context_ = nullptr;
   FileList* list_ = nullptr;

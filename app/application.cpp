@@ -1,6 +1,9 @@
 #include "app/application.h"
 
 #include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <cstdio>
 
 #include "app/design_style.h"
@@ -10,13 +13,19 @@
 
 namespace pelloran {
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+Application::Application(int& argc, char** argv) : QApplication(argc, argv), desktop_font_(font()) {
   // An empty display name keeps Qt from appending one to every window title.
   setApplicationDisplayName(QString());
   // One style everywhere, so that the fixed layout looks and measures alike
   // on every desktop and offscreen.
   setStyle(new DesignStyle);
   setFont(DesignFont(kDefaultFontPixels));
+  // Qt's own menus and buttons (Undo, Copy, Paste of a text field) speak the
+  // program's language too.
+  auto* qt_texts = new QTranslator(this);
+  if (qt_texts->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    installTranslator(qt_texts);
 }
 
 Application* Application::Instance() { return qobject_cast<Application*>(instance()); }

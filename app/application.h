@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QFont>
 #include <exception>
 #include <functional>
 
@@ -20,6 +21,9 @@ class Application : public QApplication {
 
   // The running Application, or nullptr under another QApplication.
   static Application* Instance();
+
+  // The desktop's own font, as it was before the program set the design's.
+  const QFont& DesktopFont() const { return desktop_font_; }
 
   void SetTitle(const QString& title) { title_ = title; }
   const QString& Title() const { return title_; }
@@ -42,6 +46,7 @@ class Application : public QApplication {
   bool notify(QObject* receiver, QEvent* event) override;
 
  private:
+  QFont desktop_font_;
   QString title_;
   QString help_file_;
   FailureHandler failure_handler_;

@@ -9,6 +9,8 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include "app/window_keys.h"
+
 namespace pelloran {
 namespace {
 
@@ -76,6 +78,7 @@ CompareWindow::CompareWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   auto* column = new QVBoxLayout(this);
   column->addWidget(SourceNote);
   column->addWidget(Tabs, 1);
+  OnEscape(this, [this] { close(); });
 }
 
 QWidget* CompareWindow::BuildSideBySide() {

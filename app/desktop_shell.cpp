@@ -36,12 +36,12 @@ void DesktopShell::ShellOpenDocument(const std::string& verb, const std::string&
   if (IsOpenVerb(verb)) OpenPath(FromPath(path));
 }
 
-void DesktopShell::LaunchProgram(const std::string& program, const std::string& parameters,
+bool DesktopShell::LaunchProgram(const std::string& program, const std::string& parameters,
                                  const std::string& folder, ShowMode /*show*/) {
   std::vector<std::string> command;
   if (QString::fromStdString(program).compare("notepad.exe", Qt::CaseInsensitive) == 0) {
     auto editor = TextEditorCommand(parameters);
-    if (!editor) return;
+    if (!editor) return false;
     command = std::move(*editor);
   } else {
     command.push_back(program);
@@ -49,7 +49,7 @@ void DesktopShell::LaunchProgram(const std::string& program, const std::string& 
   }
   QStringList arguments;
   for (size_t i = 1; i < command.size(); ++i) arguments << FromPath(command[i]);
-  QProcess::startDetached(FromPath(command.front()), arguments, WorkingFolder(folder));
+  return QProcess::startDetached(FromPath(command.front()), arguments, WorkingFolder(folder));
 }
 
 void DesktopShell::OpenInFolder(const std::string& verb, const std::string& name,

@@ -5,14 +5,13 @@
 namespace pelloran {
 
 // The Linux desktop behind the shell routines: "open" goes to the desktop's
-// associated application, "notepad.exe" to its plain-text editor. Programs
-// are started detached, never through a shell; a working folder that does
-// not exist (such as "c:\windows") gives way to the home folder. The show
-// mode is left to the window manager.
+// associated application, "notepad.exe" to its plain-text editor (not started when none is found).
+// Programs are started detached, never through a shell; a working folder that does not exist (such
+// as "c:\windows") gives way to the home folder. The show mode is left to the window manager.
 class DesktopShell : public ShellRoutines {
  public:
   void ShellOpenDocument(const std::string& verb, const std::string& path) override;
-  void LaunchProgram(const std::string& program, const std::string& parameters,
+  bool LaunchProgram(const std::string& program, const std::string& parameters,
                      const std::string& folder, ShowMode show) override;
   void OpenInFolder(const std::string& verb, const std::string& name, const std::string& folder,
                     ShowMode show) override;

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/window_design.h"
+#include "app/window_keys.h"
 
 namespace pelloran {
 namespace {
@@ -85,6 +86,10 @@ HelpWindow::HelpWindow(QStringList folders, QWidget* parent)
   connect(HelpText, &QTextBrowser::forwardAvailable, HelpForward, &QWidget::setEnabled);
   connect(HelpContents, &QListWidget::itemActivated, this, &HelpWindow::ContentsChosen);
   connect(HelpContents, &QListWidget::itemClicked, this, &HelpWindow::ContentsChosen);
+  // Within one document a move to another topic need not change the source.
+  connect(HelpText, &QTextBrowser::sourceChanged, this, &HelpWindow::MarkShownTopic);
+  connect(HelpText, &QTextBrowser::historyChanged, this, &HelpWindow::MarkShownTopic);
+  OnEscape(this, [this] { close(); });
 }
 
 void HelpWindow::ShowTopic(const QString& help_file, int context) {
@@ -104,6 +109,7 @@ void HelpWindow::ShowTopic(const QString& help_file, int context) {
       document_ = document;
       FillContents();
     }
+    MarkShownTopic();
   }
   show();
   raise();
@@ -120,6 +126,19 @@ void HelpWindow::FillContents() {
     auto* item = new QListWidgetItem(block.text(), HelpContents);
     item->setData(Qt::UserRole, anchor);
   }
+}
+
+// The contents line of the topic shown is the current one; none when the
+// text shows no topic of the list.
+void HelpWindow::MarkShownTopic() {
+  const QString shown = HelpText->source().fragment();
+  for (int i = 0; i < HelpContents->count(); ++i) {
+    if (HelpContents->item(i)->data(Qt::UserRole).toString() == shown) {
+      HelpContents->setCurrentRow(i);
+      return;
+    }
+  }
+  HelpContents->setCurrentRow(-1);
 }
 
 void HelpWindow::ContentsChosen(QListWidgetItem* item) {

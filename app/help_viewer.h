@@ -52,6 +52,7 @@ class HelpWindow : public QWidget, public HelpViewer {
  private:
   void FillContents();
   void ContentsChosen(QListWidgetItem* item);
+  void MarkShownTopic();
 
   QStringList folders_;
   QUrl document_;  // the document loaded, without fragment

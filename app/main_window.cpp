@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -10,11 +11,11 @@
 #include "app/advert_window.h"
 #include "app/application.h"
 #include "app/desktop_shell.h"
-#include "app/desktop_trash.h"
 #include "app/settings_window.h"
 #include "app/window_design.h"
 #include "charfile/failure_text.h"
 #include "cleaner/clean_run.h"
+#include "tools/freedesktop_trash.h"
 
 namespace pelloran {
 
@@ -37,6 +38,7 @@ TForm1::TForm1(Messages& messages, LinkCheck& link_check, QWidget* parent)
   BuildStatusBarAndMenu();
   clean_context_ = std::make_unique<CleanContext>(live_options_, *Gauge1, link_check);
   clean_context_->link_progress = &link_phase_status_;
+  clean_context_->stop = &run_stop_;
   SetTabOrder();
   ConnectHandlers();
   ConnectFileOperations();
@@ -44,6 +46,7 @@ TForm1::TForm1(Messages& messages, LinkCheck& link_check, QWidget* parent)
   desktop_shell_ = std::make_unique<DesktopShell>();
   shell_ = desktop_shell_.get();
   trash_ = std::make_unique<DesktopTrash>();
+  FitWindowToFont(this);
   FormCreate();
 }
 
@@ -69,6 +72,7 @@ void TForm1::ConnectHandlers() {
   On(Button3, &QPushButton::clicked, &TForm1::Button1Click);
   On(Button2, &QPushButton::clicked, &TForm1::Button2Click);
   On(BitBtn1, &QPushButton::clicked, &TForm1::BitBtn1Click);
+  On(StopButton, &QPushButton::clicked, &TForm1::StopButtonClick);
   On(FileListBox1, &FileListBox::Changed, &TForm1::nevidim);
   On(FileListBox1, &FileListBox::SelectionClicked, &TForm1::FileListBox1Click);
 
@@ -125,15 +129,39 @@ void TForm1::LinkPhaseStatus::ShowLinkProgress(int done, int total) {
     panel->setObjectName(QStringLiteral("StatusBar1LinkPhase"));
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   }
-  if (done >= total) {
-    panel->hide();
-  } else {
-    panel->setGeometry(0, 0, form_.StatusBar1->width(), form_.StatusBar1->height());
+  panel->setVisible(done < total);
+  if (done < total)
     panel->setText(QStringLiteral("проверка ссылок: %1 из %2").arg(done).arg(total));
-    panel->raise();  // over the path and size panels
-    panel->show();
+  form_.PlaceStatusPanels();
+  // Only the stop button takes clicks while a run goes on.
+  QCoreApplication::processEvents();
+}
+
+bool TForm1::RunStop::IsStopRequested() {
+  QCoreApplication::processEvents();
+  return form_.stop_requested_;
+}
+
+TForm1::RunInProgress::RunInProgress(TForm1& form) : form_(form) {
+  form_.running_ = true;
+  form_.stop_requested_ = false;
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+  for (QWidget* control : form_.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (control == form_.StopButton || control == form_.StatusBar1 || control == form_.Gauge1 ||
+        control == form_.Label1)
+      continue;
+    enabled_before_.emplace_back(control, control->isEnabled());
+    control->setEnabled(false);
   }
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  form_.StopButton->setEnabled(true);
+}
+
+TForm1::RunInProgress::~RunInProgress() {
+  form_.StopButton->setEnabled(false);
+  for (const auto& [control, enabled] : enabled_before_) control->setEnabled(enabled);
+  QApplication::restoreOverrideCursor();
+  form_.running_ = false;
+  form_.RefreshStatusBar();
 }
 
 QCheckBox* TForm1::CheckBox(int number) const {
@@ -148,6 +176,7 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+  stop_requested_ = running_;  // a run in progress ends before its next page
   event->accept();
   QCoreApplication::quit();
 }
@@ -170,6 +199,7 @@ void TForm1::ChangeFolder(const QString& folder) {
   const QString& shown = FileListBox1->Folder();
   DriveComboBox1->ShowFolder(shown);
   DirectoryListBox1->ShowFolder(DriveComboBox1->DriveOf(shown), shown);
+  RefreshStatusBar();
 }
 
 void TForm1::DriveComboBox1Change(const QString& folder) {
@@ -189,11 +219,19 @@ void TForm1::nevidim() {
 // The clean run over the selected pages. A file failure leaves the buttons as
 // they are: it goes on to MyException.
 void TForm1::Button1Click() {
-  if (RunClean(*clean_context_, class_tables_, *FileListBox1, messages_)) {
+  if (running_) return;  // one run at a time, whatever key or click comes meanwhile
+  bool ran = false;
+  {
+    const RunInProgress busy(*this);
+    ran = RunClean(*clean_context_, class_tables_, *FileListBox1, messages_);
+  }
+  if (ran) {
     Button1->setEnabled(false);
     Button3->setEnabled(false);
   }
 }
+
+void TForm1::StopButtonClick() { stop_requested_ = running_; }
 
 void TForm1::Button2Click() { QCoreApplication::quit(); }
 

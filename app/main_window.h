@@ -14,6 +14,8 @@
 #include <array>
 #include <exception>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "app/file_list_box.h"
 #include "app/folder_browser.h"
@@ -79,6 +81,11 @@ class TForm1 : public QWidget {
   void SpeedButton4Click();
   void SpeedButton5Click();
   void CheckBox28Click();
+  // "остановить" (and Escape) while a run goes on: the run ends before the
+  // next page, and the page in hand stays as it was.
+  void StopButtonClick();
+  // True from the start of a clean run to its end.
+  bool IsRunning() const { return running_; }
 
   // The file list's operations (main_window_file_ops.cpp).
   void SpeedButton6Click();
@@ -133,6 +140,7 @@ class TForm1 : public QWidget {
   QPushButton* Button1;
   QPushButton* Button2;
   QPushButton* Button3;
+  QPushButton* StopButton;
   QStatusBar* StatusBar1;
   QMenu* PopupMenu1;
   QAction* N1;
@@ -162,6 +170,12 @@ class TForm1 : public QWidget {
   void ConnectHandlers();
   void ConnectFileOperations();
   void ShowStatusPanels(const std::string& path_text, const std::string& size_text);
+  // The path, link and size panels side by side, the link panel only while
+  // links are checked.
+  void PlaceStatusPanels();
+  // After a clean, a restore or a change of folder: the panels (once the
+  // first click made them) show the current file as it is now.
+  void RefreshStatusBar();
   void ConnectBoxes();
   void FormCreate();
   void DriveComboBox1Change(const QString& folder);
@@ -186,15 +200,41 @@ class TForm1 : public QWidget {
     const TForm1& form_;
   };
 
-  // The checks made ahead of a run, counted in the status bar; the window
-  // repaints meanwhile but takes no input, so the run stays modal.
+  // The checks made ahead of a run, counted in the status bar. The window
+  // answers meanwhile, but only its stop button takes clicks.
   class LinkPhaseStatus : public LinkCheckProgress {
    public:
     explicit LinkPhaseStatus(TForm1& form) : form_(form) {}
     void ShowLinkProgress(int done, int total) override;
+    bool StopChecking() override { return form_.stop_requested_; }
 
    private:
     TForm1& form_;
+  };
+
+  // What the run asks between pages: the window takes the input that waited
+  // meanwhile (a click on "остановить", Escape), then answers.
+  class RunStop : public StopRequest {
+   public:
+    explicit RunStop(TForm1& form) : form_(form) {}
+    bool IsStopRequested() override;
+
+   private:
+    TForm1& form_;
+  };
+
+  // For the length of a run: a busy cursor, every control but the stop
+  // button disabled, the stop button enabled. All back as it was after.
+  class RunInProgress {
+   public:
+    explicit RunInProgress(TForm1& form);
+    ~RunInProgress();
+    RunInProgress(const RunInProgress&) = delete;
+    RunInProgress& operator=(const RunInProgress&) = delete;
+
+   private:
+    TForm1& form_;
+    std::vector<std::pair<QWidget*, bool>> enabled_before_;
   };
 
   Messages& messages_;
@@ -216,6 +256,9 @@ class TForm1 : public QWidget {
   // Over the status bar while links are checked ahead of a run.
   QLabel* link_phase_panel_ = nullptr;
   LinkPhaseStatus link_phase_status_{*this};
+  RunStop run_stop_{*this};
+  bool running_ = false;
+  bool stop_requested_ = false;
   CompareWindow* compare_window_ = nullptr;
 };
 

@@ -3,16 +3,21 @@
 // tools/page_comparison.h.
 
 #include <QFile>
+#include <QShortcut>
 
 #include "app/compare_window.h"
 #include "app/main_window.h"
+#include "app/window_design.h"
 #include "tools/file_list_ops.h"
 #include "tools/page_comparison.h"
 
 namespace pelloran {
 namespace {
 
-constexpr int kSizePanelWidth = 100;
+// The size panel's width at the design's font.
+constexpr int kSizePanelDesignWidth = 100;
+
+int SizePanelWidth() { return static_cast<int>(kSizePanelDesignWidth * FontScale() + 0.5); }
 
 QLabel* MakePanel(QWidget* status_bar, const char* name) {
   auto* panel = new QLabel(status_bar);
@@ -36,6 +41,10 @@ void TForm1::ConnectFileOperations() {
   On(notepadexe1, &QAction::triggered, &TForm1::notepadexe1Click);
   On(CompareWithCopyItem, &QAction::triggered, &TForm1::CompareWithCopyClick);
   On(RestoreFromCopyItem, &QAction::triggered, &TForm1::RestoreFromCopyClick);
+  // Delete in the list does what the delete button does, question included.
+  auto* delete_key = new QShortcut(QKeySequence::Delete, FileListBox1);
+  delete_key->setContext(Qt::WidgetShortcut);
+  connect(delete_key, &QShortcut::activated, SpeedButton6, &QToolButton::click);
 }
 
 void TForm1::ShowStatusPanels(const std::string& path_text, const std::string& size_text) {
@@ -43,12 +52,36 @@ void TForm1::ShowStatusPanels(const std::string& path_text, const std::string& s
     path_panel_ = MakePanel(StatusBar1, "StatusBar1Panel1");
     size_panel_ = MakePanel(StatusBar1, "StatusBar1Panel2");
   }
-  // Panel 0 is the design panel of width 0, so the path panel starts at the left.
-  const int path_width = frameGeometry().width() - kSizePanelWidth;
-  path_panel_->setGeometry(0, 0, path_width, StatusBar1->height());
-  size_panel_->setGeometry(path_width, 0, kSizePanelWidth, StatusBar1->height());
+  PlaceStatusPanels();
   path_panel_->setText(QFile::decodeName(path_text.c_str()));
   size_panel_->setText(QString::fromStdString(size_text));
+}
+
+void TForm1::PlaceStatusPanels() {
+  const int height = StatusBar1->height();
+  // Panel 0 is the design panel of width 0, so the path panel starts at the left.
+  int path_width = frameGeometry().width() - SizePanelWidth();
+  if (link_phase_panel_ != nullptr && link_phase_panel_->isVisibleTo(StatusBar1)) {
+    const int link_width =
+        link_phase_panel_->fontMetrics().horizontalAdvance(link_phase_panel_->text()) + 16;
+    path_width -= link_width;
+    link_phase_panel_->setGeometry(path_width, 0, link_width, height);
+  }
+  if (path_panel_ == nullptr) return;
+  path_panel_->setGeometry(0, 0, path_width, height);
+  size_panel_->setGeometry(frameGeometry().width() - SizePanelWidth(), 0, SizePanelWidth(), height);
+}
+
+void TForm1::RefreshStatusBar() {
+  if (path_panel_ == nullptr) return;  // the panels come with the first click
+  const std::string current = FileListBox1->CurrentFile();
+  try {
+    const StatusReport report = ReadStatusReport(current);
+    ShowStatusPanels(report.path_text, report.size_text);
+  } catch (...) {
+    // Gone or unreadable now: its path, no size.
+    ShowStatusPanels(PathText(current), std::string());
+  }
 }
 
 void TForm1::FileListBox1Click() {
@@ -69,9 +102,9 @@ void TForm1::FileListBox1DblClick() { OpenCurrentFile(*FileListBox1, *shell_); }
 
 void TForm1::N1Click() { OpenCurrentFile(*FileListBox1, *shell_); }
 
-void TForm1::SpeedButton9Click() { OpenCurrentFileInNotepad(*FileListBox1, *shell_); }
+void TForm1::SpeedButton9Click() { OpenCurrentFileInNotepad(*FileListBox1, *shell_, messages_); }
 
-void TForm1::notepadexe1Click() { OpenCurrentFileInNotepad(*FileListBox1, *shell_); }
+void TForm1::notepadexe1Click() { OpenCurrentFileInNotepad(*FileListBox1, *shell_, messages_); }
 
 void TForm1::SpeedButton10Click() { FileListBox1->ReadFolder(); }
 
@@ -92,6 +125,9 @@ void TForm1::CompareWithCopyClick() {
   compare_window_->ShowComparison(page, comparison);
 }
 
-void TForm1::RestoreFromCopyClick() { RestoreSelectedFromBackups(*FileListBox1, messages_); }
+void TForm1::RestoreFromCopyClick() {
+  RestoreSelectedFromBackups(*FileListBox1, messages_);
+  RefreshStatusBar();
+}
 
 }  // namespace pelloran

@@ -1,5 +1,6 @@
 // The main window's controls, one function per group, placed as designed.
 
+#include <QShortcut>
 #include <QStyle>
 
 #include "app/main_window.h"
@@ -18,7 +19,7 @@ QToolButton* MakeToolButton(QWidget* parent, const char* name, const QRect& plac
   button->setObjectName(QString::fromLatin1(name));
   button->setGeometry(place);
   button->setAutoRaise(true);
-  button->setFocusPolicy(Qt::NoFocus);
+  button->setFocusPolicy(Qt::TabFocus);  // reached with Tab, pressed with Space
   button->setToolTip(hint);
   button->setIcon(picture);
   button->setIconSize(QSize(20, 20));
@@ -43,6 +44,7 @@ QLabel* MakeGroupLabel(QWidget* frame, const char* name, const QString& text, in
   grey.setColor(QPalette::Window, Qt::lightGray);
   label->setPalette(grey);
   label->adjustSize();
+  label->setProperty(kSizedByTextProperty, true);
   label->move(left, top);
   return label;
 }
@@ -64,7 +66,7 @@ void TForm1::BuildToolRow() {
                                 QStringLiteral("удалить импортируемые стили"),
                                 Picture(QStyle::SP_DialogNoButton), 6);
   SpeedButton9 = MakeToolButton(this, "SpeedButton9", {120, 0, 33, 33},
-                                QStringLiteral("открыть файл с помощью notepad.exe"),
+                                QStringLiteral("открыть файл в редакторе"),
                                 Picture(QStyle::SP_FileDialogContentsView), 6);
   SpeedButton10 = MakeToolButton(this, "SpeedButton10", {160, 0, 33, 33},
                                  QStringLiteral("обновить список файлов"),
@@ -170,6 +172,15 @@ void TForm1::BuildButtonRow() {
   Button1 = MakeButton(this, "Button1", {584, 512, 89, 25}, QStringLiteral("применить"), 5);
   Button3 = MakeButton(this, "Button3", {680, 512, 41, 25}, QStringLiteral("OK"), 5);
   Button2 = MakeButton(this, "Button2", {728, 512, 91, 25}, QStringLiteral("закрыть"), 5);
+  StopButton = MakeButton(this, "StopButton", {488, 512, 89, 25}, QStringLiteral("остановить"), 5);
+  StopButton->setToolTip(QStringLiteral("остановить прогон после текущей страницы (Esc)"));
+  // Escape stops at once; a button's own shortcut would click it only later.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, [this] { StopButtonClick(); });
+  StopButton->setEnabled(false);
+  // Enter presses the focused button, as in a dialog.
+  for (QPushButton* button : {BitBtn1, StopButton, Button1, Button3, Button2})
+    button->setAutoDefault(true);
 }
 
 void TForm1::BuildStatusBarAndMenu() {
@@ -187,7 +198,7 @@ void TForm1::BuildStatusBarAndMenu() {
   N2->setObjectName(QStringLiteral("N2"));
   N3 = PopupMenu1->addAction(QStringLiteral("удалить символ ~"));
   N3->setObjectName(QStringLiteral("N3"));
-  notepadexe1 = PopupMenu1->addAction(QStringLiteral("открыть с помощью notepad.exe"));
+  notepadexe1 = PopupMenu1->addAction(QStringLiteral("открыть в редакторе"));
   notepadexe1->setObjectName(QStringLiteral("notepadexe1"));
   CompareWithCopyItem = PopupMenu1->addAction(QStringLiteral("сравнить с копией"));
   CompareWithCopyItem->setObjectName(QStringLiteral("CompareWithCopyItem"));
@@ -195,16 +206,19 @@ void TForm1::BuildStatusBarAndMenu() {
   RestoreFromCopyItem->setObjectName(QStringLiteral("RestoreFromCopyItem"));
 }
 
-// Button1, FileListBox1, DirectoryListBox1, the property boxes, the
-// elimination boxes, Button2, Button3, DriveComboBox1, BitBtn1.
+// As the window reads: the tool row from left to right, the browser and its
+// buttons from top to bottom, the elimination boxes below it, the property
+// boxes on the right, then the button row from left to right.
 void TForm1::SetTabOrder() {
-  std::vector<QWidget*> chain{Button1, FileListBox1, DirectoryListBox1};
-  for (BoxFrame frame : {BoxFrame::kProperties, BoxFrame::kElimination}) {
+  std::vector<QWidget*> chain{SpeedButton1,      SpeedButton4, SpeedButton5, SpeedButton9,
+                              SpeedButton10,     SpeedButton2, SpeedButton3, DriveComboBox1,
+                              DirectoryListBox1, FileListBox1, SpeedButton6, SpeedButton7};
+  for (BoxFrame frame : {BoxFrame::kElimination, BoxFrame::kProperties}) {
     for (const BoxDesign& design : CleaningOptions::Designs()) {
       if (design.frame == frame) chain.push_back(CheckBox(design.number));
     }
   }
-  chain.insert(chain.end(), {Button2, Button3, DriveComboBox1, BitBtn1});
+  chain.insert(chain.end(), {BitBtn1, StopButton, Button1, Button3, Button2});
   for (size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 

@@ -40,8 +40,9 @@ bool MessageBoxes::Confirm(std::string_view question) {
   QMessageBox box(QMessageBox::Question, title_, FromUtf8(question), QMessageBox::NoButton,
                   QApplication::activeWindow());
   QPushButton* yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
-  box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+  QPushButton* no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
   box.setDefaultButton(yes);
+  box.setEscapeButton(no);
   box.exec();
   return box.clickedButton() == yes;
 }

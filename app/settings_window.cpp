@@ -1,6 +1,7 @@
 #include "app/settings_window.h"
 
 #include "app/window_design.h"
+#include "app/window_keys.h"
 
 namespace pelloran {
 
@@ -32,6 +33,8 @@ TForm3::TForm3(QWidget* main_window)
   Button1->setObjectName(QStringLiteral("Button1"));
   Button1->setGeometry(8, 136, 233, 25);
   connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
+  OnEnter(this, Button1);
+  FitWindowToFont(this);
 }
 
 }  // namespace pelloran

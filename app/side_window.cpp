@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 
 #include "app/window_design.h"
+#include "app/window_keys.h"
 
 namespace pelloran {
 
@@ -12,6 +13,7 @@ SideWindow::SideWindow(QWidget* main_window, const QString& caption, QSize clien
   setWindowTitle(caption);
   setFont(DesignFont(kDefaultFontPixels));
   setFixedSize(client_size);
+  OnEscape(this, [this] { GoBack(); });
 }
 
 void SideWindow::GoBack() {

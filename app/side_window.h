@@ -7,7 +7,8 @@ namespace pelloran {
 // A tool window that takes the main window's place on screen and leads back
 // to it. It asks for no close box, but a window manager (or Alt+F4) may close
 // it anyway: that request goes back as the window's own back button does, so
-// the program is never left running without a window on screen.
+// the program is never left running without a window on screen. Escape
+// leads back too.
 class SideWindow : public QWidget {
   Q_OBJECT
 

@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "app/help_viewer.h"
 #include "app/message_boxes.h"
+#include "app/window_design.h"
 #include "tools/curl_link_check.h"
 
 namespace pelloran {
@@ -14,6 +15,12 @@ ProgramWindows::ProgramWindows(Messages& messages, LinkCheck& link_check)
 
 int RunProgram(int argc, char** argv) {
   Application app(argc, argv);
+  // A desktop font larger than the design's grows the windows with it.
+  const double desktop_points = app.DesktopFont().pointSizeF();
+  if (desktop_points > kDesignFontPoints) {
+    FontScale() = desktop_points / kDesignFontPoints;
+    app.setFont(DesignFont(kDefaultFontPixels));
+  }
   app.SetTitle(QStringLiteral("Pelloran"));
   app.SetHelpFile(QStringLiteral("help/HELP1.hlp"));
   HelpWindow help;

@@ -146,6 +146,10 @@ PageEnd CleanRun::CleanPage(const std::string& name) {
   ClearUnfinishedSwap(name);
   const Outcome outcome =
       IsStyleOverridingOn(context_.options) ? CleanTwice(path, name) : CleanOnce(path, name);
+  if (outcome.end == PageEnd::kStopped) {
+    context_.gauge.SetProgress(0);
+    return PageEnd::kStopped;
+  }
   if (outcome.end == PageEnd::kCleaned || outcome.end == PageEnd::kFirstPassOnly) MarkCleaned(name);
   if (outcome.end != PageEnd::kCleaned && outcome.end != PageEnd::kUnchanged) {
     if (outcome.end == PageEnd::kFirstPassOnly) ShowCleaned();
@@ -170,6 +174,11 @@ void CleanRun::CheckLinksAhead(std::span<const std::string> page_paths) {
   context_.link_check.CheckAhead(ScanLinkValues(context_.options, pages), context_.link_progress);
 }
 
+bool CleanRun::StopRequested() {
+  if (!stopped_ && context_.stop != nullptr) stopped_ = context_.stop->IsStopRequested();
+  return stopped_;
+}
+
 void CleanRun::Finish() {
   context_.link_check.ForgetCheckedAhead();
   if (context_.link_report.is_open()) {
@@ -180,7 +189,10 @@ void CleanRun::Finish() {
     }
   }
   context_.gauge.SetProgress(0);
-  if (quiet_) messages_.ShowInformation(Summary());
+  if (stopped_)
+    messages_.ShowInformation(std::string(kRunStopped) + "\n" + Summary());
+  else if (quiet_)
+    messages_.ShowInformation(Summary());
 }
 
 std::string CleanRun::Summary() const {
@@ -213,6 +225,10 @@ CleanRun::Outcome CleanRun::CleanOnce(const std::string& path, const std::string
       end != PassEnd::kWhole)
     return {PageEnd::kLeftByRule, PassEndMessage(end, name)};
   if (LeftUnchanged(name)) return {PageEnd::kUnchanged, {}};
+  if (StopRequested()) {
+    DeleteFile(WorkingCopyName(name));
+    return {PageEnd::kStopped, {}};
+  }
   if (const auto failure = SwapInWorkingCopy(name)) return Left(*failure);
   return {};
 }
@@ -262,6 +278,10 @@ std::optional<CleanRun::Outcome> CleanRun::CleanTwiceThroughUnnamedCopy(const st
     throw;
   }
 
+  if (StopRequested()) {
+    CloseCharFileQuietly(context_.input);  // the unnamed file goes with it
+    return Outcome{PageEnd::kStopped, {}};
+  }
   // The backup name first, so that a page whose backup exists is left before
   // the second pass, as when the first pass's result is swapped in at once.
   const std::error_code link = AddName(name, BackupName(name));
@@ -389,7 +409,10 @@ bool RunClean(CleanContext& context, ClassTables& tables, FileList& files, Messa
   if (!run.Start()) return false;
   try {
     run.CheckLinksAhead(run.FilesToClean());
-    for (const std::string& name : run.FilesToClean()) run.CleanPage(name);
+    for (const std::string& name : run.FilesToClean()) {
+      if (run.StopRequested()) break;
+      run.CleanPage(name);
+    }
   } catch (const EInOutError&) {
     // The pages cleaned quietly before the failure still get their count.
     if (run.IsQuiet()) messages.ShowInformation(run.Summary());

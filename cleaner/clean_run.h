@@ -29,6 +29,8 @@ inline constexpr char kLinkReportName[] = "Ссылки.txt";
 inline constexpr char kOperationDone[] = "Операция выполнена!";
 // The check box of kOperationDone that keeps the rest of the run quiet.
 inline constexpr char kQuietUntilRunEnds[] = "не показывать до конца прогона";
+// The first line of the summary of a run the user stopped.
+inline constexpr char kRunStopped[] = "Прогон остановлен.";
 
 // How a pass over a page ended.
 enum class PassEnd {
@@ -75,6 +77,7 @@ enum class PageEnd {
                    // inside it, UTF-16, a working-copy name too long
   kLeftByFailure,  // left as it was because a file step failed
   kFirstPassOnly,  // holds the first pass's result, the original in its backup
+  kStopped,        // left as it was because the user stopped the run
 };
 
 // One run, page by page, for callers that decide themselves what follows a
@@ -111,10 +114,13 @@ class CleanRun {
   // the page is then as it was before this pass.
   PageEnd CleanPage(const std::string& name);
 
+  // Whether the user stopped the run (context.stop); once yes, stays yes.
+  bool StopRequested();
+
   // Closes the link report and gives it its name (until then it was written
   // under a name of the run's own, and the last run's report stood), has the
   // link check forget what it checked ahead, and sets the gauge to 0. When
-  // the user asked for a quiet run, shows its summary. Throws EInOutError
+  // the user stopped the run or asked for a quiet one, shows its summary. Throws EInOutError
   // when the report cannot take its name. A run destroyed without Finish
   // leaves no report of its own and the last one as it was.
   void Finish();
@@ -169,6 +175,7 @@ class CleanRun {
   std::vector<std::string> files_to_clean_;
   std::optional<FolderFacts> folder_;
   bool quiet_ = false;
+  bool stopped_ = false;
   int cleaned_ = 0;
   std::vector<std::string> failures_;  // why each page not cleaned was left
   std::string report_name_;            // the link report's path, and the path
@@ -176,7 +183,7 @@ class CleanRun {
 };
 
 // Apply from start to end. Answers false when the list was empty (nothing
-// else happened), true when the run went through every page. A file failure
+// else happened), true when the run went through every page or was stopped. A file failure
 // ends the run at that page: the report is closed, a quiet run's summary is
 // shown, and the EInOutError goes on to the caller, whose failure handler
 // reports it.

@@ -5,6 +5,7 @@
 #include "interfaces/link_check.h"
 #include "interfaces/options.h"
 #include "interfaces/progress_gauge.h"
+#include "interfaces/stop_request.h"
 
 namespace pelloran {
 
@@ -26,6 +27,8 @@ struct CleanContext {
   LinkCheckProgress* link_progress = nullptr;
   // Where the passes count what they do to the page in hand; none: no counting.
   CleanStatistics* statistics = nullptr;
+  // Asked between pages whether the user stopped the run; none: never stopped.
+  StopRequest* stop = nullptr;
 };
 
 }  // namespace pelloran

@@ -47,6 +47,9 @@ class LinkCheckProgress {
   // while the checks wait, at least every tenth of a second, so that a window
   // can repaint; the last call has done == total.
   virtual void ShowLinkProgress(int done, int total) = 0;
+  // Asked after each progress call: yes ends the checks there, and the
+  // addresses not yet answered are left to be asked on the spot.
+  virtual bool StopChecking() { return false; }
 };
 
 // The platform's view of the web, for the link check.

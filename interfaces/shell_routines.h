@@ -6,9 +6,10 @@ namespace pelloran {
 
 enum class ShowMode { kNormal, kMaximized };
 
-// What the file operations hand to the desktop. Requests are fire and forget:
-// no result comes back and none is reported, so an implementation swallows
-// its own failures.
+// What the file operations hand to the desktop. Opening requests are fire
+// and forget: no result comes back, so an implementation swallows its own
+// failures. Starting a program answers whether it started, so that the user
+// learns why no editor came.
 class ShellRoutines {
  public:
   virtual ~ShellRoutines() = default;
@@ -18,8 +19,9 @@ class ShellRoutines {
   virtual void ShellOpenDocument(const std::string& verb, const std::string& path) = 0;
 
   // Starts the program with the parameter text as one argument (never split,
-  // never through a shell) and the given working folder.
-  virtual void LaunchProgram(const std::string& program, const std::string& parameters,
+  // never through a shell) and the given working folder. False when no
+  // program could be started.
+  virtual bool LaunchProgram(const std::string& program, const std::string& parameters,
                              const std::string& folder, ShowMode show) = 0;
 
   // Performs the verb on a bare name inside a folder (the hidden open button).

@@ -5,7 +5,7 @@ set -eu
 
 PACKAGES="
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev patch
   libcli11-dev nlohmann-json3-dev libdtl-dev help2man

@@ -52,8 +52,10 @@ class Checks {
       TakeFinished();
       TakeDueRetries();
       failed = failed || !StartMore();
-      if (progress != nullptr && done_ < urls_.size())
+      if (progress != nullptr && done_ < urls_.size()) {
         progress->ShowLinkProgress(static_cast<int>(done_), total);
+        if (progress->StopChecking()) break;
+      }
       if (!failed && done_ < urls_.size())
         failed = curl_multi_poll(multi_.get(), nullptr, 0, PollMs(), nullptr) != CURLM_OK;
     }

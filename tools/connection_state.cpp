@@ -2,12 +2,32 @@
 
 #include <ifaddrs.h>
 #include <net/if.h>
+#include <netdb.h>
 
 #include <fstream>
 #include <sstream>
 #include <string>
 
 namespace pelloran {
+namespace {
+
+// A name every working resolver answers for, owned by no one service.
+constexpr char kProbeHost[] = "a.root-servers.net";
+constexpr std::chrono::seconds kProbeTimeout{3};
+
+bool HasRoute() {
+  std::ifstream table("/proc/net/route");
+  if (table) {
+    try {
+      if (const auto answer = HasDefaultRoute(table)) return *answer;
+    } catch (const std::exception&) {
+      // A malformed flags field: the table cannot be trusted, ask the interfaces.
+    }
+  }
+  return HasUpNonLoopbackInterface();
+}
+
+}  // namespace
 
 std::optional<bool> HasDefaultRoute(std::istream& route_table) {
   std::string line;
@@ -36,16 +56,26 @@ bool HasUpNonLoopbackInterface() {
   return found;
 }
 
-bool MachineIsConnected() {
-  std::ifstream table("/proc/net/route");
-  if (table) {
-    try {
-      if (const auto answer = HasDefaultRoute(table)) return *answer;
-    } catch (const std::exception&) {
-      // A malformed flags field: the table cannot be trusted, ask the interfaces.
-    }
+bool HostResolves(const char* host, std::chrono::milliseconds timeout) {
+  // Asked asynchronously, so that a resolver that never answers costs the
+  // timeout and no more.
+  gaicb request{};
+  request.ar_name = host;
+  gaicb* requests[] = {&request};
+  if (::getaddrinfo_a(GAI_NOWAIT, requests, 1, nullptr) != 0) return false;
+  const auto whole = std::chrono::duration_cast<std::chrono::seconds>(timeout);
+  const timespec wait{static_cast<time_t>(whole.count()),
+                      static_cast<long>(std::chrono::nanoseconds(timeout - whole).count())};
+  ::gai_suspend(requests, 1, &wait);
+  if (::gai_error(&request) == EAI_INPROGRESS && ::gai_cancel(&request) == EAI_NOTCANCELED) {
+    // Still running: it must end before `request` goes out of scope.
+    while (::gai_error(&request) == EAI_INPROGRESS) ::gai_suspend(requests, 1, nullptr);
   }
-  return HasUpNonLoopbackInterface();
+  const bool found = ::gai_error(&request) == 0 && request.ar_result != nullptr;
+  if (request.ar_result != nullptr) ::freeaddrinfo(request.ar_result);
+  return found;
 }
+
+bool MachineIsConnected() { return HasRoute() && HostResolves(kProbeHost, kProbeTimeout); }
 
 }  // namespace pelloran

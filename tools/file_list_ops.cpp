@@ -159,7 +159,11 @@ void RestoreSelectedFromBackups(FileList& list, Messages& messages) {
   std::string left;  // why each page that stays as it is stays so
   for (int i = 0; i < list.Count(); ++i) {
     if (!list.IsSelected(i) || list.IsFolder(i)) continue;
-    selected.push_back(list.Entry(i));
+    // A selected "~" file stands for its page, which it gives back.
+    std::string page = list.Entry(i);
+    if (page.ends_with('~')) page.pop_back();
+    if (std::find(selected.begin(), selected.end(), page) != selected.end()) continue;
+    selected.push_back(page);
     const RestoreResult foreseen = RestorePage(selected.back(), /*dry_run=*/true);
     if (foreseen.outcome == RestoreOutcome::kRestored) {
       restorable.push_back(selected.back());
@@ -170,9 +174,10 @@ void RestoreSelectedFromBackups(FileList& list, Messages& messages) {
       left += (left.empty() ? "" : "\n") + foreseen.message;
     }
   }
+  // "Нет" is the user's own answer: nothing happens and nothing is reported.
   if (!restorable.empty() &&
       !messages.Confirm(RestoreQuestion(static_cast<int>(restorable.size()))))
-    restorable.clear();
+    return;
   // An edit made since the clean is lost only when the user says so; pages
   // declined stay as they are without another word.
   if (!changed.empty() && !messages.Confirm(changed_text + kRestoreChangedQuestion))
@@ -198,8 +203,9 @@ void OpenCurrentFile(const FileList& list, ShellRoutines& shell) {
   shell.ShellOpenDocument("open", list.CurrentFile());
 }
 
-void OpenCurrentFileInNotepad(const FileList& list, ShellRoutines& shell) {
-  shell.LaunchProgram("notepad.exe", list.CurrentFile(), "c:\\windows", ShowMode::kNormal);
+void OpenCurrentFileInNotepad(const FileList& list, ShellRoutines& shell, Messages& messages) {
+  if (!shell.LaunchProgram("notepad.exe", list.CurrentFile(), "c:\\windows", ShowMode::kNormal))
+    messages.ShowError(kNoTextEditor);
 }
 
 void OpenFirstSelected(FileList& list, ShellRoutines& shell, Messages& messages) {

@@ -65,11 +65,12 @@ void RemoveTildesFromSelected(FileList& list, Messages& messages);
 
 // "восстановить из копии": every selected page whose "~" copy exists gets
 // it back under its own name in one rename (the cleaned text is gone), after
-// one question that says how many pages; pages edited since their clean (or
-// whose copy no clean made) are named in a second question and restored only
-// on "yes"; pages without a copy, or whose copy cannot take the name, are
-// named in one message. Then the list is read again with the same pages
-// selected. An empty list only gets the message.
+// one question that says how many pages (answered "Нет", nothing changes and
+// nothing more is said); pages edited since their clean (or whose copy no
+// clean made) are named in a second question and restored only on "yes";
+// pages without a copy, or whose copy cannot take the name, are named in one
+// message. A selected "~" file stands for its page. Then the list is read
+// again with the same pages selected. An empty list only gets the message.
 void RestoreSelectedFromBackups(FileList& list, Messages& messages);
 
 // The question before restoring `count` pages.
@@ -80,9 +81,13 @@ std::string TildeRemovalFailure(const std::string& name, const std::string& new_
                                 std::error_code failure);
 
 // The current file to the desktop: opened with its associated application,
-// or in the plain-text editor. Without a current file the path is empty.
+// or in the plain-text editor, which says kNoTextEditor when no editor
+// starts. Without a current file the path is empty.
 void OpenCurrentFile(const FileList& list, ShellRoutines& shell);
-void OpenCurrentFileInNotepad(const FileList& list, ShellRoutines& shell);
+void OpenCurrentFileInNotepad(const FileList& list, ShellRoutines& shell, Messages& messages);
+inline constexpr char kNoTextEditor[] =
+    "Текстовый редактор не запущен: не найден ни редактор для text/plain, ни один из обычных "
+    "(gedit, kate, mousepad и другие).";
 
 // Opens the first selected file, maximised, in its folder.
 void OpenFirstSelected(FileList& list, ShellRoutines& shell, Messages& messages);

@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QTest>
 #include <algorithm>
+#include <QThreadPool>
 #include <set>
 
 #include "tests/app/gui_test_support.h"
@@ -156,7 +157,10 @@ class UnreadablePageTest : public ApplyTest {
 TEST_F(UnreadablePageTest, ReportsFileAccessDeniedAndLosesNothing) {
   TForm1& form = ShowMainWindow();
   SelectEntries({"a.htm", "b.htm"});
-  // Root reads every file; the check runs in a child without that power.
+  // Root reads every file; the check runs in a child without that power. The
+  // run lets the window repaint, and a forked child has none of the pool's
+  // threads that painting may hand work to: the pool lets them go first.
+  QThreadPool::globalInstance()->waitForDone();
   const int status = RunWithoutFileCapabilities([&] {
     form.Button1->click();
     if (messages.errors != std::vector<std::string>{"File access denied."}) return 1;

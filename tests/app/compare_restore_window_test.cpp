@@ -124,10 +124,11 @@ TEST_F(CompareRestoreTest, RestoreAnsweredNoChangesNothing) {
   TForm1& form = ShowMainWindow();
   const auto before = Folder();
   messages.confirm_answer = false;
-  Pick({"a.htm"});
+  Pick({"a.htm", "a.htm~", "b.htm"});  // as Ctrl+A picks: a "~" file stands for its page
   form.RestoreFromCopyItem->trigger();
-  EXPECT_EQ(messages.questions.size(), 1u);
+  EXPECT_EQ(messages.questions, std::vector<std::string>{RestoreQuestion(1)});
   EXPECT_EQ(Folder(), before);
+  EXPECT_TRUE(messages.errors.empty());  // "Нет" is no failure to report
 }
 
 TEST(PageCharset, TheDeclarationThenUtf8ThenWindows1251) {

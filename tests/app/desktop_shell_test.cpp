@@ -122,7 +122,10 @@ TEST_F(DesktopTest, ACommonEditorOnPathIsTheFallback) {
   EXPECT_EQ(*command, (std::vector<std::string>{root_ / "bin/mousepad", "/x/a.htm"}));
 }
 
-TEST_F(DesktopTest, NoEditorAtAll) { EXPECT_FALSE(TextEditorCommand("/x/a.htm").has_value()); }
+TEST_F(DesktopTest, NoEditorAtAll) {
+  EXPECT_FALSE(TextEditorCommand("/x/a.htm").has_value());
+  EXPECT_FALSE(DesktopShell().LaunchProgram("notepad.exe", "/x/a.htm", "", ShowMode::kNormal));
+}
 
 TEST_F(DesktopTest, NotepadGetsThePathAsOneArgumentInTheHomeFolder) {
   AssociateTextWith(recorder_ + " %f");

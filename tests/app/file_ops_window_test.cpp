@@ -8,6 +8,7 @@
 #include "tests/support/recording_shell.h"
 #include "tools/advert_removal.h"
 #include "tools/file_list_ops.h"
+#include "tools/freedesktop_trash.h"
 
 namespace pelloran::testing {
 namespace {
@@ -106,6 +107,33 @@ TEST_F(FileOpsWindowTest, DeletedFilesLandInTheDesktopTrash) {
   EXPECT_NE(note.find("Path=" + start.path().string() + "/b"), std::string::npos) << note;
 }
 
+// A fresh account has no ~/.local/share: the trash is made there. Where it
+// cannot be made, nothing lands beside the page and the user is asked first.
+TEST_F(FileOpsWindowTest, TrashUnderAnEmptyHomeIsMadeOrTheUserIsAsked) {
+  qunsetenv("XDG_DATA_HOME");
+  std::filesystem::remove_all(desktop_home.path() / ".local");
+  TForm1& form = Show();
+  ClickEntry("b page.htm");
+  form.SpeedButton6->click();
+  const std::filesystem::path trash = desktop_home.path() / ".local/share/Trash";
+  EXPECT_EQ(ReadFile(trash / "files/b page.htm"), "b");
+  const std::string note = ReadFile(trash / "info/b page.htm.trashinfo");
+  EXPECT_NE(note.find("\nPath=" + TrashInfoPath((start / "b page.htm")) + "\n"), std::string::npos)
+      << note;
+  EXPECT_NE(note.find("/b%20page.htm\n"), std::string::npos) << note;
+  EXPECT_TRUE(messages.questions.empty());
+
+  std::filesystem::remove_all(desktop_home.path() / ".local");
+  WriteFile(desktop_home / ".local", "");  // no folder can be made under it
+  messages.confirm_answer = false;
+  ClickEntry("a.htm");
+  form.SpeedButton6->click();
+  EXPECT_EQ(messages.questions.size(), 1u);
+  EXPECT_TRUE(FileExists(start / "a.htm"));
+  EXPECT_FALSE(std::filesystem::exists(start.path() / "files"));
+  EXPECT_FALSE(std::filesystem::exists(start.path() / "info"));
+}
+
 TEST_F(FileOpsWindowTest, TildeRemovalByButtonAndByMenu) {
   TForm1& form = Show();
   ClickEntry("c.htm~");
@@ -160,6 +188,10 @@ TEST_F(FileOpsWindowTest, OpeningHandsThePathToTheShell) {
     EXPECT_EQ(shell.requests[i].path_or_parameters, path);
     EXPECT_EQ(shell.requests[i].folder, "c:\\windows");
   }
+  EXPECT_TRUE(messages.errors.empty());
+  shell.programs_start = false;  // no editor on this desktop: the user is told
+  form.notepadexe1->trigger();
+  EXPECT_EQ(messages.errors, std::vector<std::string>{kNoTextEditor});
 }
 
 TEST_F(FileOpsWindowTest, TheHiddenOpenButtonStaysOutOfReach) {

@@ -1,9 +1,12 @@
 // The main window as a user meets it: start-up state, moving between the
 // windows, the Apply/OK rule, the failure handler, F1 and the gauge.
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QDir>
 #include <QEvent>
+#include <QLineEdit>
+#include <QMenu>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -126,9 +129,55 @@ TEST_F(MainWindowTest, EveryDesignedControlIsThereByName) {
   const QList<QAction*> items = form.PopupMenu1->actions();
   ASSERT_EQ(items.size(), 6);
   EXPECT_EQ(items[3]->objectName(), "notepadexe1");
-  EXPECT_EQ(items[3]->text(), "открыть с помощью notepad.exe");
+  EXPECT_EQ(items[3]->text(), "открыть в редакторе");
   EXPECT_EQ(items[4]->text(), "сравнить с копией");
   EXPECT_EQ(items[5]->text(), "восстановить из копии");
+}
+
+// Qt's own texts, such as a text field's menu, are Russian like the rest.
+TEST_F(MainWindowTest, QtsOwnMenusSpeakRussian) {
+  QLineEdit field;
+  field.setText(QStringLiteral("x"));
+  field.selectAll();
+  const std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+  QStringList texts;
+  for (const QAction* action : menu->actions()) texts << action->text();
+  EXPECT_TRUE(texts.join(' ').contains(QStringLiteral("Копировать")))
+      << texts.join(' ').toStdString();
+}
+
+// Every caption and default text of the three windows shows whole, at the
+// design's font in the design's size and at 13 points in larger windows.
+TEST_F(MainWindowTest, CaptionsShowWholeAtTheDesignFontAndAt13Points) {
+  for (const double points : {kDesignFontPoints, 13.0}) {
+    SCOPED_TRACE(points);
+    FontScale() = points / kDesignFontPoints;
+    TestApplication().setFont(DesignFont(kDefaultFontPixels));
+    ProgramWindows fitted(messages, link_check);
+    if (points == kDesignFontPoints) EXPECT_EQ(fitted.Form1.size(), QSize(825, 556));
+    if (points > kDesignFontPoints) EXPECT_GT(fitted.Form1.width(), 825 * 3 / 2);
+    for (QWidget* window :
+         std::initializer_list<QWidget*>{&fitted.Form1, &fitted.Form2, &fitted.Form3}) {
+      for (QWidget* control : window->findChildren<QWidget*>()) {
+        const auto* edit = qobject_cast<QLineEdit*>(control);
+        const auto* box = qobject_cast<QCheckBox*>(control);
+        const int needed =
+            edit != nullptr ? edit->fontMetrics().horizontalAdvance(edit->text()) + 8
+            : box != nullptr
+                ? box->fontMetrics().boundingRect(QRect(), 0, box->text()).width() + 13 + 4
+            : qobject_cast<QPushButton*>(control) ? control->fontMetrics().horizontalAdvance(
+                                                        static_cast<QPushButton*>(control)->text())
+            : qobject_cast<QLabel*>(control) ? control->sizeHint().width()
+                                             : 0;
+        if (needed == 0 || control->isHidden() || control->parentWidget() == nullptr) continue;
+        EXPECT_LE(needed, control->width()) << control->objectName().toStdString();
+        EXPECT_LE(control->geometry().right(), control->parentWidget()->width())
+            << control->objectName().toStdString();
+      }
+    }
+  }
+  FontScale() = 1;
+  TestApplication().setFont(DesignFont(kDefaultFontPixels));
 }
 
 // Where Tab moves the keyboard focus from a control.
@@ -138,18 +187,31 @@ QWidget* AfterTab(QWidget* from) {
   return QApplication::focusWidget();
 }
 
-TEST_F(MainWindowTest, TabOrderFollowsTheDesign) {
+// Every button is reached, in the order the window reads: the tool row, the
+// browser with its buttons, the boxes, the button row; the stop button only
+// while it can be pressed.
+TEST_F(MainWindowTest, TabOrderFollowsTheLayout) {
   TForm1& form = ShowMainWindow();
   QApplication::setActiveWindow(&form);
-  EXPECT_EQ(AfterTab(form.Button1), form.FileListBox1);
-  EXPECT_EQ(AfterTab(form.FileListBox1), form.DirectoryListBox1);
-  EXPECT_EQ(AfterTab(form.DirectoryListBox1), form.CheckBox(1));
-  EXPECT_EQ(AfterTab(form.CheckBox(15)), form.CheckBox(28));
-  EXPECT_EQ(AfterTab(form.CheckBox(28)), form.CheckBox(17));
-  EXPECT_EQ(AfterTab(form.CheckBox(5)), form.Button2);
-  EXPECT_EQ(AfterTab(form.Button2), form.Button3);
-  EXPECT_EQ(AfterTab(form.Button3), form.DriveComboBox1);
-  EXPECT_EQ(AfterTab(form.DriveComboBox1), form.BitBtn1);
+  std::vector<QWidget*> boxes[2];
+  for (const BoxDesign& design : CleaningOptions::Designs())
+    boxes[design.frame == BoxFrame::kProperties].push_back(form.CheckBox(design.number));
+  const std::vector<std::pair<QWidget*, QWidget*>> steps{
+      {form.SpeedButton1, form.SpeedButton4},
+      {form.SpeedButton10, form.SpeedButton2},
+      {form.SpeedButton3, form.DriveComboBox1},
+      {form.DirectoryListBox1, form.FileListBox1},
+      {form.FileListBox1, form.SpeedButton6},
+      {form.SpeedButton7, boxes[0].front()},
+      {boxes[0].back(), boxes[1].front()},
+      {boxes[1].back(), form.BitBtn1},
+      {form.BitBtn1, form.Button1},
+      {form.Button1, form.Button3},
+      {form.Button3, form.Button2},
+      {form.Button2, form.SpeedButton1},
+  };
+  for (const auto& [from, to] : steps)
+    EXPECT_EQ(AfterTab(from), to) << from->objectName().toStdString();
 }
 
 TEST_F(MainWindowTest, SideWindowsTakeTheMainWindowsPlaceAndLeadBack) {

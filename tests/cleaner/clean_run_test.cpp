@@ -228,6 +228,38 @@ TEST_F(CleanRunTest, AQuietRunEndsWithOneSummary) {
             (std::vector<std::string>{"Операция выполнена!", "Очищено страниц: 2 из 3."}));
 }
 
+// A stop asked for while b.htm is read: a.htm stays cleaned, b.htm and
+// c.htm stay as they were, and no working copy is left, with one pass or two.
+TEST_F(CleanRunTest, AStoppedRunLeavesThePageInHandAndTheRestUntouched) {
+  struct Stop : StopRequest {
+    bool IsStopRequested() override { return asked = true, requested; }
+    bool requested = false;
+    bool asked = false;
+  } stop;
+  context_.stop = &stop;
+  first_extra_ = [&stop](CleanContext& context) {
+    if (context.input.name().ends_with("b.htm")) stop.requested = true;
+  };
+  for (const bool overriding : {false, true}) {
+    SCOPED_TRACE(overriding);
+    options_.Tick(17, overriding);
+    stop.requested = false;
+    for (const char* name : {"a.htm~", "b.htm~", "c.htm~"}) std::filesystem::remove(dir_ / name);
+    messages_.information.clear();
+    Pages({{"a.htm", "a"}, {"b.htm", "b"}, {"c.htm", "c"}}, {"a.htm", "b.htm", "c.htm"});
+    EXPECT_TRUE(Run());
+    EXPECT_EQ(Read("a.htm"), overriding ? "A+second" : "A");
+    EXPECT_EQ(Read("b.htm"), "b");
+    EXPECT_EQ(Read("c.htm"), "c");
+    EXPECT_FALSE(Exists("b.htm~"));
+    EXPECT_FALSE(Exists("c.htm~"));
+    EXPECT_EQ(testing::Snapshot(dir_.path()).size(), 4u);  // a, a~, b, c: no working copy
+    EXPECT_EQ(messages_.information.back(), "Прогон остановлен.\nОчищено страниц: 1 из 3.");
+    EXPECT_TRUE(messages_.errors.empty());
+  }
+  EXPECT_EQ(first_seen_.size(), 4u);  // c.htm was never opened
+}
+
 TEST_F(CleanRunTest, AByteTwentySixWithTextAfterItLeavesThePageAlone) {
   Pages({{"a.htm",
           "before\x1A"

@@ -18,9 +18,10 @@ class RecordingShell : public ShellRoutines {
   void ShellOpenDocument(const std::string& verb, const std::string& path) override {
     requests.push_back({"ShellOpenDocument", verb, path, "", ShowMode::kNormal});
   }
-  void LaunchProgram(const std::string& program, const std::string& parameters,
+  bool LaunchProgram(const std::string& program, const std::string& parameters,
                      const std::string& folder, ShowMode show) override {
     requests.push_back({"LaunchProgram", program, parameters, folder, show});
+    return programs_start;
   }
   void OpenInFolder(const std::string& verb, const std::string& name, const std::string& folder,
                     ShowMode show) override {
@@ -28,6 +29,7 @@ class RecordingShell : public ShellRoutines {
   }
 
   std::vector<Request> requests;
+  bool programs_start = true;  // what LaunchProgram answers
 };
 
 }  // namespace pelloran::testing

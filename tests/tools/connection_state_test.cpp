@@ -48,6 +48,12 @@ TEST(DefaultRouteTest, ShortLinesAreSkipped) {
   EXPECT_EQ(FromTable(std::string(kHeader) + "eth0\t00000000\n"), false);
 }
 
+// A route with a resolver that finds nothing is no connection.
+TEST(ConnectionStateTest, OnlyANameThatResolvesCounts) {
+  EXPECT_TRUE(HostResolves("localhost", std::chrono::seconds(3)));
+  EXPECT_FALSE(HostResolves("no-such-host.invalid", std::chrono::seconds(3)));
+}
+
 TEST(ReportConnectionStateTest, ShowsOneOfTheTwoMessages) {
   TestLinkCheck link_check;
   TestMessages messages;

@@ -299,7 +299,7 @@ TEST_F(FileListOpsTest, OpenHandsTheCurrentPathOver) {
   List().Select(0);
   List().Focus(0);
   OpenCurrentFile(List(), shell_);
-  OpenCurrentFileInNotepad(List(), shell_);
+  OpenCurrentFileInNotepad(List(), shell_, messages_);
   ASSERT_EQ(shell_.requests.size(), 2u);
   const std::string path = dir_ / "my page 'x'.htm";
   EXPECT_EQ(shell_.requests[0].routine, "ShellOpenDocument");
@@ -316,7 +316,7 @@ TEST_F(FileListOpsTest, WithoutCurrentFileAnEmptyPathIsHandedOver) {
   WriteFile(dir_ / "a.htm", "x");
   List().Focus(0);  // focused, not selected
   OpenCurrentFile(List(), shell_);
-  OpenCurrentFileInNotepad(List(), shell_);
+  OpenCurrentFileInNotepad(List(), shell_, messages_);
   ASSERT_EQ(shell_.requests.size(), 2u);
   EXPECT_EQ(shell_.requests[0].path_or_parameters, "");
   EXPECT_EQ(shell_.requests[1].path_or_parameters, "");
@@ -327,7 +327,7 @@ TEST_F(FileListOpsTest, ALongPathIsHandedOverWhole) {
   WriteFile(dir_ / name, "x");
   List().Select(0);
   List().Focus(0);
-  OpenCurrentFileInNotepad(List(), shell_);
+  OpenCurrentFileInNotepad(List(), shell_, messages_);
   ASSERT_EQ(shell_.requests.size(), 1u);
   EXPECT_EQ(shell_.requests[0].path_or_parameters, dir_ / name);
 }

@@ -8,8 +8,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QTest>
-#include <algorithm>
 #include <QThreadPool>
+#include <algorithm>
 #include <set>
 
 #include "tests/app/gui_test_support.h"

@@ -154,8 +154,11 @@ TEST_F(MainWindowTest, CaptionsShowWholeAtTheDesignFontAndAt13Points) {
     FontScale() = points / kDesignFontPoints;
     TestApplication().setFont(DesignFont(kDefaultFontPixels));
     ProgramWindows fitted(messages, link_check);
-    if (points == kDesignFontPoints) EXPECT_EQ(fitted.Form1.size(), QSize(825, 556));
-    if (points > kDesignFontPoints) EXPECT_GT(fitted.Form1.width(), 825 * 3 / 2);
+    if (points == kDesignFontPoints) {
+      EXPECT_EQ(fitted.Form1.size(), QSize(825, 556));
+    } else {
+      EXPECT_GT(fitted.Form1.width(), 825 * 3 / 2);
+    }
     for (QWidget* window :
          std::initializer_list<QWidget*>{&fitted.Form1, &fitted.Form2, &fitted.Form3}) {
       for (QWidget* control : window->findChildren<QWidget*>()) {

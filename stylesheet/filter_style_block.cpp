@@ -38,6 +38,7 @@ class ElementBytes {
     size_ += text.size();
   }
   void PutBytes(std::string_view bytes) {
+    if (bytes.empty()) return;  // an empty buffer has no data() to copy to
     Reserve(bytes.size());
     std::memcpy(bytes_.data() + size_, bytes.data(), bytes.size());
     size_ += bytes.size();

@@ -35,9 +35,11 @@ bool Contains(const std::string& text, const std::string& part) {
 }
 
 TEST(RunRobustnessTest, FilesThatAreNoPagesAreLeftWithAReasonOfTheirOwn) {
-  const std::string gif =
-      std::string("GIF89a\x01\0\x01\0\x80\0\0", 13) + std::string(600, '\xff') +
-      std::string("\0\0\0!\xf9\x04\x01\0\0\0\0,\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0;", 33);
+  static constexpr char kGifStart[] = "GIF89a\x01\0\x01\0\x80\0\0";
+  static constexpr char kGifEnd[] =
+      "\0\0\0!\xf9\x04\x01\0\0\0\0,\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0;";
+  const std::string gif = std::string(kGifStart, sizeof kGifStart - 1) + std::string(600, '\xff') +
+                          std::string(kGifEnd, sizeof kGifEnd - 1);
   struct Case {
     std::string name, bytes, reason;
   };

@@ -155,11 +155,19 @@ class UnreadablePageTest : public ApplyTest {
 };
 
 TEST_F(UnreadablePageTest, ReportsFileAccessDeniedAndLosesNothing) {
+#if defined(__SANITIZE_ADDRESS__)
+  // Under the sanitizer runtime a forked child of this threaded program can
+  // block for good on a lock another thread held at the fork; the normal
+  // build runs the check.
+  GTEST_SKIP() << "forks a threaded Qt program";
+#endif
   TForm1& form = ShowMainWindow();
   SelectEntries({"a.htm", "b.htm"});
   // Root reads every file; the check runs in a child without that power. The
-  // run lets the window repaint, and a forked child has none of the pool's
-  // threads that painting may hand work to: the pool lets them go first.
+  // run lets the window repaint, and a forked child must not paint: painting
+  // starts threads that can find a lock held by a thread the fork left behind.
+  // Hidden, the window has nothing to paint; the pool lets its threads go.
+  form.hide();
   QThreadPool::globalInstance()->waitForDone();
   const int status = RunWithoutFileCapabilities([&] {
     form.Button1->click();

@@ -28,6 +28,10 @@ class Console {
   void LinkProgress(int done, int all);
   // The diff, coloured when asked to be.
   void Diff(std::string_view diff);
+  // A file name as the streams it goes to can show it: on a terminal, its
+  // control characters written as \t, \n, \r or \xHH, so that no name can
+  // move the cursor, clear the screen or pass for another line.
+  std::string Shown(std::string_view name) const;
   // Has a write to standard output failed (its reader gone, a full disk)?
   bool OutputLost() const { return out_.fail(); }
 
@@ -38,6 +42,7 @@ class Console {
   bool quiet_;
   bool progress_;
   bool color_;
+  bool escape_;
   bool progress_shown_ = false;
 };
 

@@ -340,6 +340,16 @@ bool CreateUnnamedWorkingCopy(ByteFile& file, std::string_view folder, mode_t pe
   return true;
 }
 
+void GiveOwnerOf(const CharFile& from, CharFile& to) {
+  if (from.fd_ < 0 || to.fd_ < 0 || ::geteuid() != 0) return;
+  struct stat source, made;
+  if (::fstat(from.fd_, &source) != 0 || ::fstat(to.fd_, &made) != 0) return;
+  if (source.st_uid == made.st_uid && source.st_gid == made.st_gid) return;
+  if (::fchown(to.fd_, source.st_uid, source.st_gid) != 0) return;
+  // A change of owner drops the set-id bits: they are set once more.
+  CompletePermissions(to.fd_, to.permissions_);
+}
+
 void OpenTextOverByteFile(TextFile& text, ByteFile& bytes) {
   if (!bytes.is_open()) throw EInOutError(kFileNotOpen);
   try {

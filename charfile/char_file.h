@@ -54,7 +54,13 @@ class CharFile {
   friend void CloseCharFileQuietly(CharFile& file) noexcept;
   friend void OpenTextOverByteFile(TextFile& text, ByteFile& bytes);
   friend std::error_code GiveName(const CharFile& file, const std::string& name);
+
+// Gives the open file `to` the owner and group of the open file `from`, so
+// that a page cleaned by root stays its owner's. Only root may; for anyone
+// else, and where the file system cannot, the new file keeps its maker's.
+void GiveOwnerOf(const CharFile& from, CharFile& to);
   friend void OpenForDiscarding(CharFile& file);
+  friend void GiveOwnerOf(const CharFile& from, CharFile& to);
 
   // Opens name_ with the given open(2) flags; refuses anything but a regular
   // file (a FIFO or device could block or swallow the page) with code 5.

@@ -144,7 +144,8 @@ class BatchRun {
     context_.link_progress = &link_progress_;
     diff_base_ = DiffBase();
     if (command.diff && !start_folder_.empty() && diff_base_ != start_folder_.lexically_normal())
-      console_.Line("diff paths are from " + console_.Shown(diff_base_.string()) + ": apply it there");
+      console_.Line("diff paths are from " + console_.Shown(diff_base_.string()) +
+                    ": apply it there");
   }
 
   std::vector<PageRecord> Clean();

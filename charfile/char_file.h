@@ -55,10 +55,10 @@ class CharFile {
   friend void OpenTextOverByteFile(TextFile& text, ByteFile& bytes);
   friend std::error_code GiveName(const CharFile& file, const std::string& name);
 
-// Gives the open file `to` the owner and group of the open file `from`, so
-// that a page cleaned by root stays its owner's. Only root may; for anyone
-// else, and where the file system cannot, the new file keeps its maker's.
-void GiveOwnerOf(const CharFile& from, CharFile& to);
+  // Gives the open file `to` the owner and group of the open file `from`, so
+  // that a page cleaned by root stays its owner's. Only root may; for anyone
+  // else, and where the file system cannot, the new file keeps its maker's.
+  void GiveOwnerOf(const CharFile& from, CharFile& to);
   friend void OpenForDiscarding(CharFile& file);
   friend void GiveOwnerOf(const CharFile& from, CharFile& to);
 

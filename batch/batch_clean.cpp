@@ -315,8 +315,12 @@ void BatchRun::Finish(PageRecord& record, const std::string& original, const std
   record.outcome = same ? PageOutcome::kUnchanged : PageOutcome::kCleaned;
   if (!command_.diff || same) return;
   try {
-    console_.Diff(UnifiedDiff(ReadWholeFile(original), ReadWholeFile(cleaned),
-                              DiffLabel("a/", diff_label_), DiffLabel("b/", diff_label_)));
+    bool header = true;
+    WriteUnifiedDiff(ReadWholeFile(original), ReadWholeFile(cleaned), DiffLabel("a/", diff_label_),
+                     DiffLabel("b/", diff_label_), [&](std::string_view piece) {
+                       console_.Diff(piece, header);
+                       header = false;
+                     });
   } catch (const EInOutError&) {
     // The page is cleaned all the same; only its diff cannot be shown.
     messages_.ShowError("no diff: " + CurrentFailureText());

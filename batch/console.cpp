@@ -88,14 +88,14 @@ void Console::EndProgress() {
   progress_shown_ = false;
 }
 
-void Console::Diff(std::string_view diff) {
+void Console::Diff(std::string_view diff, bool header) {
   EndProgress();
   if (!color_) {
     out_ << diff;
     out_.flush();
     return;
   }
-  size_t line_number = 0;
+  size_t line_number = header ? 0 : 2;
   while (!diff.empty()) {
     const size_t lf = diff.find('\n');
     const std::string_view line = diff.substr(0, lf == std::string_view::npos ? diff.size() : lf);

@@ -350,8 +350,10 @@ void GiveOwnerOf(const CharFile& from, CharFile& to) {
   if (::fstat(from.fd_, &source) != 0 || ::fstat(to.fd_, &made) != 0) return;
   if (source.st_uid == made.st_uid && source.st_gid == made.st_gid) return;
   if (::fchown(to.fd_, source.st_uid, source.st_gid) != 0) return;
-  // A change of owner drops the set-id bits: they are set once more.
-  CompletePermissions(to.fd_, to.permissions_);
+  // A change of owner drops the set-id bits: they are set once more. Root
+  // without the right over others' files could then neither do that nor
+  // give the file its name (protected hard links): it takes the file back.
+  if (::fchmod(to.fd_, to.permissions_) != 0) ::fchown(to.fd_, made.st_uid, made.st_gid);
 }
 
 void OpenTextOverByteFile(TextFile& text, ByteFile& bytes) {

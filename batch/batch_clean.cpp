@@ -142,6 +142,10 @@ class BatchRun {
         link_progress_(console) {
     options_ = command.options;
     context_.link_progress = &link_progress_;
+    diff_base_ = DiffBase();
+    if (command.diff && !start_folder_.empty() && diff_base_ != start_folder_.lexically_normal())
+      console_.Line("diff paths are from " + console_.Shown(diff_base_.string()) +
+                    ": apply it there");
   }
 
   std::vector<PageRecord> Clean();
@@ -157,8 +161,21 @@ class BatchRun {
   void ApplyOne(PageRecord& record);
   void Finish(PageRecord& record, const std::string& original, const std::string& cleaned);
   std::string Relative(size_t i) const {
-    const fs::path relative = list_.path(i).lexically_relative(start_folder_);
+    const fs::path relative = list_.path(i).lexically_relative(diff_base_);
     return relative.empty() ? list_.path(i).string() : relative.string();
+  }
+  // Where `patch -p1` applies the diff: the starting folder, or the folder
+  // above it that holds every page, since patch refuses names with "..".
+  fs::path DiffBase() const {
+    fs::path base = start_folder_.lexically_normal();
+    const auto climbs = [&base](const fs::path& page) {
+      const fs::path relative = page.lexically_relative(base);
+      return !relative.empty() && *relative.begin() == "..";
+    };
+    for (size_t i = 0; i < pages_.size(); ++i) {
+      while (base.has_relative_path() && climbs(list_.path(i))) base = base.parent_path();
+    }
+    return base;
   }
 
   const Command& command_;
@@ -167,6 +184,7 @@ class BatchRun {
   Console& console_;
   PageMessages messages_;
   fs::path start_folder_;
+  fs::path diff_base_;
   CleaningOptions options_;
   UnseenGauge gauge_;
   CleanContext context_;
@@ -297,8 +315,12 @@ void BatchRun::Finish(PageRecord& record, const std::string& original, const std
   record.outcome = same ? PageOutcome::kUnchanged : PageOutcome::kCleaned;
   if (!command_.diff || same) return;
   try {
-    console_.Diff(UnifiedDiff(ReadWholeFile(original), ReadWholeFile(cleaned),
-                              DiffLabel("a/", diff_label_), DiffLabel("b/", diff_label_)));
+    bool header = true;
+    WriteUnifiedDiff(ReadWholeFile(original), ReadWholeFile(cleaned), DiffLabel("a/", diff_label_),
+                     DiffLabel("b/", diff_label_), [&](std::string_view piece) {
+                       console_.Diff(piece, header);
+                       header = false;
+                     });
   } catch (const EInOutError&) {
     // The page is cleaned all the same; only its diff cannot be shown.
     messages_.ShowError("no diff: " + CurrentFailureText());

@@ -31,7 +31,28 @@ Console::Console(std::ostream& out, std::ostream& err, Terminals terminals, cons
       quiet_(command.quiet),
       progress_(terminals.err && !command.quiet),
       color_(command.color == ColorUse::kAlways ||
-             (command.color == ColorUse::kAuto && terminals.out && !NoColorAsked())) {}
+             (command.color == ColorUse::kAuto && terminals.out && !NoColorAsked())),
+      escape_(terminals.err || (terminals.out && &lines_ == &out_)) {}
+
+std::string Console::Shown(std::string_view name) const {
+  if (!escape_) return std::string(name);
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string shown;
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F)
+      shown += c;
+    else if (c == '\t')
+      shown += "\\t";
+    else if (c == '\n')
+      shown += "\\n";
+    else if (c == '\r')
+      shown += "\\r";
+    else
+      shown.append("\\x").append(1, kHex[byte >> 4]).append(1, kHex[byte & 15]);
+  }
+  return shown;
+}
 
 void Console::Line(std::string_view text) {
   if (quiet_) return;
@@ -48,7 +69,7 @@ void Console::Failure(std::string_view text) {
 
 void Console::Progress(size_t done, size_t all, std::string_view page) {
   if (!progress_) return;
-  err_ << kClearLine << "[" << done << "/" << all << "] " << page;
+  err_ << kClearLine << "[" << done << "/" << all << "] " << Shown(page);
   err_.flush();
   progress_shown_ = true;
 }
@@ -67,14 +88,14 @@ void Console::EndProgress() {
   progress_shown_ = false;
 }
 
-void Console::Diff(std::string_view diff) {
+void Console::Diff(std::string_view diff, bool header) {
   EndProgress();
   if (!color_) {
     out_ << diff;
     out_.flush();
     return;
   }
-  size_t line_number = 0;
+  size_t line_number = header ? 0 : 2;
   while (!diff.empty()) {
     const size_t lf = diff.find('\n');
     const std::string_view line = diff.substr(0, lf == std::string_view::npos ? diff.size() : lf);
@@ -90,7 +111,7 @@ void Console::Diff(std::string_view diff) {
 }
 
 void PageMessages::SetPage(std::string shown, std::string name) {
-  shown_ = std::move(shown);
+  shown_ = console_.Shown(shown);
   name_ = std::move(name);
   last_error_.clear();
 }

@@ -26,8 +26,13 @@ class Console {
   void EndProgress();
   // "проверка ссылок: done из all" in place of the previous progress line.
   void LinkProgress(int done, int all);
-  // The diff, coloured when asked to be.
-  void Diff(std::string_view diff);
+  // The diff, or a piece of it of whole lines, coloured when asked to be;
+  // `header`: the piece starts with the diff's two header lines.
+  void Diff(std::string_view diff, bool header = true);
+  // A file name as the streams it goes to can show it: on a terminal, its
+  // control characters written as \t, \n, \r or \xHH, so that no name can
+  // move the cursor, clear the screen or pass for another line.
+  std::string Shown(std::string_view name) const;
   // Has a write to standard output failed (its reader gone, a full disk)?
   bool OutputLost() const { return out_.fail(); }
 
@@ -38,6 +43,7 @@ class Console {
   bool quiet_;
   bool progress_;
   bool color_;
+  bool escape_;
   bool progress_shown_ = false;
 };
 

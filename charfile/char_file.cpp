@@ -286,6 +286,10 @@ std::string ReadWholeFile(const std::string& path) {
   const int fd = OpenRetrying(path.c_str(), O_RDONLY | O_NONBLOCK, 0);
   if (fd < 0) throw EInOutError::FromErrno(errno);
   std::string text;
+  // Sized once from the start: growing by doubling would hold up to three
+  // times a large page while it is moved.
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) text.reserve(static_cast<size_t>(st.st_size));
   char block[65536];
   for (;;) {
     const ssize_t n = ::read(fd, block, sizeof block);
@@ -338,6 +342,18 @@ bool CreateUnnamedWorkingCopy(ByteFile& file, std::string_view folder, mode_t pe
   CompletePermissions(fd, permissions);
   file.Adopt(fd, CharFile::Mode::kInputOutput, permissions);
   return true;
+}
+
+void GiveOwnerOf(const CharFile& from, CharFile& to) {
+  if (from.fd_ < 0 || to.fd_ < 0 || ::geteuid() != 0) return;
+  struct stat source, made;
+  if (::fstat(from.fd_, &source) != 0 || ::fstat(to.fd_, &made) != 0) return;
+  if (source.st_uid == made.st_uid && source.st_gid == made.st_gid) return;
+  if (::fchown(to.fd_, source.st_uid, source.st_gid) != 0) return;
+  // A change of owner drops the set-id bits: they are set once more. Root
+  // without the right over others' files could then neither do that nor
+  // give the file its name (protected hard links): it takes the file back.
+  if (::fchmod(to.fd_, to.permissions_) != 0) ::fchown(to.fd_, made.st_uid, made.st_gid);
 }
 
 void OpenTextOverByteFile(TextFile& text, ByteFile& bytes) {

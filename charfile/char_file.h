@@ -55,6 +55,7 @@ class CharFile {
   friend void OpenTextOverByteFile(TextFile& text, ByteFile& bytes);
   friend std::error_code GiveName(const CharFile& file, const std::string& name);
   friend void OpenForDiscarding(CharFile& file);
+  friend void GiveOwnerOf(const CharFile& from, CharFile& to);
 
   // Opens name_ with the given open(2) flags; refuses anything but a regular
   // file (a FIFO or device could block or swallow the page) with code 5.
@@ -208,6 +209,12 @@ void OpenTextOverByteFile(TextFile& text, ByteFile& bytes);
 // Gives the open file, an unnamed one too, the further name `name`, never
 // over an existing file. Failure by its result only.
 std::error_code GiveName(const CharFile& file, const std::string& name);
+
+// Gives the open file `to` the owner and group of the open file `from`, so
+// that a page cleaned by root stays its owner's. Only root may; for anyone
+// else, and where the file system cannot, the new file keeps its maker's.
+void GiveOwnerOf(const CharFile& from, CharFile& to);
+
 // Every byte of the file at `path`, byte 26 included, for a diff or a view
 // of a whole page. Throws EInOutError when it cannot be opened or read.
 std::string ReadWholeFile(const std::string& path);

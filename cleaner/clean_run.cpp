@@ -52,6 +52,7 @@ PassEnd PassInto(CleanContext& context, ClassTables& tables, RunState& run,
     // Made with the bits of the file read, so the cleaned page keeps who may
     // read and write it.
     CreateWorkingCopy(context.working_copy, context.input.permissions());
+    GiveOwnerOf(context.input, context.working_copy);
     created = true;
     pass(context, tables, run);
     const bool cut_short = context.input.StoppedBeforeMoreData();
@@ -262,6 +263,7 @@ std::optional<CleanRun::Outcome> CleanRun::CleanTwiceThroughUnnamedCopy(const st
       CloseCharFile(context_.input);
       return std::nullopt;
     }
+    GiveOwnerOf(context_.input, context_.working_copy);
     passes_.first(context_, tables_, run_);
     const bool cut_short = context_.input.StoppedBeforeMoreData();
     CloseCharFile(context_.input);

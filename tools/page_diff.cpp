@@ -10,18 +10,30 @@ namespace pelloran {
 namespace {
 
 // Lines split at LF, each with its LF; the last one without, when the text
-// does not end in one.
-std::vector<std::string_view> Lines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    const size_t lf = text.find('\n', start);
-    const size_t end = lf == std::string_view::npos ? text.size() : lf + 1;
-    lines.push_back(text.substr(start, end - start));
-    start = end;
+// does not end in one. Kept as where each line starts: a quarter of the
+// memory of a view per line, on pages of millions of lines.
+class Lines {
+ public:
+  explicit Lines(std::string_view text) : text_(text) {
+    for (size_t start = 0; start < text.size();) {
+      starts_.push_back(start);
+      const size_t lf = text.find('\n', start);
+      start = lf == std::string_view::npos ? text.size() : lf + 1;
+    }
+    starts_.push_back(text.size());
   }
-  return lines;
-}
+  size_t size() const { return starts_.size() - 1; }
+  std::string_view operator[](size_t i) const {
+    return text_.substr(starts_[i], starts_[i + 1] - starts_[i]);
+  }
+
+ private:
+  std::string_view text_;
+  std::vector<size_t> starts_;
+};
+
+// About how much of the diff is handed on at a time.
+constexpr size_t kPieceSize = 1 << 16;
 
 enum class Edit : int8_t { kCommon, kDelete, kAdd };
 
@@ -29,8 +41,7 @@ enum class Edit : int8_t { kCommon, kDelete, kAdd };
 // equal lines at both ends are taken as they are, and the rest compared as
 // numbers (equal lines get equal numbers), which keeps the diff quick on
 // pages of many megabytes.
-std::vector<Edit> EditScript(const std::vector<std::string_view>& a,
-                             const std::vector<std::string_view>& b) {
+std::vector<Edit> EditScript(const Lines& a, const Lines& b) {
   size_t prefix = 0;
   while (prefix < a.size() && prefix < b.size() && a[prefix] == b[prefix]) ++prefix;
   size_t suffix = 0;
@@ -38,7 +49,7 @@ std::vector<Edit> EditScript(const std::vector<std::string_view>& a,
          a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix])
     ++suffix;
   std::unordered_map<std::string_view, uint32_t> numbers;
-  auto numbered = [&](const std::vector<std::string_view>& lines) {
+  auto numbered = [&](const Lines& lines) {
     std::vector<uint32_t> result;
     result.reserve(lines.size() - prefix - suffix);
     for (size_t i = prefix; i < lines.size() - suffix; ++i) {
@@ -96,22 +107,26 @@ size_t HunkEnd(const std::vector<Edit>& edits, size_t change, size_t context) {
 
 }  // namespace
 
-std::string UnifiedDiff(std::string_view before, std::string_view after, std::string_view old_label,
-                        std::string_view new_label, int context_lines) {
-  if (before == after) return {};
-  const std::vector<std::string_view> a = Lines(before);
-  const std::vector<std::string_view> b = Lines(after);
-  const std::vector<Edit> edits = EditScript(a, b);
-  const size_t context = static_cast<size_t>(std::max(context_lines, 0));
-  // The line of `a` and of `b` at which each edit stands.
-  std::vector<size_t> line_a(edits.size() + 1), line_b(edits.size() + 1);
-  for (size_t i = 0; i < edits.size(); ++i) {
-    line_a[i + 1] = line_a[i] + (edits[i] != Edit::kAdd ? 1 : 0);
-    line_b[i + 1] = line_b[i] + (edits[i] != Edit::kDelete ? 1 : 0);
-  }
+void WriteUnifiedDiff(std::string_view before, std::string_view after, std::string_view old_label,
+                      std::string_view new_label, const DiffSink& put, int context_lines) {
+  if (before == after) return;
   std::string out;
   out.append("--- ").append(old_label).append("\n");
   out.append("+++ ").append(new_label).append("\n");
+  put(out);
+  const Lines a(before);
+  const Lines b(after);
+  const std::vector<Edit> edits = EditScript(a, b);
+  const size_t context = static_cast<size_t>(std::max(context_lines, 0));
+  // The edit reached, and the line of `a` and of `b` at which it stands;
+  // hunks come in order, so these only move forward.
+  size_t at = 0, line_a = 0, line_b = 0;
+  const auto move_to = [&](size_t edit) {
+    for (; at < edit; ++at) {
+      line_a += edits[at] != Edit::kAdd ? 1 : 0;
+      line_b += edits[at] != Edit::kDelete ? 1 : 0;
+    }
+  };
   for (size_t i = 0; i < edits.size();) {
     if (edits[i] == Edit::kCommon) {
       ++i;
@@ -119,16 +134,36 @@ std::string UnifiedDiff(std::string_view before, std::string_view after, std::st
     }
     const size_t begin = i > context ? i - context : 0;
     const size_t end = HunkEnd(edits, i, context);
-    out += "@@ -" + Range(line_a[begin], line_a[end] - line_a[begin]) + " +" +
-           Range(line_b[begin], line_b[end] - line_b[begin]) + " @@\n";
+    move_to(begin);
+    size_t count_a = 0, count_b = 0;
+    for (size_t k = begin; k < end; ++k) {
+      count_a += edits[k] != Edit::kAdd ? 1 : 0;
+      count_b += edits[k] != Edit::kDelete ? 1 : 0;
+    }
+    out = "@@ -" + Range(line_a, count_a) + " +" + Range(line_b, count_b) + " @@\n";
     for (size_t k = begin; k < end; ++k) {
       if (edits[k] == Edit::kAdd)
-        PutLine(out, '+', b[line_b[k]]);
+        PutLine(out, '+', b[line_b]);
       else
-        PutLine(out, edits[k] == Edit::kDelete ? '-' : ' ', a[line_a[k]]);
+        PutLine(out, edits[k] == Edit::kDelete ? '-' : ' ', a[line_a]);
+      move_to(k + 1);
+      // A hunk may span the page: it goes out in pieces of whole lines.
+      if (out.size() >= kPieceSize) {
+        put(out);
+        out.clear();
+      }
     }
+    if (!out.empty()) put(out);
     i = end;
   }
+}
+
+std::string UnifiedDiff(std::string_view before, std::string_view after, std::string_view old_label,
+                        std::string_view new_label, int context_lines) {
+  std::string out;
+  WriteUnifiedDiff(
+      before, after, old_label, new_label, [&out](std::string_view piece) { out += piece; },
+      context_lines);
   return out;
 }
 

@@ -3,6 +3,7 @@
 // The unified diff of a page before and after cleaning, as the batch command
 // prints it and the window's compare view shows it.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -16,5 +17,12 @@ namespace pelloran {
 // `patch` to `before`, it gives `after` byte for byte.
 std::string UnifiedDiff(std::string_view before, std::string_view after, std::string_view old_label,
                         std::string_view new_label, int context_lines = 3);
+
+// The same diff handed to `put` piece by piece (the two header lines first,
+// then each hunk's header and its lines), so that the diff of a large page
+// never stands whole in memory. Nothing when the texts are equal.
+using DiffSink = std::function<void(std::string_view)>;
+void WriteUnifiedDiff(std::string_view before, std::string_view after, std::string_view old_label,
+                      std::string_view new_label, const DiffSink& put, int context_lines = 3);
 
 }  // namespace pelloran

@@ -410,8 +410,11 @@ TEST(BatchCleanTest, TerminalOutputFollowsWhatTheStreamsAre) {
     WriteFile(dir / "a.htm", kRichPage);
     WriteFile(dir / "b.htm", kRichPage);
     WriteFile(dir / "b.htm~", "an earlier backup");
+    // A name that would clear the screen and pass for two lines.
+    const std::string odd = "c\033[2Jd\n.htm";
+    WriteFile(dir / odd, kRichPage);
     std::vector<std::string> args = c.args;
-    args.insert(args.end(), {"a.htm", "b.htm"});
+    args.insert(args.end(), {"a.htm", "b.htm", odd});
     TestLinkCheck link_check;
     std::ostringstream out, err;
     int status;
@@ -422,12 +425,15 @@ TEST(BatchCleanTest, TerminalOutputFollowsWhatTheStreamsAre) {
       ::unsetenv("NO_COLOR");
     }
     EXPECT_EQ(status, 0);  // b.htm is left by rule, no failure
-    EXPECT_EQ(err.str().find("\r\033[K[0/2] a.htm") != std::string::npos, c.progress);
+    EXPECT_EQ(err.str().find("\r\033[K[0/3] a.htm") != std::string::npos, c.progress);
     EXPECT_EQ(out.str().find("\033[31m-") != std::string::npos, c.colour) << out.str();
     const std::string lines = c.args.front() == "--diff" ? err.str() : out.str();
     EXPECT_EQ(lines.find("a.htm: Операция выполнена!") != std::string::npos, c.page_lines);
-    EXPECT_EQ(lines.find("1 cleaned, 0 unchanged, 1 skipped, 0 failed") != std::string::npos,
+    EXPECT_EQ(lines.find("2 cleaned, 0 unchanged, 1 skipped, 0 failed") != std::string::npos,
               c.page_lines);
+    const std::string escaped = c.terminals.err ? "c\\x1B[2Jd\\n.htm" : odd;
+    EXPECT_EQ(lines.find(escaped + ": Операция выполнена!") != std::string::npos, c.page_lines);
+    if (c.terminals.err) EXPECT_EQ(err.str().find("\033[2J"), std::string::npos);
     EXPECT_NE(err.str().find("Файл «b.htm» не изменён"), std::string::npos);  // failures stay
   }
 }

@@ -3,6 +3,8 @@
 // real patch, restore, the JSON report and the options by name.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -206,6 +208,38 @@ TEST(BatchCommandTest, DiffPatchesOriginalsIntoCleanedPagesAndRestoreUndoesTheRu
   EXPECT_NE(again.err.find("Файл «site/crlf page.htm» не восстановлен: резервной копии"),
             std::string::npos)
       << again.err;
+}
+
+// Pages named with "../": patch refuses such names, so the diff names them
+// from the folder above that holds them all, and says so. Run by root, a
+// cleaned page stays its owner's (the working copy that replaced it was root's).
+TEST(BatchCommandTest, PagesAboveTheFolderGetPatchableDiffPathsAndKeepTheirOwner) {
+  TempDir dir, copy;
+  for (const TempDir* tree : {&dir, &copy}) {
+    fs::create_directories(tree->path() / "w/sub");
+    WriteFile(*tree / "w/a b.htm", kPage);
+    WriteFile(*tree / "w/sub/c.htm", kPage);
+  }
+  const bool root = ::geteuid() == 0;
+  if (root) ASSERT_EQ(::chown((dir / "w/a b.htm").c_str(), 1234, 5678), 0);
+  const CommandOutcome run =
+      RunCleanCommand(dir.path() / "w/sub", {"--diff", "../a b.htm", "c.htm"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("diff paths are from " + (dir.path() / "w").string() + ": apply it there"),
+            std::string::npos)
+      << run.err;
+  WriteFile(copy / "w/run.diff", run.out);
+  const std::string patch = "cd '" + (copy.path() / "w").string() + "' && patch -s -p1 < run.diff";
+  ASSERT_EQ(std::system(patch.c_str()), 0) << run.out;
+  for (const char* page : {"w/a b.htm", "w/sub/c.htm"}) {
+    EXPECT_EQ(ReadFile(copy / page), ReadFile(dir / page)) << page;
+    EXPECT_NE(ReadFile(dir / page), kPage) << page;
+  }
+  if (!root) GTEST_SKIP() << "owners are kept only when run as root";
+  struct stat st;
+  ASSERT_EQ(::stat((dir / "w/a b.htm").c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 1234u);
+  EXPECT_EQ(st.st_gid, 5678u);
 }
 
 std::string Joined(const std::vector<int>& boxes) {

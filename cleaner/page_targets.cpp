@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "charfile/char_file.h"
 #include "cleaner/link_address.h"
 
 namespace pelloran {
@@ -93,7 +94,8 @@ bool PageTargets::Leads(std::string_view fragment) {
   if (!targets_) {
     std::ifstream in(path_, std::ios::binary);
     const std::string page{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    targets_ = FindPageTargets(page);
+    // The page ends for the cleaner at its first end mark, and so for its targets.
+    targets_ = FindPageTargets(std::string_view(page).substr(0, page.find(char{kEndMark})));
   }
   if (targets_->contains(std::string(fragment))) return true;
   return targets_->contains(DecodePercentEscapes(fragment));

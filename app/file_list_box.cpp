@@ -94,6 +94,8 @@ void FileListBox::ReadFolder() { ReadFolder(folder_); }
 
 int FileListBox::Count() const { return count(); }
 
+std::string FileListBox::ListedFolder() const { return QFile::encodeName(folder_).toStdString(); }
+
 std::string FileListBox::Entry(int index) const {
   const QListWidgetItem* entry = item(index);
   return entry == nullptr ? std::string() : QFile::encodeName(entry->text()).toStdString();

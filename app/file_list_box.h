@@ -22,6 +22,7 @@ class FileListBox : public QListWidget, public FileList {
   // The folder the list shows (absolute, without a trailing "/" except at the
   // root); empty before the first reading.
   const QString& Folder() const { return folder_; }
+  std::string ListedFolder() const override;
 
   // Makes the folder current, then lists it: selection cleared, no focused
   // entry, Changed() raised. Throws EInOutError when the folder cannot be made

@@ -16,13 +16,16 @@
 #include "batch/page_walk.h"
 #include "batch/report_file.h"
 #include "batch/stop_signals.h"
+#include "charfile/current_folder.h"
 #include "charfile/failure_text.h"
 #include "charfile/file_moves.h"
 #include "charfile/in_out_error.h"
+#include "charfile/temporary_file.h"
 #include "cleaner/class_tables.h"
-#include "cleaner/clean_preview.h"
 #include "cleaner/clean_run.h"
-#include "cleaner/page_swap.h"
+#include "cleaner/link_report.h"
+#include "cleaner/page_clean.h"
+#include "cleaner/report_connection_state.h"
 #include "interfaces/path_names.h"
 #include "tools/page_diff.h"
 #include "tools/page_restore.h"
@@ -34,81 +37,23 @@ namespace fs = std::filesystem;
 
 constexpr char kVersion[] = "pelloran-clean 0.1\n";
 
-// The pages found, one at a time: the list holds the page in hand, and that
-// page's folder is the current directory while it is cleaned, as the
-// window's list holds its folder.
-class BatchFileList : public FileList {
- public:
-  // Paths are made absolute at once, before any folder becomes current, all
-  // against the one starting folder.
-  explicit BatchFileList(const std::vector<std::string>& files) {
-    std::error_code error;
-    const fs::path start = fs::current_path(error);
-    for (const std::string& file : files) {
-      const fs::path path(file);
-      if (path.is_absolute())
-        paths_.push_back(path.lexically_normal());
-      else
-        paths_.push_back(error ? fs::path() : (start / path).lexically_normal());
-    }
+// Every page as an absolute path, made at once against the starting folder
+// `start`; empty where that folder is gone and the page's path is relative.
+std::vector<fs::path> AbsolutePaths(const std::vector<std::string>& files, const fs::path& start) {
+  std::vector<fs::path> paths;
+  for (const std::string& file : files) {
+    const fs::path path(file);
+    if (path.is_absolute())
+      paths.push_back(path.lexically_normal());
+    else
+      paths.push_back(start.empty() ? fs::path() : (start / path).lexically_normal());
   }
-
-  // Makes the page's folder current and the page the list's only entry.
-  // False, with the reason, when that cannot be done.
-  bool Show(size_t file, std::string& failure) {
-    const fs::path& path = paths_[file];
-    folder_ = path.parent_path().string();
-    name_ = path.filename().string();
-    if (name_.empty()) {
-      failure = "Это не имя файла.";
-      return false;
-    }
-    // Pages of one folder usually come together: the folder is entered once.
-    if (folder_ != current_folder_) {
-      current_folder_.clear();
-      if (::chdir(folder_.c_str()) != 0) {
-        failure = "Не удалось перейти в папку " + folder_ + ".";
-        return false;
-      }
-      current_folder_ = folder_;
-    }
-    return true;
-  }
-  const std::string& name() const { return name_; }
-  const fs::path& path(size_t file) const { return paths_[file]; }
-  // Every page as an absolute path.
-  std::vector<std::string> Paths() const { return {paths_.begin(), paths_.end()}; }
-
-  // Before the first Show, the list holds every file, so a run can start.
-  int Count() const override { return name_.empty() ? static_cast<int>(paths_.size()) : 1; }
-  std::string Entry(int) const override { return name_; }
-  bool IsSelected(int) const override { return true; }
-  bool IsFolder(int) const override { return false; }
-  void Focus(int) override {}
-  int FocusedIndex() const override { return 0; }
-  std::string CurrentFile() const override { return (fs::path(folder_) / name_); }
-  void ReadFolder() override {}
-  void MoveFocusQuietly(int) override {}
-  void Select(int) override {}
-
- private:
-  std::vector<fs::path> paths_;
-  std::string folder_;
-  std::string name_;
-  std::string current_folder_;  // the folder last made current, by its path
-};
+  return paths;
+}
 
 int64_t FileSize(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
-}
-
-// The folder the command started in; empty when it is gone (deleted under
-// the command), and the pages' own paths are then shown as they are.
-fs::path StartingFolder() {
-  std::error_code gone;
-  fs::path folder = fs::current_path(gone);
-  return gone ? fs::path() : folder;
 }
 
 // The links checked ahead of a run, counted on the progress line.
@@ -126,22 +71,30 @@ class ConsoleLinkProgress : public LinkCheckProgress {
   int shown_ = -1;
 };
 
-// One call of the command over the pages found.
+// One call of the command over the pages found: one cleaner for the whole
+// call, so the class tables live as long as in one program run.
 class BatchRun {
  public:
   BatchRun(const Command& command, const std::vector<std::string>& pages, LinkCheck& link_check,
            Console& console)
       : command_(command),
         pages_(pages),
-        list_(pages),
+        // The folder the command started in; empty when it is gone (deleted
+        // under the command), and the pages' own paths are then shown as they are.
+        start_folder_(CurrentFolder()),
+        paths_(AbsolutePaths(pages, start_folder_)),
         console_(console),
         messages_(console),
-        start_folder_(StartingFolder()),
         context_(options_, gauge_, link_check),
-        run_(context_, tables_, list_, messages_),
+        cleaner_(context_, tables_),
+        report_(context_.link_report),
         link_progress_(console) {
     options_ = command.options;
     context_.link_progress = &link_progress_;
+    // The summary says how much Office markup went and how the links fared,
+    // with or without a report; the exit status needs the links too.
+    cleaner_.CountStatistics(command.json || options_.IsOfficeMarkupDropped() ||
+                             options_.IsLinkCheckingOn());
     diff_base_ = DiffBase();
     if (command.diff && !start_folder_.empty() && diff_base_ != start_folder_.lexically_normal())
       console_.Line("diff paths are from " + console_.Shown(diff_base_.string()) +
@@ -156,13 +109,14 @@ class BatchRun {
  private:
   // A stop signal came, or standard output's reader is gone: no more pages.
   bool Stopping() const { return StopSignal() != 0 || console_.OutputLost(); }
+  void StartLinkChecks();
   void CleanOne(size_t i, PageRecord& record);
-  void PreviewOne(PageRecord& record);
-  void ApplyOne(PageRecord& record);
+  PageResult PreviewOne(const PageFiles& page, PageRecord& record);
+  PageResult ApplyOne(const PageFiles& page, PageRecord& record);
   void Finish(PageRecord& record, const std::string& original, const std::string& cleaned);
   std::string Relative(size_t i) const {
-    const fs::path relative = list_.path(i).lexically_relative(diff_base_);
-    return relative.empty() ? list_.path(i).string() : relative.string();
+    const fs::path relative = paths_[i].lexically_relative(diff_base_);
+    return relative.empty() ? paths_[i].string() : relative.string();
   }
   // Where `patch -p1` applies the diff: the starting folder, or the folder
   // above it that holds every page, since patch refuses names with "..".
@@ -172,27 +126,26 @@ class BatchRun {
       const fs::path relative = page.lexically_relative(base);
       return !relative.empty() && *relative.begin() == "..";
     };
-    for (size_t i = 0; i < pages_.size(); ++i) {
-      while (base.has_relative_path() && climbs(list_.path(i))) base = base.parent_path();
+    for (const fs::path& path : paths_) {
+      while (base.has_relative_path() && climbs(path)) base = base.parent_path();
     }
     return base;
   }
 
   const Command& command_;
   const std::vector<std::string>& pages_;
-  BatchFileList list_;
+  fs::path start_folder_;
+  std::vector<fs::path> paths_;
   Console& console_;
   PageMessages messages_;
-  fs::path start_folder_;
   fs::path diff_base_;
   CleaningOptions options_;
   UnseenGauge gauge_;
   CleanContext context_;
   ClassTables tables_;
-  CleanRun run_;
+  PageCleaner cleaner_;
+  LinkReport report_;
   ConsoleLinkProgress link_progress_;
-  RunState dry_run_state_;  // what a real run would carry from page to page
-  CleanStatistics statistics_;
   std::string diff_label_;
   bool report_lost_ = false;
 };
@@ -200,11 +153,7 @@ class BatchRun {
 std::vector<PageRecord> BatchRun::Clean() {
   std::vector<PageRecord> records(pages_.size());
   if (pages_.empty()) return records;
-  // The report, if any, goes to the folder the command was started in.
-  if (!command_.dry_run) {
-    run_.Start();
-    run_.CheckLinksAhead(list_.Paths());
-  }
+  if (!command_.dry_run) StartLinkChecks();
   for (size_t i = 0; i < pages_.size(); ++i) {
     if (Stopping()) {
       records.resize(i);
@@ -216,11 +165,11 @@ std::vector<PageRecord> BatchRun::Clean() {
     CleanOne(i, records[i]);
   }
   console_.EndProgress();
-  ::chdir(start_folder_.c_str());
   messages_.SetPage("", "");
   if (command_.dry_run) return records;
   try {
-    run_.Finish();
+    context_.link_check.ForgetCheckedAhead();
+    report_.Commit();
   } catch (const EInOutError&) {  // the pages are done; only the link report is lost
     console_.Failure(CurrentFailureText());
     report_lost_ = true;
@@ -228,81 +177,86 @@ std::vector<PageRecord> BatchRun::Clean() {
   return records;
 }
 
+// With link checking on: the connection state, the report in the folder the
+// command was started in, and every link checked ahead.
+void BatchRun::StartLinkChecks() {
+  if (!options_.IsLinkCheckingOn()) return;
+  ReportConnectionState(context_.link_check, messages_);
+  report_.Start(start_folder_.string());
+  cleaner_.ReportLinksTo(&report_);
+  cleaner_.CheckLinksAhead(std::vector<std::string>(paths_.begin(), paths_.end()));
+}
+
 void BatchRun::CleanOne(size_t i, PageRecord& record) {
-  messages_.SetPage(pages_[i], "");
-  std::string failure;
-  if (!list_.Show(i, failure)) {
-    record.reason = failure;
-    messages_.ShowError(failure);
+  const PageFiles page = PageFiles::At(paths_[i].string());
+  messages_.SetPage(pages_[i], page.name);
+  if (page.name.empty()) {
+    record.reason = "Это не имя файла.";
+    messages_.ShowError(record.reason);
     return;
   }
-  messages_.SetPage(pages_[i], list_.name());
-  record.bytes_before = FileSize(list_.name());
-  statistics_ = {};
-  // The summary says how much Office markup went and how the links fared,
-  // with or without a report; the exit status needs the links too.
-  const bool counting =
-      command_.json || options_.IsOfficeMarkupDropped() || options_.IsLinkCheckingOn();
-  context_.statistics = counting ? &statistics_ : nullptr;
-  try {
-    if (command_.dry_run)
-      PreviewOne(record);
-    else
-      ApplyOne(record);
-  } catch (const EInOutError&) {
+  record.bytes_before = FileSize(page.Path());
+  const PageResult result = command_.dry_run ? PreviewOne(page, record) : ApplyOne(page, record);
+  if (result.failure) {
     record.outcome = PageOutcome::kFailed;
-    record.reason = CurrentFailureText();
+    record.reason = result.message;
     messages_.ShowError(record.reason);
+    return;
   }
   if (record.outcome == PageOutcome::kFailed) return;
-  record.office_markup_bytes_dropped = statistics_.office_markup_bytes_dropped;
-  if (counting) record.statistics = statistics_;
+  record.office_markup_bytes_dropped = result.statistics.office_markup_bytes_dropped;
+  if (options_.IsOfficeMarkupDropped() || options_.IsLinkCheckingOn() || command_.json)
+    record.statistics = result.statistics;
 }
 
 // What Apply would do, in a temporary file: the page's folder stays as it is.
-void BatchRun::PreviewOne(PageRecord& record) {
-  const std::string& name = list_.name();
-  const auto skip = [&](const std::string& reason) {
-    record.outcome = PageOutcome::kSkipped;
-    record.reason = reason;
-    messages_.ShowError("would not clean: " + reason);
-  };
-  if (const std::optional<std::string> too_long = WorkingCopyNameTooLong(name))
-    return skip(*too_long);
+PageResult BatchRun::PreviewOne(const PageFiles& page, PageRecord& record) {
   // Only the temporary folder is written: a preview of read-only pages works.
   const TemporaryFile output;
-  if (output.failure()) throw EInOutError::FromErrno(output.failure().value());
-  // A page with a backup is left only after its first pass, which the tables
-  // and the run's state carry on to the next pages: it runs here too.
-  const bool backup_there = ::access(BackupName(name).c_str(), F_OK) == 0;
-  CleanPasses passes;
-  if (backup_there) passes.second = [](CleanContext&, ClassTables&, RunState&) {};
-  const PreviewOutcome outcome = CleanPageInto(options_, tables_, dry_run_state_, name,
-                                               output.path(), context_.statistics, passes);
-  if (!outcome.cleaned) return skip(outcome.message);
-  if (backup_there) return skip(BackupExistsMessage(name));
-  Finish(record, name, output.path());
-  console_.Line(messages_.Named("would clean, " + std::to_string(record.bytes_before) +
-                                " bytes to " + std::to_string(record.bytes_after)));
+  if (output.failure()) {
+    const EInOutError failure = EInOutError::FromErrno(output.failure().value());
+    return {PageEnd::kLeftByFailure, DescribeFailure(std::make_exception_ptr(failure)).text,
+            failure};
+  }
+  PageResult result = cleaner_.Preview(page, output.path());
+  if (result.end == PageEnd::kLeftByRule) {
+    record.outcome = PageOutcome::kSkipped;
+    record.reason = result.message;
+    messages_.ShowError("would not clean: " + result.message);
+  } else if (!result.failure) {
+    Finish(record, page.Path(), output.path());
+    console_.Line(messages_.Named("would clean, " + std::to_string(record.bytes_before) +
+                                  " bytes to " + std::to_string(record.bytes_after)));
+  }
+  return result;
 }
 
-void BatchRun::ApplyOne(PageRecord& record) {
-  const std::string& name = list_.name();
-  const PageEnd end = run_.CleanPage(name);
-  if (end == PageEnd::kCleaned) {
-    Finish(record, BackupName(name), name);
-    return;
+PageResult BatchRun::ApplyOne(const PageFiles& page, PageRecord& record) {
+  PageResult result = cleaner_.Clean(page);
+  if (result.failure) return result;
+  switch (result.end) {
+    case PageEnd::kCleaned:
+      messages_.ShowInformation(kOperationDone);
+      Finish(record, page.Backup(), page.Path());
+      return result;
+    case PageEnd::kUnchanged:
+      messages_.ShowInformation(kOperationDone);
+      record.outcome = PageOutcome::kUnchanged;
+      record.bytes_after = record.bytes_before;
+      return result;
+    case PageEnd::kLeftByRule:
+    case PageEnd::kLeftByFailure:
+    case PageEnd::kFirstPassOnly:
+    case PageEnd::kStopped:
+      break;
   }
-  if (end == PageEnd::kUnchanged) {
-    record.outcome = PageOutcome::kUnchanged;
-    record.bytes_after = record.bytes_before;
-    return;
-  }
-  record.reason = messages_.last_error();
-  record.outcome = end == PageEnd::kLeftByRule      ? PageOutcome::kSkipped
-                   : end == PageEnd::kFirstPassOnly ? PageOutcome::kFirstPassOnly
-                                                    : PageOutcome::kFailed;
-  record.bytes_after = FileSize(name);
+  messages_.ShowError(result.message);
+  record.reason = result.message;
+  record.outcome = result.end == PageEnd::kLeftByRule      ? PageOutcome::kSkipped
+                   : result.end == PageEnd::kFirstPassOnly ? PageOutcome::kFirstPassOnly
+                                                           : PageOutcome::kFailed;
+  record.bytes_after = FileSize(page.Path());
+  return result;
 }
 
 // The page cleaned: its original and its cleaned text are the two files.
@@ -337,8 +291,8 @@ std::vector<PageRecord> BatchRun::Restore() {
     console_.Progress(i, pages_.size(), pages_[i]);
     PageRecord& record = records[i];
     record.path = pages_[i];
-    const std::string page = list_.path(i).string();
-    messages_.SetPage(pages_[i], list_.path(i).filename().string());
+    const std::string page = paths_[i].string();
+    messages_.SetPage(pages_[i], paths_[i].filename().string());
     record.bytes_before = FileSize(page);
     const RestoreResult result = RestorePage(page, command_.dry_run, command_.force);
     switch (result.outcome) {

@@ -7,6 +7,7 @@
 #include <set>
 #include <system_error>
 
+#include "charfile/current_folder.h"
 #include "cleaner/page_eligibility.h"
 #include "interfaces/path_names.h"
 
@@ -104,8 +105,8 @@ PageWalk FindPages(const std::vector<std::string>& paths, const PageFilter& filt
   // A page reached twice (a folder and a page in it) is cleaned once: a
   // second time would only find its backup taken.
   // The starting folder is asked once, not once a page.
-  std::error_code no_folder;
-  const fs::path start = fs::current_path(no_folder);
+  const fs::path start = CurrentFolder();
+  const bool no_folder = start.empty();
   std::set<fs::path> seen;
   std::erase_if(walk.pages, [&](const std::string& page) {
     const fs::path path(page);

@@ -52,6 +52,7 @@ class OnePage : public FileList {
   bool IsFolder(int) const override { return false; }
   void Focus(int) override {}
   int FocusedIndex() const override { return 0; }
+  std::string ListedFolder() const override { return fs::path(path_).parent_path().string(); }
   std::string CurrentFile() const override { return path_; }
   void ReadFolder() override {}
   void MoveFocusQuietly(int) override {}

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <string>
+#include <system_error>
 
 namespace pelloran {
 
@@ -20,5 +21,8 @@ FailureText DescribeFailure(std::exception_ptr failure);
 
 // The text of the failure being handled (inside a catch block).
 inline std::string CurrentFailureText() { return DescribeFailure(std::current_exception()).text; }
+
+// Why a file step failed, in Russian, as the messages that name a file say it.
+std::string ReasonInRussian(std::error_code failure);
 
 }  // namespace pelloran

@@ -4,7 +4,7 @@
 
 #include "charfile/char_file.h"
 #include "cleaner/class_tables.h"
-#include "cleaner/clean_run.h"
+#include "cleaner/page_clean.h"
 #include "cleaner/run_state.h"
 #include "cleaner/tag_filter.h"
 #include "interfaces/clean_context.h"
@@ -30,7 +30,8 @@ class ValueRecorder final : public LinkCheck {
 
 }  // namespace
 
-std::vector<std::string> ScanLinkValues(Options& options, std::span<const std::string> page_paths) {
+std::vector<std::string> ScanLinkValues(const Options& options,
+                                        std::span<const std::string> page_paths) {
   ValueRecorder recorder;
   UnseenGauge gauge;
   CleanContext scan(options, gauge, recorder);

@@ -17,6 +17,7 @@ namespace pelloran {
 // as they are. A page that cannot be read now is passed over (its own pass
 // meets the failure and reports it), and so is a UTF-16 page, which no pass
 // reads.
-std::vector<std::string> ScanLinkValues(Options& options, std::span<const std::string> page_paths);
+std::vector<std::string> ScanLinkValues(const Options& options,
+                                        std::span<const std::string> page_paths);
 
 }  // namespace pelloran

@@ -41,8 +41,4 @@ PageLock::~PageLock() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-std::string PageBusyMessage(const std::string& page) {
-  return "Файл «" + page + "» не изменён: его сейчас очищает другой прогон.";
-}
-
 }  // namespace pelloran

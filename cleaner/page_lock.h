@@ -27,7 +27,4 @@ class PageLock {
   bool busy_ = false;
 };
 
-// The message for a page left because another run holds it.
-std::string PageBusyMessage(const std::string& page);
-
 }  // namespace pelloran

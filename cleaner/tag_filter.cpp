@@ -6,6 +6,7 @@
 
 #include "cleaner/attribute_picker.h"
 #include "cleaner/class_tables.h"
+#include "cleaner/link_report.h"
 #include "cleaner/link_value_check.h"
 #include "cleaner/markup_scanner.h"
 #include "cleaner/office_markup.h"
@@ -265,13 +266,8 @@ void TagFilter::CheckAndReportLink(const AttributePicker::Kept& href) {
   const LinkOutcome outcome = CheckLinkValue(context_, page_targets_, link_value_);
   if (context_.statistics != nullptr) RecordLink(outcome);
   const std::string_view quote = href.quote == '"' ? "\"" : href.quote == '\'' ? "'" : "";
-  const bool in_page = link_value_.find('#') != std::string::npos;
-  PutText(context_.link_report, in_page ? "     " : "ext  ");
-  PutText(context_.link_report, quote);
-  PutText(context_.link_report, link_value_);
-  PutText(context_.link_report, quote);
-  if (outcome.verdict == LinkVerdict::kAvailable) PutText(context_.link_report, "     OK");
-  PutLineEnd(context_.link_report);
+  WriteLinkLine(context_.link_report, link_value_, quote,
+                outcome.verdict == LinkVerdict::kAvailable);
 }
 
 // The value for the statistics, with what was found.

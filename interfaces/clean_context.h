@@ -13,14 +13,14 @@ namespace pelloran {
 // program-wide input file and working copy, the link report, and the services
 // the windows provide. Only one handler works on it at a time.
 struct CleanContext {
-  CleanContext(Options& options_in, ProgressGauge& gauge_in, LinkCheck& link_check_in)
+  CleanContext(const Options& options_in, ProgressGauge& gauge_in, LinkCheck& link_check_in)
       : options(options_in), gauge(gauge_in), link_check(link_check_in) {}
 
   TextFile input;         // the page being read
   ByteFile working_copy;  // "PL!__" + the page's name
   TextFile link_report;   // "Ссылки.txt"
 
-  Options& options;
+  const Options& options;
   ProgressGauge& gauge;
   LinkCheck& link_check;
   // Shows the checks made ahead of a run; none when null.

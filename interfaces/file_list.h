@@ -32,6 +32,8 @@ class FileList {
   virtual void Focus(int index) = 0;
   // The focused position, or -1 when no entry has the focus.
   virtual int FocusedIndex() const = 0;
+  // The folder the list shows, as a path.
+  virtual std::string ListedFolder() const = 0;
   // The full path of the focused entry when that entry is selected; empty
   // when it is not selected or the list is empty.
   virtual std::string CurrentFile() const = 0;

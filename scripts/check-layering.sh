@@ -1,6 +1,6 @@
 #!/bin/sh
-# Fails when a source file includes a folder above its own floor, or Qt
-# outside app/. Floors, lowest first:
+# Fails when a source file includes a folder above its own floor, uses Qt
+# outside app/, or the current directory outside charfile/. Floors, lowest first:
 #   charfile < interfaces < stylesheet < cleaner < tools < batch, app
 # batch/ and app/ stand side by side and never include each other; fuzz/ and
 # bench/ sit beside them and use the engine only. tests/X follows X's floor.
@@ -41,5 +41,14 @@ for file in $(git ls-files '*.h' '*.cpp'); do
       status=1
     fi
   done
+done
+# Pages travel by path: only charfile/ may ask for or change the current
+# directory.
+for file in $(git ls-files 'interfaces/*.h' 'stylesheet/*' 'cleaner/*' 'tools/*' 'batch/*' 'app/*' |
+              grep -E '\.(h|cpp)$'); do
+  if grep -Eq '\b(chdir|getcwd|current_path)\b' "$file"; then
+    echo "$file: uses the current directory, which only charfile/ may"
+    status=1
+  fi
 done
 exit $status

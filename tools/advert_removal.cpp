@@ -9,6 +9,7 @@
 
 #include "charfile/file_moves.h"
 #include "cleaner/cleaned_mark.h"
+#include "cleaner/page_messages.h"
 #include "cleaner/page_swap.h"
 #include "cleaner/scan_operations.h"
 #include "interfaces/path_names.h"
@@ -140,11 +141,11 @@ bool AdvertRun::ScanPage(std::string& script_value) {
 }
 
 bool AdvertRun::Page(const std::string& path) {
-  const std::string name(NamePart(path));
-  const std::string working_copy = WorkingCopyName(name);
-  // Every page of the run is in the list's one folder, the current directory.
-  if (longest_name_ == 0) longest_name_ = LongestNameHere();
-  if (const auto failure = WorkingCopyNameTooLong(name, longest_name_)) {
+  const PageFiles page = PageFiles::At(path);
+  const std::string working_copy = page.WorkingCopy();
+  // Every page of the run is in the list's one folder.
+  if (longest_name_ == 0) longest_name_ = LongestNameIn(page.FolderPath());
+  if (const auto failure = WorkingCopyNameTooLong(page, longest_name_)) {
     messages_.ShowError(*failure);
     return true;
   }
@@ -167,14 +168,14 @@ bool AdvertRun::Page(const std::string& path) {
     CloseCharFile(in_);
     if (cut_short) {
       DeleteFile(working_copy);
-      messages_.ShowError(EndMarkInsideMessage(name));
+      messages_.ShowError(EndMarkInsideMessage(page.name));
       return true;
     }
-    if (const auto failure = SwapInWorkingCopy(name)) {
+    if (const auto failure = SwapInWorkingCopy(page)) {
       messages_.ShowError(failure->message);
       return true;
     }
-    MarkCleaned(name);  // its backup may be restored like a cleaned page's
+    MarkCleaned(page.Path());  // its backup may be restored like a cleaned page's
     // Only now that the cleaned page stands in its place may its script go.
     DeleteScriptFileInside(std::string(FolderWithSeparator(path)), script_value, trash_);
     return true;

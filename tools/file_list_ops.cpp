@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "charfile/char_file.h"
+#include "charfile/failure_text.h"
 #include "charfile/file_moves.h"
-#include "cleaner/page_swap.h"
 #include "interfaces/path_names.h"
 #include "tools/page_restore.h"
 

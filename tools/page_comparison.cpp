@@ -8,7 +8,6 @@
 #include "charfile/char_file.h"
 #include "charfile/failure_text.h"
 #include "cleaner/clean_preview.h"
-#include "cleaner/page_swap.h"
 #include "interfaces/path_names.h"
 #include "tools/page_diff.h"
 

@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <system_error>
 
+#include "charfile/failure_text.h"
 #include "charfile/file_moves.h"
 #include "cleaner/cleaned_mark.h"
-#include "cleaner/page_swap.h"
 #include "interfaces/path_names.h"
 
 namespace pelloran {

@@ -10,6 +10,7 @@
 
 #include "cleaner/class_tables.h"
 #include "cleaner/clean_run.h"
+#include "cleaner/page_clean.h"
 #include "tests/support/folder_file_list.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_services.h"
@@ -65,11 +66,20 @@ TEST(CleanPreviewTest, GivesTheBytesOfApplyAndTouchesNothing) {
     const auto before = Snapshot(previewed.path());
 
     ClassTables tables;
-    RunState run;
-    std::vector<PreviewOutcome> outcomes;
+    testing::TestGauge preview_gauge;
+    testing::TestLinkCheck no_link_check;
+    CleanContext preview_context(options, preview_gauge, no_link_check);
+    PageCleaner cleaner(preview_context, tables);
+    struct Outcome {
+      bool cleaned;
+      std::string message;
+    };
+    std::vector<Outcome> outcomes;
     for (size_t i = 0; i < pages.size(); ++i) {
       const std::string name = "p" + std::to_string(i) + ".htm";
-      outcomes.push_back(CleanPageInto(options, tables, run, previewed / name, out / name));
+      const PageResult result = cleaner.CleanInto(PageFiles::At(previewed / name), out / name);
+      outcomes.push_back(
+          {result.end == PageEnd::kCleaned || result.end == PageEnd::kUnchanged, result.message});
     }
     EXPECT_EQ(Snapshot(previewed.path()), before);
 

@@ -20,6 +20,8 @@ bool SetImmutable(const std::string& path, bool on) {
   return testing::SetInodeFlag(path, FS_IMMUTABLE_FL, on);
 }
 
+const PageFiles kPageA{"", "a.htm"};
+
 class PageSwapTest : public ::testing::Test {
  protected:
   TempDir dir_;
@@ -29,7 +31,7 @@ class PageSwapTest : public ::testing::Test {
 TEST_F(PageSwapTest, ThePageBecomesItsBackupAndTheWorkingCopyThePage) {
   WriteFile(dir_ / "a.htm", "original");
   WriteFile(dir_ / "PL!__a.htm", "cleaned");
-  EXPECT_EQ(SwapInWorkingCopy("a.htm"), std::nullopt);
+  EXPECT_EQ(SwapInWorkingCopy(kPageA), std::nullopt);
   EXPECT_EQ(ReadFile(dir_ / "a.htm"), "cleaned");
   EXPECT_EQ(ReadFile(dir_ / "a.htm~"), "original");
   EXPECT_FALSE(FileExists(dir_ / "PL!__a.htm"));
@@ -38,13 +40,13 @@ TEST_F(PageSwapTest, ThePageBecomesItsBackupAndTheWorkingCopyThePage) {
 TEST_F(PageSwapTest, WithoutHardLinksTwoRenamesSwapAlikeAndKeepAnEarlierBackup) {
   WriteFile(dir_ / "a.htm", "original");
   WriteFile(dir_ / "PL!__a.htm", "cleaned");
-  EXPECT_EQ(SwapByRenames("a.htm"), std::nullopt);
+  EXPECT_EQ(SwapByRenames(kPageA), std::nullopt);
   EXPECT_EQ(ReadFile(dir_ / "a.htm"), "cleaned");
   EXPECT_EQ(ReadFile(dir_ / "a.htm~"), "original");
   EXPECT_FALSE(FileExists(dir_ / "PL!__a.htm"));
 
   WriteFile(dir_ / "PL!__a.htm", "cleaned again");
-  const auto left = SwapByRenames("a.htm");
+  const auto left = SwapByRenames(kPageA);
   ASSERT_TRUE(left.has_value());
   EXPECT_EQ(left->message, "Файл «a.htm» не изменён: резервная копия «a.htm~» уже существует.");
   EXPECT_TRUE(left->by_rule);
@@ -57,7 +59,7 @@ TEST_F(PageSwapTest, APageThatCannotMoveIsLeftAloneWithTheReason) {
   WriteFile(dir_ / "a.htm", "original");
   WriteFile(dir_ / "PL!__a.htm", "cleaned");
   if (!SetImmutable(dir_ / "a.htm", true)) GTEST_SKIP() << "no immutable flag here";
-  const auto message = SwapInWorkingCopy("a.htm");
+  const auto message = SwapInWorkingCopy(kPageA);
   SetImmutable(dir_ / "a.htm", false);
   ASSERT_TRUE(message.has_value());
   EXPECT_EQ(message->message,
@@ -74,7 +76,7 @@ TEST_F(PageSwapTest, ASecondPassThatCannotReplaceLeavesTheFirstPassOutput) {
   WriteFile(dir_ / "a.htm~", "original");
   WriteFile(dir_ / "PL!__a.htm", "second pass");
   if (!SetImmutable(dir_ / "a.htm", true)) GTEST_SKIP() << "no immutable flag here";
-  const auto message = ReplaceWithWorkingCopy("a.htm");
+  const auto message = ReplaceWithWorkingCopy(kPageA);
   SetImmutable(dir_ / "a.htm", false);
   ASSERT_TRUE(message.has_value());
   EXPECT_NE(message->find(": нет доступа)"), std::string::npos) << *message;

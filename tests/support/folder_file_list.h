@@ -30,6 +30,7 @@ class FolderFileList : public FileList {
     ++notifications;
   }
   int FocusedIndex() const override { return focused_; }
+  std::string ListedFolder() const override { return folder_.string(); }
   std::string CurrentFile() const override {
     if (!Exists(focused_) || !IsSelected(focused_)) return {};
     const std::string folder = folder_.string();

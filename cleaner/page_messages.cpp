@@ -1,0 +1,69 @@
+#include "cleaner/page_messages.h"
+
+#include <sys/stat.h>
+
+#include "charfile/failure_text.h"
+
+namespace pelloran {
+namespace {
+
+std::string Quoted(const std::string& name) { return "«" + name + "»"; }
+
+std::string Unchanged(const std::string& page) { return "Файл " + Quoted(page) + " не изменён: "; }
+
+}  // namespace
+
+std::string BackupExistsMessage(const std::string& page) {
+  return Unchanged(page) + "резервная копия " + Quoted(BackupName(page)) + " уже существует.";
+}
+
+std::string EndMarkInsideMessage(const std::string& page) {
+  return Unchanged(page) +
+         "в нём есть символ с кодом 26, на котором чтение файла останавливается, и текст после "
+         "него был бы потерян.";
+}
+
+std::string Utf16PageMessage(const std::string& page) {
+  return Unchanged(page) +
+         "он записан в UTF-16, а программа читает страницы в однобайтовых кодировках.";
+}
+
+std::string WorkingCopyTooLongMessage(const std::string& page, long longest) {
+  return Unchanged(page) + "имя рабочей копии " + Quoted(WorkingCopyName(page)) + " длиннее " +
+         std::to_string(longest) + " байт.";
+}
+
+std::string PageBusyMessage(const std::string& page) {
+  return Unchanged(page) + "его сейчас очищает другой прогон.";
+}
+
+std::string BackupNotMadeMessage(const std::string& page, std::error_code failure) {
+  return Unchanged(page) + "не удалось переименовать его в " + Quoted(BackupName(page)) + " (" +
+         ReasonInRussian(failure) + ").";
+}
+
+std::string NotRenamedMessage(const std::string& page, std::error_code failure) {
+  return Unchanged(page) + "не удалось дать очищенному тексту имя " + Quoted(page) + " (" +
+         ReasonInRussian(failure) + ").";
+}
+
+std::string OriginalLeftInBackupNote(const std::string& page) {
+  return " Исходный текст остался в файле " + Quoted(BackupName(page)) + ".";
+}
+
+std::string FirstPassOnlyMessage(const PageFiles& page, const std::string& why) {
+  struct stat st;
+  const std::string size = ::stat(page.Path().c_str(), &st) == 0
+                               ? ", размер теперь " + std::to_string(st.st_size) + " байт"
+                               : "";
+  return "Файл " + Quoted(page.name) +
+         " очищен без переопределения стилей, только первым проходом" + size + " (" + why +
+         "). Исходный текст сохранён в файле " + Quoted(BackupName(page.name)) + ".";
+}
+
+std::string SecondPassNotInPlaceMessage(const PageFiles& page, std::error_code failure) {
+  return FirstPassOnlyMessage(
+      page, "не удалось заменить его результатом второго прохода: " + ReasonInRussian(failure));
+}
+
+}  // namespace pelloran

@@ -1,0 +1,36 @@
+#pragma once
+
+// What a run says of a page it did not clean, or cleaned only in part: one
+// sentence in Russian, as the window shows it, naming the page by its bare
+// name and saying why it stands as it does.
+
+#include <string>
+#include <system_error>
+
+#include "interfaces/path_names.h"
+
+namespace pelloran {
+
+// Left as it was: its backup name is taken.
+std::string BackupExistsMessage(const std::string& page);
+// Left as it was: reading stopped at a byte 26 with more bytes after it.
+std::string EndMarkInsideMessage(const std::string& page);
+// Left as it was: it starts with a UTF-16 byte-order mark.
+std::string Utf16PageMessage(const std::string& page);
+// Left as it was: its working copy's name would be longer than `longest`.
+std::string WorkingCopyTooLongMessage(const std::string& page, long longest);
+// Left as it was: another run holds it.
+std::string PageBusyMessage(const std::string& page);
+// Left as it was: it could not be given its backup name.
+std::string BackupNotMadeMessage(const std::string& page, std::error_code failure);
+// Left as it was: its cleaned text could not take its name.
+std::string NotRenamedMessage(const std::string& page, std::error_code failure);
+// What follows NotRenamedMessage when the page could not get its name back.
+std::string OriginalLeftInBackupNote(const std::string& page);
+// Holds the first pass's result, with its size now, because the second pass
+// ended for the reason `why`; the original is in the backup.
+std::string FirstPassOnlyMessage(const PageFiles& page, const std::string& why);
+// The same because the second pass's result could not take the page's name.
+std::string SecondPassNotInPlaceMessage(const PageFiles& page, std::error_code failure);
+
+}  // namespace pelloran

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <limits>
+#include <span>
 
 namespace pelloran {
 namespace {
@@ -165,12 +166,63 @@ Point Comparison::Cheapest(const Box& box, Index fmin, Index fmax, Index bmin, I
   return {backward_x, backward_sum - backward_x};
 }
 
+// Keeps the numbers for which `keep` is true, in order, and marks which
+// they were.
+template <typename Keep>
+std::vector<bool> KeepOnly(std::vector<uint32_t>& numbers, Keep keep) {
+  std::vector<bool> kept(numbers.size());
+  size_t count = 0;
+  for (size_t i = 0; i < numbers.size(); ++i) {
+    if (!keep(numbers[i])) continue;
+    kept[i] = true;
+    numbers[count++] = numbers[i];
+  }
+  numbers.resize(count);
+  return kept;
+}
+
+// Moves each run of changes down past a common line equal to the run's
+// first, as far as it goes: of equally short scripts, the one that keeps
+// lines common at their earliest, as a forward search finds it. The common
+// lines stay the same sequence, so the script stays as short.
+void SlideChangesDown(const std::vector<uint32_t>& numbers, std::vector<bool>& changed) {
+  for (size_t start = 0; start < numbers.size();) {
+    if (!changed[start]) {
+      ++start;
+      continue;
+    }
+    size_t end = start;
+    while (end < numbers.size() && changed[end]) ++end;
+    while (end < numbers.size() && numbers[start] == numbers[end]) {
+      changed[start++] = false;
+      changed[end] = true;
+      while (end < numbers.size() && changed[end]) ++end;
+    }
+    start = end;
+  }
+}
+
+// Every line set aside is a change; the others take the mark found for them.
+std::vector<bool> Spread(const std::vector<bool>& kept, const std::vector<bool>& changed) {
+  std::vector<bool> result(kept.size());
+  for (size_t i = 0, k = 0; i < kept.size(); ++i) result[i] = !kept[i] || changed[k++];
+  return result;
+}
+
 }  // namespace
 
-EditScript FindEditScript(std::span<const uint32_t> a, std::span<const uint32_t> b) {
+EditScript FindEditScript(std::vector<uint32_t> a, std::vector<uint32_t> b) {
+  std::vector<bool> in_b(a.size());
+  for (const uint32_t number : b) {
+    if (number != kNoMatch) in_b[number] = true;
+  }
+  const std::vector<bool> kept_a = KeepOnly(a, [&](uint32_t number) { return in_b[number]; });
+  const std::vector<bool> kept_b = KeepOnly(b, [](uint32_t number) { return number != kNoMatch; });
   EditScript script{std::vector<bool>(a.size()), std::vector<bool>(b.size())};
   Comparison(a, b, script).Run();
-  return script;
+  SlideChangesDown(a, script.deleted);
+  SlideChangesDown(b, script.inserted);
+  return {Spread(kept_a, script.deleted), Spread(kept_b, script.inserted)};
 }
 
 }  // namespace pelloran

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "tools/edit_script.h"
+#include "tools/line_numbers.h"
 
 namespace pelloran {
 namespace {
@@ -49,23 +50,6 @@ std::string_view LineBefore(std::string_view text, size_t end) {
   return text.substr(start, end - start);
 }
 
-// Equal lines get equal numbers. Lines of the old text are numbered; a line
-// of the new text that is none of them gets kUnseen, which matches nothing.
-class LineNumbers {
- public:
-  static constexpr uint32_t kUnseen = UINT32_MAX;
-  uint32_t Add(std::string_view line) {
-    return numbers_.emplace(line, static_cast<uint32_t>(numbers_.size())).first->second;
-  }
-  uint32_t Find(std::string_view line) const {
-    const auto found = numbers_.find(line);
-    return found == numbers_.end() ? kUnseen : found->second;
-  }
-
- private:
-  std::unordered_map<std::string_view, uint32_t> numbers_;
-};
-
 // About how much of the diff is handed on at a time.
 constexpr size_t kPieceSize = 1 << 16;
 
@@ -97,12 +81,13 @@ class PageChanges {
     b = LineCursor(after);
     a.SkipTo(prefix_);
     b.SkipTo(prefix_);
+    // Lines of the new text that are none of the old get kNoMatch.
     LineNumbers numbers;
     std::vector<uint32_t> middle_a(lines_a_ - prefix_ - suffix);
     for (uint32_t& number : middle_a) number = numbers.Add(a.Next());
     std::vector<uint32_t> middle_b(lines_b_ - prefix_ - suffix);
-    for (uint32_t& number : middle_b) number = numbers.Find(b.Next());
-    script_ = FindEditScript(middle_a, middle_b);
+    for (uint32_t& number : middle_b) number = numbers.Find(b.Next(), kNoMatch);
+    script_ = FindEditScript(std::move(middle_a), std::move(middle_b));
   }
 
   // The first change at or after line `a` of the old text and `b` of the

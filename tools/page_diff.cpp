@@ -18,7 +18,6 @@ class LineCursor {
  public:
   explicit LineCursor(std::string_view text) : text_(text) {}
   size_t line() const { return line_; }
-  size_t offset() const { return offset_; }
   // The line reached; the cursor moves past it.
   std::string_view Next() {
     const size_t lf = text_.find('\n', offset_);
@@ -68,17 +67,8 @@ class PageChanges {
  public:
   PageChanges(std::string_view before, std::string_view after)
       : lines_a_(CountLines(before)), lines_b_(CountLines(after)) {
+    const size_t suffix = TrimEnds(before, after);
     LineCursor a(before), b(after);
-    while (a.line() < lines_a_ && b.line() < lines_b_ && a.Next() == b.Next()) ++prefix_;
-    size_t end_a = before.size(), end_b = after.size(), suffix = 0;
-    for (; suffix < lines_a_ - prefix_ && suffix < lines_b_ - prefix_; ++suffix) {
-      const std::string_view line_a = LineBefore(before, end_a);
-      if (line_a != LineBefore(after, end_b)) break;
-      end_a -= line_a.size();
-      end_b -= line_a.size();
-    }
-    a = LineCursor(before);
-    b = LineCursor(after);
     a.SkipTo(prefix_);
     b.SkipTo(prefix_);
     // Lines of the new text that are none of the old get kNoMatch.
@@ -101,6 +91,21 @@ class PageChanges {
   }
 
  private:
+  // Counts the equal lines at the start into prefix_; answers how many are
+  // equal at the end after those.
+  size_t TrimEnds(std::string_view before, std::string_view after) {
+    LineCursor a(before), b(after);
+    while (a.line() < lines_a_ && b.line() < lines_b_ && a.Next() == b.Next()) ++prefix_;
+    size_t end_a = before.size(), end_b = after.size(), suffix = 0;
+    for (; suffix < lines_a_ - prefix_ && suffix < lines_b_ - prefix_; ++suffix) {
+      const std::string_view line = LineBefore(before, end_a);
+      if (line != LineBefore(after, end_b)) break;
+      end_a -= line.size();
+      end_b -= line.size();
+    }
+    return suffix;
+  }
+
   bool Deleted(size_t a) const {
     return a >= prefix_ && a - prefix_ < script_.deleted.size() && script_.deleted[a - prefix_];
   }

@@ -1,17 +1,19 @@
 #!/bin/sh
 # Peak memory of pelloran-clean -n --diff over one large page (a real page
 # repeated to SIZE_MB megabytes), against the page's size, and the same for a
-# second pelloran-clean (say, one built before a change) in the same run.
-# Also checks that both print the same diff.
+# second pelloran-clean (say, one built before a change) in the same run,
+# with the time each takes. Also checks that both print the same diff.
+# SIZE_MB 0 takes the page once; SOURCE_PAGE is penza-sights/page01.htm of
+# the corpus unless given.
 #
-#   bench/diff_memory.sh [BUILD_DIR] [SIZE_MB] [OTHER_CLEAN]
+#   bench/diff_memory.sh [BUILD_DIR] [SIZE_MB] [OTHER_CLEAN] [SOURCE_PAGE]
 set -eu
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
 size_mb="${2:-200}"
 other="${3:-}"
 clean="$(cd "$build" 2>/dev/null && pwd)/batch/pelloran-clean"
-source_page="$root/../shared/corpus/pages/penza-sights/page01.htm"
+source_page="${4:-$root/../shared/corpus/pages/penza-sights/page01.htm}"
 [ -x "$clean" ] || { echo "no $clean: build the dev preset first" >&2; exit 2; }
 [ -f "$source_page" ] || { echo "no $source_page" >&2; exit 2; }
 [ -x /usr/bin/time ] || { echo "needs /usr/bin/time (package time)" >&2; exit 2; }
@@ -19,21 +21,23 @@ source_page="$root/../shared/corpus/pages/penza-sights/page01.htm"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 page="$work/big.htm"
+cat "$source_page" > "$page"
 while [ "$(stat -c %s "$page" 2>/dev/null || echo 0)" -lt $((size_mb * 1048576)) ]; do
   cat "$source_page" >> "$page"
 done
 page_kb=$(($(stat -c %s "$page") / 1024))
 
-peak_kb() {  # program, diff file
-  (cd "$work" && /usr/bin/time -f '%M' -o "$work/rss" "$1" -n --diff big.htm > "$2" 2>/dev/null) || true
-  cat "$work/rss"
+run() {  # program, diff file: sets peak (KB) and seconds
+  (cd "$work" && /usr/bin/time -f '%M %e' -o "$work/rss" "$1" -n --diff big.htm > "$2" 2>/dev/null) || true
+  read -r peak seconds < "$work/rss"
 }
 echo "page: $page_kb KB; allowed: $((2 * page_kb + 51200)) KB (twice the page + 50 MB)"
-mine=$(peak_kb "$clean" "$work/mine.diff")
-echo "this build: peak $mine KB, $(awk "BEGIN { printf \"%.2f\", $mine / $page_kb }") x the page"
+run "$clean" "$work/mine.diff"
+mine=$peak mine_s=$seconds
+echo "this build: peak $mine KB, $(awk "BEGIN { printf \"%.2f\", $mine / $page_kb }") x the page, $mine_s s"
 if [ -n "$other" ]; then
-  theirs=$(peak_kb "$other" "$work/other.diff")
-  echo "other:      peak $theirs KB, $(awk "BEGIN { printf \"%.2f\", $theirs / $page_kb }") x the page"
-  echo "ratio this/other: $(awk "BEGIN { printf \"%.2f\", $mine / $theirs }")"
+  run "$other" "$work/other.diff"
+  echo "other:      peak $peak KB, $(awk "BEGIN { printf \"%.2f\", $peak / $page_kb }") x the page, $seconds s"
+  echo "ratio this/other: memory $(awk "BEGIN { printf \"%.2f\", $mine / $peak }"), time $(awk "BEGIN { printf \"%.2f\", $mine_s / ($seconds > 0 ? $seconds : 0.01) }")"
   cmp -s "$work/mine.diff" "$work/other.diff" && echo "diffs: the same" || echo "diffs: DIFFER"
 fi

@@ -8,7 +8,7 @@ PACKAGES="
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev patch
-  libcli11-dev nlohmann-json3-dev libdtl-dev help2man
+  libcli11-dev nlohmann-json3-dev help2man
   clang libclang-rt-14-dev clang-format
   fonts-liberation
   util-linux iproute2 openssl strace

@@ -2,81 +2,121 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <dtl/dtl.hpp>
-#include <unordered_map>
+#include <utility>
 #include <vector>
+
+#include "tools/edit_script.h"
+#include "tools/line_numbers.h"
 
 namespace pelloran {
 namespace {
 
 // Lines split at LF, each with its LF; the last one without, when the text
-// does not end in one. Kept as where each line starts: a quarter of the
-// memory of a view per line, on pages of millions of lines.
-class Lines {
+// does not end in one. Read in order, so that no table of where lines start
+// is kept for pages of millions of lines.
+class LineCursor {
  public:
-  explicit Lines(std::string_view text) : text_(text) {
-    for (size_t start = 0; start < text.size();) {
-      starts_.push_back(start);
-      const size_t lf = text.find('\n', start);
-      start = lf == std::string_view::npos ? text.size() : lf + 1;
-    }
-    starts_.push_back(text.size());
+  explicit LineCursor(std::string_view text) : text_(text) {}
+  size_t line() const { return line_; }
+  // The line reached; the cursor moves past it.
+  std::string_view Next() {
+    const size_t lf = text_.find('\n', offset_);
+    const size_t end = lf == std::string_view::npos ? text_.size() : lf + 1;
+    const std::string_view line = text_.substr(offset_, end - offset_);
+    offset_ = end;
+    ++line_;
+    return line;
   }
-  size_t size() const { return starts_.size() - 1; }
-  std::string_view operator[](size_t i) const {
-    return text_.substr(starts_[i], starts_[i + 1] - starts_[i]);
+  void SkipTo(size_t line) {
+    while (line_ < line) Next();
   }
 
  private:
   std::string_view text_;
-  std::vector<size_t> starts_;
+  size_t offset_ = 0;
+  size_t line_ = 0;
 };
+
+size_t CountLines(std::string_view text) {
+  const auto ends = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+  return ends + (!text.empty() && text.back() != '\n' ? 1 : 0);
+}
+
+// The line of `text` that ends at `end` (just past its LF, or the text's end).
+std::string_view LineBefore(std::string_view text, size_t end) {
+  const size_t lf = end >= 2 ? text.rfind('\n', end - 2) : std::string_view::npos;
+  const size_t start = lf == std::string_view::npos ? 0 : lf + 1;
+  return text.substr(start, end - start);
+}
 
 // About how much of the diff is handed on at a time.
 constexpr size_t kPieceSize = 1 << 16;
 
-enum class Edit : int8_t { kCommon, kDelete, kAdd };
+// A run of changed lines between common ones: at line `a` of the old text
+// `deleted` lines go, and at line `b` of the new one `inserted` lines come.
+struct Change {
+  size_t a = 0, b = 0, deleted = 0, inserted = 0;
+  size_t a_end() const { return a + deleted; }
+  size_t b_end() const { return b + inserted; }
+  bool empty() const { return deleted == 0 && inserted == 0; }
+};
 
-// The shortest edit script from `a` to `b`, deletions before additions. The
-// equal lines at both ends are taken as they are, and the rest compared as
-// numbers (equal lines get equal numbers), which keeps the diff quick on
-// pages of many megabytes.
-std::vector<Edit> EditScript(const Lines& a, const Lines& b) {
-  size_t prefix = 0;
-  while (prefix < a.size() && prefix < b.size() && a[prefix] == b[prefix]) ++prefix;
-  size_t suffix = 0;
-  while (suffix < a.size() - prefix && suffix < b.size() - prefix &&
-         a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix])
-    ++suffix;
-  std::unordered_map<std::string_view, uint32_t> numbers;
-  auto numbered = [&](const Lines& lines) {
-    std::vector<uint32_t> result;
-    result.reserve(lines.size() - prefix - suffix);
-    for (size_t i = prefix; i < lines.size() - suffix; ++i) {
-      const auto next = static_cast<uint32_t>(numbers.size());
-      result.push_back(numbers.emplace(lines[i], next).first->second);
-    }
-    return result;
-  };
-  const std::vector<uint32_t> middle_a = numbered(a);
-  const std::vector<uint32_t> middle_b = numbered(b);
-
-  std::vector<Edit> edits(prefix, Edit::kCommon);
-  if (middle_a.empty() || middle_b.empty()) {
-    edits.insert(edits.end(), middle_a.size(), Edit::kDelete);
-    edits.insert(edits.end(), middle_b.size(), Edit::kAdd);
-  } else {
-    dtl::Diff<uint32_t> diff(middle_a, middle_b, /*deletesFirst=*/true);
-    diff.compose();
-    for (const auto& [line, info] : diff.getSes().getSequence()) {
-      edits.push_back(info.type == dtl::SES_COMMON   ? Edit::kCommon
-                      : info.type == dtl::SES_DELETE ? Edit::kDelete
-                                                     : Edit::kAdd);
-    }
+// Which lines of the two texts change. The equal lines at both ends are
+// taken as they are; the rest is compared as line numbers.
+class PageChanges {
+ public:
+  PageChanges(std::string_view before, std::string_view after)
+      : lines_a_(CountLines(before)), lines_b_(CountLines(after)) {
+    const size_t suffix = TrimEnds(before, after);
+    LineCursor a(before), b(after);
+    a.SkipTo(prefix_);
+    b.SkipTo(prefix_);
+    // Lines of the new text that are none of the old get kNoMatch.
+    LineNumbers numbers;
+    std::vector<uint32_t> middle_a(lines_a_ - prefix_ - suffix);
+    for (uint32_t& number : middle_a) number = numbers.Add(a.Next());
+    std::vector<uint32_t> middle_b(lines_b_ - prefix_ - suffix);
+    for (uint32_t& number : middle_b) number = numbers.Find(b.Next(), kNoMatch);
+    script_ = FindEditScript(std::move(middle_a), std::move(middle_b));
   }
-  edits.insert(edits.end(), suffix, Edit::kCommon);
-  return edits;
-}
+
+  // The first change at or after line `a` of the old text and `b` of the
+  // new, which stand on the same common run; empty at the end.
+  Change NextChange(size_t a, size_t b) const {
+    while (a < lines_a_ && b < lines_b_ && !Deleted(a) && !Inserted(b)) ++a, ++b;
+    Change change{a, b, 0, 0};
+    while (change.a_end() < lines_a_ && Deleted(change.a_end())) ++change.deleted;
+    while (change.b_end() < lines_b_ && Inserted(change.b_end())) ++change.inserted;
+    return change;
+  }
+
+ private:
+  // Counts the equal lines at the start into prefix_; answers how many are
+  // equal at the end after those.
+  size_t TrimEnds(std::string_view before, std::string_view after) {
+    LineCursor a(before), b(after);
+    while (a.line() < lines_a_ && b.line() < lines_b_ && a.Next() == b.Next()) ++prefix_;
+    size_t end_a = before.size(), end_b = after.size(), suffix = 0;
+    for (; suffix < lines_a_ - prefix_ && suffix < lines_b_ - prefix_; ++suffix) {
+      const std::string_view line = LineBefore(before, end_a);
+      if (line != LineBefore(after, end_b)) break;
+      end_a -= line.size();
+      end_b -= line.size();
+    }
+    return suffix;
+  }
+
+  bool Deleted(size_t a) const {
+    return a >= prefix_ && a - prefix_ < script_.deleted.size() && script_.deleted[a - prefix_];
+  }
+  bool Inserted(size_t b) const {
+    return b >= prefix_ && b - prefix_ < script_.inserted.size() && script_.inserted[b - prefix_];
+  }
+
+  size_t lines_a_, lines_b_;
+  size_t prefix_ = 0;
+  EditScript script_;
+};
 
 // One side of a hunk header, "start,count" as diff writes it: the count left
 // out when it is 1, and the line before named when it is 0.
@@ -91,71 +131,78 @@ void PutLine(std::string& out, char mark, std::string_view line) {
   if (line.empty() || line.back() != '\n') out += "\n\\ No newline at end of file\n";
 }
 
-// The end of the hunk whose first change is at `change`: changes at most
-// 2 * context lines apart share a hunk, and the hunk takes `context` common
-// lines after its last change.
-size_t HunkEnd(const std::vector<Edit>& edits, size_t change, size_t context) {
-  size_t end = change;
-  for (;;) {
-    while (end < edits.size() && edits[end] != Edit::kCommon) ++end;
-    size_t next = end;
-    while (next < edits.size() && edits[next] == Edit::kCommon) ++next;
-    if (next == edits.size() || next - end > 2 * context) return std::min(end + context, next);
-    end = next;
+// Writes the hunks in order, each with `context` common lines around its
+// changes; changes at most 2 * context lines apart share a hunk.
+class HunkWriter {
+ public:
+  HunkWriter(std::string_view before, std::string_view after, const DiffSink& put, size_t context)
+      : changes_(before, after), a_(before), b_(after), put_(put), context_(context) {}
+
+  void Run() {
+    for (Change first = changes_.NextChange(0, 0); !first.empty();) {
+      Change last = first, next;
+      for (;;) {
+        next = changes_.NextChange(last.a_end(), last.b_end());
+        if (next.empty() || next.a - last.a_end() > 2 * context_) break;
+        last = next;
+      }
+      WriteHunk(first, last, std::min(context_, next.a - last.a_end()));
+      first = next;
+    }
   }
-}
+
+ private:
+  void WriteHunk(const Change& first, const Change& last, size_t after) {
+    const size_t before = std::min(context_, first.a);
+    const size_t begin_a = first.a - before, begin_b = first.b - before;
+    out_ = "@@ -" + Range(begin_a, last.a_end() + after - begin_a) + " +" +
+           Range(begin_b, last.b_end() + after - begin_b) + " @@\n";
+    a_.SkipTo(begin_a);
+    b_.SkipTo(begin_b);
+    for (Change change = first;; change = changes_.NextChange(change.a_end(), change.b_end())) {
+      PutCommon(change.a);
+      while (a_.line() < change.a_end()) Put('-', a_.Next());
+      while (b_.line() < change.b_end()) Put('+', b_.Next());
+      if (change.a == last.a) break;
+    }
+    PutCommon(last.a_end() + after);
+    if (!out_.empty()) put_(out_);
+  }
+
+  // Common lines up to line `end` of the old text, written from the old.
+  void PutCommon(size_t end) {
+    while (a_.line() < end) {
+      Put(' ', a_.Next());
+      b_.Next();
+    }
+  }
+
+  // A hunk may span the page: it goes out in pieces of whole lines.
+  void Put(char mark, std::string_view line) {
+    PutLine(out_, mark, line);
+    if (out_.size() >= kPieceSize) {
+      put_(out_);
+      out_.clear();
+    }
+  }
+
+  PageChanges changes_;
+  LineCursor a_, b_;
+  const DiffSink& put_;
+  size_t context_;
+  std::string out_;
+};
 
 }  // namespace
 
 void WriteUnifiedDiff(std::string_view before, std::string_view after, std::string_view old_label,
                       std::string_view new_label, const DiffSink& put, int context_lines) {
   if (before == after) return;
-  std::string out;
-  out.append("--- ").append(old_label).append("\n");
-  out.append("+++ ").append(new_label).append("\n");
-  put(out);
-  const Lines a(before);
-  const Lines b(after);
-  const std::vector<Edit> edits = EditScript(a, b);
-  const size_t context = static_cast<size_t>(std::max(context_lines, 0));
-  // The edit reached, and the line of `a` and of `b` at which it stands;
-  // hunks come in order, so these only move forward.
-  size_t at = 0, line_a = 0, line_b = 0;
-  const auto move_to = [&](size_t edit) {
-    for (; at < edit; ++at) {
-      line_a += edits[at] != Edit::kAdd ? 1 : 0;
-      line_b += edits[at] != Edit::kDelete ? 1 : 0;
-    }
-  };
-  for (size_t i = 0; i < edits.size();) {
-    if (edits[i] == Edit::kCommon) {
-      ++i;
-      continue;
-    }
-    const size_t begin = i > context ? i - context : 0;
-    const size_t end = HunkEnd(edits, i, context);
-    move_to(begin);
-    size_t count_a = 0, count_b = 0;
-    for (size_t k = begin; k < end; ++k) {
-      count_a += edits[k] != Edit::kAdd ? 1 : 0;
-      count_b += edits[k] != Edit::kDelete ? 1 : 0;
-    }
-    out = "@@ -" + Range(line_a, count_a) + " +" + Range(line_b, count_b) + " @@\n";
-    for (size_t k = begin; k < end; ++k) {
-      if (edits[k] == Edit::kAdd)
-        PutLine(out, '+', b[line_b]);
-      else
-        PutLine(out, edits[k] == Edit::kDelete ? '-' : ' ', a[line_a]);
-      move_to(k + 1);
-      // A hunk may span the page: it goes out in pieces of whole lines.
-      if (out.size() >= kPieceSize) {
-        put(out);
-        out.clear();
-      }
-    }
-    if (!out.empty()) put(out);
-    i = end;
-  }
+  std::string header;
+  header.append("--- ").append(old_label).append("\n");
+  header.append("+++ ").append(new_label).append("\n");
+  put(header);
+  HunkWriter(before, after, put, static_cast<size_t>(std::max(context_lines, 0))).Run();
 }
 
 std::string UnifiedDiff(std::string_view before, std::string_view after, std::string_view old_label,

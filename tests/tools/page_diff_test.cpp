@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -59,6 +61,118 @@ TEST(PageDiffTest, WritesHunksAsDiffDoes) {
   }
   EXPECT_EQ(UnifiedDiff("a\nb\nc\n", "a\nB\nc\n", "x", "y", 0),
             "--- x\n+++ y\n@@ -2 +2 @@\n-b\n+B\n");
+}
+
+// Lines with their LF, as the diff splits them.
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  while (!text.empty()) {
+    const size_t end = std::min(text.find('\n'), text.size() - 1) + 1;
+    lines.emplace_back(text.substr(0, end));
+    text.remove_prefix(end);
+  }
+  return lines;
+}
+
+// Applies a unified diff to `old` as patch does, checking each hunk's header
+// against its lines and its context and deleted lines against `old`.
+std::string Apply(const std::string& old, const std::string& diff) {
+  const std::vector<std::string> old_lines = SplitLines(old), lines = SplitLines(diff);
+  const std::regex header(R"(@@ -(\d+)(?:,(\d+))? \+(\d+)(?:,(\d+))? @@\n)");
+  std::string result;
+  size_t at = 0, made = 0;  // lines of the old text passed, of the result written
+  for (size_t i = 2; i < lines.size();) {
+    std::smatch m;
+    if (!std::regex_match(lines[i++], m, header)) return "bad header " + lines[i - 1];
+    const auto number = [&](int k) { return m[k].matched ? std::stoul(m[k]) : 1ul; };
+    const size_t old_count = number(2), new_count = number(4);
+    const size_t first = number(1) - (old_count ? 1 : 0);
+    EXPECT_GE(first, at);
+    for (; at < first && at < old_lines.size(); ++at, ++made) result += old_lines[at];
+    EXPECT_EQ(number(3) - (new_count ? 1 : 0), made);
+    size_t old_seen = 0, new_seen = 0;
+    for (; i < lines.size() && lines[i][0] != '@'; ++i) {
+      const char mark = lines[i][0];
+      std::string text = lines[i].substr(1);
+      if (i + 1 < lines.size() && lines[i + 1][0] == '\\') text.pop_back(), ++i;
+      if (mark != '+') {
+        EXPECT_EQ(at < old_lines.size() ? old_lines[at++] : "", text);
+        ++old_seen;
+      }
+      if (mark != '-') result += text, ++new_seen, ++made;
+    }
+    EXPECT_EQ(old_seen, old_count);
+    EXPECT_EQ(new_seen, new_count);
+  }
+  for (; at < old_lines.size(); ++at) result += old_lines[at];
+  return result;
+}
+
+// Lines outside a longest common subsequence, by dynamic programming.
+size_t FewestChanges(const std::string& before, const std::string& after) {
+  const auto a = SplitLines(before), b = SplitLines(after);
+  std::vector<std::vector<size_t>> common(a.size() + 1, std::vector<size_t>(b.size() + 1));
+  for (size_t i = a.size(); i-- > 0;) {
+    for (size_t j = b.size(); j-- > 0;) {
+      common[i][j] =
+          a[i] == b[j] ? common[i + 1][j + 1] + 1 : std::max(common[i + 1][j], common[i][j + 1]);
+    }
+  }
+  return a.size() + b.size() - 2 * common[0][0];
+}
+
+std::string Lines(const std::vector<std::string>& items, const char* end = "\n") {
+  std::string text;
+  for (const std::string& item : items) text += item + end;
+  return text;
+}
+
+// Texts from three lines: many equally short scripts, and beyond a few
+// thousand lines more edits than the exact search is allowed.
+std::string Soup(std::mt19937& random, int lines) {
+  std::string text;
+  for (int i = 0; i < lines; ++i) text += "abc"[random() % 3] + std::string("\n");
+  return text;
+}
+
+TEST(PageDiffTest, DiffTurnsTrickyTextsIntoTheirChangedSelves) {
+  struct Case {
+    const char* name;
+    std::string before, after;
+    std::string hunks;  // when given: the diff without its two header lines
+  };
+  std::mt19937 random(7);
+  const std::string ten = "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n";
+  const std::vector<Case> cases = {
+      {"from nothing", "", "a\nb", ""},
+      {"to nothing", "a\nb", "", ""},
+      {"final line end taken", "a\nb\n", "a\nb",
+       "@@ -1,2 +1,2 @@\n a\n-b\n+b\n\\ No newline at end of file\n"},
+      {"all lines different", Lines({"a", "b", "c", "d"}), Lines({"w", "x", "y", "z"}), ""},
+      {"one line moved down", ten, "1\n3\n4\n5\n6\n7\n8\n2\n9\n10\n",
+       "@@ -1,10 +1,10 @@\n 1\n-2\n 3\n 4\n 5\n 6\n 7\n 8\n+2\n 9\n 10\n"},
+      {"repeated line kept at its earliest", "x\n<div>\ny\n", "<div>\n<div>\nz\n",
+       "@@ -1,3 +1,3 @@\n-x\n <div>\n-y\n+<div>\n+z\n"},
+      {"blank lines", Lines({"", "a", "", "", "b", ""}), Lines({"", "", "a", "b", "", ""}), ""},
+      {"CR LF", Lines({"a", "b", "c"}, "\r\n"), Lines({"a", "B", "c", "d"}, "\r\n"), ""},
+      {"CR LF to LF", Lines({"a", "b"}, "\r\n"), Lines({"a", "b"}), ""},
+      {"beyond the exact search", Soup(random, 40000), Soup(random, 40000), ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string diff = UnifiedDiff(c.before, c.after, "a/p.htm", "b/p.htm");
+    ASSERT_EQ(diff.rfind("--- a/p.htm\n+++ b/p.htm\n", 0), 0u);
+    if (!c.hunks.empty()) {
+      EXPECT_EQ(diff.substr(24), c.hunks);
+    }
+    EXPECT_EQ(Apply(c.before, diff), c.after);
+    if (c.before.size() > 1000) continue;
+    const std::vector<std::string> lines = SplitLines(diff);
+    const auto changes = std::count_if(lines.begin() + 2, lines.end(), [](const std::string& line) {
+      return line[0] == '-' || line[0] == '+';
+    });
+    EXPECT_EQ(size_t(changes), FewestChanges(c.before, c.after));
+  }
 }
 
 // Applies `diff` with the real patch in `dir`; true when patch said nothing was wrong.

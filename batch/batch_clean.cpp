@@ -19,6 +19,7 @@
 #include "charfile/failure_text.h"
 #include "charfile/file_moves.h"
 #include "charfile/in_out_error.h"
+#include "charfile/whole_file.h"
 #include "cleaner/class_tables.h"
 #include "cleaner/clean_preview.h"
 #include "cleaner/clean_run.h"

@@ -1,6 +1,7 @@
 #include "cleaner/attribute_picker.h"
 
-#include "charfile/char_file.h"
+#include "charfile/byte_file.h"
+#include "charfile/text_file.h"
 
 namespace pelloran {
 namespace {

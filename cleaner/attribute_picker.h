@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "charfile/char_file.h"
+#include "charfile/byte_file.h"
 
 namespace pelloran {
 

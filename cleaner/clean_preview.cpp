@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "charfile/char_file.h"
 #include "charfile/failure_text.h"
 #include "charfile/file_moves.h"
+#include "charfile/whole_file.h"
 #include "cleaner/class_tables.h"
 #include "cleaner/page_eligibility.h"
 #include "cleaner/page_swap.h"

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "charfile/char_file.h"
+#include "charfile/text_file.h"
 #include "interfaces/clean_statistics.h"
 #include "interfaces/options.h"
 #include "interfaces/progress_gauge.h"

@@ -10,6 +10,7 @@
 
 #include "charfile/char_file.h"
 #include "charfile/file_moves.h"
+#include "charfile/text_file.h"
 #include "cleaner/page_swap.h"
 #include "interfaces/path_names.h"
 #include "tools/page_restore.h"

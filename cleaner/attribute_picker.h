@@ -78,6 +78,11 @@ class AttributePicker {
   enum class State { kBetween, kName, kAfterName, kAfterEquals, kQuoted, kUnquoted };
 
   void Begin(int c);
+  void FeedName(int c);
+  void FeedAfterName(int c);
+  void FeedAfterEquals(int c);
+  void FeedQuoted(int c);
+  void FeedUnquoted(int c);
   void EndName();
   void Complete();
   void Keep(int c) {

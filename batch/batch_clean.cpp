@@ -21,6 +21,7 @@
 #include "charfile/file_moves.h"
 #include "charfile/in_out_error.h"
 #include "charfile/temporary_file.h"
+#include "charfile/whole_file.h"
 #include "cleaner/class_tables.h"
 #include "cleaner/clean_run.h"
 #include "cleaner/link_report.h"
@@ -384,6 +385,20 @@ int StatusOf(const std::vector<PageRecord>& records, bool other_failure) {
   return other_failure ? kBatchSomeFailed : kBatchAllCleaned;
 }
 
+// The JSON report's file, opened before any page is touched, when the report
+// goes to a file. False, with the reason on `err`, when it cannot be made.
+bool OpenJsonFile(const Command& command, std::optional<ReportFile>& json_file, std::ostream& err) {
+  if (!command.json || *command.json == "-") return true;
+  std::error_code gone;  // the starting folder deleted under the command
+  const std::string json_path = fs::absolute(*command.json, gone).string();
+  if (!gone) json_file.emplace(json_path);
+  if (!gone && !json_file->failure()) return true;
+  err << "pelloran-clean: cannot write " << *command.json;
+  if (!gone) err << ": " << ReasonInRussian(json_file->failure());
+  err << "\n";
+  return false;
+}
+
 int RunCommand(std::span<const std::string> args, LinkCheck& link_check, std::ostream& out,
                std::ostream& err, Terminals terminals) {
   Command command;
@@ -404,20 +419,8 @@ int RunCommand(std::span<const std::string> args, LinkCheck& link_check, std::os
     out << ListOfBoxes();
     return kBatchAllCleaned;
   }
-  // The report's file is opened before any page's folder becomes current,
-  // and before any page is touched.
   std::optional<ReportFile> json_file;
-  if (command.json && *command.json != "-") {
-    std::error_code gone;  // the starting folder deleted under the command
-    const std::string json_path = fs::absolute(*command.json, gone).string();
-    if (!gone) json_file.emplace(json_path);
-    if (gone || json_file->failure()) {
-      err << "pelloran-clean: cannot write " << *command.json;
-      if (!gone) err << ": " << ReasonInRussian(json_file->failure());
-      err << "\n";
-      return kBatchSomeFailed;
-    }
-  }
+  if (!OpenJsonFile(command, json_file, err)) return kBatchSomeFailed;
 
   Console console(out, err, terminals, command);
   command.filter.by_backup = command.restore;

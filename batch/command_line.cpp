@@ -12,14 +12,21 @@ namespace pelloran {
 
 const char kUsage[] = "Usage: pelloran-clean [OPTION]... PATH...\n";
 
-std::string HelpText() {
-  return std::string(kUsage) +
-         R"(Cleans web pages of surplus style and markup, as Apply in the Pelloran window does.
+namespace {
+
+// What the command does to a page.
+const char* HelpIntro() {
+  return R"(Cleans web pages of surplus style and markup, as Apply in the Pelloran window does.
 Each page is cleaned in place: its working copy "PL!__" + name is written beside
 it, the page is kept as name + "~" and the cleaned text takes its name. A page
 whose "~" backup already exists is left as it is.
 
-Choosing pages:
+)";
+}
+
+// Which files are taken as pages, and in what order.
+const char* HelpChoosingPages() {
+  return R"(Choosing pages:
   PATH                  a page, or a folder: the pages directly in it; a page
                         named directly is always taken, whatever its name
   -r, --recursive       the pages of subfolders too (symbolic links to folders
@@ -33,7 +40,12 @@ Choosing pages:
  before its subfolders. The class tables that style overriding fills are
  shared by all pages of one call, as in the window, so the order counts.
 
-Options by name:
+)";
+}
+
+// The options that tick and clear the boxes.
+const char* HelpOptionsByName() {
+  return R"(Options by name:
       --keep PROP,...   tick the property boxes of these CSS properties
                         (font-size, text-align, list-style, ...)
       --drop PROP,...   clear the boxes of these properties
@@ -69,7 +81,12 @@ Options by name:
  Box options apply in the order given, with the boxes' own rules: ticking 17
  clears 5 and the other way round, ticking 28 ticks every property box.
 
-What a run does:
+)";
+}
+
+// What a run does besides cleaning, and how much it says.
+const char* HelpWhatARunDoes() {
+  return R"(What a run does:
   -n, --dry-run         change nothing on disk (no working copy, no backup, no
                         report file): say for every page whether it would be
                         cleaned, with its size before and after, or why not;
@@ -107,7 +124,12 @@ What a run does:
       --version         show the version and stop
       --                end of options: every later argument is a path
 
-Output:
+)";
+}
+
+// Where the output goes, and what the command answers.
+const char* HelpOutputAndExitStatus() {
+  return R"(Output:
  One line per page and a closing summary go to standard output, failures to
  standard error; with --diff or --json -, standard output holds only the diff
  or the report, and the lines go to standard error. While standard error is a
@@ -126,7 +148,12 @@ Exit status:
  of the pages; links not checked (other schemes, relative links without
  --check-local-links, in-page links without a target) do not count.
 
-Examples:
+)";
+}
+
+// A few calls to start from.
+const char* HelpExamples() {
+  return R"(Examples:
   pelloran-clean -r site/
                         clean every page of site/ and its subfolders
   pelloran-clean -rn --diff site/ | less
@@ -136,6 +163,19 @@ Examples:
   pelloran-clean -r --restore site/
                         put every cleaned page of site/ back as it was
 )";
+}
+
+}  // namespace
+
+std::string HelpText() {
+  std::string text(kUsage);
+  text += HelpIntro();
+  text += HelpChoosingPages();
+  text += HelpOptionsByName();
+  text += HelpWhatARunDoes();
+  text += HelpOutputAndExitStatus();
+  text += HelpExamples();
+  return text;
 }
 
 namespace {

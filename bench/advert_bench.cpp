@@ -9,7 +9,9 @@
 #include <iterator>
 #include <string>
 
+#include "charfile/byte_file.h"
 #include "charfile/char_file.h"
+#include "charfile/text_file.h"
 #include "interfaces/clean_context.h"
 #include "tools/advert_removal.h"
 

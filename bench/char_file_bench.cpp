@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "charfile/byte_file.h"
 #include "charfile/char_file.h"
+#include "charfile/text_file.h"
 
 namespace {
 

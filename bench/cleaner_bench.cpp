@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "charfile/byte_file.h"
 #include "charfile/char_file.h"
+#include "charfile/text_file.h"
 #include "cleaner/class_tables.h"
 #include "cleaner/cleaning_options.h"
 #include "cleaner/run_state.h"

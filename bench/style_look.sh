@@ -12,11 +12,6 @@
 # BUILD_DIR defaults to build/, PAGES_DIR to the shared corpus's pages/
 # beside the repository.
 set -eu
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${1:-$root/build}"
-pages="${2:-$root/../shared/corpus/pages}"
-clean="$(cd "$build" 2>/dev/null && pwd)/batch/pelloran-clean"
-[ -x "$clean" ] || { echo "no $clean: build the dev preset first" >&2; exit 2; }
-[ -d "$pages" ] || { echo "no pages at $pages" >&2; exit 2; }
+. "$(dirname "$0")/browser_check_setup.sh"
 exec node "$root/tests/browser/style_look_check.mjs" --clean "$clean" --pages "$pages" \
   --known "$root/tests/browser/known_look_changes.tsv"

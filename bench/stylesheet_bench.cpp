@@ -16,7 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "charfile/byte_file.h"
 #include "charfile/char_file.h"
+#include "charfile/text_file.h"
 #include "interfaces/clean_context.h"
 #include "interfaces/link_check.h"
 #include "stylesheet/filter_style_block.h"

@@ -1,6 +1,7 @@
 #include "cleaner/attribute_picker.h"
 
-#include "charfile/char_file.h"
+#include "charfile/byte_file.h"
+#include "charfile/text_file.h"
 
 namespace pelloran {
 namespace {
@@ -119,68 +120,93 @@ void AttributePicker::Feed(int c) {
       Begin(c);
       return;
     case State::kName:
-      if (IsBlank(c)) {
-        EndName();
-        pending_.clear();
-        if (keeping_) pending_.push_back(static_cast<char>(c));
-        state_ = State::kAfterName;
-      } else if (c == '=') {
-        EndName();
-        Keep(c);
-        state_ = State::kAfterEquals;
-      } else if (c == '/') {  // <a href/>: a name without a value
-        EndName();
-        Complete();
-        standing_ = false;
-      } else if (name_.size() < kNameCap) {
-        name_.push_back(static_cast<char>(c));
-      } else {
-        name_long_ = true;
-      }
+      FeedName(c);
       return;
     case State::kAfterName:
-      if (IsBlank(c)) {
-        // Blanks before "=" matter to no browser: a long run is cut short.
-        if (keeping_ && pending_.size() < kPendingCap) pending_.push_back(static_cast<char>(c));
-      } else if (c == '=') {
-        KeepText(pending_);
-        Keep(c);
-        state_ = State::kAfterEquals;
-      } else {  // a name without a value; c begins the next attribute
-        Complete();
-        standing_ = true;
-        Begin(c);
-      }
+      FeedAfterName(c);
       return;
     case State::kAfterEquals:
-      if (IsBlank(c)) {
-        Keep(c);
-      } else if (c == '"' || c == '\'') {
-        Keep(c);
-        quote_ = c;
-        state_ = State::kQuoted;
-      } else {
-        KeepValue(c);
-        state_ = State::kUnquoted;
-      }
+      FeedAfterEquals(c);
       return;
     case State::kQuoted:
-      if (c == quote_) {
-        Keep(c);
-        Complete();
-        standing_ = false;
-      } else {
-        KeepValue(c);
-      }
+      FeedQuoted(c);
       return;
     case State::kUnquoted:
-      if (IsBlank(c)) {
-        Complete();
-        standing_ = true;
-      } else {
-        KeepValue(c);
-      }
+      FeedUnquoted(c);
       return;
+  }
+}
+
+// Inside an attribute's name: a blank, "=" or "/" ends it.
+void AttributePicker::FeedName(int c) {
+  if (IsBlank(c)) {
+    EndName();
+    pending_.clear();
+    if (keeping_) pending_.push_back(static_cast<char>(c));
+    state_ = State::kAfterName;
+  } else if (c == '=') {
+    EndName();
+    Keep(c);
+    state_ = State::kAfterEquals;
+  } else if (c == '/') {  // <a href/>: a name without a value
+    EndName();
+    Complete();
+    standing_ = false;
+  } else if (name_.size() < kNameCap) {
+    name_.push_back(static_cast<char>(c));
+  } else {
+    name_long_ = true;
+  }
+}
+
+// After a name and blanks: "=" brings a value, anything else the next attribute.
+void AttributePicker::FeedAfterName(int c) {
+  if (IsBlank(c)) {
+    // Blanks before "=" matter to no browser: a long run is cut short.
+    if (keeping_ && pending_.size() < kPendingCap) pending_.push_back(static_cast<char>(c));
+  } else if (c == '=') {
+    KeepText(pending_);
+    Keep(c);
+    state_ = State::kAfterEquals;
+  } else {  // a name without a value; c begins the next attribute
+    Complete();
+    standing_ = true;
+    Begin(c);
+  }
+}
+
+// After "=": blanks, then a quote or the first character of an unquoted value.
+void AttributePicker::FeedAfterEquals(int c) {
+  if (IsBlank(c)) {
+    Keep(c);
+  } else if (c == '"' || c == '\'') {
+    Keep(c);
+    quote_ = c;
+    state_ = State::kQuoted;
+  } else {
+    KeepValue(c);
+    state_ = State::kUnquoted;
+  }
+}
+
+// Inside a quoted value: only its quote ends it.
+void AttributePicker::FeedQuoted(int c) {
+  if (c == quote_) {
+    Keep(c);
+    Complete();
+    standing_ = false;
+  } else {
+    KeepValue(c);
+  }
+}
+
+// Inside an unquoted value: a blank ends it.
+void AttributePicker::FeedUnquoted(int c) {
+  if (IsBlank(c)) {
+    Complete();
+    standing_ = true;
+  } else {
+    KeepValue(c);
   }
 }
 

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "charfile/char_file.h"
+#include "charfile/byte_file.h"
 
 namespace pelloran {
 
@@ -78,6 +78,11 @@ class AttributePicker {
   enum class State { kBetween, kName, kAfterName, kAfterEquals, kQuoted, kUnquoted };
 
   void Begin(int c);
+  void FeedName(int c);
+  void FeedAfterName(int c);
+  void FeedAfterEquals(int c);
+  void FeedQuoted(int c);
+  void FeedUnquoted(int c);
   void EndName();
   void Complete();
   void Keep(int c) {

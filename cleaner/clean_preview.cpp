@@ -1,8 +1,8 @@
 #include "cleaner/clean_preview.h"
 
-#include "charfile/char_file.h"
 #include "charfile/failure_text.h"
 #include "charfile/temporary_file.h"
+#include "charfile/whole_file.h"
 #include "cleaner/class_tables.h"
 #include "cleaner/page_clean.h"
 

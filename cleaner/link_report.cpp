@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include "charfile/char_file.h"
 #include "charfile/file_moves.h"
 #include "charfile/in_out_error.h"
 #include "interfaces/path_names.h"

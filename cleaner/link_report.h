@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "charfile/char_file.h"
+#include "charfile/text_file.h"
 
 namespace pelloran {
 

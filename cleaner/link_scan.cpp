@@ -3,6 +3,7 @@
 #include <unordered_set>
 
 #include "charfile/char_file.h"
+#include "charfile/text_file.h"
 #include "cleaner/class_tables.h"
 #include "cleaner/page_clean.h"
 #include "cleaner/run_state.h"

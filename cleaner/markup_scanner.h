@@ -8,7 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "charfile/char_file.h"
+#include "charfile/byte_file.h"
+#include "charfile/text_file.h"
 #include "cleaner/attribute_picker.h"
 
 namespace pelloran {

@@ -2,9 +2,12 @@
 
 #include <unistd.h>
 
+#include "charfile/byte_file.h"
 #include "charfile/char_file.h"
 #include "charfile/failure_text.h"
 #include "charfile/file_moves.h"
+#include "charfile/text_file.h"
+#include "charfile/working_copy.h"
 #include "cleaner/cleaned_mark.h"
 #include "cleaner/link_report.h"
 #include "cleaner/link_scan.h"

@@ -7,6 +7,7 @@
 
 #include "charfile/char_file.h"
 #include "charfile/file_moves.h"
+#include "charfile/working_copy.h"
 #include "cleaner/page_messages.h"
 
 namespace pelloran {

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "charfile/char_file.h"
+#include "charfile/text_file.h"
 #include "cleaner/link_address.h"
 
 namespace pelloran {

@@ -9,6 +9,7 @@
 #include "cleaner/class_tables.h"
 #include "cleaner/markup_scanner.h"
 #include "stylesheet/rule_writer.h"
+#include "stylesheet/style_reader.h"
 
 namespace pelloran {
 namespace {
@@ -16,18 +17,13 @@ namespace {
 // Bare tag selectors whose rules survive on every page.
 constexpr std::string_view kAlwaysUsed[] = {"a", "A", "img", "IMG"};
 
-bool EndsToken(int c) { return IsBlank(c) || c == '{' || c == ',' || c == '<'; }
-
-class StyleOverridePass {
+class StyleOverridePass final : public WholeRuleReader::Handler {
  public:
   StyleOverridePass(CleanContext& context, ClassTables& tables, RunState& run)
       : tables_(tables),
         run_(run),
         scan_(context.input, context.working_copy),
-        statistics_(context.statistics) {
-    token_.reserve(64);
-    block_.reserve(256);
-  }
+        statistics_(context.statistics) {}
 
   void Run() {
     FindDominance();
@@ -42,12 +38,10 @@ class StyleOverridePass {
   void HandleTag();
   void ParagraphTag();
   void StyleElement();
-  int ReadToken(int c);
-  void LookUpToken();
+  void Token(std::string_view token) override;
   void AddSelector(std::string_view selector);
-  int ReadBlock();
-  bool AtStyleEndTag();
-  void WriteRule();
+  bool KeepRule() override;
+  void RuleEnded(bool kept, std::string_view block) override;
 
   ClassTables& tables_;
   RunState& run_;
@@ -55,12 +49,11 @@ class StyleOverridePass {
   CleanStatistics* statistics_;  // none: nothing counted
   bool dominance_found_ = false;
   int match_count_ = 0;  // used-selector slots matched by the rule's tokens so far
-  std::string token_;    // the selector token being read
   // The rule's selectors to write: the first selector_count_ entries (the
   // strings are reused from rule to rule).
   std::vector<std::string> selectors_;
   size_t selector_count_ = 0;
-  std::string block_;  // the rule's block, braces included
+  WholeRuleReader rules_;
   AttributePicker picker_;
 };
 
@@ -138,15 +131,7 @@ void StyleOverridePass::StyleElement() {
   scan_.Write("style>");
   int c = scan_.current();
   if (c != '{') c = scan_.Next();
-  while (c != '<' && c != kEndMark) {
-    c = ReadToken(c);
-    if (c != '{' && c != '<' && !token_.empty()) LookUpToken();
-    if (c == '{') c = ReadBlock();
-    if (c != '<' && c != kEndMark) {
-      c = scan_.Next();
-      if (c == '\r') c = scan_.Next();  // a line end counts as one character
-    }
-  }
+  c = rules_.ReadRules(scan_.input(), c, *this);
   // A rule cut off by the end tag or the end of the page is dropped.
   if (c == '<') {
     scan_.Put('<');
@@ -154,27 +139,13 @@ void StyleOverridePass::StyleElement() {
   }
 }
 
-// Reads a token from `c` to a blank, "{", "," or "<", keeps what follows its
-// last blank and returns the character that ended it.
-int StyleOverridePass::ReadToken(int c) {
-  token_.clear();
-  do {
-    token_.push_back(static_cast<char>(c));
-    if (c != '{') c = scan_.Next();
-  } while (!EndsToken(c));
-  size_t start = token_.size();
-  while (start > 0 && !IsBlank(static_cast<unsigned char>(token_[start - 1]))) --start;
-  token_.erase(0, start);
-  return c;
-}
-
 // Counts the token's uses and decides what it contributes to the rule's selectors.
-void StyleOverridePass::LookUpToken() {
-  const int matches = tables_.CountUsedSelector(token_);
+void StyleOverridePass::Token(std::string_view token) {
+  const int matches = tables_.CountUsedSelector(token);
   match_count_ += matches;
-  if (!token_.starts_with("p.")) {
-    AddSelector(token_);
-  } else if (matches > 0 && dominance_found_ && token_ == run_.dominant_class) {
+  if (!token.starts_with("p.")) {
+    AddSelector(token);
+  } else if (matches > 0 && dominance_found_ && token == run_.dominant_class) {
     AddSelector("p");
   }
 }
@@ -184,47 +155,21 @@ void StyleOverridePass::AddSelector(std::string_view selector) {
   selectors_[selector_count_++].assign(selector);
 }
 
-// Reads a block from its "{" to its "}"; writes the rule when a selector in
-// use and one to write exist. Returns "}", or "<" / the end mark when cut off.
-int StyleOverridePass::ReadBlock() {
-  const bool keep = match_count_ > 0 && selector_count_ > 0;
-  block_.assign(1, '{');
-  int c;
-  for (;;) {
-    c = scan_.Next();
-    if (c == kEndMark || (c == '<' && AtStyleEndTag())) break;
-    if (keep) block_.push_back(static_cast<char>(c));
-    if (c == '}') {
-      if (keep) WriteRule();
-      if (statistics_ != nullptr)
-        ++(keep ? statistics_->override_rules_kept : statistics_->unused_rules_dropped);
-      break;
-    }
+// A rule is kept when a selector in use and one to write exist.
+bool StyleOverridePass::KeepRule() { return match_count_ > 0 && selector_count_ > 0; }
+
+// A kept rule goes out in the stylesheet writer's layout: its head, then the
+// block as it was read and a line end.
+void StyleOverridePass::RuleEnded(bool kept, std::string_view block) {
+  if (kept) {
+    WriteRuleHead(scan_.output(), std::span(selectors_.data(), selector_count_));
+    scan_.Write(block);
+    scan_.Write("\r\n");
   }
+  if (statistics_ != nullptr)
+    ++(kept ? statistics_->override_rules_kept : statistics_->unused_rules_dropped);
   match_count_ = 0;
   selector_count_ = 0;
-  return c;
-}
-
-// Is the "<" just read the start of "</style" or "</STYLE"?
-bool StyleOverridePass::AtStyleEndTag() {
-  static constexpr std::string_view kLower = "/style", kUpper = "/STYLE";
-  TextFile& input = scan_.input();
-  bool lower = true, upper = true;
-  for (size_t i = 0; i < kLower.size() && (lower || upper); ++i) {
-    const int c = input.Peek(i);
-    lower = lower && c == kLower[i];
-    upper = upper && c == kUpper[i];
-  }
-  return lower || upper;
-}
-
-// The rule in the stylesheet writer's layout: its head, then the block as it
-// was read and a line end.
-void StyleOverridePass::WriteRule() {
-  WriteRuleHead(scan_.output(), std::span(selectors_.data(), selector_count_));
-  scan_.Write(block_);
-  scan_.Write("\r\n");
 }
 
 }  // namespace

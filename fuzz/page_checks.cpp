@@ -10,7 +10,9 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "charfile/byte_file.h"
 #include "charfile/char_file.h"
+#include "charfile/text_file.h"
 #include "cleaner/class_tables.h"
 #include "cleaner/run_state.h"
 #include "cleaner/style_override_pass.h"

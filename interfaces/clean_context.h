@@ -1,6 +1,7 @@
 #pragma once
 
-#include "charfile/char_file.h"
+#include "charfile/byte_file.h"
+#include "charfile/text_file.h"
 #include "interfaces/clean_statistics.h"
 #include "interfaces/link_check.h"
 #include "interfaces/options.h"

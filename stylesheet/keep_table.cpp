@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "charfile/char_file.h"
+#include "charfile/text_file.h"
 #include "stylesheet/case_fold.h"
 
 namespace pelloran {

@@ -18,7 +18,7 @@
 #include <string>
 #include <string_view>
 
-#include "charfile/char_file.h"
+#include "charfile/byte_file.h"
 
 namespace pelloran {
 

@@ -32,10 +32,10 @@ constexpr int kGaugeRule = 600;
 
 }  // namespace
 
-bool StyleReader::AtClosingTag() {
+bool AtClosingStyleTag(TextFile& input) {
   for (const std::string_view form : {std::string_view("/style"), std::string_view("/STYLE")}) {
     size_t i = 0;
-    while (i < form.size() && input_.Peek(i) == static_cast<unsigned char>(form[i])) ++i;
+    while (i < form.size() && input.Peek(i) == static_cast<unsigned char>(form[i])) ++i;
     if (i == form.size()) return true;
   }
   return false;
@@ -150,6 +150,18 @@ StyleReader::Step StyleReader::String(int quote, std::string* into) {
   }
 }
 
+// One step inside a selector list or a block, from `c`: a comment is
+// dropped, a string copied into `into`, any other character appended to it.
+StyleReader::Step StyleReader::CommentStringOrChar(int c, std::string& into) {
+  if (c == '/' && input_.Peek(0) == '*') {
+    NextChar(input_);
+    return DropComment(nullptr);
+  }
+  if (c == '"' || c == '\'') return String(c, &into);
+  into.push_back(static_cast<char>(c));
+  return Step::kGoOn;
+}
+
 // After a "<": drops the rest of a comment opener "<!--" when one stands
 // there. A browser passes over comment markers between rules.
 bool StyleReader::DroppedCommentOpener() {
@@ -195,15 +207,7 @@ StyleReader::Step StyleReader::ReadPrelude() {
   for (int c = current_;;) {
     if (c == '{') return Step::kGoOn;
     if (c == kEndMark || c == kClosingTag) return Ended(c);
-    Step step = Step::kGoOn;
-    if (c == '/' && input_.Peek(0) == '*') {
-      NextChar(input_);
-      step = DropComment(nullptr);
-    } else if (c == '"' || c == '\'') {
-      step = String(c, &b_.prelude);
-    } else {
-      b_.prelude.push_back(static_cast<char>(c));
-    }
+    const Step step = CommentStringOrChar(c, b_.prelude);
     if (step != Step::kGoOn) return step;
     CopyRun(kPreludeStops.data(), &b_.prelude);
     c = Read();
@@ -264,15 +268,7 @@ StyleReader::Step StyleReader::ReadBlock() {
     const int c = Read();
     if (c == '}') return Step::kGoOn;
     if (c == kEndMark || c == kClosingTag) return Ended(c);
-    Step step = Step::kGoOn;
-    if (c == '/' && input_.Peek(0) == '*') {
-      NextChar(input_);
-      step = DropComment(nullptr);
-    } else if (c == '"' || c == '\'') {
-      step = String(c, &b_.block);
-    } else {
-      b_.block.push_back(static_cast<char>(c));
-    }
+    const Step step = CommentStringOrChar(c, b_.block);
     if (step != Step::kGoOn) return step;
   }
 }
@@ -327,6 +323,55 @@ StyleReader::Step StyleReader::BetweenRules() {
       return Step::kGoOn;
     }
     if (step != Step::kGoOn) return step;
+  }
+}
+
+WholeRuleReader::WholeRuleReader() {
+  token_.reserve(64);
+  block_.reserve(256);
+}
+
+int WholeRuleReader::ReadRules(TextFile& input, int c, Handler& handler) {
+  while (c != '<' && c != kEndMark) {
+    c = ReadToken(input, c);
+    if (c != '{' && c != '<' && !token_.empty()) handler.Token(token_);
+    if (c == '{') c = ReadBlock(input, handler);
+    if (c != '<' && c != kEndMark) {
+      c = NextChar(input);
+      if (c == '\r') c = NextChar(input);  // a line end counts as one character
+    }
+  }
+  return c;
+}
+
+// Reads a token from `c` to a blank, "{", "," or "<", keeps what follows its
+// last blank and returns the character that ended it.
+int WholeRuleReader::ReadToken(TextFile& input, int c) {
+  const auto ends_token = [](int c) { return IsBlank(c) || c == '{' || c == ',' || c == '<'; };
+  token_.clear();
+  do {
+    token_.push_back(static_cast<char>(c));
+    if (c != '{') c = NextChar(input);
+  } while (!ends_token(c));
+  size_t start = token_.size();
+  while (start > 0 && !IsBlank(static_cast<unsigned char>(token_[start - 1]))) --start;
+  token_.erase(0, start);
+  return c;
+}
+
+// Reads a block from its "{" to its "}". Returns "}", or "<" / the end mark
+// when cut off.
+int WholeRuleReader::ReadBlock(TextFile& input, Handler& handler) {
+  const bool keep = handler.KeepRule();
+  block_.assign(1, '{');
+  for (;;) {
+    const int c = NextChar(input);
+    if (c == kEndMark || (c == '<' && AtClosingStyleTag(input))) return c;
+    if (keep) block_.push_back(static_cast<char>(c));
+    if (c == '}') {
+      handler.RuleEnded(keep, keep ? std::string_view(block_) : std::string_view());
+      return c;
+    }
   }
 }
 

@@ -9,14 +9,18 @@
 // was reading there.
 
 #include <string>
+#include <string_view>
 
-#include "charfile/char_file.h"
+#include "charfile/text_file.h"
 #include "interfaces/clean_statistics.h"
 #include "interfaces/options.h"
 #include "interfaces/progress_gauge.h"
 #include "stylesheet/rule_table.h"
 
 namespace pelloran {
+
+// After a "<": do "/style" or "/STYLE" come next? Nothing is consumed.
+bool AtClosingStyleTag(TextFile& input);
 
 class StyleReader {
  public:
@@ -69,7 +73,7 @@ class StyleReader {
                          : (c == kClosingTag ? Step::kStyleTextEnded : Step::kGoOn);
   }
   // Does "/style" or "/STYLE" come next?
-  bool AtClosingTag();
+  bool AtClosingTag() { return AtClosingStyleTag(input_); }
   // Copies the buffered characters up to the first one marked in `stops`
   // into `into` (when not null), consuming them.
   void CopyRun(const bool* stops, std::string* into);
@@ -78,6 +82,7 @@ class StyleReader {
   Step Slash();
   Step DropComment(std::string* into);
   Step String(int quote, std::string* into);
+  Step CommentStringOrChar(int c, std::string& into);
   bool DroppedCommentOpener();
   Step LeadingSkips();
   Step ReadRule();
@@ -98,6 +103,41 @@ class StyleReader {
   Buffers& b_;
   int current_ = 0;  // the character in hand: the first of a rule or at-rule
   CleanStatistics* statistics_ = nullptr;
+};
+
+// Reads style text rule by rule as it stands, for a pass that keeps or drops
+// whole rules (the second pass of style overriding): comments and strings are
+// not told apart, and a rule goes out exactly as it was read.
+class WholeRuleReader {
+ public:
+  class Handler {
+   public:
+    // A selector token ended by a blank or ",": what follows its last blank,
+    // never empty. A token ended by "{" does not count.
+    virtual void Token(std::string_view token) = 0;
+    // At a block's "{": is the rule to be kept?
+    virtual bool KeepRule() = 0;
+    // At a block's "}": the block, braces included, when the rule is kept;
+    // empty when it is dropped. A rule cut off before its "}" never gets here.
+    virtual void RuleEnded(bool kept, std::string_view block) = 0;
+
+   protected:
+    ~Handler() = default;
+  };
+
+  WholeRuleReader();
+
+  // Reads from `c`, the character in hand, until a "<" ends the rules: any
+  // "<" in a selector, only that of "</style" or "</STYLE" in a block. That
+  // "<" is consumed and returned; the end mark is returned at the end.
+  int ReadRules(TextFile& input, int c, Handler& handler);
+
+ private:
+  int ReadToken(TextFile& input, int c);
+  int ReadBlock(TextFile& input, Handler& handler);
+
+  std::string token_;  // the selector token being read
+  std::string block_;  // the rule's block, braces included
 };
 
 }  // namespace pelloran

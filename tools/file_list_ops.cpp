@@ -11,6 +11,7 @@
 #include "charfile/char_file.h"
 #include "charfile/failure_text.h"
 #include "charfile/file_moves.h"
+#include "charfile/text_file.h"
 #include "interfaces/path_names.h"
 #include "tools/page_restore.h"
 

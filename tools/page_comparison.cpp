@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <system_error>
 
-#include "charfile/char_file.h"
 #include "charfile/failure_text.h"
+#include "charfile/whole_file.h"
 #include "cleaner/clean_preview.h"
 #include "interfaces/path_names.h"
 #include "tools/page_diff.h"

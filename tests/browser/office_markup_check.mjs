@@ -13,14 +13,14 @@
 // Exit status: 0 when no page differs, 1 otherwise, 2 when the check could
 // not run, 77 when there is no corpus.
 
-import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import process from 'node:process';
 
+import { cleanCopies as cleanInto, fileUrl, launchBrowser, loadPage, parseCheckArgs, readLines } from './browser_pages.mjs';
+
 const SETUPS = { start: [], office: ['--drop-office-markup'] };
-const LOAD_TIMEOUT_MS = 20000;
 const OFFICE_SIGNS = ['MsoNormal', 'urn:schemas-microsoft-com:office', '<o:p>'];
 // Inherited properties: the look a text piece has, whichever element holds it.
 const LOOK = [
@@ -28,24 +28,6 @@ const LOOK = [
   'text-align', 'text-indent', 'text-transform', 'line-height', 'letter-spacing',
   'word-spacing', 'white-space', 'visibility', 'direction',
 ];
-
-function parseArgs(argv) {
-  const options = { list: null, browser: null };
-  for (let i = 0; i < argv.length; i++) {
-    const value = () => {
-      if (i + 1 >= argv.length) throw new Error(`${argv[i]} needs a value`);
-      return argv[++i];
-    };
-    const arg = argv[i];
-    if (arg === '--clean') options.clean = path.resolve(value());
-    else if (arg === '--pages') options.pages = path.resolve(value());
-    else if (arg === '--list') options.list = path.resolve(value());
-    else if (arg === '--browser') options.browser = value();
-    else throw new Error(`unknown argument ${arg}`);
-  }
-  if (!options.clean || !options.pages) throw new Error('--clean and --pages are required');
-  return options;
-}
 
 function officePages(dir) {
   return fs
@@ -58,22 +40,10 @@ function officePages(dir) {
     .sort();
 }
 
-function listed(file) {
-  return fs.readFileSync(file, 'utf8').split('\n')
-    .map((l) => l.replace(/#.*/, '').trim()).filter((l) => l.length > 0);
-}
-
 // Cleaned copies of the pages under work/setup/, one call for all of them.
 function cleanCopies(options, setup, pages, work) {
   const tree = path.join(work, setup);
-  for (const rel of pages) {
-    fs.mkdirSync(path.dirname(path.join(tree, rel)), { recursive: true });
-    fs.copyFileSync(path.join(options.pages, rel), path.join(tree, rel));
-  }
-  const run = spawnSync(options.clean, ['-q', ...SETUPS[setup], '--', ...pages], {
-    cwd: tree, encoding: 'utf8', maxBuffer: 64 * 1024 * 1024,
-  });
-  if (run.status !== 0 && run.status !== 1) throw new Error(`pelloran-clean failed: ${run.stderr}`);
+  cleanInto(options, ['-q', ...SETUPS[setup]], pages, tree);
   for (const rel of pages) fs.rmSync(path.join(tree, rel) + '~', { force: true });
   return tree;
 }
@@ -81,12 +51,7 @@ function cleanCopies(options, setup, pages, work) {
 // What a reader sees of the loaded page: text, controls, link targets, and
 // the text in runs of one look (pieces split by a dropped tag join again).
 async function readerView(tab, file) {
-  const url = 'file://' + file.split('/').map(encodeURIComponent).join('/');
-  try {
-    await tab.goto(url, { waitUntil: 'load', timeout: LOAD_TIMEOUT_MS });
-  } catch (e) {
-    if (!/timeout/i.test(String(e))) throw e;
-  }
+  await loadPage(tab, fileUrl(file));
   return tab.evaluate((look) => {
     const root = document.body || document.documentElement;
     const runs = [];
@@ -129,22 +94,14 @@ function differences(before, after) {
 }
 
 async function main() {
-  const options = parseArgs(process.argv.slice(2));
+  const options = parseCheckArgs(process.argv.slice(2));
   if (!fs.existsSync(options.pages)) {
     console.log(`no corpus at ${options.pages}: skipped`);
     process.exit(77);
   }
-  const puppeteer = (await import('puppeteer-core')).default;
-  const pages = options.list ? listed(options.list) : officePages(options.pages);
+  const pages = options.list ? readLines(options.list) : officePages(options.pages);
   const work = fs.mkdtempSync(path.join(os.tmpdir(), 'pelloran-office-check-'));
-  const candidates = options.browser
-    ? [options.browser]
-    : ['/usr/bin/chromium-headless-shell', '/usr/lib/chromium/headless_shell', '/usr/bin/chromium'];
-  const browser = await puppeteer.launch({
-    executablePath: candidates.find((c) => fs.existsSync(c)),
-    headless: 'shell',
-    args: ['--no-sandbox', '--disable-gpu', `--user-data-dir=${path.join(work, 'profile')}`],
-  });
+  const browser = await launchBrowser(options.browser, work, ['--no-sandbox', '--disable-gpu']);
   let differing = 0;
   try {
     const start = cleanCopies(options, 'start', pages, work);

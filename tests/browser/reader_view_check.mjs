@@ -19,11 +19,23 @@
 // difference makes the exit status 1. --setup picks "start" (the boxes at
 // their start values) or "clear5" (--clear 5); both by default.
 
-import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import process from 'node:process';
+
+import {
+  cleanCopies as cleanInto,
+  fileUrl,
+  launchBrowser,
+  loadPage,
+  openFileTab,
+  pagesUnder,
+  parseCheckArgs,
+  readKnown,
+  readLines,
+  readRetrying,
+} from './browser_pages.mjs';
 
 const SETUPS = {
   start: { title: 'start values', args: [] },
@@ -39,86 +51,12 @@ const CHROMIUM_FLAGS = [
   '--no-first-run',
 ];
 
-const LOAD_TIMEOUT_MS = 20000;
-
-function parseArgs(argv) {
-  const options = { setups: [], browser: null, list: null, known: null };
-  for (let i = 0; i < argv.length; i++) {
-    const arg = argv[i];
-    const value = () => {
-      if (i + 1 >= argv.length) throw new Error(`${arg} needs a value`);
-      return argv[++i];
-    };
-    if (arg === '--clean') options.clean = path.resolve(value());
-    else if (arg === '--pages') options.pages = path.resolve(value());
-    else if (arg === '--list') options.list = path.resolve(value());
-    else if (arg === '--known') options.known = path.resolve(value());
-    else if (arg === '--browser') options.browser = value();
-    else if (arg === '--setup') options.setups.push(value());
-    else throw new Error(`unknown argument ${arg}`);
-  }
-  if (!options.clean || !options.pages) throw new Error('--clean and --pages are required');
-  if (options.setups.length === 0) options.setups = Object.keys(SETUPS);
-  for (const s of options.setups) if (!SETUPS[s]) throw new Error(`unknown setup ${s}`);
-  return options;
-}
-
-function findBrowser(given) {
-  const candidates = given
-    ? [given]
-    : ['/usr/bin/chromium-headless-shell', '/usr/lib/chromium/headless_shell', '/usr/bin/chromium'];
-  for (const c of candidates) if (fs.existsSync(c)) return c;
-  throw new Error(`no Chromium found (tried ${candidates.join(', ')})`);
-}
-
-function readLines(file) {
-  return fs
-    .readFileSync(file, 'utf8')
-    .split('\n')
-    .map((l) => l.replace(/#.*/, '').trim())
-    .filter((l) => l.length > 0);
-}
-
-function allPages(dir) {
-  const found = [];
-  const walk = (sub) => {
-    for (const entry of fs.readdirSync(path.join(dir, sub), { withFileTypes: true })) {
-      const rel = path.join(sub, entry.name);
-      if (entry.isDirectory()) walk(rel);
-      else if (entry.isFile()) found.push(rel);
-    }
-  };
-  walk('');
-  return found.sort();
-}
-
-function readKnown(file) {
-  const known = new Map();
-  if (!file) return known;
-  for (const line of readLines(file)) {
-    const [setup, page, cause] = line.split('\t');
-    known.set(`${setup}\t${page}`, cause);
-  }
-  return known;
-}
-
 // Cleans copies of the pages in one folder tree with one setup; returns, per
 // page, the paths of the original and the cleaned copy under the same name,
 // or the command's message when the page was left as it was.
 function cleanCopies(options, setup, pages, work) {
   const tree = path.join(work, setup, 'cleaned');
-  for (const rel of pages) {
-    fs.mkdirSync(path.dirname(path.join(tree, rel)), { recursive: true });
-    fs.copyFileSync(path.join(options.pages, rel), path.join(tree, rel));
-  }
-  const run = spawnSync(options.clean, [...SETUPS[setup].args, '--', ...pages], {
-    cwd: tree,
-    encoding: 'utf8',
-    maxBuffer: 64 * 1024 * 1024,
-  });
-  if (run.status !== 0 && run.status !== 1) {
-    throw new Error(`pelloran-clean failed (${run.status}): ${run.stderr}`);
-  }
+  const run = cleanInto(options, SETUPS[setup].args, pages, tree);
   const messages = run.stderr.split('\n').filter((l) => l.length > 0);
   const result = new Map();
   for (const rel of pages) {
@@ -146,39 +84,29 @@ function cleanCopies(options, setup, pages, work) {
 async function readerView(view, file, scripts, styles = true, root = '') {
   const tab = view.tab;
   await tab.setJavaScriptEnabled(scripts);
-  const url = 'file://' + file.split('/').map(encodeURIComponent).join('/');
-  view.url = url;
-  try {
-    await tab.goto(url, { waitUntil: 'load', timeout: LOAD_TIMEOUT_MS });
-  } catch (e) {
-    if (!/timeout/i.test(String(e))) throw e;
-  }
-  for (let attempt = 0; ; attempt++) {
-    try {
-      const seen = await tab.evaluate((styles) => {
-        if (!styles) {
-          for (const e of document.querySelectorAll('style, link[rel~="stylesheet" i]')) e.remove();
-          for (const e of document.querySelectorAll('[style]')) e.removeAttribute('style');
-        }
-        const root = document.body || document.documentElement;
-        const text = root ? (root.innerText ?? root.textContent ?? '') : '';
-        const controls = Array.from(
-          document.querySelectorAll('input, select, textarea, button'),
-        ).map((e) => `${e.localName}:${e.type}=${JSON.stringify(e.value)}${e.checked ? ' checked' : ''}`);
-        return {
-          text: text.replace(/\s+/g, ' ').trim(),
-          controls,
-          xmlError: document.getElementsByTagNameNS('*', 'parsererror').length > 0,
-        };
-      }, styles);
-      seen.where = await tab.evaluate(whereReadersGo, root);
-      return seen;
-    } catch (e) {
-      // A page whose script moves on to another document: read that one.
-      if (attempt >= 2 || !/context was destroyed|detached/i.test(String(e))) throw e;
-      await new Promise((r) => setTimeout(r, 200));
-    }
-  }
+  view.url = fileUrl(file);
+  await loadPage(tab, view.url);
+  // A page whose script moves on to another document: read that one.
+  return readRetrying(async () => {
+    const seen = await tab.evaluate((styles) => {
+      if (!styles) {
+        for (const e of document.querySelectorAll('style, link[rel~="stylesheet" i]')) e.remove();
+        for (const e of document.querySelectorAll('[style]')) e.removeAttribute('style');
+      }
+      const root = document.body || document.documentElement;
+      const text = root ? (root.innerText ?? root.textContent ?? '') : '';
+      const controls = Array.from(
+        document.querySelectorAll('input, select, textarea, button'),
+      ).map((e) => `${e.localName}:${e.type}=${JSON.stringify(e.value)}${e.checked ? ' checked' : ''}`);
+      return {
+        text: text.replace(/\s+/g, ' ').trim(),
+        controls,
+        xmlError: document.getElementsByTagNameNS('*', 'parsererror').length > 0,
+      };
+    }, styles);
+    seen.where = await tab.evaluate(whereReadersGo, root);
+    return seen;
+  });
 }
 
 // A tag in the cleaned markup holding an odd number of double quotes: an
@@ -251,7 +179,7 @@ async function compare(view, entry, totals) {
 // targets inside the original's tree and the cleaned one's compare equal.
 function treeUrl(file, rel) {
   const tree = file.slice(0, file.length - rel.length);
-  return 'file://' + tree.split('/').map(encodeURIComponent).join('/');
+  return fileUrl(tree);
 }
 
 // Runs in the page: every link's resolved target (a[href], area[href]), the
@@ -341,30 +269,16 @@ function printWhereTotals(setups, totals) {
   }
 }
 
-// The driver comes from `npm ci` beside this script.
-async function loadDriver() {
-  try {
-    return (await import('puppeteer-core')).default;
-  } catch (e) {
-    throw new Error(`puppeteer-core is missing: run scripts/install-deps.sh (${e.message})`);
-  }
-}
-
 async function main() {
-  const options = parseArgs(process.argv.slice(2));
+  const options = parseCheckArgs(process.argv.slice(2), SETUPS);
   if (!fs.existsSync(options.pages)) {
     console.log(`no corpus at ${options.pages}: skipped`);
     process.exit(77);
   }
-  const puppeteer = await loadDriver();
-  const pages = options.list ? readLines(options.list) : allPages(options.pages);
+  const pages = options.list ? readLines(options.list) : pagesUnder(options.pages);
   const known = readKnown(options.known);
   const work = fs.mkdtempSync(path.join(os.tmpdir(), 'pelloran-reader-view-'));
-  const browser = await puppeteer.launch({
-    executablePath: findBrowser(options.browser),
-    headless: 'shell',
-    args: [...CHROMIUM_FLAGS, `--user-data-dir=${path.join(work, 'profile')}`],
-  });
+  const browser = await launchBrowser(options.browser, work, CHROMIUM_FLAGS);
   const table = new Map(); // cause -> setup -> pages
   const totals = new Map(); // setup -> counts of where a reader can go
   let unexpected = 0;
@@ -378,19 +292,7 @@ async function main() {
           console.log(`${setup}\t${rel}\tleft as it was\t${entry.untouched}`);
           continue;
         }
-        const tab = await browser.newPage();
-        const view = { tab, url: '' };
-        await tab.setRequestInterception(true);
-        // Only files are read, and a page stays the page loaded: a redirect by
-        // script or refresh would make the text depend on timing.
-        tab.on('request', (r) => {
-          const away = r.isNavigationRequest() && r.frame() === tab.mainFrame() && r.url() !== view.url;
-          // A "204 No Content" answer keeps the page in place.
-          if (away) r.respond({ status: 204, body: '' });
-          else if (!r.url().startsWith('file:')) r.abort();
-          else r.continue();
-        });
-        tab.on('dialog', (d) => d.dismiss());
+        const view = await openFileTab(browser);
         try {
           const { causes, detail } = await compare(view, entry, totals.get(setup));
           checked++;
@@ -406,7 +308,7 @@ async function main() {
             console.log(`${setup}\t${rel}\t${mark}: ${causes.join(', ')}\t${detail}`);
           }
         } finally {
-          await tab.close();
+          await view.tab.close();
         }
       }
       console.log(`${setup}: ${checked} pages compared`);

@@ -17,11 +17,23 @@
 // Exit status: 0 when every difference is a known one, 1 otherwise, 2 when
 // the check could not run, 77 when there are no pages.
 
-import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import process from 'node:process';
+
+import {
+  cleanCopies,
+  fileUrl,
+  launchBrowser,
+  loadPage,
+  openFileTab,
+  pagesUnder,
+  parseCheckArgs,
+  readKnown,
+  readLines,
+  readRetrying,
+} from './browser_pages.mjs';
 
 const PROPERTIES = [
   'font-size',
@@ -46,49 +58,6 @@ const SETUPS = {
     mayChange: new Set(['color', 'text-decoration-line', 'font-weight', 'line-height']),
   },
 };
-
-function parseArgs(argv) {
-  const options = { setups: [], browser: null, list: null, known: null };
-  for (let i = 0; i < argv.length; i++) {
-    const arg = argv[i];
-    const value = () => {
-      if (i + 1 >= argv.length) throw new Error(`${arg} needs a value`);
-      return argv[++i];
-    };
-    if (arg === '--clean') options.clean = path.resolve(value());
-    else if (arg === '--pages') options.pages = path.resolve(value());
-    else if (arg === '--list') options.list = path.resolve(value());
-    else if (arg === '--known') options.known = path.resolve(value());
-    else if (arg === '--browser') options.browser = value();
-    else if (arg === '--setup') options.setups.push(value());
-    else throw new Error(`unknown argument ${arg}`);
-  }
-  if (!options.clean || !options.pages) throw new Error('--clean and --pages are required');
-  if (options.setups.length === 0) options.setups = Object.keys(SETUPS);
-  for (const s of options.setups) if (!SETUPS[s]) throw new Error(`unknown setup ${s}`);
-  return options;
-}
-
-function lines(file) {
-  return fs
-    .readFileSync(file, 'utf8')
-    .split('\n')
-    .map((l) => l.replace(/#.*/, '').trim())
-    .filter((l) => l.length > 0);
-}
-
-function pagesUnder(dir) {
-  const found = [];
-  const walk = (sub) => {
-    for (const entry of fs.readdirSync(path.join(dir, sub), { withFileTypes: true })) {
-      const rel = path.join(sub, entry.name);
-      if (entry.isDirectory()) walk(rel);
-      else if (entry.isFile() && /\.(x?html?|shtml)$/i.test(entry.name)) found.push(rel);
-    }
-  };
-  walk('');
-  return found.sort();
-}
 
 // Where each style element's contents stand: [start, end) after its tag's
 // ">" up to its closing tag.
@@ -124,18 +93,7 @@ function afterPage(original, cleaned) {
 // each page's original and after version under the same relative name.
 function prepare(options, setup, pages, work) {
   const tree = path.join(work, setup, 'cleaned');
-  for (const rel of pages) {
-    fs.mkdirSync(path.dirname(path.join(tree, rel)), { recursive: true });
-    fs.copyFileSync(path.join(options.pages, rel), path.join(tree, rel));
-  }
-  const run = spawnSync(options.clean, [...SETUPS[setup].args, '--', ...pages], {
-    cwd: tree,
-    encoding: 'utf8',
-    maxBuffer: 64 * 1024 * 1024,
-  });
-  if (run.status !== 0 && run.status !== 1) {
-    throw new Error(`pelloran-clean failed (${run.status}): ${run.stderr}`);
-  }
+  cleanCopies(options, SETUPS[setup].args, pages, tree);
   const entries = new Map();
   for (const rel of pages) {
     const original = fs.readFileSync(path.join(options.pages, rel), 'latin1');
@@ -162,23 +120,11 @@ function prepare(options, setup, pages, work) {
 
 // The computed style of every element that holds text, in document order.
 async function look(view, file, properties) {
-  const tab = view.tab;
-  view.url = 'file://' + file.split('/').map(encodeURIComponent).join('/');
-  try {
-    await tab.goto(view.url, { waitUntil: 'load', timeout: 20000 });
-  } catch (e) {
-    // A load cut short (a slow page, a refresh turned away) still shows
-    // what it has loaded.
-    if (!/timeout|ERR_ABORTED/i.test(String(e))) throw e;
-  }
-  for (let attempt = 0; ; attempt++) {
-    try {
-      return await styleOfTextElements(tab, properties);
-    } catch (e) {
-      if (attempt >= 2 || !/context was destroyed|detached/i.test(String(e))) throw e;
-      await new Promise((r) => setTimeout(r, 200));
-    }
-  }
+  view.url = fileUrl(file);
+  // A load cut short (a slow page, a refresh turned away) still shows what
+  // it has loaded.
+  await loadPage(view.tab, view.url, /timeout|ERR_ABORTED/i);
+  return readRetrying(() => styleOfTextElements(view.tab, properties));
 }
 
 function styleOfTextElements(tab, properties) {
@@ -226,36 +172,17 @@ function compare(before, after, mayChange) {
 }
 
 async function main() {
-  const options = parseArgs(process.argv.slice(2));
+  const options = parseCheckArgs(process.argv.slice(2), SETUPS);
   if (!fs.existsSync(options.pages)) {
     console.log(`no pages at ${options.pages}: skipped`);
     process.exit(77);
   }
-  let puppeteer;
-  try {
-    puppeteer = (await import('puppeteer-core')).default;
-  } catch (e) {
-    throw new Error(`puppeteer-core is missing: run scripts/install-deps.sh (${e.message})`);
-  }
-  const pages = options.list ? lines(options.list) : pagesUnder(options.pages);
-  const known = new Map();
-  if (options.known) {
-    for (const line of lines(options.known)) {
-      const [setup, page, cause] = line.split('\t');
-      known.set(`${setup}\t${page}`, cause);
-    }
-  }
-  const browsers = options.browser
-    ? [options.browser]
-    : ['/usr/bin/chromium-headless-shell', '/usr/lib/chromium/headless_shell', '/usr/bin/chromium'];
-  const executablePath = browsers.find((b) => fs.existsSync(b));
-  if (!executablePath) throw new Error(`no Chromium found (tried ${browsers.join(', ')})`);
+  const pages = options.list
+    ? readLines(options.list)
+    : pagesUnder(options.pages, (name) => /\.(x?html?|shtml)$/i.test(name));
+  const known = readKnown(options.known);
   const work = fs.mkdtempSync(path.join(os.tmpdir(), 'pelloran-style-look-'));
-  const browser = await puppeteer.launch({
-    executablePath,
-    headless: 'shell',
-    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', `--user-data-dir=${path.join(work, 'profile')}`],
-  });
+  const browser = await launchBrowser(options.browser, work, ['--no-sandbox', '--disable-gpu', '--no-first-run']);
   let unexpected = 0;
   try {
     for (const setup of options.setups) {
@@ -267,17 +194,8 @@ async function main() {
           console.log(`${setup}\t${rel}\tnot compared: ${entry.skipped}`);
           continue;
         }
-        const tab = await browser.newPage();
-        const view = { tab, url: '' };
-        await tab.setJavaScriptEnabled(false);
-        await tab.setRequestInterception(true);
-        // Only files are read, and a refresh does not take the tab away.
-        tab.on('request', (r) => {
-          const away = r.isNavigationRequest() && r.frame() === tab.mainFrame() && r.url() !== view.url;
-          if (away) r.respond({ status: 204, body: '' });
-          else if (!r.url().startsWith('file:')) r.abort();
-          else r.continue();
-        });
+        const view = await openFileTab(browser);
+        await view.tab.setJavaScriptEnabled(false);
         try {
           const before = await look(view, entry.original, PROPERTIES);
           const after = await look(view, entry.after, PROPERTIES);
@@ -295,7 +213,7 @@ async function main() {
                   .join(', ')}); first ${result.first}`;
           console.log(`${setup}\t${rel}\t${cause ? `known: ${cause}` : 'CHANGES'}\t${what}`);
         } finally {
-          await tab.close();
+          await view.tab.close();
         }
       }
       console.log(`${setup}: ${compared} pages compared, ${changed} change their look`);

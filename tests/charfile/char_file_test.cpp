@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "charfile/byte_file.h"
+#include "charfile/text_file.h"
+#include "charfile/whole_file.h"
+#include "charfile/working_copy.h"
 #include "tests/support/fault_env.h"
 #include "tests/support/temp_dir.h"
 

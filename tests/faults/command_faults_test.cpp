@@ -14,16 +14,13 @@
 
 #include "tests/support/clean_command.h"
 #include "tests/support/fault_env.h"
+#include "tests/support/sample_page.h"
 #include "tests/support/temp_dir.h"
 
 namespace pelloran::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr char kPage[] =
-    "<html><head><style>\r\np.Normal { font-family: Arial; color: red }\r\n</style></head>\r\n"
-    "<body><p class=Normal style=\"color:red\">One <span lang=ru>two</span></p></body></html>\r\n";
 
 // What a folder holds after a run: no working copy, and the page's bytes under
 // its own name or the backup name.
@@ -61,29 +58,29 @@ TEST(CommandFaultsTest, AFolderWhereNoWorkingCopyCanBeMadeLeavesItsPagesAlone) {
   TempDir dir;
   fs::create_directory(dir / "ro");
   fs::create_directory(dir / "rw");
-  WriteFile(dir / "ro/a.htm", kPage);
-  WriteFile(dir / "rw/b.htm", kPage);
+  WriteFile(dir / "ro/a.htm", kSamplePage);
+  WriteFile(dir / "rw/b.htm", kSamplePage);
   ASSERT_EQ(::chmod((dir / "ro").c_str(), 0555), 0);
   const CommandOutcome outcome =
       RunCleanCommand(dir.path(), {"ro/a.htm", "rw/b.htm"}, WithoutFileCapabilities());
   ::chmod((dir / "ro").c_str(), 0755);
-  ExpectLeftAlone(dir.path() / "ro", "a.htm", kPage, outcome, "File access denied.");
-  ExpectCleaned(dir.path() / "rw", "b.htm", kPage, outcome);  // the command goes on
+  ExpectLeftAlone(dir.path() / "ro", "a.htm", kSamplePage, outcome, "File access denied.");
+  ExpectCleaned(dir.path() / "rw", "b.htm", kSamplePage, outcome);  // the command goes on
 }
 
 TEST(CommandFaultsTest, AnUnreadablePageIsLeftAlone) {
   TempDir dir;
-  WriteFile(dir / "a.htm", kPage);
+  WriteFile(dir / "a.htm", kSamplePage);
   ASSERT_EQ(::chmod((dir / "a.htm").c_str(), 0200), 0);
   const CommandOutcome outcome = RunCleanCommand(dir.path(), {"a.htm"}, WithoutFileCapabilities());
   ::chmod((dir / "a.htm").c_str(), 0644);
-  ExpectLeftAlone(dir.path(), "a.htm", kPage, outcome, "File access denied.");
+  ExpectLeftAlone(dir.path(), "a.htm", kSamplePage, outcome, "File access denied.");
 }
 
 TEST(CommandFaultsTest, AFullDiskDuringTheFirstPassLeavesThePageAlone) {
   SmallTmpfs disk("64k");
   ASSERT_TRUE(disk.mounted());
-  const std::string page = std::string(kPage) + std::string(40 * 1024, 'x');
+  const std::string page = std::string(kSamplePage) + std::string(40 * 1024, 'x');
   WriteFile(disk / "a.htm", page);
   const CommandOutcome outcome = RunCleanCommand(disk.path(), {"a.htm"});
   ExpectLeftAlone(disk.path(), "a.htm", page, outcome, "Disk full.");
@@ -108,7 +105,7 @@ TEST(CommandFaultsTest, AFullDiskDuringTheSecondPassKeepsTheOriginalAsBackup) {
 
 TEST(CommandFaultsTest, AFileSizeLimitIsAFullDiskNotAKilledProgram) {
   TempDir dir;
-  const std::string page = std::string(kPage) + std::string(64 * 1024, 'x');
+  const std::string page = std::string(kSamplePage) + std::string(64 * 1024, 'x');
   WriteFile(dir / "a.htm", page);
   const CommandOutcome outcome =
       RunCleanCommand(dir.path(), {"a.htm"}, WithFileSizeLimit(16 * 1024));
@@ -139,10 +136,10 @@ TEST(CommandFaultsTest, ALinkReportNotWrittenStillCountsThePages) {
 TEST(CommandFaultsTest, AReadOnlyFileSystemLeavesThePageAlone) {
   SmallTmpfs disk("1m");
   ASSERT_TRUE(disk.mounted());
-  WriteFile(disk / "a.htm", kPage);
+  WriteFile(disk / "a.htm", kSamplePage);
   ASSERT_TRUE(disk.RemountReadOnly());
   const CommandOutcome outcome = RunCleanCommand(disk.path(), {"a.htm"});
-  ExpectLeftAlone(disk.path(), "a.htm", kPage, outcome,
+  ExpectLeftAlone(disk.path(), "a.htm", kSamplePage, outcome,
                   "File access denied: read-only file system.");
 }
 
@@ -203,12 +200,12 @@ TEST(CommandFaultsTest, AwkwardNamesAreCleanedLikeAnyOther) {
   TempDir dir;
   std::vector<std::string> args = {"--"};
   for (const std::string& name : names) {
-    WriteFile(dir / name, kPage);
+    WriteFile(dir / name, kSamplePage);
     args.push_back(name);
   }
   const CommandOutcome outcome = RunCleanCommand(dir.path(), args);
   EXPECT_EQ(outcome.status, 0) << outcome.err;
-  for (const std::string& name : names) ExpectCleaned(dir.path(), name, kPage, outcome);
+  for (const std::string& name : names) ExpectCleaned(dir.path(), name, kSamplePage, outcome);
 }
 
 TEST(CommandFaultsTest, ANameTooLongForItsWorkingCopyIsLeftWithTheReason) {
@@ -216,14 +213,14 @@ TEST(CommandFaultsTest, ANameTooLongForItsWorkingCopyIsLeftWithTheReason) {
     SCOPED_TRACE(length);
     TempDir dir;
     const std::string name = std::string(length - 4, 'n') + ".htm";
-    WriteFile(dir / name, kPage);
-    WriteFile(dir / "b.htm", kPage);
+    WriteFile(dir / name, kSamplePage);
+    WriteFile(dir / "b.htm", kSamplePage);
     const CommandOutcome outcome = RunCleanCommand(dir.path(), {name, "b.htm"});
     ExpectLeftAlone(
-        dir.path(), name, kPage, outcome,
+        dir.path(), name, kSamplePage, outcome,
         "Файл «" + name + "» не изменён: имя рабочей копии «PL!__" + name + "» длиннее 255 байт.",
         0);
-    ExpectCleaned(dir.path(), "b.htm", kPage, outcome);
+    ExpectCleaned(dir.path(), "b.htm", kSamplePage, outcome);
   }
 }
 

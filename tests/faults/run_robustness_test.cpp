@@ -13,16 +13,13 @@
 
 #include "tests/support/clean_command.h"
 #include "tests/support/fault_env.h"
+#include "tests/support/sample_page.h"
 #include "tests/support/temp_dir.h"
 
 namespace pelloran::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr char kPage[] =
-    "<html><head><style>\r\np.Normal { font-family: Arial; color: red }\r\n</style></head>\r\n"
-    "<body><p class=Normal style=\"color:red\">One <span lang=ru>two</span></p></body></html>\r\n";
 
 std::string Utf16Le(std::string_view ascii) {
   std::string wide;
@@ -47,9 +44,9 @@ TEST(RunRobustnessTest, FilesThatAreNoPagesAreLeftWithAReasonOfTheirOwn) {
       {"logo.gif", gif, "это не веб-страница"},
       {"menu.js", "var x = 1;\nfunction f() { return '<b>' + x + '</b>'; }\n",
        "это не веб-страница"},
-      {"wide.htm", Utf16Le(kPage), "он записан в UTF-16"},
+      {"wide.htm", Utf16Le(kSamplePage), "он записан в UTF-16"},
       {"wide32.htm", std::string("\xff\xfe\0\0<\0\0\0p\0\0\0", 12), "он записан в UTF-32"},
-      {"a.htm~", kPage, "это резервная копия"},
+      {"a.htm~", kSamplePage, "это резервная копия"},
   };
   TempDir dir;
   std::vector<std::string> args = {"--tick", "17"};
@@ -71,26 +68,26 @@ TEST(RunRobustnessTest, FilesThatAreNoPagesAreLeftWithAReasonOfTheirOwn) {
 
 TEST(RunRobustnessTest, RestoreKeepsAnEditedPageAndAStrangerBackupUnlessForced) {
   TempDir dir;
-  WriteFile(dir / "edited.htm", kPage);
-  WriteFile(dir / "kept.htm", kPage);
+  WriteFile(dir / "edited.htm", kSamplePage);
+  WriteFile(dir / "kept.htm", kSamplePage);
   ASSERT_EQ(RunCleanCommand(dir.path(), {"edited.htm", "kept.htm"}).status, 0);
   WriteFile(dir / "edited.htm", "my edit\n");
   WriteFile(dir / "new.htm", "new\n");
   WriteFile(dir / "new.htm~", "old\n");
   const CommandOutcome refused = RunCleanCommand(dir.path(), {"--restore", "."});
   EXPECT_EQ(refused.status, 1);
-  EXPECT_EQ(ReadFile(dir / "kept.htm"), kPage);  // what its clean made: restored
+  EXPECT_EQ(ReadFile(dir / "kept.htm"), kSamplePage);  // what its clean made: restored
   EXPECT_EQ(ReadFile(dir / "edited.htm"), "my edit\n");
   EXPECT_EQ(ReadFile(dir / "new.htm"), "new\n");
   EXPECT_TRUE(Contains(refused.err, "edited.htm» не восстановлен: он не тот, что оставила"));
   EXPECT_TRUE(Contains(refused.err, "new.htm» не восстановлен"));
   EXPECT_EQ(RunCleanCommand(dir.path(), {"--restore", "--force", "."}).status, 0);
-  EXPECT_EQ(ReadFile(dir / "edited.htm"), kPage);
+  EXPECT_EQ(ReadFile(dir / "edited.htm"), kSamplePage);
   EXPECT_EQ(ReadFile(dir / "new.htm"), "old\n");
 }
 
 std::vector<std::string> ManyPages(const fs::path& dir, int count) {
-  std::string page = kPage;
+  std::string page = kSamplePage;
   for (int i = 0; i < 2000; ++i) page += "<p class=Normal style=\"color:red\">line</p>\r\n";
   std::vector<std::string> names;
   for (int i = 0; i < count; ++i) {
@@ -172,7 +169,7 @@ TEST(RunRobustnessTest, AFullDiskInTheSecondPassIsReportedAsFirstPassOnly) {
 
 TEST(RunRobustnessTest, AReportThatCannotBeWrittenStopsTheCallBeforeAnyPage) {
   TempDir dir;
-  WriteFile(dir / "a.htm", kPage);
+  WriteFile(dir / "a.htm", kSamplePage);
   fs::create_directory(dir / "report.json");
   const CommandOutcome outcome = RunCleanCommand(dir.path(), {"--json", "report.json", "a.htm"});
   EXPECT_EQ(outcome.status, 1);
@@ -183,7 +180,7 @@ TEST(RunRobustnessTest, AReportThatCannotBeWrittenStopsTheCallBeforeAnyPage) {
 TEST(RunRobustnessTest, APreviewOfReadOnlyPagesWorksAndCleaningSaysWhy) {
   SmallTmpfs disk("1m");
   ASSERT_TRUE(disk.mounted());
-  WriteFile(disk / "a.htm", kPage);
+  WriteFile(disk / "a.htm", kSamplePage);
   ASSERT_TRUE(disk.RemountReadOnly());
   const CommandOutcome preview = RunCleanCommand(disk.path(), {"-n", "--diff", "a.htm"});
   EXPECT_EQ(preview.status, 0) << preview.err;

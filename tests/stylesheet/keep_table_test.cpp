@@ -5,7 +5,6 @@
 #include <random>
 #include <string>
 
-#include "charfile/char_file.h"
 #include "stylesheet/case_fold.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_services.h"

@@ -6,7 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "charfile/byte_file.h"
 #include "charfile/char_file.h"
+#include "charfile/text_file.h"
 #include "interfaces/clean_context.h"
 #include "stylesheet/filter_style_block.h"
 #include "tests/support/temp_dir.h"

@@ -3,6 +3,7 @@
 #include <QShortcut>
 #include <QStyle>
 
+#include "app/box_places.h"
 #include "app/main_window.h"
 #include "app/window_design.h"
 #include "tools/drives.h"
@@ -131,7 +132,8 @@ void TForm1::BuildBrowser() {
 QCheckBox* TForm1::BuildBox(const BoxDesign& design, QGroupBox* frame) {
   auto* box = new QCheckBox(QString::fromUtf8(design.caption.data(), design.caption.size()), frame);
   box->setObjectName(QStringLiteral("CheckBox%1").arg(design.number));
-  box->setGeometry(design.left, design.top, design.width, kBoxHeight);
+  const BoxPlace place = PlaceOfBox(design.number);
+  box->setGeometry(place.left, place.top, place.width, kBoxHeight);
   box->setChecked(options_.IsTicked(design.number));
   if (!design.hint.empty()) {
     box->setToolTip(QString::fromUtf8(design.hint.data(), design.hint.size()));

@@ -7,6 +7,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 
+#include "app/box_places.h"
 #include "tests/app/gui_test_support.h"
 
 namespace pelloran::testing {
@@ -149,8 +150,11 @@ TEST_F(OptionBoxesTest, EveryCaptionFitsItsBoxInTheDesignFont) {
     const int needed = style->pixelMetric(QStyle::PM_IndicatorWidth, &option, check_box) +
                        style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &option, check_box) +
                        check_box->fontMetrics().horizontalAdvance(check_box->text());
-    EXPECT_LE(needed, design.width) << "CheckBox" << design.number << " needs " << needed;
-    EXPECT_EQ(check_box->width(), design.width);
+    const BoxPlace place = PlaceOfBox(design.number);
+    EXPECT_LE(needed, place.width) << "CheckBox" << design.number << " needs " << needed;
+    EXPECT_EQ(check_box->width(), place.width);
+    const int frame_width = design.frame == BoxFrame::kProperties ? 465 : 345;
+    EXPECT_LE(place.left + place.width, frame_width) << "box " << design.number;
   }
 }
 

@@ -102,9 +102,9 @@ void TForm1::FileListBox1DblClick() { OpenCurrentFile(*FileListBox1, *shell_); }
 
 void TForm1::N1Click() { OpenCurrentFile(*FileListBox1, *shell_); }
 
-void TForm1::SpeedButton9Click() { OpenCurrentFileInNotepad(*FileListBox1, *shell_, messages_); }
+void TForm1::SpeedButton9Click() { OpenCurrentFileInEditor(*FileListBox1, *shell_, messages_); }
 
-void TForm1::notepadexe1Click() { OpenCurrentFileInNotepad(*FileListBox1, *shell_, messages_); }
+void TForm1::notepadexe1Click() { OpenCurrentFileInEditor(*FileListBox1, *shell_, messages_); }
 
 void TForm1::SpeedButton10Click() { FileListBox1->ReadFolder(); }
 

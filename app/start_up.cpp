@@ -22,7 +22,7 @@ int RunProgram(int argc, char** argv) {
     app.setFont(DesignFont(kDefaultFontPixels));
   }
   app.SetTitle(QStringLiteral("Pelloran"));
-  app.SetHelpFile(QStringLiteral("help/HELP1.hlp"));
+  app.SetHelpFile(QString::fromLatin1(kHelpDocument));
   HelpWindow help;
   app.SetHelpViewer(&help);
   MessageBoxes messages(app.Title());

@@ -184,9 +184,9 @@ TEST_F(FileOpsWindowTest, OpeningHandsThePathToTheShell) {
   }
   for (int i : {2, 3}) {
     EXPECT_EQ(shell.requests[i].routine, "LaunchProgram");
-    EXPECT_EQ(shell.requests[i].verb_or_program, "notepad.exe");
+    EXPECT_EQ(shell.requests[i].verb_or_program, kTextEditorProgram);
     EXPECT_EQ(shell.requests[i].path_or_parameters, path);
-    EXPECT_EQ(shell.requests[i].folder, "c:\\windows");
+    EXPECT_EQ(shell.requests[i].folder, "");
   }
   EXPECT_TRUE(messages.errors.empty());
   shell.programs_start = false;  // no editor on this desktop: the user is told

@@ -38,7 +38,7 @@ inline Application& TestApplication() {
   static Application* app = [] {
     auto* created = new Application(argc, argv);
     created->SetTitle(QStringLiteral("Pelloran"));
-    created->SetHelpFile(QStringLiteral("help/HELP1.hlp"));
+    created->SetHelpFile(QString::fromLatin1(kHelpDocument));
     return created;
   }();
   return *app;

@@ -61,7 +61,7 @@ TEST_F(HelpWindowTest, EveryContextNumberHasATopicInTheContents) {
     }
   }
   ASSERT_GE(numbers.size(), 8u);
-  window_->ShowTopic(QStringLiteral("help/HELP1.hlp"), 6);
+  window_->ShowTopic(QStringLiteral("help/HELP1.html"), 6);
   std::set<QString> topics;
   for (int row = 0; row < window_->HelpContents->count(); ++row) {
     QListWidgetItem* item = window_->HelpContents->item(row);
@@ -79,7 +79,7 @@ TEST(HelpWindow, AMissingDocumentIsNamedInTheWindow) {
   TestApplication();
   TempDir nowhere;
   HelpWindow window({QString::fromStdString(nowhere.path().string())});
-  window.ShowTopic(QStringLiteral("help/HELP1.hlp"), 8);
+  window.ShowTopic(QStringLiteral("help/HELP1.html"), 8);
   EXPECT_TRUE(window.isVisible());
   EXPECT_NE(window.HelpText->toPlainText().indexOf(QStringLiteral("HELP1.html")), -1);
 }

@@ -50,7 +50,7 @@ TEST_F(MainWindowTest, StartsWithOneWindowShowingTheStartFolder) {
   TForm1& form = ShowMainWindow();
   EXPECT_EQ(form.windowTitle(), "Pelloran");
   EXPECT_EQ(TestApplication().Title(), "Pelloran");
-  EXPECT_EQ(TestApplication().HelpFile(), "help/HELP1.hlp");
+  EXPECT_EQ(TestApplication().HelpFile(), "help/HELP1.html");
   EXPECT_EQ(VisibleWindows(), std::vector<QWidget*>{&form});
   EXPECT_EQ(windows->Form2.windowTitle(), "Удалить рекламу");
   EXPECT_EQ(windows->Form3.windowTitle(), "настройки");
@@ -393,19 +393,19 @@ TEST_F(MainWindowTest, F1ShowsTheTopicOfTheFocusedControlOrItsFrame) {
   QTest::keyClick(form.DriveComboBox1, Qt::Key_F1);       // none
   QTest::keyClick(windows->Form3.CheckBox1, Qt::Key_F1);  // the settings window's own
   QTest::keyClick(windows->Form2.Edit1, Qt::Key_F1);
-  const QString file = QStringLiteral("help/HELP1.hlp");
+  const QString file = QStringLiteral("help/HELP1.html");
   EXPECT_EQ(help.topics, (std::vector<std::pair<QString, int>>{
                              {file, 8}, {file, 8}, {file, 7}, {file, 5}, {file, 1}, {file, 9}}));
 }
 
-TEST(HelpPage, TheHtmlRenditionAtTheAnchorOfTheContextWhenItExists) {
+TEST(HelpPage, TheHelpDocumentAtTheAnchorOfTheContextWhenItExists) {
   TempDir program;
   const QString folder = QString::fromStdString(program.path().string());
-  EXPECT_FALSE(HelpPageUrl(QStringLiteral("help/HELP1.hlp"), 8, folder).has_value());
+  EXPECT_FALSE(HelpPageUrl(QStringLiteral("help/HELP1.html"), 8, folder).has_value());
 
   std::filesystem::create_directory(program.path() / "help");
   WriteFile(program / "help/HELP1.html", "<html></html>");
-  const std::optional<QUrl> url = HelpPageUrl(QStringLiteral("help/HELP1.hlp"), 8, folder);
+  const std::optional<QUrl> url = HelpPageUrl(QStringLiteral("help/HELP1.html"), 8, folder);
   ASSERT_TRUE(url.has_value());
   EXPECT_EQ(url->toLocalFile(), folder + "/help/HELP1.html");
   EXPECT_EQ(url->fragment(), "8");

@@ -104,11 +104,11 @@ TEST_F(WindowKeysTest, EscapeClosesTheCompareAndHelpWindows) {
   EXPECT_FALSE(form.compare_window()->isVisible());
 
   HelpWindow help_window(QStringList{QStringLiteral(PELLORAN_PROGRAM_DIR)});
-  help_window.ShowTopic(QStringLiteral("help/HELP1.hlp"), 8);
+  help_window.ShowTopic(QStringLiteral("help/HELP1.html"), 8);
   // The contents list marks the topic shown.
   ASSERT_NE(help_window.HelpContents->currentItem(), nullptr);
   EXPECT_EQ(help_window.HelpContents->currentItem()->data(Qt::UserRole).toString(), "8");
-  help_window.ShowTopic(QStringLiteral("help/HELP1.hlp"), 1);
+  help_window.ShowTopic(QStringLiteral("help/HELP1.html"), 1);
   EXPECT_EQ(help_window.HelpContents->currentItem()->data(Qt::UserRole).toString(), "1");
   Press(&help_window, Qt::Key_Escape);
   EXPECT_FALSE(help_window.isVisible());

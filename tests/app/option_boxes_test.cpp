@@ -15,8 +15,8 @@ namespace {
 
 class OptionBoxesTest : public ProgramTest {
  protected:
-  TForm1& form() { return windows->Form1; }
-  QCheckBox* box(int number) { return form().CheckBox(number); }
+  MainWindow& form() { return windows->main_window; }
+  QCheckBox* box(int number) { return form().OptionBox(number); }
 
   void Click(QCheckBox* check_box) {
     QTest::mouseClick(check_box, Qt::LeftButton, {}, QPoint(6, check_box->height() / 2));
@@ -110,16 +110,16 @@ TEST_F(OptionBoxesTest, WindowLosingActivationIsNoFocusChangeOfAllElements) {
 
 TEST_F(OptionBoxesTest, UseAllAttributesWorksOnlyWhileAllElementsIsClear) {
   ShowMainWindow();
-  form().SpeedButton4->click();
+  Child<QToolButton>(form(), "allPropertiesButton")->click();
   EXPECT_TRUE(box(28)->isChecked());
   EXPECT_TRUE(AllPropertyBoxesTicked());
 
   box(10)->setChecked(false);
-  form().SpeedButton4->click();  // already ticked: nothing changes
+  Child<QToolButton>(form(), "allPropertiesButton")->click();  // already ticked: nothing changes
   EXPECT_FALSE(box(10)->isChecked());
 
   box(28)->setChecked(false);
-  form().SpeedButton4->click();
+  Child<QToolButton>(form(), "allPropertiesButton")->click();
   EXPECT_TRUE(box(10)->isChecked());
   ExpectInStep();
 }
@@ -127,14 +127,15 @@ TEST_F(OptionBoxesTest, UseAllAttributesWorksOnlyWhileAllElementsIsClear) {
 TEST_F(OptionBoxesTest, RemoveImportedStylesTicksImportAndStaysPressed) {
   ShowMainWindow();
   box(29)->setChecked(false);
-  form().SpeedButton5->click();
+  Child<QToolButton>(form(), "skipImportsButton")->click();
   EXPECT_TRUE(box(29)->isChecked());
-  EXPECT_TRUE(form().SpeedButton5->isChecked());
+  EXPECT_TRUE(Child<QToolButton>(form(), "skipImportsButton")->isChecked());
 
   box(29)->setChecked(false);  // clearing the box by hand does not release the button
-  EXPECT_TRUE(form().SpeedButton5->isChecked());
-  form().SpeedButton5->click();  // pressing again only ticks the box again
-  EXPECT_TRUE(form().SpeedButton5->isChecked());
+  EXPECT_TRUE(Child<QToolButton>(form(), "skipImportsButton")->isChecked());
+  Child<QToolButton>(form(), "skipImportsButton")
+      ->click();  // pressing again only ticks the box again
+  EXPECT_TRUE(Child<QToolButton>(form(), "skipImportsButton")->isChecked());
   EXPECT_TRUE(box(29)->isChecked());
 }
 
@@ -163,8 +164,8 @@ TEST_F(OptionBoxesTest, HintsAreTooltipsAndPropertyBoxesCarryHelpEight) {
   EXPECT_EQ(box(20)->toolTip(), "атрибут background-image");
   EXPECT_EQ(box(26)->toolTip(), "атрибут background-color");
   EXPECT_TRUE(box(28)->toolTip().isEmpty());
-  EXPECT_EQ(form().GroupBox2->title(), "Устранить:");
-  EXPECT_EQ(form().Label3->text(), "свойства \"цвет\" и \"фон\":");
+  EXPECT_EQ(Child<QGroupBox>(form(), "eliminationFrame")->title(), "Устранить:");
+  EXPECT_EQ(Child<QLabel>(form(), "colorPropertiesLabel")->text(), "свойства \"цвет\" и \"фон\":");
 }
 
 }  // namespace

@@ -110,57 +110,57 @@ void MainWindow::AttachSideWindows(AdvertWindow* advert_window, SettingsWindow* 
 }
 
 bool MainWindow::LiveOptions::IsLinkCheckingOn() const {
-  return form_.settings_window_ != nullptr && form_.settings_window_->IsLinkCheckingOn();
+  return window_.settings_window_ != nullptr && window_.settings_window_->IsLinkCheckingOn();
 }
 
 bool MainWindow::LiveOptions::IsLocalLinkCheckingOn() const {
-  return form_.settings_window_ != nullptr && form_.settings_window_->IsLocalLinkCheckingOn();
+  return window_.settings_window_ != nullptr && window_.settings_window_->IsLocalLinkCheckingOn();
 }
 
 bool MainWindow::LiveOptions::IsOfficeMarkupDropped() const {
-  return form_.settings_window_ != nullptr && form_.settings_window_->IsOfficeMarkupDropped();
+  return window_.settings_window_ != nullptr && window_.settings_window_->IsOfficeMarkupDropped();
 }
 
 void MainWindow::LinkPhaseStatus::ShowLinkProgress(int done, int total) {
-  QLabel*& panel = form_.link_phase_panel_;
+  QLabel*& panel = window_.link_phase_panel_;
   if (panel == nullptr) {
-    panel = new QLabel(form_.status_bar_);
+    panel = new QLabel(window_.status_bar_);
     panel->setObjectName(QStringLiteral("linkPhasePanel"));
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   }
   panel->setVisible(done < total);
   if (done < total)
     panel->setText(QStringLiteral("проверка ссылок: %1 из %2").arg(done).arg(total));
-  form_.PlaceStatusPanels();
+  window_.PlaceStatusPanels();
   // Only the stop button takes clicks while a run goes on.
   QCoreApplication::processEvents();
 }
 
 bool MainWindow::RunStop::IsStopRequested() {
   QCoreApplication::processEvents();
-  return form_.stop_requested_;
+  return window_.stop_requested_;
 }
 
-MainWindow::RunInProgress::RunInProgress(MainWindow& form) : form_(form) {
-  form_.running_ = true;
-  form_.stop_requested_ = false;
+MainWindow::RunInProgress::RunInProgress(MainWindow& window) : window_(window) {
+  window_.running_ = true;
+  window_.stop_requested_ = false;
   QApplication::setOverrideCursor(Qt::BusyCursor);
-  for (QWidget* control : form_.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-    if (control == form_.stop_button_ || control == form_.status_bar_ || control == form_.gauge_ ||
-        control == form_.help_hint_label_)
+  for (QWidget* control : window_.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (control == window_.stop_button_ || control == window_.status_bar_ ||
+        control == window_.gauge_ || control == window_.help_hint_label_)
       continue;
     enabled_before_.emplace_back(control, control->isEnabled());
     control->setEnabled(false);
   }
-  form_.stop_button_->setEnabled(true);
+  window_.stop_button_->setEnabled(true);
 }
 
 MainWindow::RunInProgress::~RunInProgress() {
-  form_.stop_button_->setEnabled(false);
+  window_.stop_button_->setEnabled(false);
   for (const auto& [control, enabled] : enabled_before_) control->setEnabled(enabled);
   QApplication::restoreOverrideCursor();
-  form_.running_ = false;
-  form_.RefreshStatusBar();
+  window_.running_ = false;
+  window_.RefreshStatusBar();
 }
 
 QCheckBox* MainWindow::OptionBox(int number) const {

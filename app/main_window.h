@@ -36,9 +36,9 @@ class SettingsWindow;
 
 // The main window "Pelloran": the file browser on the left, the cleaning
 // options on the right, tool buttons, the gauge and the status bar. Tests
-// find the controls by object name ("applyButton", "fileList"). The window owns the
-// state the engine reads live: the options (through cleaning_options()), the
-// file list (file_list()) and the gauge (gauge()).
+// find the controls by object name ("applyButton", "fileList"). The window
+// owns the state the engine reads live: the options (through
+// cleaning_options()), the file list (file_list()) and the gauge (gauge()).
 class MainWindow : public QWidget {
   Q_OBJECT
 
@@ -46,7 +46,7 @@ class MainWindow : public QWidget {
   // `messages` shows every message of the window and `link_check` answers the
   // link checks of the clean run; both must outlive the window.
   MainWindow(Messages& messages, LinkCheck& link_check, QWidget* parent = nullptr);
-  // Takes ReportFailure back from the application object.
+  // Takes its failure handler back from the application object.
   ~MainWindow() override;
 
   // The side windows the tool buttons open; they lead back here.
@@ -154,50 +154,50 @@ class MainWindow : public QWidget {
   // The options the engine reads: the boxes' model and the live switch.
   class LiveOptions : public Options {
    public:
-    explicit LiveOptions(const MainWindow& form) : form_(form) {}
-    bool IsTicked(int box) const override { return form_.options_.IsTicked(box); }
+    explicit LiveOptions(const MainWindow& window) : window_(window) {}
+    bool IsTicked(int box) const override { return window_.options_.IsTicked(box); }
     bool IsLinkCheckingOn() const override;
     bool IsLocalLinkCheckingOn() const override;
     bool IsOfficeMarkupDropped() const override;
 
    private:
-    const MainWindow& form_;
+    const MainWindow& window_;
   };
 
   // The checks made ahead of a run, counted in the status bar. The window
   // answers meanwhile, but only its stop button takes clicks.
   class LinkPhaseStatus : public LinkCheckProgress {
    public:
-    explicit LinkPhaseStatus(MainWindow& form) : form_(form) {}
+    explicit LinkPhaseStatus(MainWindow& window) : window_(window) {}
     void ShowLinkProgress(int done, int total) override;
-    bool StopChecking() override { return form_.stop_requested_; }
+    bool StopChecking() override { return window_.stop_requested_; }
 
    private:
-    MainWindow& form_;
+    MainWindow& window_;
   };
 
   // What the run asks between pages: the window takes the input that waited
   // meanwhile (a click on "остановить", Escape), then answers.
   class RunStop : public StopRequest {
    public:
-    explicit RunStop(MainWindow& form) : form_(form) {}
+    explicit RunStop(MainWindow& window) : window_(window) {}
     bool IsStopRequested() override;
 
    private:
-    MainWindow& form_;
+    MainWindow& window_;
   };
 
   // For the length of a run: a busy cursor, every control but the stop
   // button disabled, the stop button enabled. All back as it was after.
   class RunInProgress {
    public:
-    explicit RunInProgress(MainWindow& form);
+    explicit RunInProgress(MainWindow& window);
     ~RunInProgress();
     RunInProgress(const RunInProgress&) = delete;
     RunInProgress& operator=(const RunInProgress&) = delete;
 
    private:
-    MainWindow& form_;
+    MainWindow& window_;
     std::vector<std::pair<QWidget*, bool>> enabled_before_;
   };
 

@@ -11,10 +11,10 @@ namespace {
 
 constexpr int kAdvertHelp = 9;
 
-QLabel* MakeLabel(QWidget* parent, int number, const QString& text, int left, int top,
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int left, int top,
                   int font_pixels) {
   auto* label = new QLabel(text, parent);
-  label->setObjectName(QStringLiteral("Label%1").arg(number));
+  label->setObjectName(name);
   label->setFont(DesignFont(font_pixels));
   label->adjustSize();
   label->move(left, top);
@@ -23,69 +23,65 @@ QLabel* MakeLabel(QWidget* parent, int number, const QString& text, int left, in
 
 }  // namespace
 
-const QString TForm2::kDefaultStartText =
+const QString AdvertWindow::kDefaultStartText =
     QString::fromUtf8(kDefaultAdvertStartText.data(), kDefaultAdvertStartText.size());
-const QString TForm2::kDefaultEndText =
+const QString AdvertWindow::kDefaultEndText =
     QString::fromUtf8(kDefaultAdvertEndText.data(), kDefaultAdvertEndText.size());
 
-TForm2::TForm2(QWidget* main_window)
+AdvertWindow::AdvertWindow(QWidget* main_window)
     : SideWindow(main_window, QStringLiteral("Удалить рекламу"), QSize(227, 97)) {
-  setObjectName(QStringLiteral("Form2"));
+  setObjectName(QStringLiteral("advertWindow"));
   SetHelpContext(this, kAdvertHelp);
-  const MarkerRow start = BuildMarkerRow(0, 1, QStringLiteral("начало:   "), 1, kDefaultStartText);
-  const MarkerRow end = BuildMarkerRow(40, 4, QStringLiteral("конец:"), 2, kDefaultEndText);
-  Label1 = start.caption;
-  Label2 = start.open;
-  Edit1 = start.edit;
-  Label3 = start.close;
-  Label4 = end.caption;
-  Label5 = end.open;
-  Edit2 = end.edit;
-  Label6 = end.close;
+  start_row_ =
+      BuildMarkerRow(0, QStringLiteral("start"), QStringLiteral("начало:   "), kDefaultStartText);
+  end_row_ = BuildMarkerRow(40, QStringLiteral("end"), QStringLiteral("конец:"), kDefaultEndText);
   BuildButtons();
-  setTabOrder(Edit1, Edit2);
-  setTabOrder(Edit2, Button1);
-  setTabOrder(Button1, Button2);
+  setTabOrder(start_row_.edit, end_row_.edit);
+  setTabOrder(end_row_.edit, remove_button_);
+  setTabOrder(remove_button_, exit_button_);
   FitWindowToFont(this);
   MakeRoomForMarkers();
 }
 
 // The fields show the default markers whole: what stands right of them moves
 // over, and the window grows by as much.
-void TForm2::MakeRoomForMarkers() {
+void AdvertWindow::MakeRoomForMarkers() {
   const int design_width = static_cast<int>(kMarkerEditWidth * FontScale() + 0.5);
-  const int grown = std::max(Edit1->width(), Edit2->width()) - design_width;
+  const int grown = std::max(start_row_.edit->width(), end_row_.edit->width()) - design_width;
   if (grown <= 0) return;
-  for (QLineEdit* edit : {Edit1, Edit2}) edit->resize(design_width + grown, edit->height());
-  for (QLabel* label : {Label3, Label6}) label->move(label->x() + grown, label->y());
-  Button2->resize(Button2->width() + grown, Button2->height());
+  for (QLineEdit* edit : {start_row_.edit, end_row_.edit})
+    edit->resize(design_width + grown, edit->height());
+  for (QLabel* label : {start_row_.close, end_row_.close})
+    label->move(label->x() + grown, label->y());
+  exit_button_->resize(exit_button_->width() + grown, exit_button_->height());
   setFixedSize(width() + grown, height());
 }
 
 // One line of the window: caption, "<", the text of a marker, ">".
-TForm2::MarkerRow TForm2::BuildMarkerRow(int top, int first_label, const QString& caption,
-                                         int edit_number, const QString& text) {
+AdvertWindow::MarkerRow AdvertWindow::BuildMarkerRow(int top, const QString& name,
+                                                     const QString& caption, const QString& text) {
   MarkerRow row;
-  row.caption = MakeLabel(this, first_label, caption, 0, top, 16);
-  row.open = MakeLabel(this, first_label + 1, QStringLiteral("<"), 72, top, 20);
+  row.caption = MakeLabel(this, name + QStringLiteral("CaptionLabel"), caption, 0, top, 16);
+  row.open = MakeLabel(this, name + QStringLiteral("OpenLabel"), QStringLiteral("<"), 72, top, 20);
   row.edit = new QLineEdit(text, this);
-  row.edit->setObjectName(QStringLiteral("Edit%1").arg(edit_number));
+  row.edit->setObjectName(name + QStringLiteral("TextEdit"));
   row.edit->setGeometry(88, top, kMarkerEditWidth, 21);
   SetHelpContext(row.edit, kAdvertHelp);
-  row.close = MakeLabel(this, first_label + 2, QStringLiteral(">"), 208, top, 20);
+  row.close =
+      MakeLabel(this, name + QStringLiteral("CloseLabel"), QStringLiteral(">"), 208, top, 20);
   return row;
 }
 
-void TForm2::BuildButtons() {
-  Button1 = new QPushButton(QStringLiteral("удалить"), this);
-  Button1->setObjectName(QStringLiteral("Button1"));
-  Button1->setGeometry(0, 72, 113, 25);
-  Button2 = new QPushButton(QStringLiteral("выйти"), this);
-  Button2->setObjectName(QStringLiteral("Button2"));
-  Button2->setGeometry(112, 72, 115, 25);
-  for (QPushButton* button : {Button1, Button2}) SetHelpContext(button, kAdvertHelp);
-  connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
-  OnEnter(this, Button1);
+void AdvertWindow::BuildButtons() {
+  remove_button_ = new QPushButton(QStringLiteral("удалить"), this);
+  remove_button_->setObjectName(QStringLiteral("removeAdvertButton"));
+  remove_button_->setGeometry(0, 72, 113, 25);
+  exit_button_ = new QPushButton(QStringLiteral("выйти"), this);
+  exit_button_->setObjectName(QStringLiteral("exitButton"));
+  exit_button_->setGeometry(112, 72, 115, 25);
+  for (QPushButton* button : {remove_button_, exit_button_}) SetHelpContext(button, kAdvertHelp);
+  connect(exit_button_, &QPushButton::clicked, this, &AdvertWindow::GoBack);
+  OnEnter(this, remove_button_);
 }
 
 }  // namespace pelloran

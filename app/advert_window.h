@@ -17,52 +17,47 @@ namespace pelloran {
 // The advert-removal window "Удалить рекламу": the start and end texts of the
 // block and the buttons "удалить" and "выйти". "выйти" leads back to the main
 // window; "удалить" removes the block from the pages selected in the list
-// given by AttachRemoval.
-class TForm2 : public SideWindow {
+// given by AttachRemoval. Object names: "startTextEdit", "endTextEdit",
+// "removeAdvertButton", "exitButton".
+class AdvertWindow : public SideWindow {
   Q_OBJECT
 
  public:
-  explicit TForm2(QWidget* main_window);
+  explicit AdvertWindow(QWidget* main_window);
 
   // The default texts: the insides of the comments that open and close the
   // advert code of one service.
   static const QString kDefaultStartText;
   static const QString kDefaultEndText;
 
-  QLabel* Label1;
-  QLabel* Label2;
-  QLineEdit* Edit1;
-  QLabel* Label3;
-  QLabel* Label4;
-  QLabel* Label5;
-  QLineEdit* Edit2;
-  QLabel* Label6;
-  QPushButton* Button1;
-  QPushButton* Button2;
-
-  void Button2Click() { GoBack(); }
-
   // What "удалить" works on: the main window's list and program-wide files.
   // Its failures go to `report_failure`. All must outlive the window.
   using FailureHandler = std::function<void(std::exception_ptr)>;
   void AttachRemoval(CleanContext& context, FileList& list, Messages& messages, Trash& trash,
                      FailureHandler report_failure);
-  // Runs the removal over the list's selection with the texts of Edit1 and
-  // Edit2 (advert_window_removal.cpp).
-  void Button1Click();
 
  private:
+  // "удалить": the removal over the list's selection with the texts of the
+  // two fields (advert_window_removal.cpp).
+  void RemoveFromSelected();
+
   struct MarkerRow {
     QLabel* caption;
     QLabel* open;
     QLineEdit* edit;
     QLabel* close;
   };
-  MarkerRow BuildMarkerRow(int top, int first_label, const QString& caption, int edit_number,
+  // `name` starts the row's object names ("start": "startTextEdit"...).
+  MarkerRow BuildMarkerRow(int top, const QString& name, const QString& caption,
                            const QString& text);
   void BuildButtons();
   void MakeRoomForMarkers();
   static constexpr int kMarkerEditWidth = 113;
+
+  MarkerRow start_row_;
+  MarkerRow end_row_;
+  QPushButton* remove_button_;
+  QPushButton* exit_button_;
 
   CleanContext* context_ = nullptr;
   FileList* list_ = nullptr;

@@ -6,23 +6,24 @@
 
 namespace pelloran {
 
-void TForm2::AttachRemoval(CleanContext& context, FileList& list, Messages& messages, Trash& trash,
-                           FailureHandler report_failure) {
+void AdvertWindow::AttachRemoval(CleanContext& context, FileList& list, Messages& messages,
+                                 Trash& trash, FailureHandler report_failure) {
   context_ = &context;
   list_ = &list;
   messages_ = &messages;
   trash_ = &trash;
   report_failure_ = std::move(report_failure);
-  connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click, Qt::UniqueConnection);
+  connect(remove_button_, &QPushButton::clicked, this, &AdvertWindow::RemoveFromSelected,
+          Qt::UniqueConnection);
 }
 
-void TForm2::Button1Click() {
+void AdvertWindow::RemoveFromSelected() {
   if (context_ == nullptr) return;
   try {
     // The markers are single-byte text; the edit fields hold Unicode.
     AdvertTexts texts;
-    texts.start_text = Edit1->text().toLocal8Bit().toStdString();
-    texts.end_text = Edit2->text().toLocal8Bit().toStdString();
+    texts.start_text = start_row_.edit->text().toLocal8Bit().toStdString();
+    texts.end_text = end_row_.edit->text().toLocal8Bit().toStdString();
     RemoveAdverts(*context_, *list_, *messages_, texts, *trash_);
   } catch (...) {
     if (report_failure_) report_failure_(std::current_exception());

@@ -39,7 +39,7 @@ void DesktopShell::ShellOpenDocument(const std::string& verb, const std::string&
 bool DesktopShell::LaunchProgram(const std::string& program, const std::string& parameters,
                                  const std::string& folder, ShowMode /*show*/) {
   std::vector<std::string> command;
-  if (QString::fromStdString(program).compare("notepad.exe", Qt::CaseInsensitive) == 0) {
+  if (program == kTextEditorProgram) {
     auto editor = TextEditorCommand(parameters);
     if (!editor) return false;
     command = std::move(*editor);

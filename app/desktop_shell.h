@@ -5,9 +5,9 @@
 namespace pelloran {
 
 // The Linux desktop behind the shell routines: "open" goes to the desktop's
-// associated application, "notepad.exe" to its plain-text editor (not started when none is found).
-// Programs are started detached, never through a shell; a working folder that does not exist (such
-// as "c:\windows") gives way to the home folder. The show mode is left to the window manager.
+// associated application, kTextEditorProgram to its plain-text editor (not started when none is
+// found). Programs are started detached, never through a shell; a working folder that is empty or
+// does not exist gives way to the home folder. The show mode is left to the window manager.
 class DesktopShell : public ShellRoutines {
  public:
   void ShellOpenDocument(const std::string& verb, const std::string& path) override;

@@ -39,9 +39,7 @@ QToolButton* MakeNavigationButton(QWidget* parent, const char* name, const QStri
 
 std::optional<QUrl> HelpPageUrl(const QString& help_file, int context,
                                 const QString& program_folder) {
-  const QFileInfo file(QDir(program_folder), help_file);
-  const QString page =
-      file.path() + QLatin1Char('/') + file.completeBaseName() + QStringLiteral(".html");
+  const QString page = QDir(program_folder).filePath(help_file);
   if (!QFileInfo(page).isFile()) return std::nullopt;
   QUrl url = QUrl::fromLocalFile(QDir::cleanPath(page));
   url.setFragment(QString::number(context));
@@ -98,9 +96,9 @@ void HelpWindow::ShowTopic(const QString& help_file, int context) {
     if ((page = HelpPageUrl(help_file, context, folder))) break;
   }
   if (!page) {
-    HelpText->setPlainText(QStringLiteral("Файл справки %1 не найден в папках:\n%2")
-                               .arg(QFileInfo(help_file).completeBaseName() + ".html",
-                                    folders_.join(QLatin1Char('\n'))));
+    HelpText->setPlainText(
+        QStringLiteral("Файл справки %1 не найден в папках:\n%2")
+            .arg(QFileInfo(help_file).fileName(), folders_.join(QLatin1Char('\n'))));
   } else {
     HelpText->setSource(*page);
     QUrl document = *page;

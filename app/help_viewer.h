@@ -19,9 +19,12 @@ class HelpViewer {
   virtual void ShowTopic(const QString& help_file, int context) = 0;
 };
 
-// Where the topic lies on Linux: the help file's HTML rendition (same path,
-// extension ".html") in the program's folder, at the anchor named by the
-// context number. None when that file does not exist.
+// The help document the program hands to its viewer: HTML pages, relative to
+// the program's folder, whose anchors are the context numbers.
+inline constexpr char kHelpDocument[] = "help/HELP1.html";
+
+// Where the topic lies: the help document under the program's folder, at the
+// anchor named by the context number. None when that file does not exist.
 std::optional<QUrl> HelpPageUrl(const QString& help_file, int context,
                                 const QString& program_folder);
 

@@ -19,13 +19,13 @@
 
 namespace pelloran {
 
-TForm1::TForm1(Messages& messages, LinkCheck& link_check, QWidget* parent)
+MainWindow::MainWindow(Messages& messages, LinkCheck& link_check, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       messages_(messages),
       start_folder_(QDir::currentPath()) {
-  setObjectName(QStringLiteral("Form1"));
+  setObjectName(QStringLiteral("mainWindow"));
   setWindowTitle(QStringLiteral("Pelloran"));
   setFont(DesignFont(kDefaultFontPixels));
   setFixedSize(825, 556);
@@ -36,7 +36,7 @@ TForm1::TForm1(Messages& messages, LinkCheck& link_check, QWidget* parent)
   BuildEliminationFrame();
   BuildButtonRow();
   BuildStatusBarAndMenu();
-  clean_context_ = std::make_unique<CleanContext>(live_options_, *Gauge1, link_check);
+  clean_context_ = std::make_unique<CleanContext>(live_options_, *gauge_, link_check);
   clean_context_->link_progress = &link_phase_status_;
   clean_context_->stop = &run_stop_;
   SetTabOrder();
@@ -47,219 +47,215 @@ TForm1::TForm1(Messages& messages, LinkCheck& link_check, QWidget* parent)
   shell_ = desktop_shell_.get();
   trash_ = std::make_unique<DesktopTrash>();
   FitWindowToFont(this);
-  FormCreate();
+  SetStartState();
 }
 
-TForm1::~TForm1() {
+MainWindow::~MainWindow() {
   if (Application* app = Application::Instance()) app->SetFailureHandler(nullptr);
 }
 
-void TForm1::FormCreate() {
-  Button1->setEnabled(false);
-  Button3->setEnabled(false);
+void MainWindow::SetStartState() {
+  SetApplyButtonsEnabled(false);
   if (Application* app = Application::Instance()) {
-    app->SetFailureHandler([this](std::exception_ptr failure) { MyException(failure); });
+    app->SetFailureHandler([this](std::exception_ptr failure) { ReportFailure(failure); });
   }
 }
 
-void TForm1::ConnectHandlers() {
-  On(SpeedButton1, &QToolButton::clicked, &TForm1::SpeedButton1Click);
-  On(SpeedButton2, &QToolButton::clicked, &TForm1::Button1Click);
-  On(SpeedButton3, &QToolButton::clicked, &TForm1::Button2Click);
-  On(SpeedButton4, &QToolButton::clicked, &TForm1::SpeedButton4Click);
-  On(SpeedButton5, &QToolButton::clicked, &TForm1::SpeedButton5Click);
-  On(Button1, &QPushButton::clicked, &TForm1::Button1Click);
-  On(Button3, &QPushButton::clicked, &TForm1::Button1Click);
-  On(Button2, &QPushButton::clicked, &TForm1::Button2Click);
-  On(BitBtn1, &QPushButton::clicked, &TForm1::BitBtn1Click);
-  On(StopButton, &QPushButton::clicked, &TForm1::StopButtonClick);
-  On(FileListBox1, &FileListBox::Changed, &TForm1::nevidim);
-  On(FileListBox1, &FileListBox::SelectionClicked, &TForm1::FileListBox1Click);
+void MainWindow::ConnectHandlers() {
+  On(advert_button_, &QToolButton::clicked, &MainWindow::ShowAdvertWindow);
+  On(apply_tool_button_, &QToolButton::clicked, &MainWindow::CleanSelectedPages);
+  On(close_tool_button_, &QToolButton::clicked, &MainWindow::CloseProgram);
+  On(all_properties_button_, &QToolButton::clicked, &MainWindow::TickAllElements);
+  On(skip_imports_button_, &QToolButton::clicked, &MainWindow::SkipImportedStyles);
+  On(apply_button_, &QPushButton::clicked, &MainWindow::CleanSelectedPages);
+  On(ok_button_, &QPushButton::clicked, &MainWindow::CleanSelectedPages);
+  On(close_button_, &QPushButton::clicked, &MainWindow::CloseProgram);
+  On(settings_button_, &QPushButton::clicked, &MainWindow::ShowSettingsWindow);
+  On(stop_button_, &QPushButton::clicked, &MainWindow::RequestStop);
+  connect(file_list_, &FileListBox::Changed, this, [this] { SetApplyButtonsEnabled(true); });
+  On(file_list_, &FileListBox::SelectionClicked, &MainWindow::ShowCurrentFile);
 
-  On(FileListBox1, &QListWidget::itemDoubleClicked, &TForm1::FileListBox1DblClick);
-  connect(FileListBox1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-    PopupMenu1->popup(FileListBox1->viewport()->mapToGlobal(at));
+  On(file_list_, &QListWidget::itemDoubleClicked, &MainWindow::OpenCurrent);
+  connect(file_list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    file_context_menu_->popup(file_list_->viewport()->mapToGlobal(at));
   });
-  connect(DirectoryListBox1, &DirectoryListBox::FolderChosen, this,
+  connect(folder_list_, &DirectoryListBox::FolderChosen, this,
           [this](const QString& folder) { Guarded([&] { ChangeFolder(folder); }); });
-  connect(DriveComboBox1, &DriveComboBox::FolderChosen, this,
-          [this](const QString& folder) { Guarded([&] { DriveComboBox1Change(folder); }); });
+  connect(drive_selector_, &DriveComboBox::FolderChosen, this,
+          [this](const QString& folder) { Guarded([&] { DriveChosen(folder); }); });
 }
 
 // The options model is the one source of truth: a box's toggle (by the user
 // or the program) goes to the model, and every real change of the model,
 // including those its rules make, comes back to the boxes with their signals
 // blocked so that nothing echoes.
-void TForm1::ConnectBoxes() {
+void MainWindow::ConnectBoxes() {
   for (const BoxDesign& design : CleaningOptions::Designs()) {
     const int number = design.number;
-    connect(CheckBox(number), &QCheckBox::toggled, this,
+    connect(OptionBox(number), &QCheckBox::toggled, this,
             [this, number](bool ticked) { Guarded([&] { options_.SetTicked(number, ticked); }); });
   }
   options_.SetObserver([this](int number, bool ticked) {
-    QCheckBox* box = CheckBox(number);
+    QCheckBox* box = OptionBox(number);
     const QSignalBlocker quiet(box);
     box->setChecked(ticked);
   });
 }
 
-void TForm1::AttachSideWindows(TForm2* advert_window, TForm3* settings_window) {
+void MainWindow::AttachSideWindows(AdvertWindow* advert_window, SettingsWindow* settings_window) {
   advert_window_ = advert_window;
   settings_window_ = settings_window;
-  advert_window_->AttachRemoval(clean_context(), *FileListBox1, messages_, *trash_,
-                                [this](std::exception_ptr failure) { MyException(failure); });
+  advert_window_->AttachRemoval(clean_context(), *file_list_, messages_, *trash_,
+                                [this](std::exception_ptr failure) { ReportFailure(failure); });
 }
 
-bool TForm1::LiveOptions::IsLinkCheckingOn() const {
-  return form_.settings_window_ != nullptr && form_.settings_window_->CheckBox1->isChecked();
+bool MainWindow::LiveOptions::IsLinkCheckingOn() const {
+  return window_.settings_window_ != nullptr && window_.settings_window_->IsLinkCheckingOn();
 }
 
-bool TForm1::LiveOptions::IsLocalLinkCheckingOn() const {
-  return form_.settings_window_ != nullptr && form_.settings_window_->CheckBox2->isChecked();
+bool MainWindow::LiveOptions::IsLocalLinkCheckingOn() const {
+  return window_.settings_window_ != nullptr && window_.settings_window_->IsLocalLinkCheckingOn();
 }
 
-bool TForm1::LiveOptions::IsOfficeMarkupDropped() const {
-  return form_.settings_window_ != nullptr && form_.settings_window_->CheckBox3->isChecked();
+bool MainWindow::LiveOptions::IsOfficeMarkupDropped() const {
+  return window_.settings_window_ != nullptr && window_.settings_window_->IsOfficeMarkupDropped();
 }
 
-void TForm1::LinkPhaseStatus::ShowLinkProgress(int done, int total) {
-  QLabel*& panel = form_.link_phase_panel_;
+void MainWindow::LinkPhaseStatus::ShowLinkProgress(int done, int total) {
+  QLabel*& panel = window_.link_phase_panel_;
   if (panel == nullptr) {
-    panel = new QLabel(form_.StatusBar1);
-    panel->setObjectName(QStringLiteral("StatusBar1LinkPhase"));
+    panel = new QLabel(window_.status_bar_);
+    panel->setObjectName(QStringLiteral("linkPhasePanel"));
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   }
   panel->setVisible(done < total);
   if (done < total)
     panel->setText(QStringLiteral("проверка ссылок: %1 из %2").arg(done).arg(total));
-  form_.PlaceStatusPanels();
+  window_.PlaceStatusPanels();
   // Only the stop button takes clicks while a run goes on.
   QCoreApplication::processEvents();
 }
 
-bool TForm1::RunStop::IsStopRequested() {
+bool MainWindow::RunStop::IsStopRequested() {
   QCoreApplication::processEvents();
-  return form_.stop_requested_;
+  return window_.stop_requested_;
 }
 
-TForm1::RunInProgress::RunInProgress(TForm1& form) : form_(form) {
-  form_.running_ = true;
-  form_.stop_requested_ = false;
+MainWindow::RunInProgress::RunInProgress(MainWindow& window) : window_(window) {
+  window_.running_ = true;
+  window_.stop_requested_ = false;
   QApplication::setOverrideCursor(Qt::BusyCursor);
-  for (QWidget* control : form_.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-    if (control == form_.StopButton || control == form_.StatusBar1 || control == form_.Gauge1 ||
-        control == form_.Label1)
+  for (QWidget* control : window_.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (control == window_.stop_button_ || control == window_.status_bar_ ||
+        control == window_.gauge_ || control == window_.help_hint_label_)
       continue;
     enabled_before_.emplace_back(control, control->isEnabled());
     control->setEnabled(false);
   }
-  form_.StopButton->setEnabled(true);
+  window_.stop_button_->setEnabled(true);
 }
 
-TForm1::RunInProgress::~RunInProgress() {
-  form_.StopButton->setEnabled(false);
+MainWindow::RunInProgress::~RunInProgress() {
+  window_.stop_button_->setEnabled(false);
   for (const auto& [control, enabled] : enabled_before_) control->setEnabled(enabled);
   QApplication::restoreOverrideCursor();
-  form_.running_ = false;
-  form_.RefreshStatusBar();
+  window_.running_ = false;
+  window_.RefreshStatusBar();
 }
 
-QCheckBox* TForm1::CheckBox(int number) const {
+QCheckBox* MainWindow::OptionBox(int number) const {
   return number >= 0 && number <= kHighestBox ? boxes_[number] : nullptr;
 }
 
-void TForm1::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (shown_before_) return;
   shown_before_ = true;
   Guarded([this] { ChangeFolder(start_folder_); });
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   stop_requested_ = running_;  // a run in progress ends before its next page
   event->accept();
   QCoreApplication::quit();
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == CheckBox(kAllElementsBox) &&
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == OptionBox(kAllElementsBox) &&
       (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
     // Only a move of the focus between controls counts, not the whole
     // window losing or regaining activation.
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-      Guarded([this] { CheckBox28Click(); });
+      Guarded([this] { ApplyAllElements(); });
     }
   }
   return QWidget::eventFilter(watched, event);
 }
 
-void TForm1::ChangeFolder(const QString& folder) {
-  FileListBox1->ReadFolder(folder);
-  const QString& shown = FileListBox1->Folder();
-  DriveComboBox1->ShowFolder(shown);
-  DirectoryListBox1->ShowFolder(DriveComboBox1->DriveOf(shown), shown);
+void MainWindow::ChangeFolder(const QString& folder) {
+  file_list_->ReadFolder(folder);
+  const QString& shown = file_list_->Folder();
+  drive_selector_->ShowFolder(shown);
+  folder_list_->ShowFolder(drive_selector_->DriveOf(shown), shown);
   RefreshStatusBar();
 }
 
-void TForm1::DriveComboBox1Change(const QString& folder) {
+void MainWindow::DriveChosen(const QString& folder) {
   try {
     ChangeFolder(folder);
   } catch (...) {
-    DriveComboBox1->ShowFolder(FileListBox1->Folder());  // the selector follows the list
+    drive_selector_->ShowFolder(file_list_->Folder());  // the selector follows the list
     throw;
   }
 }
 
-void TForm1::nevidim() {
-  Button1->setEnabled(true);
-  Button3->setEnabled(true);
+void MainWindow::SetApplyButtonsEnabled(bool enabled) {
+  apply_button_->setEnabled(enabled);
+  ok_button_->setEnabled(enabled);
 }
 
 // The clean run over the selected pages. A file failure leaves the buttons as
-// they are: it goes on to MyException.
-void TForm1::Button1Click() {
+// they are: it goes on to ReportFailure.
+void MainWindow::CleanSelectedPages() {
   if (running_) return;  // one run at a time, whatever key or click comes meanwhile
   bool ran = false;
   {
     const RunInProgress busy(*this);
-    ran = RunClean(*clean_context_, class_tables_, *FileListBox1, messages_);
+    ran = RunClean(*clean_context_, class_tables_, *file_list_, messages_);
   }
-  if (ran) {
-    Button1->setEnabled(false);
-    Button3->setEnabled(false);
-  }
+  if (ran) SetApplyButtonsEnabled(false);
 }
 
-void TForm1::StopButtonClick() { stop_requested_ = running_; }
+void MainWindow::RequestStop() { stop_requested_ = running_; }
 
-void TForm1::Button2Click() { QCoreApplication::quit(); }
+void MainWindow::CloseProgram() { QCoreApplication::quit(); }
 
-void TForm1::SpeedButton1Click() {
+void MainWindow::ShowAdvertWindow() {
   if (advert_window_ == nullptr) return;
   advert_window_->show();
   hide();
 }
 
-void TForm1::BitBtn1Click() {
+void MainWindow::ShowSettingsWindow() {
   if (settings_window_ == nullptr) return;
   settings_window_->show();
   hide();
 }
 
-void TForm1::SpeedButton4Click() { options_.SetTicked(kAllElementsBox, true); }
+void MainWindow::TickAllElements() { options_.SetTicked(kAllElementsBox, true); }
 
-void TForm1::SpeedButton5Click() {
+void MainWindow::SkipImportedStyles() {
   options_.SetTicked(kSkipImportsBox, true);
   // The button stays shown pressed from now on; clicking it again only ticks
   // the box again.
-  SpeedButton5->setCheckable(true);
-  SpeedButton5->setChecked(true);
+  skip_imports_button_->setCheckable(true);
+  skip_imports_button_->setChecked(true);
 }
 
-void TForm1::CheckBox28Click() { options_.ApplyAllElements(); }
+void MainWindow::ApplyAllElements() { options_.ApplyAllElements(); }
 
-void TForm1::MyException(std::exception_ptr failure) {
+void MainWindow::ReportFailure(std::exception_ptr failure) {
   try {
     const FailureText shown = DescribeFailure(failure);
     if (shown.is_apology) {

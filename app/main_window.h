@@ -31,34 +31,34 @@
 namespace pelloran {
 
 class CompareWindow;
-class TForm2;
-class TForm3;
+class AdvertWindow;
+class SettingsWindow;
 
 // The main window "Pelloran": the file browser on the left, the cleaning
-// options on the right, tool buttons, the gauge and the status bar. Controls
-// keep their design names as members and object names. The window owns the
-// state the engine reads live: the options (through cleaning_options()), the
-// file list (file_list()) and the gauge (gauge()).
-class TForm1 : public QWidget {
+// options on the right, tool buttons, the gauge and the status bar. Tests
+// find the controls by object name ("applyButton", "fileList"). The window
+// owns the state the engine reads live: the options (through
+// cleaning_options()), the file list (file_list()) and the gauge (gauge()).
+class MainWindow : public QWidget {
   Q_OBJECT
 
  public:
   // `messages` shows every message of the window and `link_check` answers the
   // link checks of the clean run; both must outlive the window.
-  TForm1(Messages& messages, LinkCheck& link_check, QWidget* parent = nullptr);
-  // Takes MyException back from the application object.
-  ~TForm1() override;
+  MainWindow(Messages& messages, LinkCheck& link_check, QWidget* parent = nullptr);
+  // Takes its failure handler back from the application object.
+  ~MainWindow() override;
 
   // The side windows the tool buttons open; they lead back here.
-  void AttachSideWindows(TForm2* advert_window, TForm3* settings_window);
+  void AttachSideWindows(AdvertWindow* advert_window, SettingsWindow* settings_window);
 
-  // The check box of a number (CheckBox1 ... CheckBox61); nullptr for a
-  // number without a box.
-  QCheckBox* CheckBox(int number) const;
+  // The check box of a box number (object names "optionBox1" to
+  // "optionBox61"); nullptr for a number without a box.
+  QCheckBox* OptionBox(int number) const;
 
   CleaningOptions& cleaning_options() { return options_; }
-  FileList& file_list() { return *FileListBox1; }
-  ProgressGauge& gauge() { return *Gauge1; }
+  FileList& file_list() { return *file_list_; }
+  ProgressGauge& gauge() { return *gauge_; }
   Messages& messages() { return messages_; }
   // The program-wide files and services the cleaning handlers share, with the
   // options as they read them: this window's boxes and the settings window's
@@ -70,85 +70,25 @@ class TForm1 : public QWidget {
   // in (not owned, must outlive the window).
   void UseShell(ShellRoutines& shell) { shell_ = &shell; }
 
-  // Handlers. Each catches every failure at its own boundary and hands it to
-  // MyException, so nothing unwinds through Qt.
-  void nevidim();
-  void FileListBox1Click();
-  void Button1Click();
-  void Button2Click();
-  void SpeedButton1Click();
-  void BitBtn1Click();
-  void SpeedButton4Click();
-  void SpeedButton5Click();
-  void CheckBox28Click();
   // "остановить" (and Escape) while a run goes on: the run ends before the
   // next page, and the page in hand stays as it was.
-  void StopButtonClick();
+  void RequestStop();
   // True from the start of a clean run to its end.
   bool IsRunning() const { return running_; }
 
-  // The file list's operations (main_window_file_ops.cpp).
-  void SpeedButton6Click();
-  void N2Click();
-  void SpeedButton7Click();
-  void N3Click();
-  void FileListBox1DblClick();
-  void N1Click();
-  void SpeedButton9Click();
-  void notepadexe1Click();
-  void SpeedButton10Click();
-  void SpeedButton8Click();
-  // "сравнить с копией" and "восстановить из копии" of the popup menu.
-  void CompareWithCopyClick();
-  void RestoreFromCopyClick();
+  // The hidden "Открыть файл" button's operation, which no click reaches.
+  void OpenFirstSelectedFile();
 
   // The compare window, once "сравнить с копией" has opened it; else nullptr.
   CompareWindow* compare_window() const { return compare_window_; }
 
   // The one failure handler: a conversion failure shows only the apology,
   // any other failure its own message as an error.
-  void MyException(std::exception_ptr failure);
+  void ReportFailure(std::exception_ptr failure);
 
   // Shows a folder in the browser: the file list reads it (making it the
   // current directory), then the folder list and drive selector follow.
   void ChangeFolder(const QString& folder);
-
-  QToolButton* SpeedButton1;
-  QToolButton* SpeedButton2;
-  QToolButton* SpeedButton3;
-  QToolButton* SpeedButton4;
-  QToolButton* SpeedButton5;
-  QToolButton* SpeedButton6;
-  QToolButton* SpeedButton7;
-  QToolButton* SpeedButton8;
-  QToolButton* SpeedButton9;
-  QToolButton* SpeedButton10;
-  QLabel* Label1;
-  QLabel* Label2;
-  QLabel* Label3;
-  QLabel* Label4;
-  QLabel* Label5;
-  QLabel* Label6;
-  PieGauge* Gauge1;
-  DriveComboBox* DriveComboBox1;
-  DirectoryListBox* DirectoryListBox1;
-  FileListBox* FileListBox1;
-  QFrame* Splitter1;
-  QGroupBox* GroupBox1;
-  QGroupBox* GroupBox2;
-  QPushButton* BitBtn1;
-  QPushButton* Button1;
-  QPushButton* Button2;
-  QPushButton* Button3;
-  QPushButton* StopButton;
-  QStatusBar* StatusBar1;
-  QMenu* PopupMenu1;
-  QAction* N1;
-  QAction* N2;
-  QAction* N3;
-  QAction* notepadexe1;
-  QAction* CompareWithCopyItem;
-  QAction* RestoreFromCopyItem;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -167,6 +107,30 @@ class TForm1 : public QWidget {
   QCheckBox* BuildBox(const BoxDesign& design, QGroupBox* frame);
   void SetTabOrder();
 
+  // Handlers. Each runs guarded (see On), so nothing unwinds through Qt.
+  // "применить" and "OK", on either button or the tool button: the clean
+  // run over the selected pages.
+  void CleanSelectedPages();
+  // "применить" and "OK" are enabled by a click in the list or a change of
+  // it, and disabled at start and after a run.
+  void SetApplyButtonsEnabled(bool enabled);
+  void ShowCurrentFile();
+  void CloseProgram();
+  void ShowAdvertWindow();
+  void ShowSettingsWindow();
+  void TickAllElements();
+  void SkipImportedStyles();
+  void ApplyAllElements();
+
+  // The file list's operations (main_window_file_ops.cpp).
+  void DeleteSelected();
+  void RemoveTildes();
+  void OpenCurrent();
+  void OpenInEditor();
+  void RefreshList();
+  void CompareWithCopy();
+  void RestoreFromCopy();
+
   void ConnectHandlers();
   void ConnectFileOperations();
   void ShowStatusPanels(const std::string& path_text, const std::string& size_text);
@@ -177,65 +141,98 @@ class TForm1 : public QWidget {
   // first click made them) show the current file as it is now.
   void RefreshStatusBar();
   void ConnectBoxes();
-  void FormCreate();
-  void DriveComboBox1Change(const QString& folder);
+  void SetStartState();
+  void DriveChosen(const QString& folder);
 
-  // Runs a handler body, handing any failure to MyException.
+  // Runs a handler body, handing any failure to ReportFailure.
   template <class Body>
   void Guarded(Body&& body) noexcept;
   // Connects a signal to a handler that runs guarded.
   template <class Sender, class Signal>
-  void On(Sender* sender, Signal signal, void (TForm1::*handler)());
+  void On(Sender* sender, Signal signal, void (MainWindow::*handler)());
 
   // The options the engine reads: the boxes' model and the live switch.
   class LiveOptions : public Options {
    public:
-    explicit LiveOptions(const TForm1& form) : form_(form) {}
-    bool IsTicked(int box) const override { return form_.options_.IsTicked(box); }
+    explicit LiveOptions(const MainWindow& window) : window_(window) {}
+    bool IsTicked(int box) const override { return window_.options_.IsTicked(box); }
     bool IsLinkCheckingOn() const override;
     bool IsLocalLinkCheckingOn() const override;
     bool IsOfficeMarkupDropped() const override;
 
    private:
-    const TForm1& form_;
+    const MainWindow& window_;
   };
 
   // The checks made ahead of a run, counted in the status bar. The window
   // answers meanwhile, but only its stop button takes clicks.
   class LinkPhaseStatus : public LinkCheckProgress {
    public:
-    explicit LinkPhaseStatus(TForm1& form) : form_(form) {}
+    explicit LinkPhaseStatus(MainWindow& window) : window_(window) {}
     void ShowLinkProgress(int done, int total) override;
-    bool StopChecking() override { return form_.stop_requested_; }
+    bool StopChecking() override { return window_.stop_requested_; }
 
    private:
-    TForm1& form_;
+    MainWindow& window_;
   };
 
   // What the run asks between pages: the window takes the input that waited
   // meanwhile (a click on "остановить", Escape), then answers.
   class RunStop : public StopRequest {
    public:
-    explicit RunStop(TForm1& form) : form_(form) {}
+    explicit RunStop(MainWindow& window) : window_(window) {}
     bool IsStopRequested() override;
 
    private:
-    TForm1& form_;
+    MainWindow& window_;
   };
 
   // For the length of a run: a busy cursor, every control but the stop
   // button disabled, the stop button enabled. All back as it was after.
   class RunInProgress {
    public:
-    explicit RunInProgress(TForm1& form);
+    explicit RunInProgress(MainWindow& window);
     ~RunInProgress();
     RunInProgress(const RunInProgress&) = delete;
     RunInProgress& operator=(const RunInProgress&) = delete;
 
    private:
-    TForm1& form_;
+    MainWindow& window_;
     std::vector<std::pair<QWidget*, bool>> enabled_before_;
   };
+
+  // The controls, by group as main_window_layout.cpp builds them.
+  QToolButton* advert_button_;
+  QToolButton* apply_tool_button_;
+  QToolButton* close_tool_button_;
+  QToolButton* all_properties_button_;
+  QToolButton* skip_imports_button_;
+  QToolButton* delete_files_button_;
+  QToolButton* remove_tilde_button_;
+  QToolButton* open_file_button_;
+  QToolButton* editor_button_;
+  QToolButton* refresh_button_;
+  QLabel* help_hint_label_;
+  PieGauge* gauge_;
+  DriveComboBox* drive_selector_;
+  DirectoryListBox* folder_list_;
+  FileListBox* file_list_;
+  QFrame* separator_;
+  QGroupBox* properties_frame_;
+  QGroupBox* elimination_frame_;
+  QPushButton* settings_button_;
+  QPushButton* apply_button_;
+  QPushButton* close_button_;
+  QPushButton* ok_button_;
+  QPushButton* stop_button_;
+  QStatusBar* status_bar_;
+  QMenu* file_context_menu_;
+  QAction* open_action_;
+  QAction* delete_file_action_;
+  QAction* remove_tilde_action_;
+  QAction* open_in_editor_action_;
+  QAction* compare_action_;
+  QAction* restore_action_;
 
   Messages& messages_;
   CleaningOptions options_;
@@ -243,8 +240,8 @@ class TForm1 : public QWidget {
   ClassTables class_tables_;
   std::unique_ptr<CleanContext> clean_context_;
   std::array<QCheckBox*, kHighestBox + 1> boxes_{};
-  TForm2* advert_window_ = nullptr;
-  TForm3* settings_window_ = nullptr;
+  AdvertWindow* advert_window_ = nullptr;
+  SettingsWindow* settings_window_ = nullptr;
   QString start_folder_;
   bool shown_before_ = false;
   std::unique_ptr<ShellRoutines> desktop_shell_;
@@ -263,16 +260,16 @@ class TForm1 : public QWidget {
 };
 
 template <class Body>
-void TForm1::Guarded(Body&& body) noexcept {
+void MainWindow::Guarded(Body&& body) noexcept {
   try {
     body();
   } catch (...) {
-    MyException(std::current_exception());
+    ReportFailure(std::current_exception());
   }
 }
 
 template <class Sender, class Signal>
-void TForm1::On(Sender* sender, Signal signal, void (TForm1::*handler)()) {
+void MainWindow::On(Sender* sender, Signal signal, void (MainWindow::*handler)()) {
   connect(sender, signal, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
 }
 

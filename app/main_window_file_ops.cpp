@@ -29,39 +29,40 @@ QLabel* MakePanel(QWidget* status_bar, const char* name) {
 
 }  // namespace
 
-void TForm1::ConnectFileOperations() {
-  On(SpeedButton6, &QToolButton::clicked, &TForm1::SpeedButton6Click);
-  On(SpeedButton7, &QToolButton::clicked, &TForm1::SpeedButton7Click);
-  On(SpeedButton8, &QToolButton::clicked, &TForm1::SpeedButton8Click);
-  On(SpeedButton9, &QToolButton::clicked, &TForm1::SpeedButton9Click);
-  On(SpeedButton10, &QToolButton::clicked, &TForm1::SpeedButton10Click);
-  On(N1, &QAction::triggered, &TForm1::N1Click);
-  On(N2, &QAction::triggered, &TForm1::N2Click);
-  On(N3, &QAction::triggered, &TForm1::N3Click);
-  On(notepadexe1, &QAction::triggered, &TForm1::notepadexe1Click);
-  On(CompareWithCopyItem, &QAction::triggered, &TForm1::CompareWithCopyClick);
-  On(RestoreFromCopyItem, &QAction::triggered, &TForm1::RestoreFromCopyClick);
+void MainWindow::ConnectFileOperations() {
+  On(delete_files_button_, &QToolButton::clicked, &MainWindow::DeleteSelected);
+  On(remove_tilde_button_, &QToolButton::clicked, &MainWindow::RemoveTildes);
+  On(open_file_button_, &QToolButton::clicked, &MainWindow::OpenFirstSelectedFile);
+  On(editor_button_, &QToolButton::clicked, &MainWindow::OpenInEditor);
+  On(refresh_button_, &QToolButton::clicked, &MainWindow::RefreshList);
+  On(open_action_, &QAction::triggered, &MainWindow::OpenCurrent);
+  // The menu's delete items do what their buttons do, questions included.
+  connect(delete_file_action_, &QAction::triggered, delete_files_button_, &QToolButton::click);
+  connect(remove_tilde_action_, &QAction::triggered, remove_tilde_button_, &QToolButton::click);
+  On(open_in_editor_action_, &QAction::triggered, &MainWindow::OpenInEditor);
+  On(compare_action_, &QAction::triggered, &MainWindow::CompareWithCopy);
+  On(restore_action_, &QAction::triggered, &MainWindow::RestoreFromCopy);
   // Delete in the list does what the delete button does, question included.
-  auto* delete_key = new QShortcut(QKeySequence::Delete, FileListBox1);
+  auto* delete_key = new QShortcut(QKeySequence::Delete, file_list_);
   delete_key->setContext(Qt::WidgetShortcut);
-  connect(delete_key, &QShortcut::activated, SpeedButton6, &QToolButton::click);
+  connect(delete_key, &QShortcut::activated, delete_files_button_, &QToolButton::click);
 }
 
-void TForm1::ShowStatusPanels(const std::string& path_text, const std::string& size_text) {
+void MainWindow::ShowStatusPanels(const std::string& path_text, const std::string& size_text) {
   if (path_panel_ == nullptr) {
-    path_panel_ = MakePanel(StatusBar1, "StatusBar1Panel1");
-    size_panel_ = MakePanel(StatusBar1, "StatusBar1Panel2");
+    path_panel_ = MakePanel(status_bar_, "pathPanel");
+    size_panel_ = MakePanel(status_bar_, "sizePanel");
   }
   PlaceStatusPanels();
   path_panel_->setText(QFile::decodeName(path_text.c_str()));
   size_panel_->setText(QString::fromStdString(size_text));
 }
 
-void TForm1::PlaceStatusPanels() {
-  const int height = StatusBar1->height();
+void MainWindow::PlaceStatusPanels() {
+  const int height = status_bar_->height();
   // Panel 0 is the design panel of width 0, so the path panel starts at the left.
   int path_width = frameGeometry().width() - SizePanelWidth();
-  if (link_phase_panel_ != nullptr && link_phase_panel_->isVisibleTo(StatusBar1)) {
+  if (link_phase_panel_ != nullptr && link_phase_panel_->isVisibleTo(status_bar_)) {
     const int link_width =
         link_phase_panel_->fontMetrics().horizontalAdvance(link_phase_panel_->text()) + 16;
     path_width -= link_width;
@@ -72,9 +73,9 @@ void TForm1::PlaceStatusPanels() {
   size_panel_->setGeometry(frameGeometry().width() - SizePanelWidth(), 0, SizePanelWidth(), height);
 }
 
-void TForm1::RefreshStatusBar() {
+void MainWindow::RefreshStatusBar() {
   if (path_panel_ == nullptr) return;  // the panels come with the first click
-  const std::string current = FileListBox1->CurrentFile();
+  const std::string current = file_list_->CurrentFile();
   try {
     const StatusReport report = ReadStatusReport(current);
     ShowStatusPanels(report.path_text, report.size_text);
@@ -84,34 +85,26 @@ void TForm1::RefreshStatusBar() {
   }
 }
 
-void TForm1::FileListBox1Click() {
-  const StatusReport report = ReadStatusReport(FileListBox1->CurrentFile());
+void MainWindow::ShowCurrentFile() {
+  const StatusReport report = ReadStatusReport(file_list_->CurrentFile());
   ShowStatusPanels(report.path_text, report.size_text);
-  nevidim();
+  SetApplyButtonsEnabled(true);
 }
 
-void TForm1::SpeedButton6Click() { DeleteSelectedFiles(*FileListBox1, messages_, *trash_); }
+void MainWindow::DeleteSelected() { DeleteSelectedFiles(*file_list_, messages_, *trash_); }
 
-void TForm1::N2Click() { SpeedButton6->click(); }
+void MainWindow::RemoveTildes() { RemoveTildesFromSelected(*file_list_, messages_); }
 
-void TForm1::SpeedButton7Click() { RemoveTildesFromSelected(*FileListBox1, messages_); }
+void MainWindow::OpenCurrent() { OpenCurrentFile(*file_list_, *shell_); }
 
-void TForm1::N3Click() { SpeedButton7->click(); }
+void MainWindow::OpenInEditor() { OpenCurrentFileInEditor(*file_list_, *shell_, messages_); }
 
-void TForm1::FileListBox1DblClick() { OpenCurrentFile(*FileListBox1, *shell_); }
+void MainWindow::RefreshList() { file_list_->ReadFolder(); }
 
-void TForm1::N1Click() { OpenCurrentFile(*FileListBox1, *shell_); }
+void MainWindow::OpenFirstSelectedFile() { OpenFirstSelected(*file_list_, *shell_, messages_); }
 
-void TForm1::SpeedButton9Click() { OpenCurrentFileInNotepad(*FileListBox1, *shell_, messages_); }
-
-void TForm1::notepadexe1Click() { OpenCurrentFileInNotepad(*FileListBox1, *shell_, messages_); }
-
-void TForm1::SpeedButton10Click() { FileListBox1->ReadFolder(); }
-
-void TForm1::SpeedButton8Click() { OpenFirstSelected(*FileListBox1, *shell_, messages_); }
-
-void TForm1::CompareWithCopyClick() {
-  const std::string page = FileListBox1->CurrentFile();
+void MainWindow::CompareWithCopy() {
+  const std::string page = file_list_->CurrentFile();
   if (page.empty()) {
     messages_.ShowInformation(kNoFileChosen);
     return;
@@ -125,8 +118,8 @@ void TForm1::CompareWithCopyClick() {
   compare_window_->ShowComparison(page, comparison);
 }
 
-void TForm1::RestoreFromCopyClick() {
-  RestoreSelectedFromBackups(*FileListBox1, messages_);
+void MainWindow::RestoreFromCopy() {
+  RestoreSelectedFromBackups(*file_list_, messages_);
   RefreshStatusBar();
 }
 

@@ -11,18 +11,22 @@ namespace pelloran {
 // switch that checks relative links as files, under those the switch that
 // drops Office markup, and "OK", which leads back to the main window. The
 // switches last while the program runs.
-class TForm3 : public SideWindow {
+class SettingsWindow : public SideWindow {
   Q_OBJECT
 
  public:
-  explicit TForm3(QWidget* main_window);
+  explicit SettingsWindow(QWidget* main_window);
 
-  QCheckBox* CheckBox1;  // "проверять ссылки на доступность", clear at start
-  QCheckBox* CheckBox2;  // "проверять относительные ссылки как файлы", clear at start
-  QCheckBox* CheckBox3;  // "служебная разметка Office", clear at start
-  QPushButton* Button1;  // "OK"
+  // The switches as they are now.
+  bool IsLinkCheckingOn() const { return link_check_box_->isChecked(); }
+  bool IsLocalLinkCheckingOn() const { return local_link_box_->isChecked(); }
+  bool IsOfficeMarkupDropped() const { return office_markup_box_->isChecked(); }
 
-  void Button1Click() { GoBack(); }
+ private:
+  QCheckBox* link_check_box_;     // "checkLinksBox", clear at start
+  QCheckBox* local_link_box_;     // "checkLocalLinksBox", clear at start
+  QCheckBox* office_markup_box_;  // "dropOfficeMarkupBox", clear at start
+  QPushButton* ok_button_;        // "okButton"
 };
 
 }  // namespace pelloran

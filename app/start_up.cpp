@@ -9,8 +9,10 @@
 namespace pelloran {
 
 ProgramWindows::ProgramWindows(Messages& messages, LinkCheck& link_check)
-    : Form1(messages, link_check), Form3(&Form1), Form2(&Form1) {
-  Form1.AttachSideWindows(&Form2, &Form3);
+    : main_window(messages, link_check),
+      settings_window(&main_window),
+      advert_window(&main_window) {
+  main_window.AttachSideWindows(&advert_window, &settings_window);
 }
 
 int RunProgram(int argc, char** argv) {
@@ -22,13 +24,13 @@ int RunProgram(int argc, char** argv) {
     app.setFont(DesignFont(kDefaultFontPixels));
   }
   app.SetTitle(QStringLiteral("Pelloran"));
-  app.SetHelpFile(QStringLiteral("help/HELP1.hlp"));
+  app.SetHelpFile(QString::fromLatin1(kHelpDocument));
   HelpWindow help;
   app.SetHelpViewer(&help);
   MessageBoxes messages(app.Title());
   CurlLinkCheck link_check;
   ProgramWindows windows(messages, link_check);
-  windows.Form1.show();
+  windows.main_window.show();
   return app.exec();
 }
 

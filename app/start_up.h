@@ -7,13 +7,13 @@
 namespace pelloran {
 
 // The program's three windows, created in start-up order: the main window
-// (which runs FormCreate), then the settings and the advert window, hidden.
+// (which sets its start state), then the settings and the advert window, hidden.
 struct ProgramWindows {
   ProgramWindows(Messages& messages, LinkCheck& link_check);
 
-  TForm1 Form1;
-  TForm3 Form3;
-  TForm2 Form2;
+  MainWindow main_window;
+  SettingsWindow settings_window;
+  AdvertWindow advert_window;
 };
 
 // Start-up: the application object with its title and help file, the three

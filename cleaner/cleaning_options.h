@@ -20,15 +20,12 @@ enum class BoxFrame {
   kElimination,  // "Устранить:"
 };
 
-// The design of one box: number, frame, place within its frame (left, top,
-// width; every box is 17 pixels high), caption, hint (empty: none) and the
-// state it has at start. Texts are UTF-8.
+// The design of one box: number, frame, caption, hint (empty: none) and the
+// state it has at start. Texts are UTF-8. Where the window places it is the
+// window's own business (app/box_places.h).
 struct BoxDesign {
   int number;
   BoxFrame frame;
-  int left;
-  int top;
-  int width;
   std::string_view caption;
   std::string_view hint;
   bool ticked_at_start;

@@ -204,8 +204,8 @@ void OpenCurrentFile(const FileList& list, ShellRoutines& shell) {
   shell.ShellOpenDocument("open", list.CurrentFile());
 }
 
-void OpenCurrentFileInNotepad(const FileList& list, ShellRoutines& shell, Messages& messages) {
-  if (!shell.LaunchProgram("notepad.exe", list.CurrentFile(), "c:\\windows", ShowMode::kNormal))
+void OpenCurrentFileInEditor(const FileList& list, ShellRoutines& shell, Messages& messages) {
+  if (!shell.LaunchProgram(kTextEditorProgram, list.CurrentFile(), "", ShowMode::kNormal))
     messages.ShowError(kNoTextEditor);
 }
 

@@ -84,7 +84,7 @@ std::string TildeRemovalFailure(const std::string& name, const std::string& new_
 // or in the plain-text editor, which says kNoTextEditor when no editor
 // starts. Without a current file the path is empty.
 void OpenCurrentFile(const FileList& list, ShellRoutines& shell);
-void OpenCurrentFileInNotepad(const FileList& list, ShellRoutines& shell, Messages& messages);
+void OpenCurrentFileInEditor(const FileList& list, ShellRoutines& shell, Messages& messages);
 inline constexpr char kNoTextEditor[] =
     "Текстовый редактор не запущен: не найден ни редактор для text/plain, ни один из обычных "
     "(gedit, kate, mousepad и другие).";

@@ -1,6 +1,6 @@
 #pragma once
 
-// Finding the desktop's plain-text editor, which stands in for "notepad.exe".
+// Finding the desktop's plain-text editor.
 // Reads the XDG variables of the process environment; no Qt.
 
 #include <optional>

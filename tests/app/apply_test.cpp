@@ -31,12 +31,14 @@ class ApplyTest : public ProgramTest {
   }
   std::vector<std::string> SelectedEntries() const {
     std::vector<std::string> names;
-    for (const QListWidgetItem* item : windows->Form1.FileListBox1->selectedItems())
+    for (const QListWidgetItem* item :
+         Child<FileListBox>(windows->main_window, "fileList")->selectedItems())
       names.push_back(item->text().toStdString());
     return names;
   }
   bool ApplyEnabled() const {
-    return windows->Form1.Button1->isEnabled() && windows->Form1.Button3->isEnabled();
+    return Child<QPushButton>(windows->main_window, "applyButton")->isEnabled() &&
+           Child<QPushButton>(windows->main_window, "okButton")->isEnabled();
   }
 };
 
@@ -49,9 +51,9 @@ class TwoPagesTest : public ApplyTest {
 };
 
 TEST_F(TwoPagesTest, CleansBothWithAMessageEachAndDisablesApply) {
-  TForm1& form = ShowMainWindow();
+  MainWindow& form = ShowMainWindow();
   SelectEntries({"b.htm", "a.htm"});
-  form.Button1->click();
+  Child<QPushButton>(form, "applyButton")->click();
   EXPECT_EQ(messages.information, (std::vector<std::string>{kDone, kDone}));
   EXPECT_TRUE(messages.errors.empty());
   EXPECT_EQ(FilesInFolder(),
@@ -61,31 +63,31 @@ TEST_F(TwoPagesTest, CleansBothWithAMessageEachAndDisablesApply) {
   EXPECT_EQ(ReadFile(start / "b.htm"), ReadFile(start / "a.htm"));
   EXPECT_EQ(ReadFile(start / "c.txt"), kPage);
   // The list was read again, backups included, with the last page selected.
-  EXPECT_EQ(form.FileListBox1->count(), 5);
+  EXPECT_EQ(Child<FileListBox>(form, "fileList")->count(), 5);
   EXPECT_EQ(SelectedEntries(), std::vector<std::string>{"b.htm"});
-  EXPECT_FALSE(form.Button1->isEnabled());
-  EXPECT_FALSE(form.Button3->isEnabled());
-  EXPECT_TRUE(form.SpeedButton2->isEnabled());
-  EXPECT_EQ(form.Gauge1->Progress(), 0);
+  EXPECT_FALSE(Child<QPushButton>(form, "applyButton")->isEnabled());
+  EXPECT_FALSE(Child<QPushButton>(form, "okButton")->isEnabled());
+  EXPECT_TRUE(Child<QToolButton>(form, "applyToolButton")->isEnabled());
+  EXPECT_EQ(Child<PieGauge>(form, "gauge")->Progress(), 0);
 }
 
 TEST_F(TwoPagesTest, NothingSelectedTouchesNothingButEndsTheRun) {
-  TForm1& form = ShowMainWindow();
-  windows->Form3.CheckBox1->setChecked(true);
+  MainWindow& form = ShowMainWindow();
+  Child<QCheckBox>(windows->settings_window, "checkLinksBox")->setChecked(true);
   link_check.connected = true;
-  form.Button3->click();
+  Child<QPushButton>(form, "okButton")->click();
   EXPECT_EQ(messages.information, std::vector<std::string>{"Вы подключены к интернету."});
   EXPECT_EQ(FilesInFolder(), (std::set<std::string>{"a.htm", "b.htm", "c.txt", "Ссылки.txt"}));
   EXPECT_EQ(ReadFile(start / "Ссылки.txt"), "");
   EXPECT_EQ(ReadFile(start / "a.htm"), kPage);
   EXPECT_FALSE(ApplyEnabled());
-  EXPECT_EQ(form.Gauge1->Progress(), 0);
+  EXPECT_EQ(Child<PieGauge>(form, "gauge")->Progress(), 0);
 }
 
 TEST_F(ApplyTest, AnEmptyListOnlySaysSo) {
-  TForm1& form = ShowMainWindow();
+  MainWindow& form = ShowMainWindow();
   ASSERT_TRUE(ApplyEnabled());
-  form.SpeedButton2->click();
+  Child<QToolButton>(form, "applyToolButton")->click();
   EXPECT_EQ(messages.information, std::vector<std::string>{"Вы не выбрали файл!"});
   EXPECT_TRUE(ApplyEnabled());
   EXPECT_TRUE(FilesInFolder().empty());
@@ -99,15 +101,16 @@ class BackupThereTest : public ApplyTest {
 };
 
 TEST_F(BackupThereTest, LeavesPageAndBackupAloneWithOrWithoutOverriding) {
-  TForm1& form = ShowMainWindow();
+  MainWindow& form = ShowMainWindow();
   for (bool overriding : {true, false}) {
     SCOPED_TRACE(overriding);
-    form.CheckBox(5)->setChecked(overriding);
+    form.OptionBox(5)->setChecked(overriding);
     ASSERT_EQ(form.clean_context().options.IsTicked(5), overriding);
     messages.information.clear();
     messages.errors.clear();
     SelectEntries({"a.htm"});
-    form.SpeedButton2->click();  // Apply and OK are off after the first round
+    Child<QToolButton>(form, "applyToolButton")
+        ->click();  // Apply and OK are off after the first round
     EXPECT_EQ(ReadFile(start / "a.htm"), kPage);
     EXPECT_EQ(ReadFile(start / "a.htm~"), "old backup");
     EXPECT_EQ(FilesInFolder(), (std::set<std::string>{"a.htm", "a.htm~"}));
@@ -115,7 +118,7 @@ TEST_F(BackupThereTest, LeavesPageAndBackupAloneWithOrWithoutOverriding) {
     ASSERT_EQ(messages.errors.size(), 1u);
     EXPECT_EQ(messages.errors[0],
               "Файл «a.htm» не изменён: резервная копия «a.htm~» уже существует.");
-    EXPECT_EQ(form.Gauge1->Progress(), 0);
+    EXPECT_EQ(Child<PieGauge>(form, "gauge")->Progress(), 0);
   }
 }
 
@@ -129,13 +132,13 @@ class CleanedFolderTest : public ApplyTest {
 
 // Ctrl+A takes the backups too; Apply leaves each of them as it is, saying so.
 TEST_F(CleanedFolderTest, SelectingAllNeverCleansABackup) {
-  TForm1& form = ShowMainWindow();
-  auto* list = form.findChild<QListWidget*>("FileListBox1");
+  MainWindow& form = ShowMainWindow();
+  auto* list = form.findChild<QListWidget*>("fileList");
   ASSERT_NE(list, nullptr);
   list->setFocus();
   QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
   ASSERT_EQ(list->selectedItems().size(), 3);
-  form.findChild<QAbstractButton*>("Button1")->click();
+  form.findChild<QAbstractButton*>("applyButton")->click();
   EXPECT_EQ(ReadFile(start / "a.htm~"), kPage);
   EXPECT_EQ(ReadFile(start / "a.htm"), "cleaned");
   EXPECT_EQ(ReadFile(start / "b.htm~"), kPage);
@@ -161,7 +164,7 @@ TEST_F(UnreadablePageTest, ReportsFileAccessDeniedAndLosesNothing) {
   // build runs the check.
   GTEST_SKIP() << "forks a threaded Qt program";
 #endif
-  TForm1& form = ShowMainWindow();
+  MainWindow& form = ShowMainWindow();
   SelectEntries({"a.htm", "b.htm"});
   // Root reads every file; the check runs in a child without that power. The
   // run lets the window repaint, and a forked child must not paint: painting
@@ -170,7 +173,7 @@ TEST_F(UnreadablePageTest, ReportsFileAccessDeniedAndLosesNothing) {
   form.hide();
   QThreadPool::globalInstance()->waitForDone();
   const int status = RunWithoutFileCapabilities([&] {
-    form.Button1->click();
+    Child<QPushButton>(form, "applyButton")->click();
     if (messages.errors != std::vector<std::string>{"File access denied."}) return 1;
     if (messages.information != std::vector<std::string>{kDone}) return 2;
     if (FileExists(start / "PL!__b.htm") || FileExists(start / "b.htm~")) return 3;
@@ -191,9 +194,9 @@ class ByteTwentySixTest : public ApplyTest {
 };
 
 TEST_F(ByteTwentySixTest, APageWithTextAfterTheMarkStaysAndALoneFinalMarkIsCleaned) {
-  TForm1& form = ShowMainWindow();
+  MainWindow& form = ShowMainWindow();
   SelectEntries({"cut.htm", "lone.htm"});
-  form.Button1->click();
+  Child<QPushButton>(form, "applyButton")->click();
   EXPECT_EQ(ReadFile(start / "cut.htm"), std::string("<p>before</p>\x1A<p>after</p>"));
   EXPECT_FALSE(FileExists(start / "cut.htm~"));
   EXPECT_FALSE(FileExists(start / "PL!__cut.htm"));
@@ -213,11 +216,11 @@ class LinkReportTest : public ApplyTest {
 };
 
 TEST_F(LinkReportTest, ReportsEachLinkUnderThePagesFullPath) {
-  TForm1& form = ShowMainWindow();
-  windows->Form3.CheckBox1->setChecked(true);
+  MainWindow& form = ShowMainWindow();
+  Child<QCheckBox>(windows->settings_window, "checkLinksBox")->setChecked(true);
   link_check.available["http://a.example/x"] = true;
   SelectEntries({"links.htm"});
-  form.Button1->click();
+  Child<QPushButton>(form, "applyButton")->click();
   EXPECT_EQ(link_check.asked, std::vector<std::string>{"http://a.example/x"});
   EXPECT_EQ(messages.information, (std::vector<std::string>{"Вы подключены к интернету.", kDone}));
   EXPECT_EQ(ReadFile(start / "Ссылки.txt"), "\r\n           " + start / "links.htm" +
@@ -230,15 +233,15 @@ TEST_F(LinkReportTest, ReportsEachLinkUnderThePagesFullPath) {
 class PanelPaints : public QObject {
  public:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Paint && watched->objectName() == "StatusBar1LinkPhase") ++count;
+    if (event->type() == QEvent::Paint && watched->objectName() == "linkPhasePanel") ++count;
     return false;
   }
   int count = 0;
 };
 
 TEST_F(LinkReportTest, CountsTheLinkPhaseInTheStatusBarWhileTheWindowRepaints) {
-  TForm1& form = ShowMainWindow();
-  windows->Form3.CheckBox1->setChecked(true);
+  MainWindow& form = ShowMainWindow();
+  Child<QCheckBox>(windows->settings_window, "checkLinksBox")->setChecked(true);
   SelectEntries({"links.htm"});
   PanelPaints paints;
   QCoreApplication::instance()->installEventFilter(&paints);
@@ -249,14 +252,14 @@ TEST_F(LinkReportTest, CountsTheLinkPhaseInTheStatusBarWhileTheWindowRepaints) {
     QMetaObject::invokeMethod(
         &form, [&] { queued_call_ran = true; }, Qt::QueuedConnection);
     progress->ShowLinkProgress(1, 2);
-    const auto* panel = form.StatusBar1->findChild<QLabel*>("StatusBar1LinkPhase");
+    const auto* panel = Child<QStatusBar>(form, "statusBar")->findChild<QLabel*>("linkPhasePanel");
     ASSERT_NE(panel, nullptr);
     EXPECT_TRUE(panel->isVisible());
     shown = panel->text();
     progress->ShowLinkProgress(2, 2);
     EXPECT_FALSE(panel->isVisible());
   };
-  form.Button1->click();
+  Child<QPushButton>(form, "applyButton")->click();
   QCoreApplication::instance()->removeEventFilter(&paints);
   EXPECT_EQ(shown, "проверка ссылок: 1 из 2");
   EXPECT_TRUE(queued_call_ran);
@@ -282,10 +285,10 @@ class FivePagesTest : public ApplyTest {
 // Ticking "не показывать до конца прогона" in the first box: no box for the
 // other pages, one summary at the end naming the page that was left.
 TEST_F(FivePagesTest, TheQuietRunEndsWithOneSummaryNamingThePageLeft) {
-  TForm1& form = ShowMainWindow();
+  MainWindow& form = ShowMainWindow();
   SelectEntries({"p1.htm", "p2.htm", "p3.htm", "p4.htm", "p5.htm"});
   messages.offer_taken_at = 1;
-  form.Button3->click();
+  Child<QPushButton>(form, "okButton")->click();
   EXPECT_EQ(messages.offers, std::vector<std::string>{"не показывать до конца прогона"});
   ASSERT_EQ(messages.information.size(), 2u);
   EXPECT_EQ(messages.information[0], kDone);

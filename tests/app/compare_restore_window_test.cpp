@@ -36,9 +36,9 @@ class CompareRestoreTest : public ProgramTest {
     return files;
   }
   CompareWindow& Compare(const char* name) {
-    TForm1& form = ShowMainWindow();
+    MainWindow& form = ShowMainWindow();
     Pick({name});
-    form.CompareWithCopyItem->trigger();
+    Child<QAction>(form, "compareWithCopyAction")->trigger();
     EXPECT_TRUE(messages.errors.empty());
     return *form.compare_window();
   }
@@ -72,7 +72,7 @@ TEST_F(CompareRestoreTest, ComparesThePageWithItsCopyDecodedByItsCharset) {
 // they stand, while the page, its folder and the class tables stay as they are.
 TEST_F(CompareRestoreTest, WithoutACopyComparesWithWhatApplyWouldMake) {
   const auto before = Folder();
-  windows->Form1.CheckBox(6)->setChecked(true);  // keep "color" too
+  windows->main_window.OptionBox(6)->setChecked(true);  // keep "color" too
   CompareWindow& window = Compare("b.htm");
   EXPECT_TRUE(window.SourceNote->text().startsWith(QStringLiteral("Копии «~» нет")));
   const QString diff = window.DiffView->toPlainText();
@@ -80,39 +80,39 @@ TEST_F(CompareRestoreTest, WithoutACopyComparesWithWhatApplyWouldMake) {
   EXPECT_TRUE(diff.contains(QStringLiteral("font-size:12pt; color:red")));
   EXPECT_TRUE(window.AfterView->toPlainText().contains(QStringLiteral("Привет, мир")));
   EXPECT_EQ(Folder(), before);
-  EXPECT_TRUE(windows->Form1.class_tables().paragraph_classes().empty());
-  EXPECT_TRUE(windows->Form1.class_tables().used_selectors().empty());
+  EXPECT_TRUE(windows->main_window.class_tables().paragraph_classes().empty());
+  EXPECT_TRUE(windows->main_window.class_tables().used_selectors().empty());
 
   // Apply then writes exactly what the view showed.
   const QString shown = window.AfterView->toHtml();
-  windows->Form1.Button1->click();
+  Child<QPushButton>(windows->main_window, "applyButton")->click();
   EXPECT_NE(ReadFile(start / "b.htm"), kRussianPage);
-  windows->Form1.CompareWithCopyItem->trigger();
+  Child<QAction>(windows->main_window, "compareWithCopyAction")->trigger();
   EXPECT_EQ(window.AfterView->toHtml(), shown);
 }
 
 TEST_F(CompareRestoreTest, RestoresThePagesWithACopyAndNamesTheOneWithout) {
-  TForm1& form = ShowMainWindow();
+  MainWindow& form = ShowMainWindow();
   Pick({"a.htm", "b.htm"});
-  form.RestoreFromCopyItem->trigger();
+  Child<QAction>(form, "restoreFromCopyAction")->trigger();
   EXPECT_EQ(messages.questions, std::vector<std::string>{RestoreQuestion(1)});
   EXPECT_EQ(ReadFile(start / "a.htm"), kRussianPage);
   EXPECT_FALSE(FileExists(start / "a.htm~"));
   EXPECT_EQ(ReadFile(start / "b.htm"), kRussianPage);
   EXPECT_EQ(messages.errors, std::vector<std::string>{
                                  "Файл «b.htm» не восстановлен: резервной копии «b.htm~» нет."});
-  EXPECT_EQ(form.FileListBox1->selectedItems().size(), 2);
+  EXPECT_EQ(Child<FileListBox>(form, "fileList")->selectedItems().size(), 2);
 }
 
 // A page edited since its clean is named in a question of its own; "Нет" keeps it.
 TEST_F(CompareRestoreTest, AnEditedPageIsRestoredOnlyWhenTheUserSaysSo) {
-  TForm1& form = ShowMainWindow();
+  MainWindow& form = ShowMainWindow();
   WriteFile(start / "a.htm", "<p>cleaned a, then edited</p>\n");
   for (const bool answer : {false, true}) {
     messages.questions.clear();
     messages.confirm_answer = answer;
     Pick({"a.htm"});
-    form.RestoreFromCopyItem->trigger();
+    Child<QAction>(form, "restoreFromCopyAction")->trigger();
     ASSERT_EQ(messages.questions.size(), 1u);
     EXPECT_TRUE(messages.questions[0].starts_with("Файл «a.htm» не восстановлен: он не тот"));
     EXPECT_EQ(ReadFile(start / "a.htm"), answer ? kRussianPage : "<p>cleaned a, then edited</p>\n");
@@ -121,11 +121,11 @@ TEST_F(CompareRestoreTest, AnEditedPageIsRestoredOnlyWhenTheUserSaysSo) {
 }
 
 TEST_F(CompareRestoreTest, RestoreAnsweredNoChangesNothing) {
-  TForm1& form = ShowMainWindow();
+  MainWindow& form = ShowMainWindow();
   const auto before = Folder();
   messages.confirm_answer = false;
   Pick({"a.htm", "a.htm~", "b.htm"});  // as Ctrl+A picks: a "~" file stands for its page
-  form.RestoreFromCopyItem->trigger();
+  Child<QAction>(form, "restoreFromCopyAction")->trigger();
   EXPECT_EQ(messages.questions, std::vector<std::string>{RestoreQuestion(1)});
   EXPECT_EQ(Folder(), before);
   EXPECT_TRUE(messages.errors.empty());  // "Нет" is no failure to report

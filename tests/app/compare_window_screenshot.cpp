@@ -33,11 +33,11 @@ int main(int argc, char* argv[]) {
   pelloran::testing::ScopedCurrentDir inside(folder.path());
 
   pelloran::testing::ShownProgram program(argv);
-  pelloran::TForm1& form = program.windows.Form1;
-  pelloran::FileListBox& list = *form.FileListBox1;
+  pelloran::MainWindow& form = program.windows.main_window;
+  pelloran::FileListBox& list = *form.findChild<pelloran::FileListBox*>("fileList");
   list.Select(0);
   list.MoveFocusQuietly(0);
-  form.CompareWithCopyItem->trigger();
+  form.findChild<QAction*>("compareWithCopyAction")->trigger();
   pelloran::CompareWindow* compare = form.compare_window();
   if (compare == nullptr) {
     for (const std::string& error : program.messages.errors)

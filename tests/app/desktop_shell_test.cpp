@@ -124,14 +124,14 @@ TEST_F(DesktopTest, ACommonEditorOnPathIsTheFallback) {
 
 TEST_F(DesktopTest, NoEditorAtAll) {
   EXPECT_FALSE(TextEditorCommand("/x/a.htm").has_value());
-  EXPECT_FALSE(DesktopShell().LaunchProgram("notepad.exe", "/x/a.htm", "", ShowMode::kNormal));
+  EXPECT_FALSE(DesktopShell().LaunchProgram(kTextEditorProgram, "/x/a.htm", "", ShowMode::kNormal));
 }
 
-TEST_F(DesktopTest, NotepadGetsThePathAsOneArgumentInTheHomeFolder) {
+TEST_F(DesktopTest, EditorGetsThePathAsOneArgumentInTheHomeFolder) {
   AssociateTextWith(recorder_ + " %f");
   const std::string path = "/web/my \"quoted\" page; $(echo no) 'x'.htm";
   DesktopShell shell;
-  shell.LaunchProgram("notepad.exe", path, "c:\\windows", ShowMode::kNormal);
+  shell.LaunchProgram(kTextEditorProgram, path, "", ShowMode::kNormal);
   EXPECT_EQ(RecordedLines(), (std::vector<std::string>{root_ / "home", path}));
 }
 
@@ -139,7 +139,7 @@ TEST_F(DesktopTest, ProgramsStartInTheGivenFolderWhenItExists) {
   AssociateTextWith(recorder_ + " %f");
   std::filesystem::create_directory(root_ / "work dir");
   DesktopShell shell;
-  shell.LaunchProgram("NOTEPAD.EXE", "", root_ / "work dir", ShowMode::kNormal);
+  shell.LaunchProgram(kTextEditorProgram, "", root_ / "work dir", ShowMode::kNormal);
   EXPECT_EQ(RecordedLines(), (std::vector<std::string>{root_ / "work dir"}));
 }
 

@@ -27,7 +27,7 @@ class FileListTest : public ProgramTest {
     for (int i = 0; i < list().count(); ++i) texts << list().item(i)->text();
     return texts;
   }
-  FileListBox& list() const { return *windows->Form1.FileListBox1; }
+  FileListBox& list() const { return *Child<FileListBox>(windows->main_window, "fileList"); }
 
   void ClickEntry(int index, Qt::KeyboardModifiers modifiers = {},
                   Qt::MouseButton button = Qt::LeftButton) {
@@ -105,22 +105,22 @@ TEST_F(FileListTest, ChangeNotificationOnReadingUserMovesAndFocusButNotQuietMove
 }
 
 TEST_F(FileListTest, ChoosingAFolderMakesItCurrentAndListsIt) {
-  TForm1& form = ShowMainWindow();
-  DirectoryListBox& folders = *form.DirectoryListBox1;
+  MainWindow& form = ShowMainWindow();
+  DirectoryListBox& folders = *Child<DirectoryListBox>(form, "folderList");
   int sub_line = -1;
   for (int i = 0; i < folders.count(); ++i) {
     if (folders.FolderAt(i) == QDir(StartFolder()).filePath("sub")) sub_line = i;
   }
   ASSERT_GE(sub_line, 0);
-  form.Button1->setEnabled(false);
+  Child<QPushButton>(form, "applyButton")->setEnabled(false);
   emit folders.itemActivated(folders.item(sub_line));
 
   const QString sub = QDir(StartFolder()).filePath("sub");
   EXPECT_EQ(QDir::currentPath(), sub);
   EXPECT_EQ(Shown(), QStringList{"inner.htm"});
-  EXPECT_TRUE(form.Button1->isEnabled());
+  EXPECT_TRUE(Child<QPushButton>(form, "applyButton")->isEnabled());
   EXPECT_EQ(folders.FolderAt(folders.currentRow()), sub);
-  EXPECT_EQ(folders.FolderAt(0), form.DriveComboBox1->DriveOf(sub));
+  EXPECT_EQ(folders.FolderAt(0), Child<DriveComboBox>(form, "driveSelector")->DriveOf(sub));
 
   // The line above the current folder leads back up.
   emit folders.itemActivated(folders.item(folders.currentRow() - 1));
@@ -128,14 +128,14 @@ TEST_F(FileListTest, ChoosingAFolderMakesItCurrentAndListsIt) {
 }
 
 TEST_F(FileListTest, ChoosingADriveGoesToTheFolderLastUsedOnIt) {
-  TForm1& form = ShowMainWindow();
-  DriveComboBox& drives = *form.DriveComboBox1;
+  MainWindow& form = ShowMainWindow();
+  DriveComboBox& drives = *Child<DriveComboBox>(form, "driveSelector");
   ASSERT_EQ(drives.itemText(0), "/");
   const int here = drives.currentIndex();
   EXPECT_EQ(drives.itemText(here), drives.DriveOf(StartFolder()));
 
   emit drives.activated(here);
-  EXPECT_EQ(form.FileListBox1->Folder(), StartFolder());
+  EXPECT_EQ(Child<FileListBox>(form, "fileList")->Folder(), StartFolder());
 }
 
 TEST(FilePaths, JoinedByOneSeparatorEvenAtTheRoot) {

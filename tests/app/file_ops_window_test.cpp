@@ -22,12 +22,12 @@ class FileOpsWindowTest : public ProgramTest {
     std::filesystem::create_directory(start.path() / "d~.htm");
   }
 
-  TForm1& Show() {
-    TForm1& form = ShowMainWindow();
+  MainWindow& Show() {
+    MainWindow& form = ShowMainWindow();
     form.UseShell(shell);
     return form;
   }
-  FileListBox& list() const { return *windows->Form1.FileListBox1; }
+  FileListBox& list() const { return *Child<FileListBox>(windows->main_window, "fileList"); }
   void ClickEntry(const std::string& entry, Qt::KeyboardModifiers modifiers = {}) {
     const int index = IndexOf(entry);
     ASSERT_GE(index, 0) << entry;
@@ -41,26 +41,27 @@ class FileOpsWindowTest : public ProgramTest {
     return -1;
   }
   QLabel* Panel(const char* name) const {
-    return windows->Form1.StatusBar1->findChild<QLabel*>(QString::fromLatin1(name));
+    return Child<QStatusBar>(windows->main_window, "statusBar")
+        ->findChild<QLabel*>(QString::fromLatin1(name));
   }
 
   RecordingShell shell;
 };
 
 TEST_F(FileOpsWindowTest, StatusBarPanelsComeAtTheFirstClick) {
-  TForm1& form = Show();
-  EXPECT_EQ(Panel("StatusBar1Panel1"), nullptr);
-  form.Button1->setEnabled(false);
+  MainWindow& form = Show();
+  EXPECT_EQ(Panel("pathPanel"), nullptr);
+  Child<QPushButton>(form, "applyButton")->setEnabled(false);
   ClickEntry("a.htm");
-  QLabel* path = Panel("StatusBar1Panel1");
-  QLabel* size = Panel("StatusBar1Panel2");
+  QLabel* path = Panel("pathPanel");
+  QLabel* size = Panel("sizePanel");
   ASSERT_NE(path, nullptr);
   ASSERT_NE(size, nullptr);
   EXPECT_EQ(path->text().toStdString(), start / "a.htm");
   EXPECT_EQ(size->text(), QStringLiteral("  1234   байт"));
   EXPECT_EQ(size->width(), 100);
   EXPECT_EQ(path->width(), form.frameGeometry().width() - 100);
-  EXPECT_TRUE(form.Button1->isEnabled());
+  EXPECT_TRUE(Child<QPushButton>(form, "applyButton")->isEnabled());
 
   ClickEntry("a.htm", Qt::ControlModifier);  // deselected: no current file
   EXPECT_EQ(path->text(), QStringLiteral("/"));
@@ -68,28 +69,28 @@ TEST_F(FileOpsWindowTest, StatusBarPanelsComeAtTheFirstClick) {
 }
 
 TEST_F(FileOpsWindowTest, AClickOnAVanishedFileReportsItAndKeepsThePanels) {
-  TForm1& form = Show();
+  MainWindow& form = Show();
   ClickEntry("a.htm");
   std::filesystem::remove(start.path() / "b page.htm");
   ClickEntry("b page.htm");
   EXPECT_EQ(messages.errors, std::vector<std::string>{"File not found."});
-  EXPECT_EQ(Panel("StatusBar1Panel1")->text().toStdString(), start / "a.htm");
-  EXPECT_EQ(form.FileListBox1->Count(), 4);
+  EXPECT_EQ(Panel("pathPanel")->text().toStdString(), start / "a.htm");
+  EXPECT_EQ(Child<FileListBox>(form, "fileList")->Count(), 4);
 }
 
 TEST_F(FileOpsWindowTest, DeleteByButtonAndByMenuLeavesFoldersAlone) {
-  TForm1& form = Show();
+  MainWindow& form = Show();
   ClickEntry("a.htm");
   list().Select(IndexOf("[d~.htm]"));
-  form.SpeedButton6->click();
+  Child<QToolButton>(form, "deleteFilesButton")->click();
   EXPECT_FALSE(FileExists(start / "a.htm"));
   EXPECT_TRUE(std::filesystem::is_directory(start.path() / "d~.htm"));
   EXPECT_EQ(IndexOf("a.htm"), -1);
   // The status bar keeps the file of the last click.
-  EXPECT_EQ(Panel("StatusBar1Panel1")->text().toStdString(), start / "a.htm");
+  EXPECT_EQ(Panel("pathPanel")->text().toStdString(), start / "a.htm");
 
   ClickEntry("b page.htm");
-  form.N2->trigger();
+  Child<QAction>(form, "deleteFileAction")->trigger();
   EXPECT_FALSE(FileExists(start / "b page.htm"));
   EXPECT_TRUE(messages.errors.empty());
 }
@@ -97,9 +98,9 @@ TEST_F(FileOpsWindowTest, DeleteByButtonAndByMenuLeavesFoldersAlone) {
 // Deleting keeps a way back: the file and a note of where it came from go to
 // the desktop's trash, as does the script file of a removed advert.
 TEST_F(FileOpsWindowTest, DeletedFilesLandInTheDesktopTrash) {
-  TForm1& form = Show();
+  MainWindow& form = Show();
   ClickEntry("b page.htm");
-  form.SpeedButton6->click();
+  Child<QToolButton>(form, "deleteFilesButton")->click();
   EXPECT_FALSE(FileExists(start / "b page.htm"));
   const std::filesystem::path trash = desktop_home.path() / ".local/share/Trash";
   EXPECT_EQ(ReadFile(trash / "files/b page.htm"), "b");
@@ -112,9 +113,9 @@ TEST_F(FileOpsWindowTest, DeletedFilesLandInTheDesktopTrash) {
 TEST_F(FileOpsWindowTest, TrashUnderAnEmptyHomeIsMadeOrTheUserIsAsked) {
   qunsetenv("XDG_DATA_HOME");
   std::filesystem::remove_all(desktop_home.path() / ".local");
-  TForm1& form = Show();
+  MainWindow& form = Show();
   ClickEntry("b page.htm");
-  form.SpeedButton6->click();
+  Child<QToolButton>(form, "deleteFilesButton")->click();
   const std::filesystem::path trash = desktop_home.path() / ".local/share/Trash";
   EXPECT_EQ(ReadFile(trash / "files/b page.htm"), "b");
   const std::string note = ReadFile(trash / "info/b page.htm.trashinfo");
@@ -127,7 +128,7 @@ TEST_F(FileOpsWindowTest, TrashUnderAnEmptyHomeIsMadeOrTheUserIsAsked) {
   WriteFile(desktop_home / ".local", "");  // no folder can be made under it
   messages.confirm_answer = false;
   ClickEntry("a.htm");
-  form.SpeedButton6->click();
+  Child<QToolButton>(form, "deleteFilesButton")->click();
   EXPECT_EQ(messages.questions.size(), 1u);
   EXPECT_TRUE(FileExists(start / "a.htm"));
   EXPECT_FALSE(std::filesystem::exists(start.path() / "files"));
@@ -135,11 +136,11 @@ TEST_F(FileOpsWindowTest, TrashUnderAnEmptyHomeIsMadeOrTheUserIsAsked) {
 }
 
 TEST_F(FileOpsWindowTest, TildeRemovalByButtonAndByMenu) {
-  TForm1& form = Show();
+  MainWindow& form = Show();
   ClickEntry("c.htm~");
   const int position = IndexOf("c.htm~");
   list().Select(IndexOf("[d~.htm]"));
-  form.N3->trigger();
+  Child<QAction>(form, "removeTildeAction")->trigger();
   EXPECT_EQ(ReadFile(start / "c.htm"), "old c");
   EXPECT_TRUE(std::filesystem::is_directory(start.path() / "d~.htm"));
   EXPECT_FALSE(FileExists(start / "d.htm"));
@@ -149,32 +150,32 @@ TEST_F(FileOpsWindowTest, TildeRemovalByButtonAndByMenu) {
   EXPECT_EQ(list().selectedItems().size(), 1);
 
   WriteFile(start / "c.htm~", "older");
-  form.SpeedButton10->click();
+  Child<QToolButton>(form, "refreshButton")->click();
   ClickEntry("c.htm~");
-  form.SpeedButton7->click();
+  Child<QToolButton>(form, "removeTildeButton")->click();
   EXPECT_EQ(ReadFile(start / "c.htm"), "old c");
   EXPECT_EQ(ReadFile(start / "c.htm~"), "older");
 }
 
 TEST_F(FileOpsWindowTest, EmptyListGetsTheMessage) {
-  TForm1& form = Show();
+  MainWindow& form = Show();
   for (const char* name : {"a.htm", "b page.htm", "c.htm~"}) std::filesystem::remove(start / name);
   std::filesystem::remove(start.path() / "d~.htm");
-  form.SpeedButton10->click();
+  Child<QToolButton>(form, "refreshButton")->click();
   ASSERT_EQ(list().Count(), 0);
-  form.SpeedButton6->click();
-  form.SpeedButton7->click();
+  Child<QToolButton>(form, "deleteFilesButton")->click();
+  Child<QToolButton>(form, "removeTildeButton")->click();
   EXPECT_EQ(messages.information, std::vector<std::string>(2, std::string(kNoFileChosen)));
 }
 
 TEST_F(FileOpsWindowTest, OpeningHandsThePathToTheShell) {
-  TForm1& form = Show();
+  MainWindow& form = Show();
   ClickEntry("b page.htm");
   const QRect place = list().visualItemRect(list().item(IndexOf("b page.htm")));
   QTest::mouseDClick(list().viewport(), Qt::LeftButton, {}, place.center());
-  form.N1->trigger();
-  form.SpeedButton9->click();
-  form.notepadexe1->trigger();
+  Child<QAction>(form, "openAction")->trigger();
+  Child<QToolButton>(form, "openInEditorButton")->click();
+  Child<QAction>(form, "openInEditorAction")->trigger();
   ASSERT_EQ(shell.requests.size(), 4u);
   const std::string path = start / "b page.htm";
   for (int i : {0, 1}) {
@@ -184,22 +185,22 @@ TEST_F(FileOpsWindowTest, OpeningHandsThePathToTheShell) {
   }
   for (int i : {2, 3}) {
     EXPECT_EQ(shell.requests[i].routine, "LaunchProgram");
-    EXPECT_EQ(shell.requests[i].verb_or_program, "notepad.exe");
+    EXPECT_EQ(shell.requests[i].verb_or_program, kTextEditorProgram);
     EXPECT_EQ(shell.requests[i].path_or_parameters, path);
-    EXPECT_EQ(shell.requests[i].folder, "c:\\windows");
+    EXPECT_EQ(shell.requests[i].folder, "");
   }
   EXPECT_TRUE(messages.errors.empty());
   shell.programs_start = false;  // no editor on this desktop: the user is told
-  form.notepadexe1->trigger();
+  Child<QAction>(form, "openInEditorAction")->trigger();
   EXPECT_EQ(messages.errors, std::vector<std::string>{kNoTextEditor});
 }
 
 TEST_F(FileOpsWindowTest, TheHiddenOpenButtonStaysOutOfReach) {
-  TForm1& form = Show();
-  EXPECT_FALSE(form.SpeedButton8->isVisible());
-  EXPECT_FALSE(form.SpeedButton8->isEnabled());
+  MainWindow& form = Show();
+  EXPECT_FALSE(Child<QToolButton>(form, "openFileButton")->isVisible());
+  EXPECT_FALSE(Child<QToolButton>(form, "openFileButton")->isEnabled());
   ClickEntry("b page.htm");
-  form.SpeedButton8Click();
+  form.OpenFirstSelectedFile();
   ASSERT_EQ(shell.requests.size(), 1u);
   EXPECT_EQ(shell.requests[0].routine, "OpenInFolder");
   EXPECT_EQ(shell.requests[0].path_or_parameters, "b page.htm");
@@ -212,13 +213,14 @@ TEST_F(FileOpsWindowTest, AdvertWindowRemovesTheBlockFromTheSelectedPages) {
                            std::string(kDefaultAdvertEndText) + ">C";
   WriteFile(start / "a.htm", page);
   WriteFile(start / "ad.js", "ad");
-  TForm1& form = Show();
+  MainWindow& form = Show();
   ClickEntry("a.htm");
-  form.SpeedButton1->click();
-  TForm2& advert = windows->Form2;
-  EXPECT_EQ(advert.Edit1->text().toStdString(), kDefaultAdvertStartText);
-  EXPECT_EQ(advert.Edit2->text().toStdString(), kDefaultAdvertEndText);
-  advert.Button1->click();
+  Child<QToolButton>(form, "advertButton")->click();
+  AdvertWindow& advert = windows->advert_window;
+  EXPECT_EQ(Child<QLineEdit>(advert, "startTextEdit")->text().toStdString(),
+            kDefaultAdvertStartText);
+  EXPECT_EQ(Child<QLineEdit>(advert, "endTextEdit")->text().toStdString(), kDefaultAdvertEndText);
+  Child<QPushButton>(advert, "removeAdvertButton")->click();
   EXPECT_EQ(ReadFile(start / "a.htm"), "AC");
   EXPECT_EQ(ReadFile(start / "a.htm~"), page);
   EXPECT_FALSE(FileExists(start / "ad.js"));
@@ -226,18 +228,18 @@ TEST_F(FileOpsWindowTest, AdvertWindowRemovesTheBlockFromTheSelectedPages) {
   EXPECT_EQ(messages.information, std::vector<std::string>{std::string(kAdvertRemoved)});
 
   // The texts are read as they stand when the button is pressed.
-  advert.Edit1->setText(QStringLiteral("!-- other"));
-  advert.Button1->click();
+  Child<QLineEdit>(advert, "startTextEdit")->setText(QStringLiteral("!-- other"));
+  Child<QPushButton>(advert, "removeAdvertButton")->click();
   EXPECT_EQ(messages.errors, std::vector<std::string>{std::string(kAdvertInputError)});
   EXPECT_TRUE(advert.isVisible());
 }
 
 TEST_F(FileOpsWindowTest, AdvertWindowFileFailureReachesTheFailureHandler) {
-  TForm1& form = Show();
+  MainWindow& form = Show();
   ClickEntry("a.htm");
   std::filesystem::remove(start / "a.htm");
-  form.SpeedButton1->click();
-  windows->Form2.Button1->click();
+  Child<QToolButton>(form, "advertButton")->click();
+  Child<QPushButton>(windows->advert_window, "removeAdvertButton")->click();
   EXPECT_EQ(messages.errors, std::vector<std::string>{"File not found."});
   EXPECT_FALSE(form.clean_context().input.is_open());
 }

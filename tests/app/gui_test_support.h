@@ -6,8 +6,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
+#include <QToolButton>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -31,6 +40,15 @@ class RecordingHelpViewer : public HelpViewer {
   std::vector<std::pair<QString, int>> topics;
 };
 
+// The control of that object name inside `window`; the test fails when
+// there is none.
+template <class T>
+T* Child(const QObject& window, const char* name) {
+  T* found = window.findChild<T*>(QString::fromLatin1(name));
+  EXPECT_NE(found, nullptr) << "no control named " << name;
+  return found;
+}
+
 inline Application& TestApplication() {
   static int argc = 1;
   static char name[] = "pelloran_gui_tests";
@@ -38,7 +56,7 @@ inline Application& TestApplication() {
   static Application* app = [] {
     auto* created = new Application(argc, argv);
     created->SetTitle(QStringLiteral("Pelloran"));
-    created->SetHelpFile(QStringLiteral("help/HELP1.hlp"));
+    created->SetHelpFile(QString::fromLatin1(kHelpDocument));
     return created;
   }();
   return *app;
@@ -75,10 +93,10 @@ class ProgramTest : public ::testing::Test {
   }
 
   // Shows the main window as start-up does, and lets the first show happen.
-  TForm1& ShowMainWindow() {
-    windows->Form1.show();
+  MainWindow& ShowMainWindow() {
+    windows->main_window.show();
     QCoreApplication::processEvents();
-    return windows->Form1;
+    return windows->main_window;
   }
 
   QString StartFolder() const { return QString::fromStdString(start.path().string()); }
@@ -86,7 +104,7 @@ class ProgramTest : public ::testing::Test {
   // Selects the main window's entries with these names, as the user's clicks
   // would; with `make_current`, each one also becomes the current entry.
   void SelectEntries(std::initializer_list<const char*> names, bool make_current = false) {
-    FileListBox& list = *windows->Form1.FileListBox1;
+    FileListBox& list = *Child<FileListBox>(windows->main_window, "fileList");
     for (const char* name : names) {
       const auto found = list.findItems(QString::fromUtf8(name), Qt::MatchExactly);
       ASSERT_EQ(found.size(), 1) << name;

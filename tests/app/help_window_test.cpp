@@ -28,17 +28,17 @@ class HelpWindowTest : public ProgramTest {
 };
 
 TEST_F(HelpWindowTest, F1OpensTheTopicOfTheFocusedControlAndBackAndForwardRetrace) {
-  TForm1& form = ShowMainWindow();
+  MainWindow& form = ShowMainWindow();
   EXPECT_FALSE(window_->isVisible());
-  QTest::keyClick(form.CheckBox(30), Qt::Key_F1);  // a property box
+  QTest::keyClick(form.OptionBox(30), Qt::Key_F1);  // a property box
   ASSERT_TRUE(window_->isVisible());
   EXPECT_EQ(window_->windowTitle(), QStringLiteral("Pelloran — справка"));
   EXPECT_EQ(window_->CurrentTopic(), "8");
   EXPECT_NE(window_->HelpText->toPlainText().indexOf(QStringLiteral("Существенные атрибуты")), -1);
 
-  QTest::keyClick(windows->Form3.CheckBox1, Qt::Key_F1);
+  QTest::keyClick(Child<QCheckBox>(windows->settings_window, "checkLinksBox"), Qt::Key_F1);
   EXPECT_EQ(window_->CurrentTopic(), "1");
-  QTest::keyClick(windows->Form2.Edit1, Qt::Key_F1);
+  QTest::keyClick(Child<QLineEdit>(windows->advert_window, "startTextEdit"), Qt::Key_F1);
   EXPECT_EQ(window_->CurrentTopic(), "9");
 
   EXPECT_FALSE(window_->HelpForward->isEnabled());
@@ -52,16 +52,17 @@ TEST_F(HelpWindowTest, F1OpensTheTopicOfTheFocusedControlAndBackAndForwardRetrac
 // Every number a control of the three windows carries has its topic, and the
 // contents list leads to each of them.
 TEST_F(HelpWindowTest, EveryContextNumberHasATopicInTheContents) {
-  TForm1& form = ShowMainWindow();
+  MainWindow& form = ShowMainWindow();
   std::set<QString> numbers;
-  for (QWidget* top : std::initializer_list<QWidget*>{&form, &windows->Form2, &windows->Form3}) {
+  for (QWidget* top :
+       std::initializer_list<QWidget*>{&form, &windows->advert_window, &windows->settings_window}) {
     for (const QWidget* widget : top->findChildren<QWidget*>()) {
       if (const int context = HelpContextOf(widget); context > 0)
         numbers.insert(QString::number(context));
     }
   }
   ASSERT_GE(numbers.size(), 8u);
-  window_->ShowTopic(QStringLiteral("help/HELP1.hlp"), 6);
+  window_->ShowTopic(QStringLiteral("help/HELP1.html"), 6);
   std::set<QString> topics;
   for (int row = 0; row < window_->HelpContents->count(); ++row) {
     QListWidgetItem* item = window_->HelpContents->item(row);
@@ -79,7 +80,7 @@ TEST(HelpWindow, AMissingDocumentIsNamedInTheWindow) {
   TestApplication();
   TempDir nowhere;
   HelpWindow window({QString::fromStdString(nowhere.path().string())});
-  window.ShowTopic(QStringLiteral("help/HELP1.hlp"), 8);
+  window.ShowTopic(QStringLiteral("help/HELP1.html"), 8);
   EXPECT_TRUE(window.isVisible());
   EXPECT_NE(window.HelpText->toPlainText().indexOf(QStringLiteral("HELP1.html")), -1);
 }

@@ -32,8 +32,8 @@ int main(int argc, char* argv[]) {
   pelloran::testing::ScopedCurrentDir inside(folder.path());
 
   pelloran::testing::ShownProgram program(argv);
-  pelloran::TForm1& form = program.windows.Form1;
-  pelloran::FileListBox& list = *form.FileListBox1;
+  pelloran::MainWindow& form = program.windows.main_window;
+  pelloran::FileListBox& list = *form.findChild<pelloran::FileListBox*>("fileList");
   list.Select(1);
   list.Select(3);
   list.MoveFocusQuietly(3);

@@ -34,51 +34,54 @@ class MainWindowTest : public ProgramTest {
   }
 };
 
-TEST_F(MainWindowTest, FormCreateDisablesApplyAndOkUntilTheFirstShow) {
-  TForm1& form = windows->Form1;
-  EXPECT_FALSE(form.Button1->isEnabled());
-  EXPECT_FALSE(form.Button3->isEnabled());
-  EXPECT_TRUE(form.SpeedButton2->isEnabled());
-  EXPECT_EQ(form.FileListBox1->count(), 0);  // the folder is read when first shown
+TEST_F(MainWindowTest, ApplyAndOkAreDisabledUntilTheFirstShow) {
+  MainWindow& form = windows->main_window;
+  EXPECT_FALSE(Child<QPushButton>(form, "applyButton")->isEnabled());
+  EXPECT_FALSE(Child<QPushButton>(form, "okButton")->isEnabled());
+  EXPECT_TRUE(Child<QToolButton>(form, "applyToolButton")->isEnabled());
+  // The folder is read when first shown.
+  EXPECT_EQ(Child<FileListBox>(form, "fileList")->count(), 0);
 
   ShowMainWindow();
-  EXPECT_TRUE(form.Button1->isEnabled());
-  EXPECT_TRUE(form.Button3->isEnabled());
+  EXPECT_TRUE(Child<QPushButton>(form, "applyButton")->isEnabled());
+  EXPECT_TRUE(Child<QPushButton>(form, "okButton")->isEnabled());
 }
 
 TEST_F(MainWindowTest, StartsWithOneWindowShowingTheStartFolder) {
-  TForm1& form = ShowMainWindow();
+  MainWindow& form = ShowMainWindow();
   EXPECT_EQ(form.windowTitle(), "Pelloran");
   EXPECT_EQ(TestApplication().Title(), "Pelloran");
-  EXPECT_EQ(TestApplication().HelpFile(), "help/HELP1.hlp");
+  EXPECT_EQ(TestApplication().HelpFile(), "help/HELP1.html");
   EXPECT_EQ(VisibleWindows(), std::vector<QWidget*>{&form});
-  EXPECT_EQ(windows->Form2.windowTitle(), "Удалить рекламу");
-  EXPECT_EQ(windows->Form3.windowTitle(), "настройки");
+  EXPECT_EQ(windows->advert_window.windowTitle(), "Удалить рекламу");
+  EXPECT_EQ(windows->settings_window.windowTitle(), "настройки");
 
   EXPECT_EQ(form.size(), QSize(825, 556));
   EXPECT_EQ(form.minimumSize(), form.maximumSize());
   EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
   EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
 
-  EXPECT_EQ(form.FileListBox1->Folder(), StartFolder());
+  EXPECT_EQ(Child<FileListBox>(form, "fileList")->Folder(), StartFolder());
   EXPECT_EQ(QDir::currentPath(), StartFolder());
-  ASSERT_EQ(form.FileListBox1->count(), 1);
-  EXPECT_EQ(form.FileListBox1->item(0)->text(), "page.htm");
-  EXPECT_EQ(form.DirectoryListBox1->FolderAt(form.DirectoryListBox1->currentRow()), StartFolder());
+  ASSERT_EQ(Child<FileListBox>(form, "fileList")->count(), 1);
+  EXPECT_EQ(Child<FileListBox>(form, "fileList")->item(0)->text(), "page.htm");
+  EXPECT_EQ(Child<DirectoryListBox>(form, "folderList")
+                ->FolderAt(Child<DirectoryListBox>(form, "folderList")->currentRow()),
+            StartFolder());
 
-  EXPECT_EQ(form.Gauge1->Progress(), 0);
-  EXPECT_EQ(form.Gauge1->Text(), "0%");
-  EXPECT_TRUE(form.SpeedButton8->isHidden());
-  EXPECT_FALSE(form.SpeedButton8->isEnabled());
+  EXPECT_EQ(Child<PieGauge>(form, "gauge")->Progress(), 0);
+  EXPECT_EQ(Child<PieGauge>(form, "gauge")->Text(), "0%");
+  EXPECT_TRUE(Child<QToolButton>(form, "openFileButton")->isHidden());
+  EXPECT_FALSE(Child<QToolButton>(form, "openFileButton")->isEnabled());
 }
 
 TEST_F(MainWindowTest, TwentyOneBoxesTickedAtStartInWindowAndModel) {
-  TForm1& form = ShowMainWindow();
+  MainWindow& form = ShowMainWindow();
   std::vector<int> ticked;
   for (int number = 0; number <= kHighestBox; ++number) {
-    QCheckBox* box = form.CheckBox(number);
+    QCheckBox* box = form.OptionBox(number);
     if (box == nullptr) continue;
-    EXPECT_EQ(box->objectName(), QStringLiteral("CheckBox%1").arg(number));
+    EXPECT_EQ(box->objectName(), QStringLiteral("optionBox%1").arg(number));
     EXPECT_EQ(box->isChecked(), form.cleaning_options().IsTicked(number)) << number;
     if (box->isChecked()) ticked.push_back(number);
   }
@@ -87,48 +90,48 @@ TEST_F(MainWindowTest, TwentyOneBoxesTickedAtStartInWindowAndModel) {
 }
 
 TEST_F(MainWindowTest, EveryDesignedControlIsThereByName) {
-  TForm1& form = ShowMainWindow();
-  for (const char* name : {"SpeedButton1",
-                           "SpeedButton2",
-                           "SpeedButton3",
-                           "SpeedButton4",
-                           "SpeedButton5",
-                           "SpeedButton6",
-                           "SpeedButton7",
-                           "SpeedButton8",
-                           "SpeedButton9",
-                           "SpeedButton10",
-                           "Label1",
-                           "Label2",
-                           "Label3",
-                           "Label4",
-                           "Label5",
-                           "Label6",
-                           "Gauge1",
-                           "DriveComboBox1",
-                           "DirectoryListBox1",
-                           "FileListBox1",
-                           "Splitter1",
-                           "GroupBox1",
-                           "GroupBox2",
-                           "BitBtn1",
-                           "Button1",
-                           "Button2",
-                           "Button3",
-                           "StatusBar1",
-                           "PopupMenu1"}) {
+  MainWindow& form = ShowMainWindow();
+  for (const char* name : {"advertButton",
+                           "applyToolButton",
+                           "closeToolButton",
+                           "allPropertiesButton",
+                           "skipImportsButton",
+                           "deleteFilesButton",
+                           "removeTildeButton",
+                           "openFileButton",
+                           "openInEditorButton",
+                           "refreshButton",
+                           "helpHintLabel",
+                           "fontPropertiesLabel",
+                           "colorPropertiesLabel",
+                           "textPropertiesLabel",
+                           "marginPropertiesLabel",
+                           "classificationPropertiesLabel",
+                           "gauge",
+                           "driveSelector",
+                           "folderList",
+                           "fileList",
+                           "separator",
+                           "propertiesFrame",
+                           "eliminationFrame",
+                           "settingsButton",
+                           "applyButton",
+                           "closeButton",
+                           "okButton",
+                           "statusBar",
+                           "fileContextMenu"}) {
     EXPECT_NE(form.findChild<QObject*>(QString::fromLatin1(name)), nullptr) << name;
   }
   EXPECT_EQ(form.findChildren<QCheckBox*>().size(), 58);
-  EXPECT_EQ(form.GroupBox2->findChildren<QCheckBox*>().size(), 4);
-  EXPECT_EQ(form.Button1->geometry(), QRect(584, 512, 89, 25));
-  EXPECT_EQ(form.CheckBox(11)->geometry(), QRect(144, 160, 209, 17));
-  EXPECT_EQ(form.CheckBox(18)->toolTip(),
+  EXPECT_EQ(Child<QGroupBox>(form, "eliminationFrame")->findChildren<QCheckBox*>().size(), 4);
+  EXPECT_EQ(Child<QPushButton>(form, "applyButton")->geometry(), QRect(584, 512, 89, 25));
+  EXPECT_EQ(form.OptionBox(11)->geometry(), QRect(144, 160, 209, 17));
+  EXPECT_EQ(form.OptionBox(18)->toolTip(),
             "данные дескрипторы позволяют применять к конкретным элементам атрибуты "
             "форматирования текста");
-  const QList<QAction*> items = form.PopupMenu1->actions();
+  const QList<QAction*> items = Child<QMenu>(form, "fileContextMenu")->actions();
   ASSERT_EQ(items.size(), 6);
-  EXPECT_EQ(items[3]->objectName(), "notepadexe1");
+  EXPECT_EQ(items[3]->objectName(), "openInEditorAction");
   EXPECT_EQ(items[3]->text(), "открыть в редакторе");
   EXPECT_EQ(items[4]->text(), "сравнить с копией");
   EXPECT_EQ(items[5]->text(), "восстановить из копии");
@@ -155,12 +158,12 @@ TEST_F(MainWindowTest, CaptionsShowWholeAtTheDesignFontAndAt13Points) {
     TestApplication().setFont(DesignFont(kDefaultFontPixels));
     ProgramWindows fitted(messages, link_check);
     if (points == kDesignFontPoints) {
-      EXPECT_EQ(fitted.Form1.size(), QSize(825, 556));
+      EXPECT_EQ(fitted.main_window.size(), QSize(825, 556));
     } else {
-      EXPECT_GT(fitted.Form1.width(), 825 * 3 / 2);
+      EXPECT_GT(fitted.main_window.width(), 825 * 3 / 2);
     }
-    for (QWidget* window :
-         std::initializer_list<QWidget*>{&fitted.Form1, &fitted.Form2, &fitted.Form3}) {
+    for (QWidget* window : std::initializer_list<QWidget*>{
+             &fitted.main_window, &fitted.advert_window, &fitted.settings_window}) {
       for (QWidget* control : window->findChildren<QWidget*>()) {
         const auto* edit = qobject_cast<QLineEdit*>(control);
         const auto* box = qobject_cast<QCheckBox*>(control);
@@ -194,71 +197,72 @@ QWidget* AfterTab(QWidget* from) {
 // browser with its buttons, the boxes, the button row; the stop button only
 // while it can be pressed.
 TEST_F(MainWindowTest, TabOrderFollowsTheLayout) {
-  TForm1& form = ShowMainWindow();
+  MainWindow& form = ShowMainWindow();
   QApplication::setActiveWindow(&form);
   std::vector<QWidget*> boxes[2];
   for (const BoxDesign& design : CleaningOptions::Designs())
-    boxes[design.frame == BoxFrame::kProperties].push_back(form.CheckBox(design.number));
+    boxes[design.frame == BoxFrame::kProperties].push_back(form.OptionBox(design.number));
   const std::vector<std::pair<QWidget*, QWidget*>> steps{
-      {form.SpeedButton1, form.SpeedButton4},
-      {form.SpeedButton10, form.SpeedButton2},
-      {form.SpeedButton3, form.DriveComboBox1},
-      {form.DirectoryListBox1, form.FileListBox1},
-      {form.FileListBox1, form.SpeedButton6},
-      {form.SpeedButton7, boxes[0].front()},
+      {Child<QToolButton>(form, "advertButton"), Child<QToolButton>(form, "allPropertiesButton")},
+      {Child<QToolButton>(form, "refreshButton"), Child<QToolButton>(form, "applyToolButton")},
+      {Child<QToolButton>(form, "closeToolButton"), Child<DriveComboBox>(form, "driveSelector")},
+      {Child<DirectoryListBox>(form, "folderList"), Child<FileListBox>(form, "fileList")},
+      {Child<FileListBox>(form, "fileList"), Child<QToolButton>(form, "deleteFilesButton")},
+      {Child<QToolButton>(form, "removeTildeButton"), boxes[0].front()},
       {boxes[0].back(), boxes[1].front()},
-      {boxes[1].back(), form.BitBtn1},
-      {form.BitBtn1, form.Button1},
-      {form.Button1, form.Button3},
-      {form.Button3, form.Button2},
-      {form.Button2, form.SpeedButton1},
+      {boxes[1].back(), Child<QPushButton>(form, "settingsButton")},
+      {Child<QPushButton>(form, "settingsButton"), Child<QPushButton>(form, "applyButton")},
+      {Child<QPushButton>(form, "applyButton"), Child<QPushButton>(form, "okButton")},
+      {Child<QPushButton>(form, "okButton"), Child<QPushButton>(form, "closeButton")},
+      {Child<QPushButton>(form, "closeButton"), Child<QToolButton>(form, "advertButton")},
   };
   for (const auto& [from, to] : steps)
     EXPECT_EQ(AfterTab(from), to) << from->objectName().toStdString();
 }
 
 TEST_F(MainWindowTest, SideWindowsTakeTheMainWindowsPlaceAndLeadBack) {
-  TForm1& form = ShowMainWindow();
-  form.CheckBox(6)->setChecked(true);
+  MainWindow& form = ShowMainWindow();
+  form.OptionBox(6)->setChecked(true);
 
-  form.SpeedButton1->click();
-  EXPECT_EQ(VisibleWindows(), std::vector<QWidget*>{&windows->Form2});
-  windows->Form2.Button2->click();  // "выйти"
+  Child<QToolButton>(form, "advertButton")->click();
+  EXPECT_EQ(VisibleWindows(), std::vector<QWidget*>{&windows->advert_window});
+  Child<QPushButton>(windows->advert_window, "exitButton")->click();  // "выйти"
   EXPECT_EQ(VisibleWindows(), std::vector<QWidget*>{&form});
 
-  form.BitBtn1->click();
-  EXPECT_EQ(VisibleWindows(), std::vector<QWidget*>{&windows->Form3});
-  windows->Form3.Button1->click();  // "OK"
+  Child<QPushButton>(form, "settingsButton")->click();
+  EXPECT_EQ(VisibleWindows(), std::vector<QWidget*>{&windows->settings_window});
+  Child<QPushButton>(windows->settings_window, "okButton")->click();  // "OK"
   EXPECT_EQ(VisibleWindows(), std::vector<QWidget*>{&form});
 
   // The main window kept its state while hidden.
-  EXPECT_TRUE(form.CheckBox(6)->isChecked());
-  EXPECT_EQ(form.FileListBox1->count(), 1);
+  EXPECT_TRUE(form.OptionBox(6)->isChecked());
+  EXPECT_EQ(Child<FileListBox>(form, "fileList")->count(), 1);
 }
 
 TEST_F(MainWindowTest, ClosingASideWindowGoesBackInsteadOfLeavingNoWindow) {
-  TForm1& form = ShowMainWindow();
-  form.SpeedButton1->click();
-  EXPECT_TRUE(windows->Form2.close() == false);               // the close request is turned down...
+  MainWindow& form = ShowMainWindow();
+  Child<QToolButton>(form, "advertButton")->click();
+  EXPECT_TRUE(windows->advert_window.close() == false);       // the close request is turned down...
   EXPECT_EQ(VisibleWindows(), std::vector<QWidget*>{&form});  // ...and leads back
 
-  form.BitBtn1->click();
-  windows->Form3.close();
+  Child<QPushButton>(form, "settingsButton")->click();
+  windows->settings_window.close();
   EXPECT_EQ(VisibleWindows(), std::vector<QWidget*>{&form});
-  EXPECT_FALSE(windows->Form2.windowFlags() & Qt::WindowCloseButtonHint);
-  EXPECT_FALSE(windows->Form3.windowFlags() & Qt::WindowSystemMenuHint);
+  EXPECT_FALSE(windows->advert_window.windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_FALSE(windows->settings_window.windowFlags() & Qt::WindowSystemMenuHint);
 }
 
 TEST_F(MainWindowTest, RelativeLinkSwitchSitsUnderTheFirstClearAndIsReadLive) {
-  TForm1& form = ShowMainWindow();
-  const QCheckBox* first = windows->Form3.CheckBox1;
-  QCheckBox* box = windows->Form3.CheckBox2;
+  MainWindow& form = ShowMainWindow();
+  const QCheckBox* first = Child<QCheckBox>(windows->settings_window, "checkLinksBox");
+  QCheckBox* box = Child<QCheckBox>(windows->settings_window, "checkLocalLinksBox");
   EXPECT_EQ(box->text().replace('\n', ' '), "проверять относительные ссылки как файлы");
   EXPECT_FALSE(box->isChecked());
   EXPECT_EQ(box->x(), first->x());
   EXPECT_EQ(box->width(), first->width());
   EXPECT_GT(box->y(), first->geometry().bottom());
-  EXPECT_LT(box->geometry().bottom(), windows->Form3.Button1->y());
+  EXPECT_LT(box->geometry().bottom(),
+            Child<QPushButton>(windows->settings_window, "okButton")->y());
   EXPECT_GE(box->width(), box->sizeHint().width());  // the caption is not cut
   EXPECT_GE(box->height(), box->sizeHint().height());
   box->setChecked(true);
@@ -268,16 +272,19 @@ TEST_F(MainWindowTest, RelativeLinkSwitchSitsUnderTheFirstClearAndIsReadLive) {
 }
 
 TEST_F(MainWindowTest, OfficeSwitchSitsUnderTheLinkSwitchesClearWithItsOwnHelpAndIsReadLive) {
-  TForm1& form = ShowMainWindow();
-  QCheckBox* box = windows->Form3.CheckBox3;
+  MainWindow& form = ShowMainWindow();
+  QCheckBox* box = Child<QCheckBox>(windows->settings_window, "dropOfficeMarkupBox");
   EXPECT_EQ(box->text(), "служебная разметка Office");
   EXPECT_FALSE(box->isChecked());
-  EXPECT_EQ(box->x(), windows->Form3.CheckBox2->x());
-  EXPECT_GT(box->y(), windows->Form3.CheckBox2->geometry().bottom());
-  EXPECT_LT(box->geometry().bottom(), windows->Form3.Button1->y());
+  EXPECT_EQ(box->x(), Child<QCheckBox>(windows->settings_window, "checkLocalLinksBox")->x());
+  EXPECT_GT(box->y(),
+            Child<QCheckBox>(windows->settings_window, "checkLocalLinksBox")->geometry().bottom());
+  EXPECT_LT(box->geometry().bottom(),
+            Child<QPushButton>(windows->settings_window, "okButton")->y());
   EXPECT_GE(box->width(), box->sizeHint().width());
   EXPECT_EQ(HelpContextOf(box), kOfficeMarkupHelp);
-  EXPECT_NE(HelpContextOf(box), HelpContextOf(windows->Form3.CheckBox1));
+  EXPECT_NE(HelpContextOf(box),
+            HelpContextOf(Child<QCheckBox>(windows->settings_window, "checkLinksBox")));
   const Options& seen = form.clean_context().options;
   EXPECT_FALSE(seen.IsOfficeMarkupDropped());
   box->setChecked(true);
@@ -287,15 +294,15 @@ TEST_F(MainWindowTest, OfficeSwitchSitsUnderTheLinkSwitchesClearWithItsOwnHelpAn
 }
 
 TEST_F(MainWindowTest, SettingsSwitchIsReadLiveByTheEngine) {
-  TForm1& form = ShowMainWindow();
+  MainWindow& form = ShowMainWindow();
   const Options& seen = form.clean_context().options;
   EXPECT_FALSE(seen.IsLinkCheckingOn());
-  windows->Form3.CheckBox1->setChecked(true);
+  Child<QCheckBox>(windows->settings_window, "checkLinksBox")->setChecked(true);
   EXPECT_TRUE(seen.IsLinkCheckingOn());
-  const QSignalBlocker quiet(windows->Form3.CheckBox1);
-  windows->Form3.CheckBox1->setChecked(false);
+  const QSignalBlocker quiet(Child<QCheckBox>(windows->settings_window, "checkLinksBox"));
+  Child<QCheckBox>(windows->settings_window, "checkLinksBox")->setChecked(false);
   EXPECT_FALSE(seen.IsLinkCheckingOn());
-  form.CheckBox(17)->setChecked(true);
+  form.OptionBox(17)->setChecked(true);
   EXPECT_TRUE(seen.IsTicked(17));
   EXPECT_FALSE(seen.IsTicked(5));
 }
@@ -317,33 +324,36 @@ bool EventLoopEnds(const std::function<void()>& action) {
 }
 
 TEST_F(MainWindowTest, CloseButtonsAndTheCloseBoxEndTheProgram) {
-  TForm1& form = ShowMainWindow();
-  EXPECT_TRUE(EventLoopEnds([&] { form.Button2->click(); }));
+  MainWindow& form = ShowMainWindow();
+  EXPECT_TRUE(EventLoopEnds([&] { Child<QPushButton>(form, "closeButton")->click(); }));
   ShowMainWindow();
-  EXPECT_TRUE(EventLoopEnds([&] { form.SpeedButton3->click(); }));
+  EXPECT_TRUE(EventLoopEnds([&] { Child<QToolButton>(form, "closeToolButton")->click(); }));
   ShowMainWindow();
   EXPECT_TRUE(EventLoopEnds([&] { form.close(); }));
 }
 
 TEST_F(MainWindowTest, ApplyAndOkComeBackOnEveryReadingAndEveryClickInTheList) {
-  TForm1& form = ShowMainWindow();
+  MainWindow& form = ShowMainWindow();
   const auto disable = [&] {
-    form.Button1->setEnabled(false);
-    form.Button3->setEnabled(false);
+    Child<QPushButton>(form, "applyButton")->setEnabled(false);
+    Child<QPushButton>(form, "okButton")->setEnabled(false);
   };
   disable();
-  form.SpeedButton2->click();
-  EXPECT_FALSE(form.Button1->isEnabled());  // Apply itself changes nothing here
+  Child<QToolButton>(form, "applyToolButton")->click();
+  EXPECT_FALSE(
+      Child<QPushButton>(form, "applyButton")->isEnabled());  // Apply itself changes nothing here
 
-  form.FileListBox1->ReadFolder();
-  EXPECT_TRUE(form.Button1->isEnabled());
-  EXPECT_TRUE(form.Button3->isEnabled());
+  Child<FileListBox>(form, "fileList")->ReadFolder();
+  EXPECT_TRUE(Child<QPushButton>(form, "applyButton")->isEnabled());
+  EXPECT_TRUE(Child<QPushButton>(form, "okButton")->isEnabled());
 
   disable();
-  const QRect first = form.FileListBox1->visualItemRect(form.FileListBox1->item(0));
-  QTest::mouseClick(form.FileListBox1->viewport(), Qt::LeftButton, {}, first.center());
-  EXPECT_TRUE(form.Button1->isEnabled());
-  EXPECT_TRUE(form.Button3->isEnabled());
+  const QRect first = Child<FileListBox>(form, "fileList")
+                          ->visualItemRect(Child<FileListBox>(form, "fileList")->item(0));
+  QTest::mouseClick(Child<FileListBox>(form, "fileList")->viewport(), Qt::LeftButton, {},
+                    first.center());
+  EXPECT_TRUE(Child<QPushButton>(form, "applyButton")->isEnabled());
+  EXPECT_TRUE(Child<QPushButton>(form, "okButton")->isEnabled());
 }
 
 // An object whose every event fails, as a handler that lets a failure escape.
@@ -369,43 +379,47 @@ TEST_F(MainWindowTest, FailureHandlerShowsOnlyTheApologyForAConversionFailure) {
 }
 
 TEST_F(MainWindowTest, FailureHandlerShowsAFileErrorWithAFullStop) {
-  TForm1& form = ShowMainWindow();
+  MainWindow& form = ShowMainWindow();
   // The folder vanishes between its listing and the user's choice of it.
   std::filesystem::remove(start.path() / "sub");
-  const int line = form.DirectoryListBox1->count() - 1;
-  ASSERT_EQ(form.DirectoryListBox1->FolderAt(line), QDir(StartFolder()).filePath("sub"));
-  emit form.DirectoryListBox1->itemActivated(form.DirectoryListBox1->item(line));
+  const int line = Child<DirectoryListBox>(form, "folderList")->count() - 1;
+  ASSERT_EQ(Child<DirectoryListBox>(form, "folderList")->FolderAt(line),
+            QDir(StartFolder()).filePath("sub"));
+  emit Child<DirectoryListBox>(form, "folderList")
+      ->itemActivated(Child<DirectoryListBox>(form, "folderList")->item(line));
 
   EXPECT_EQ(messages.errors, std::vector<std::string>{"File not found."});
   EXPECT_TRUE(messages.information.empty());
-  EXPECT_EQ(form.FileListBox1->Folder(), StartFolder());  // the browser stays where it was
+  EXPECT_EQ(Child<FileListBox>(form, "fileList")->Folder(),
+            StartFolder());  // the browser stays where it was
   EXPECT_EQ(QDir::currentPath(), StartFolder());
 }
 
 TEST_F(MainWindowTest, F1ShowsTheTopicOfTheFocusedControlOrItsFrame) {
-  TForm1& form = ShowMainWindow();
-  QTest::keyClick(form.CheckBox(30), Qt::Key_F1);  // a property box
-  QTest::keyClick(form.CheckBox(28), Qt::Key_F1);  // inside the property frame
-  QTest::keyClick(form.FileListBox1, Qt::Key_F1);
-  QTest::keyClick(form.Button3, Qt::Key_F1);
-  QTest::keyClick(form.CheckBox(17), Qt::Key_F1);  // "Устранить:" carries none
-  QTest::keyClick(form.CheckBox(29), Qt::Key_F1);
-  QTest::keyClick(form.DriveComboBox1, Qt::Key_F1);       // none
-  QTest::keyClick(windows->Form3.CheckBox1, Qt::Key_F1);  // the settings window's own
-  QTest::keyClick(windows->Form2.Edit1, Qt::Key_F1);
-  const QString file = QStringLiteral("help/HELP1.hlp");
+  MainWindow& form = ShowMainWindow();
+  QTest::keyClick(form.OptionBox(30), Qt::Key_F1);  // a property box
+  QTest::keyClick(form.OptionBox(28), Qt::Key_F1);  // inside the property frame
+  QTest::keyClick(Child<FileListBox>(form, "fileList"), Qt::Key_F1);
+  QTest::keyClick(Child<QPushButton>(form, "okButton"), Qt::Key_F1);
+  QTest::keyClick(form.OptionBox(17), Qt::Key_F1);  // "Устранить:" carries none
+  QTest::keyClick(form.OptionBox(29), Qt::Key_F1);
+  QTest::keyClick(Child<DriveComboBox>(form, "driveSelector"), Qt::Key_F1);  // none
+  QTest::keyClick(Child<QCheckBox>(windows->settings_window, "checkLinksBox"),
+                  Qt::Key_F1);  // the settings window's own
+  QTest::keyClick(Child<QLineEdit>(windows->advert_window, "startTextEdit"), Qt::Key_F1);
+  const QString file = QStringLiteral("help/HELP1.html");
   EXPECT_EQ(help.topics, (std::vector<std::pair<QString, int>>{
                              {file, 8}, {file, 8}, {file, 7}, {file, 5}, {file, 1}, {file, 9}}));
 }
 
-TEST(HelpPage, TheHtmlRenditionAtTheAnchorOfTheContextWhenItExists) {
+TEST(HelpPage, TheHelpDocumentAtTheAnchorOfTheContextWhenItExists) {
   TempDir program;
   const QString folder = QString::fromStdString(program.path().string());
-  EXPECT_FALSE(HelpPageUrl(QStringLiteral("help/HELP1.hlp"), 8, folder).has_value());
+  EXPECT_FALSE(HelpPageUrl(QStringLiteral("help/HELP1.html"), 8, folder).has_value());
 
   std::filesystem::create_directory(program.path() / "help");
   WriteFile(program / "help/HELP1.html", "<html></html>");
-  const std::optional<QUrl> url = HelpPageUrl(QStringLiteral("help/HELP1.hlp"), 8, folder);
+  const std::optional<QUrl> url = HelpPageUrl(QStringLiteral("help/HELP1.html"), 8, folder);
   ASSERT_TRUE(url.has_value());
   EXPECT_EQ(url->toLocalFile(), folder + "/help/HELP1.html");
   EXPECT_EQ(url->fragment(), "8");
@@ -422,32 +436,32 @@ class PaintCounter : public QObject {
 };
 
 TEST_F(MainWindowTest, GaugeKeepsItsRangeAndRepaintsWithoutTheEventLoop) {
-  TForm1& form = ShowMainWindow();
+  MainWindow& form = ShowMainWindow();
   ProgressGauge& gauge = form.gauge();
   PaintCounter counter;
-  form.Gauge1->installEventFilter(&counter);
+  Child<PieGauge>(form, "gauge")->installEventFilter(&counter);
 
   gauge.SetProgress(150);
   EXPECT_EQ(gauge.Progress(), 100);
   EXPECT_EQ(counter.paints, 1);  // drawn at once, no event processed in between
   gauge.AddProgress(-75);
   EXPECT_EQ(gauge.Progress(), 25);
-  EXPECT_EQ(form.Gauge1->Text(), "25%");
+  EXPECT_EQ(Child<PieGauge>(form, "gauge")->Text(), "25%");
   EXPECT_EQ(counter.paints, 2);
   gauge.AddProgress(-80);
   EXPECT_EQ(gauge.Progress(), 0);
 }
 
 TEST_F(MainWindowTest, GaugeDrawsTheProgressAsALimeSectorFromTheTop) {
-  TForm1& form = ShowMainWindow();
+  MainWindow& form = ShowMainWindow();
   form.gauge().SetProgress(25);
-  const QImage picture = form.Gauge1->grab().toImage();
+  const QImage picture = Child<PieGauge>(form, "gauge")->grab().toImage();
   // Upper right quarter: progress. Upper left and lower left: the rest.
   EXPECT_EQ(picture.pixelColor(24, 8), QColor(0, 255, 0));
   EXPECT_EQ(picture.pixelColor(8, 8), QColor(Qt::yellow));
   EXPECT_EQ(picture.pixelColor(8, 24), QColor(Qt::yellow));
   form.gauge().SetProgress(0);
-  EXPECT_EQ(form.Gauge1->grab().toImage().pixelColor(24, 8), QColor(Qt::yellow));
+  EXPECT_EQ(Child<PieGauge>(form, "gauge")->grab().toImage().pixelColor(24, 8), QColor(Qt::yellow));
 }
 
 }  // namespace

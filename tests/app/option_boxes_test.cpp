@@ -7,6 +7,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 
+#include "app/box_places.h"
 #include "tests/app/gui_test_support.h"
 
 namespace pelloran::testing {
@@ -14,8 +15,8 @@ namespace {
 
 class OptionBoxesTest : public ProgramTest {
  protected:
-  TForm1& form() { return windows->Form1; }
-  QCheckBox* box(int number) { return form().CheckBox(number); }
+  MainWindow& form() { return windows->main_window; }
+  QCheckBox* box(int number) { return form().OptionBox(number); }
 
   void Click(QCheckBox* check_box) {
     QTest::mouseClick(check_box, Qt::LeftButton, {}, QPoint(6, check_box->height() / 2));
@@ -109,16 +110,16 @@ TEST_F(OptionBoxesTest, WindowLosingActivationIsNoFocusChangeOfAllElements) {
 
 TEST_F(OptionBoxesTest, UseAllAttributesWorksOnlyWhileAllElementsIsClear) {
   ShowMainWindow();
-  form().SpeedButton4->click();
+  Child<QToolButton>(form(), "allPropertiesButton")->click();
   EXPECT_TRUE(box(28)->isChecked());
   EXPECT_TRUE(AllPropertyBoxesTicked());
 
   box(10)->setChecked(false);
-  form().SpeedButton4->click();  // already ticked: nothing changes
+  Child<QToolButton>(form(), "allPropertiesButton")->click();  // already ticked: nothing changes
   EXPECT_FALSE(box(10)->isChecked());
 
   box(28)->setChecked(false);
-  form().SpeedButton4->click();
+  Child<QToolButton>(form(), "allPropertiesButton")->click();
   EXPECT_TRUE(box(10)->isChecked());
   ExpectInStep();
 }
@@ -126,14 +127,15 @@ TEST_F(OptionBoxesTest, UseAllAttributesWorksOnlyWhileAllElementsIsClear) {
 TEST_F(OptionBoxesTest, RemoveImportedStylesTicksImportAndStaysPressed) {
   ShowMainWindow();
   box(29)->setChecked(false);
-  form().SpeedButton5->click();
+  Child<QToolButton>(form(), "skipImportsButton")->click();
   EXPECT_TRUE(box(29)->isChecked());
-  EXPECT_TRUE(form().SpeedButton5->isChecked());
+  EXPECT_TRUE(Child<QToolButton>(form(), "skipImportsButton")->isChecked());
 
   box(29)->setChecked(false);  // clearing the box by hand does not release the button
-  EXPECT_TRUE(form().SpeedButton5->isChecked());
-  form().SpeedButton5->click();  // pressing again only ticks the box again
-  EXPECT_TRUE(form().SpeedButton5->isChecked());
+  EXPECT_TRUE(Child<QToolButton>(form(), "skipImportsButton")->isChecked());
+  Child<QToolButton>(form(), "skipImportsButton")
+      ->click();  // pressing again only ticks the box again
+  EXPECT_TRUE(Child<QToolButton>(form(), "skipImportsButton")->isChecked());
   EXPECT_TRUE(box(29)->isChecked());
 }
 
@@ -149,8 +151,11 @@ TEST_F(OptionBoxesTest, EveryCaptionFitsItsBoxInTheDesignFont) {
     const int needed = style->pixelMetric(QStyle::PM_IndicatorWidth, &option, check_box) +
                        style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &option, check_box) +
                        check_box->fontMetrics().horizontalAdvance(check_box->text());
-    EXPECT_LE(needed, design.width) << "CheckBox" << design.number << " needs " << needed;
-    EXPECT_EQ(check_box->width(), design.width);
+    const BoxPlace place = PlaceOfBox(design.number);
+    EXPECT_LE(needed, place.width) << "CheckBox" << design.number << " needs " << needed;
+    EXPECT_EQ(check_box->width(), place.width);
+    const int frame_width = design.frame == BoxFrame::kProperties ? 465 : 345;
+    EXPECT_LE(place.left + place.width, frame_width) << "box " << design.number;
   }
 }
 
@@ -159,8 +164,8 @@ TEST_F(OptionBoxesTest, HintsAreTooltipsAndPropertyBoxesCarryHelpEight) {
   EXPECT_EQ(box(20)->toolTip(), "атрибут background-image");
   EXPECT_EQ(box(26)->toolTip(), "атрибут background-color");
   EXPECT_TRUE(box(28)->toolTip().isEmpty());
-  EXPECT_EQ(form().GroupBox2->title(), "Устранить:");
-  EXPECT_EQ(form().Label3->text(), "свойства \"цвет\" и \"фон\":");
+  EXPECT_EQ(Child<QGroupBox>(form(), "eliminationFrame")->title(), "Устранить:");
+  EXPECT_EQ(Child<QLabel>(form(), "colorPropertiesLabel")->text(), "свойства \"цвет\" и \"фон\":");
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ namespace pelloran::testing {
 class ShownProgram {
  public:
   explicit ShownProgram(char* argv[]) : app_(argc_, argv), windows(messages, link_check) {
-    windows.Form1.show();
+    windows.main_window.show();
     QCoreApplication::processEvents();
   }
 

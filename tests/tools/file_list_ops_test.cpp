@@ -299,16 +299,16 @@ TEST_F(FileListOpsTest, OpenHandsTheCurrentPathOver) {
   List().Select(0);
   List().Focus(0);
   OpenCurrentFile(List(), shell_);
-  OpenCurrentFileInNotepad(List(), shell_, messages_);
+  OpenCurrentFileInEditor(List(), shell_, messages_);
   ASSERT_EQ(shell_.requests.size(), 2u);
   const std::string path = dir_ / "my page 'x'.htm";
   EXPECT_EQ(shell_.requests[0].routine, "ShellOpenDocument");
   EXPECT_EQ(shell_.requests[0].verb_or_program, "open");
   EXPECT_EQ(shell_.requests[0].path_or_parameters, path);
   EXPECT_EQ(shell_.requests[1].routine, "LaunchProgram");
-  EXPECT_EQ(shell_.requests[1].verb_or_program, "notepad.exe");
+  EXPECT_EQ(shell_.requests[1].verb_or_program, kTextEditorProgram);
   EXPECT_EQ(shell_.requests[1].path_or_parameters, path);  // unquoted, whole
-  EXPECT_EQ(shell_.requests[1].folder, "c:\\windows");
+  EXPECT_EQ(shell_.requests[1].folder, "");                // the home folder
   EXPECT_EQ(shell_.requests[1].show, ShowMode::kNormal);
 }
 
@@ -316,7 +316,7 @@ TEST_F(FileListOpsTest, WithoutCurrentFileAnEmptyPathIsHandedOver) {
   WriteFile(dir_ / "a.htm", "x");
   List().Focus(0);  // focused, not selected
   OpenCurrentFile(List(), shell_);
-  OpenCurrentFileInNotepad(List(), shell_, messages_);
+  OpenCurrentFileInEditor(List(), shell_, messages_);
   ASSERT_EQ(shell_.requests.size(), 2u);
   EXPECT_EQ(shell_.requests[0].path_or_parameters, "");
   EXPECT_EQ(shell_.requests[1].path_or_parameters, "");
@@ -327,7 +327,7 @@ TEST_F(FileListOpsTest, ALongPathIsHandedOverWhole) {
   WriteFile(dir_ / name, "x");
   List().Select(0);
   List().Focus(0);
-  OpenCurrentFileInNotepad(List(), shell_, messages_);
+  OpenCurrentFileInEditor(List(), shell_, messages_);
   ASSERT_EQ(shell_.requests.size(), 1u);
   EXPECT_EQ(shell_.requests[0].path_or_parameters, dir_ / name);
 }

@@ -12,7 +12,7 @@ namespace pelloran {
 namespace {
 
 EInOutError ChangedMeanwhile() {
-  return EInOutError(EIO, "the file changed while its diff was taken");
+  return EInOutError(EIO, "File changed while its diff was taken");
 }
 
 bool SameTime(const timespec& a, const timespec& b) {

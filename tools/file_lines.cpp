@@ -11,9 +11,7 @@
 namespace pelloran {
 namespace {
 
-EInOutError ChangedMeanwhile() {
-  return EInOutError(EIO, "File changed while its diff was taken");
-}
+EInOutError ChangedMeanwhile() { return EInOutError(EIO, "File changed while its diff was taken"); }
 
 bool SameTime(const timespec& a, const timespec& b) {
   return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;

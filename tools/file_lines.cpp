@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 #include "charfile/in_out_error.h"
 
@@ -40,13 +41,19 @@ std::string_view FileLines::ReadLine() {
       const size_t end = static_cast<size_t>(static_cast<const char*>(lf) - block_.data()) + 1;
       const std::string_view line(block_.data() + start_, end - start_);
       start_ = end;
-      return line;
+      return Hashed(line);
     }
     scanned = end_ - start_;  // where the unscanned bytes will be after Fill
     if (!Fill()) break;
   }
   const std::string_view line(block_.data() + start_, end_ - start_);
   start_ = end_;
+  return Hashed(line);
+}
+
+// Every byte is read as part of a line, in both passes.
+std::string_view FileLines::Hashed(std::string_view line) {
+  hash_ = (hash_ ^ std::hash<std::string_view>{}(line)) * 1099511628211ULL;
   return line;
 }
 
@@ -67,10 +74,6 @@ bool FileLines::Fill() {
   if (n == 0) {
     if (read_at_ != opened_.st_size) throw ChangedMeanwhile();
     return false;
-  }
-  for (ssize_t i = 0; i < n; ++i) {
-    hash_ = (hash_ ^ static_cast<unsigned char>(block_[end_ + static_cast<size_t>(i)])) *
-            1099511628211ULL;
   }
   read_at_ += n;
   end_ += static_cast<size_t>(n);

@@ -34,6 +34,7 @@ class FileLines : public LineReader {
 
  private:
   bool Fill();
+  std::string_view Hashed(std::string_view line);
   void CheckSameFile() const;
 
   int fd_;
@@ -41,7 +42,7 @@ class FileLines : public LineReader {
   std::string block_;
   size_t start_ = 0, end_ = 0;
   off_t read_at_ = 0;
-  // FNV-1a of the bytes read in this pass, and of the whole first pass.
+  // A hash of the lines read in this pass, and of the whole first pass.
   uint64_t hash_ = 14695981039346656037ULL;
   uint64_t first_pass_hash_ = 0;
   bool first_pass_ = true;

@@ -271,11 +271,11 @@ void BatchRun::Finish(PageRecord& record, const std::string& original, const std
   if (!command_.diff || same) return;
   try {
     bool header = true;
-    WriteUnifiedDiff(ReadWholeFile(original), ReadWholeFile(cleaned), DiffLabel("a/", diff_label_),
-                     DiffLabel("b/", diff_label_), [&](std::string_view piece) {
-                       console_.Diff(piece, header);
-                       header = false;
-                     });
+    WriteUnifiedDiffOfFiles(original, cleaned, DiffLabel("a/", diff_label_),
+                            DiffLabel("b/", diff_label_), [&](std::string_view piece) {
+                              console_.Diff(piece, header);
+                              header = false;
+                            });
   } catch (const EInOutError&) {
     // The page is cleaned all the same; only its diff cannot be shown.
     messages_.ShowError("no diff: " + CurrentFailureText());

@@ -4,7 +4,8 @@
 # second pelloran-clean (say, one built before a change) in the same run,
 # with the time each takes. Also checks that both print the same diff.
 # SIZE_MB 0 takes the page once; SOURCE_PAGE is penza-sights/page01.htm of
-# the corpus unless given.
+# the corpus unless given. DISTINCT_LINES=1 appends " xN" to line N first, so
+# that no two lines are equal (the most the line numbering can cost).
 #
 #   bench/diff_memory.sh [BUILD_DIR] [SIZE_MB] [OTHER_CLEAN] [SOURCE_PAGE]
 set -eu
@@ -25,6 +26,10 @@ cat "$source_page" > "$page"
 while [ "$(stat -c %s "$page" 2>/dev/null || echo 0)" -lt $((size_mb * 1048576)) ]; do
   cat "$source_page" >> "$page"
 done
+if [ "${DISTINCT_LINES:-0}" = 1 ]; then
+  awk '{ print $0 " x" NR }' "$page" > "$work/distinct.htm"
+  mv "$work/distinct.htm" "$page"
+fi
 page_kb=$(($(stat -c %s "$page") / 1024))
 
 run() {  # program, diff file: sets peak (KB) and seconds

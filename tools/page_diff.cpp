@@ -5,48 +5,39 @@
 #include <utility>
 #include <vector>
 
+#include "charfile/char_file.h"
 #include "tools/edit_script.h"
+#include "tools/file_lines.h"
 #include "tools/line_numbers.h"
+#include "tools/line_reader.h"
 
 namespace pelloran {
 namespace {
 
-// Lines split at LF, each with its LF; the last one without, when the text
-// does not end in one. Read in order, so that no table of where lines start
-// is kept for pages of millions of lines.
-class LineCursor {
+// The lines of a text in memory.
+class TextLines : public LineReader {
  public:
-  explicit LineCursor(std::string_view text) : text_(text) {}
-  size_t line() const { return line_; }
-  // The line reached; the cursor moves past it.
-  std::string_view Next() {
+  explicit TextLines(std::string_view text) : text_(text) {}
+  bool AtEnd() override { return offset_ == text_.size(); }
+
+ protected:
+  std::string_view ReadLine() override {
     const size_t lf = text_.find('\n', offset_);
     const size_t end = lf == std::string_view::npos ? text_.size() : lf + 1;
     const std::string_view line = text_.substr(offset_, end - offset_);
     offset_ = end;
-    ++line_;
     return line;
   }
-  void SkipTo(size_t line) {
-    while (line_ < line) Next();
-  }
+  void Rewind() override { offset_ = 0; }
 
  private:
   std::string_view text_;
   size_t offset_ = 0;
-  size_t line_ = 0;
 };
 
 size_t CountLines(std::string_view text) {
   const auto ends = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
   return ends + (!text.empty() && text.back() != '\n' ? 1 : 0);
-}
-
-// The line of `text` that ends at `end` (just past its LF, or the text's end).
-std::string_view LineBefore(std::string_view text, size_t end) {
-  const size_t lf = end >= 2 ? text.rfind('\n', end - 2) : std::string_view::npos;
-  const size_t start = lf == std::string_view::npos ? 0 : lf + 1;
-  return text.substr(start, end - start);
 }
 
 // About how much of the diff is handed on at a time.
@@ -62,21 +53,34 @@ struct Change {
 };
 
 // Which lines of the two texts change. The equal lines at both ends are
-// taken as they are; the rest is compared as line numbers.
+// taken as they are; the rest is compared as line numbers. The new text is
+// read once, in order: only the old one is held for the numbers' lines.
 class PageChanges {
  public:
-  PageChanges(std::string_view before, std::string_view after)
-      : lines_a_(CountLines(before)), lines_b_(CountLines(after)) {
-    const size_t suffix = TrimEnds(before, after);
-    LineCursor a(before), b(after);
-    a.SkipTo(prefix_);
-    b.SkipTo(prefix_);
-    // Lines of the new text that are none of the old get kNoMatch.
+  PageChanges(std::string_view before, LineReader& after) {
+    TextLines a(before);
     LineNumbers numbers;
-    std::vector<uint32_t> middle_a(lines_a_ - prefix_ - suffix);
-    for (uint32_t& number : middle_a) number = numbers.Add(a.Next());
-    std::vector<uint32_t> middle_b(lines_b_ - prefix_ - suffix);
-    for (uint32_t& number : middle_b) number = numbers.Find(b.Next(), kNoMatch);
+    std::vector<uint32_t> middle_a, middle_b;
+    std::string first_b;  // the first line that differs, until the old text is numbered
+    bool differ = false;
+    while (!a.AtEnd() && !after.AtEnd()) {
+      const std::string_view line = a.Next(), line_b = after.Next();
+      if (line != line_b) {
+        middle_a.reserve(CountLines(before) - prefix_);
+        middle_a.push_back(numbers.Add(line));
+        first_b.assign(line_b);
+        differ = true;
+        break;
+      }
+      ++prefix_;
+    }
+    while (!a.AtEnd()) middle_a.push_back(numbers.Add(a.Next()));
+    // Lines of the new text that are none of the old get kNoMatch.
+    if (differ) middle_b.push_back(numbers.Find(first_b, kNoMatch));
+    while (!after.AtEnd()) middle_b.push_back(numbers.Find(after.Next(), kNoMatch));
+    lines_a_ = prefix_ + middle_a.size();
+    lines_b_ = prefix_ + middle_b.size();
+    TrimEnd(middle_a, middle_b);
     script_ = FindEditScript(std::move(middle_a), std::move(middle_b));
   }
 
@@ -91,19 +95,22 @@ class PageChanges {
   }
 
  private:
-  // Counts the equal lines at the start into prefix_; answers how many are
-  // equal at the end after those.
-  size_t TrimEnds(std::string_view before, std::string_view after) {
-    LineCursor a(before), b(after);
-    while (a.line() < lines_a_ && b.line() < lines_b_ && a.Next() == b.Next()) ++prefix_;
-    size_t end_a = before.size(), end_b = after.size(), suffix = 0;
-    for (; suffix < lines_a_ - prefix_ && suffix < lines_b_ - prefix_; ++suffix) {
-      const std::string_view line = LineBefore(before, end_a);
-      if (line != LineBefore(after, end_b)) break;
-      end_a -= line.size();
-      end_b -= line.size();
+  // Takes the equal lines at the end out of the comparison. Equal numbers
+  // are equal lines: the old text's are never kNoMatch.
+  static void TrimEnd(std::vector<uint32_t>& a, std::vector<uint32_t>& b) {
+    size_t suffix = 0;
+    while (suffix < a.size() && suffix < b.size() &&
+           a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix]) {
+      ++suffix;
     }
-    return suffix;
+    a.resize(a.size() - suffix);
+    b.resize(b.size() - suffix);
+    // Numbers go by first sight, so those of the old text's end alone come
+    // last: a new line that matches only them matches nothing left.
+    const uint32_t numbered = a.empty() ? 0 : *std::max_element(a.begin(), a.end()) + 1;
+    for (uint32_t& number : b) {
+      if (number != kNoMatch && number >= numbered) number = kNoMatch;
+    }
   }
 
   bool Deleted(size_t a) const {
@@ -113,7 +120,7 @@ class PageChanges {
     return b >= prefix_ && b - prefix_ < script_.inserted.size() && script_.inserted[b - prefix_];
   }
 
-  size_t lines_a_, lines_b_;
+  size_t lines_a_ = 0, lines_b_ = 0;
   size_t prefix_ = 0;
   EditScript script_;
 };
@@ -135,11 +142,15 @@ void PutLine(std::string& out, char mark, std::string_view line) {
 // changes; changes at most 2 * context lines apart share a hunk.
 class HunkWriter {
  public:
-  HunkWriter(std::string_view before, std::string_view after, const DiffSink& put, size_t context)
+  HunkWriter(std::string_view before, LineReader& after, const DiffSink& put, size_t context)
       : changes_(before, after), a_(before), b_(after), put_(put), context_(context) {}
 
-  void Run() {
-    for (Change first = changes_.NextChange(0, 0); !first.empty();) {
+  // The two header lines go first, once the texts are found to differ.
+  void Run(const std::string& header) {
+    b_.Restart();
+    Change first = changes_.NextChange(0, 0);
+    if (!first.empty()) put_(header);
+    while (!first.empty()) {
       Change last = first, next;
       for (;;) {
         next = changes_.NextChange(last.a_end(), last.b_end());
@@ -149,6 +160,7 @@ class HunkWriter {
       WriteHunk(first, last, std::min(context_, next.a - last.a_end()));
       first = next;
     }
+    b_.CheckUnchanged();
   }
 
  private:
@@ -187,22 +199,36 @@ class HunkWriter {
   }
 
   PageChanges changes_;
-  LineCursor a_, b_;
+  TextLines a_;
+  LineReader& b_;
   const DiffSink& put_;
   size_t context_;
   std::string out_;
 };
+
+void WriteDiff(std::string_view before, LineReader& after, std::string_view old_label,
+               std::string_view new_label, const DiffSink& put, int context_lines) {
+  std::string header;
+  header.append("--- ").append(old_label).append("\n");
+  header.append("+++ ").append(new_label).append("\n");
+  HunkWriter(before, after, put, static_cast<size_t>(std::max(context_lines, 0))).Run(header);
+}
 
 }  // namespace
 
 void WriteUnifiedDiff(std::string_view before, std::string_view after, std::string_view old_label,
                       std::string_view new_label, const DiffSink& put, int context_lines) {
   if (before == after) return;
-  std::string header;
-  header.append("--- ").append(old_label).append("\n");
-  header.append("+++ ").append(new_label).append("\n");
-  put(header);
-  HunkWriter(before, after, put, static_cast<size_t>(std::max(context_lines, 0))).Run();
+  TextLines lines(after);
+  WriteDiff(before, lines, old_label, new_label, put, context_lines);
+}
+
+void WriteUnifiedDiffOfFiles(const std::string& before_path, const std::string& after_path,
+                             std::string_view old_label, std::string_view new_label,
+                             const DiffSink& put, int context_lines) {
+  const std::string before = ReadWholeFile(before_path);
+  FileLines after(after_path);
+  WriteDiff(before, after, old_label, new_label, put, context_lines);
 }
 
 std::string UnifiedDiff(std::string_view before, std::string_view after, std::string_view old_label,

@@ -25,4 +25,13 @@ using DiffSink = std::function<void(std::string_view)>;
 void WriteUnifiedDiff(std::string_view before, std::string_view after, std::string_view old_label,
                       std::string_view new_label, const DiffSink& put, int context_lines = 3);
 
+// The same diff between two files. The old one is read whole; the new one is
+// read in blocks, twice (to compare, then to write the hunks' lines), so that
+// the two pages never stand whole in memory together. Fails with EInOutError
+// when a file cannot be read or the new one changes meanwhile; pieces already
+// handed on are then no diff of either version.
+void WriteUnifiedDiffOfFiles(const std::string& before_path, const std::string& after_path,
+                             std::string_view old_label, std::string_view new_label,
+                             const DiffSink& put, int context_lines = 3);
+
 }  // namespace pelloran

@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "charfile/in_out_error.h"
 #include "cleaner/class_tables.h"
 #include "cleaner/clean_preview.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_services.h"
+#include "tools/file_lines.h"
 
 namespace pelloran {
 namespace {
@@ -166,12 +168,56 @@ TEST(PageDiffTest, DiffTurnsTrickyTextsIntoTheirChangedSelves) {
       EXPECT_EQ(diff.substr(24), c.hunks);
     }
     EXPECT_EQ(Apply(c.before, diff), c.after);
+    TempDir dir;
+    WriteFile(dir / "a", c.before);
+    WriteFile(dir / "b", c.after);
+    std::string from_files;
+    WriteUnifiedDiffOfFiles(dir / "a", dir / "b", "a/p.htm", "b/p.htm",
+                            [&](std::string_view piece) { from_files += piece; });
+    EXPECT_EQ(from_files, diff);
     if (c.before.size() > 1000) continue;
     const std::vector<std::string> lines = SplitLines(diff);
     const auto changes = std::count_if(lines.begin() + 2, lines.end(), [](const std::string& line) {
       return line[0] == '-' || line[0] == '+';
     });
     EXPECT_EQ(size_t(changes), FewestChanges(c.before, c.after));
+  }
+}
+
+// Lines cut across blocks come whole, in both passes; a file changed in
+// place between the passes fails the diff instead of mixing two versions.
+TEST(PageDiffTest, FileLinesReadWholeLinesOfOneVersion) {
+  TempDir dir;
+  for (const std::string text : {"", "a", "ab\n\ncd\r\nlonger than three\nx"}) {
+    WriteFile(dir / "f", text);
+    for (const size_t block : {1, 3, 64}) {
+      FileLines lines(dir / "f", block);
+      for (int pass = 0; pass < 2; ++pass, lines.Restart()) {
+        std::string joined;
+        while (!lines.AtEnd()) {
+          const std::string_view line = lines.Next();
+          EXPECT_EQ(line.find('\n'),
+                    line.back() == '\n' ? line.size() - 1 : std::string_view::npos);
+          joined += line;
+        }
+        EXPECT_EQ(joined, text) << block;
+      }
+      EXPECT_NO_THROW(lines.CheckUnchanged());
+    }
+  }
+  const std::string after = Lines({"a", "B", "c", "d"});
+  for (const std::string changed :
+       {Lines({"a", "B"}), Lines({"a", "X", "c", "d"}), after + "e\n"}) {
+    SCOPED_TRACE(changed);
+    WriteFile(dir / "a", Lines({"a", "b", "c", "d"}));
+    WriteFile(dir / "b", after);
+    std::string diff;
+    const auto change_after = [&](std::string_view piece) {
+      if (diff.empty()) WriteFile(dir / "b", changed);  // in place: same file, new bytes
+      diff += piece;
+    };
+    EXPECT_THROW(WriteUnifiedDiffOfFiles(dir / "a", dir / "b", "a", "b", change_after),
+                 EInOutError);
   }
 }
 

@@ -15,6 +15,7 @@
 #include "batch/json_report.h"
 #include "batch/page_walk.h"
 #include "batch/report_file.h"
+#include "batch/run_words.h"
 #include "batch/stop_signals.h"
 #include "charfile/current_folder.h"
 #include "charfile/failure_text.h"
@@ -37,6 +38,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kVersion[] = "pelloran-clean 0.1\n";
+// A usage error is a run's word, in the run's language; --help is English.
+constexpr char kUsageInRussian[] = "Использование: pelloran-clean [ПАРАМЕТР]... ПУТЬ...\n";
 
 // Every page as an absolute path, made at once against the starting folder
 // `start`; empty where that folder is gone and the page's path is relative.
@@ -98,8 +101,8 @@ class BatchRun {
                              options_.IsLinkCheckingOn());
     diff_base_ = DiffBase();
     if (command.diff && !start_folder_.empty() && diff_base_ != start_folder_.lexically_normal())
-      console_.Line("diff paths are from " + console_.Shown(diff_base_.string()) +
-                    ": apply it there");
+      console_.Line("пути в diff даны от папки " + console_.Shown(diff_base_.string()) +
+                    ": применяйте его там");
   }
 
   std::vector<PageRecord> Clean();
@@ -223,11 +226,11 @@ PageResult BatchRun::PreviewOne(const PageFiles& page, PageRecord& record) {
   if (result.end == PageEnd::kLeftByRule) {
     record.outcome = PageOutcome::kSkipped;
     record.reason = result.message;
-    messages_.ShowError("would not clean: " + result.message);
+    messages_.ShowError("не будет очищен: " + result.message);
   } else if (!result.failure) {
     Finish(record, page.Path(), output.path());
-    console_.Line(messages_.Named("would clean, " + std::to_string(record.bytes_before) +
-                                  " bytes to " + std::to_string(record.bytes_after)));
+    console_.Line(messages_.Named("будет очищен, было: " + BytesInRussian(record.bytes_before) +
+                                  ", станет: " + BytesInRussian(record.bytes_after)));
   }
   return result;
 }
@@ -278,7 +281,7 @@ void BatchRun::Finish(PageRecord& record, const std::string& original, const std
                             });
   } catch (const EInOutError&) {
     // The page is cleaned all the same; only its diff cannot be shown.
-    messages_.ShowError("no diff: " + CurrentFailureText());
+    messages_.ShowError("diff не показан: " + CurrentFailureText());
   }
 }
 
@@ -300,7 +303,8 @@ std::vector<PageRecord> BatchRun::Restore() {
       case RestoreOutcome::kRestored:
         record.outcome = PageOutcome::kRestored;
         record.bytes_after = command_.dry_run ? FileSize(BackupName(page)) : FileSize(page);
-        console_.Line(messages_.Named(command_.dry_run ? "would restore" : "restored"));
+        console_.Line(messages_.Named(command_.dry_run ? "будет восстановлен из копии"
+                                                       : "восстановлен из копии"));
         break;
       case RestoreOutcome::kNoBackup:
       case RestoreOutcome::kChanged:
@@ -322,12 +326,11 @@ std::vector<PageRecord> BatchRun::Restore() {
 std::string Summary(const std::vector<PageRecord>& records, const Command& command) {
   size_t counts[kPageOutcomes] = {};
   for (const PageRecord& record : records) ++counts[static_cast<int>(record.outcome)];
-  std::string summary = command.dry_run ? "would be:" : "";
+  std::string summary = command.dry_run ? "было бы:" : "";
   const auto add = [&](PageOutcome outcome) {
     if (!summary.empty()) summary += summary.ends_with(':') ? " " : ", ";
-    std::string name = OutcomeName(outcome);
-    std::replace(name.begin(), name.end(), '_', ' ');
-    summary += std::to_string(counts[static_cast<int>(outcome)]) + " " + name;
+    summary += std::string(OutcomeInRussian(outcome)) + " " +
+               std::to_string(counts[static_cast<int>(outcome)]);
   };
   if (command.restore) {
     add(PageOutcome::kRestored);
@@ -341,19 +344,18 @@ std::string Summary(const std::vector<PageRecord>& records, const Command& comma
   if (command.options.IsOfficeMarkupDropped() && !command.restore) {
     int64_t office_bytes = 0;
     for (const PageRecord& record : records) office_bytes += record.office_markup_bytes_dropped;
-    summary += ", " + std::to_string(office_bytes) + " bytes of Office markup dropped";
+    summary += ", служебной разметки Office убрано: " + BytesInRussian(office_bytes);
   }
   const auto none = [&counts](PageOutcome outcome) {
     return counts[static_cast<int>(outcome)] == 0;
   };
   if (!command.restore && none(PageOutcome::kCleaned) && none(PageOutcome::kFirstPassOnly) &&
       none(PageOutcome::kFailed))
-    summary += "; nothing to clean";
+    summary += "; очищать нечего";
   if (!command.options.IsLinkCheckingOn() || command.dry_run || command.restore) return summary;
   const LinkCounts links = CountLinks(records);
-  return summary + "\nlinks: " + std::to_string(links.available) + " available, " +
-         std::to_string(links.broken) + " broken, " + std::to_string(links.not_checked) +
-         " not checked";
+  return summary + "\nссылки: доступно " + std::to_string(links.available) + ", недоступно " +
+         std::to_string(links.broken) + ", не проверено " + std::to_string(links.not_checked);
 }
 
 // The report to standard output, or through its file opened before the run.
@@ -366,7 +368,7 @@ bool WriteJson(const Command& command, ReportFile* file, const std::vector<PageR
     return true;
   }
   if (const std::error_code failure = file->Commit(report)) {
-    console.Failure("pelloran-clean: cannot write " + *command.json + ": " +
+    console.Failure("pelloran-clean: не удалось записать " + *command.json + ": " +
                     ReasonInRussian(failure));
     return false;
   }
@@ -393,7 +395,7 @@ bool OpenJsonFile(const Command& command, std::optional<ReportFile>& json_file, 
   const std::string json_path = fs::absolute(*command.json, gone).string();
   if (!gone) json_file.emplace(json_path);
   if (!gone && !json_file->failure()) return true;
-  err << "pelloran-clean: cannot write " << *command.json;
+  err << "pelloran-clean: не удалось записать " << *command.json;
   if (!gone) err << ": " << ReasonInRussian(json_file->failure());
   err << "\n";
   return false;
@@ -404,7 +406,8 @@ int RunCommand(std::span<const std::string> args, LinkCheck& link_check, std::os
   Command command;
   std::string why;
   if (!ParseCommandLine({args.begin(), args.end()}, command, why)) {
-    err << "pelloran-clean: " << why << "\n" << kUsage << "Try 'pelloran-clean --help' for more.\n";
+    err << "pelloran-clean: " << why << "\n"
+        << kUsageInRussian << "Подробнее: pelloran-clean --help\n";
     return kBatchUsageError;
   }
   if (command.help) {
@@ -444,7 +447,7 @@ int RunCommand(std::span<const std::string> args, LinkCheck& link_check, std::os
     report_lost = run.report_lost();
   }
   console.Line(Summary(records, command));
-  if (StopSignal() != 0) console.Failure("pelloran-clean: stopped by a signal");
+  if (StopSignal() != 0) console.Failure("pelloran-clean: прогон остановлен сигналом");
   const bool json_lost =
       command.json && !WriteJson(command, json_file ? &*json_file : nullptr, records, out, console);
   // Broken links outrank failed pages, so that a pipeline can tell them apart.
@@ -463,7 +466,7 @@ int RunBatchClean(std::span<const std::string> args, LinkCheck& link_check, std:
   if (!out.fail()) return status;
   // Page lines, a diff or a report that never reached their reader (a full
   // disk) leave the call unfinished, whatever became of the pages.
-  err << "pelloran-clean: cannot write standard output\n";
+  err << "pelloran-clean: не удалось записать в стандартный вывод\n";
   err.flush();
   return status == kBatchUsageError ? status : kBatchSomeFailed;
 }

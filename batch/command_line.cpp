@@ -204,7 +204,7 @@ bool SetNumbered(CleaningOptions& options, const std::string& list, bool tick, s
     if (item.empty() || error != std::errc() || end != item.data() + item.size() ||
         CleaningOptions::DesignOf(box) == nullptr) {
       why = std::string(tick ? "--tick" : "--clear") +
-            " needs box numbers of the main window, such as 1,6,17, not " + list;
+            " ждёт номера флажков главного окна, например 1,6,17, а не " + list;
       return false;
     }
     boxes.push_back(box);
@@ -218,13 +218,28 @@ bool SetNamed(CleaningOptions& options, const std::string& list, bool tick, std:
   for (const std::string_view item : Items(list)) {
     const std::vector<int> of_item = BoxesOfProperty(item);
     if (of_item.empty()) {
-      why = "unknown property '" + std::string(item) + "'; known: " + KnownProperties();
+      why = "неизвестное свойство «" + std::string(item) + "»; известны: " + KnownProperties();
       return false;
     }
     boxes.insert(boxes.end(), of_item.begin(), of_item.end());
   }
   for (int box : boxes) options.SetTicked(box, tick);
   return true;
+}
+
+// CLI11's word on the common mistakes, said in our own words; any other
+// (rare) mistake keeps CLI11's text.
+std::string ParseErrorInRussian(const CLI::ParseError& error) {
+  const std::string_view text = error.what();
+  const size_t colon = text.find(": ");
+  const std::string_view after = colon == std::string_view::npos ? "" : text.substr(colon + 2);
+  if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr)
+    return (text.find("arguments were") != std::string_view::npos ? "неизвестные параметры: "
+                                                                  : "неизвестный параметр: ") +
+           std::string(after);
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr && text.ends_with(" missing"))
+    return "у параметра " + std::string(text.substr(0, colon)) + " нет значения";
+  return std::string(text);
 }
 
 void SetAllProperties(CleaningOptions& options, bool tick) {
@@ -309,7 +324,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, Command& command, st
   app.add_option("--exclude", command.filter.exclude)->allow_extra_args(false);
   app.add_flag("-n,--dry-run", command.dry_run);
   app.add_flag("--diff", command.diff);
-  app.add_option("--color", color)->check(CLI::IsMember({"auto", "always", "never"}));
+  app.add_option("--color", color)->type_name("WHEN");
   app.add_flag("--restore", command.restore);
   app.add_flag("--force", command.force);
   app.add_option("--json", json);
@@ -321,7 +336,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, Command& command, st
   try {
     app.parse(static_cast<int>(argv.size()), argv.data());
   } catch (const CLI::ParseError& error) {
-    why = error.what();
+    why = ParseErrorInRussian(error);
     return false;
   }
   for (const BoxAction& action : actions) {
@@ -329,16 +344,20 @@ bool ParseCommandLine(const std::vector<std::string>& args, Command& command, st
   }
   command.options.SetLinkChecking(check_links);
   command.options.SetLocalLinkChecking(check_local_links);
+  if (color != "auto" && color != "always" && color != "never") {
+    why = "--color принимает auto, always или never, а не «" + color + "»";
+    return false;
+  }
   command.color = color == "always"  ? ColorUse::kAlways
                   : color == "never" ? ColorUse::kNever
                                      : ColorUse::kAuto;
   if (app.count("--json") > 0) command.json = json;
   if (command.diff && command.json == "-") {
-    why = "--diff and --json - cannot both have standard output";
+    why = "--diff и --json - не могут оба писать в стандартный вывод";
     return false;
   }
   if (command.paths.empty() && !command.help && !command.version && !command.list_boxes) {
-    why = "no page or folder given";
+    why = "не указана ни страница, ни папка";
     return false;
   }
   return true;

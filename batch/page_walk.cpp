@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "charfile/current_folder.h"
+#include "charfile/failure_text.h"
 #include "cleaner/page_eligibility.h"
 #include "interfaces/path_names.h"
 
@@ -40,7 +41,7 @@ class Walker {
       for (const std::string& name : folders) {
         if (IsPageName(name))
           walk_.notes.push_back(
-              {(folder / name).string(), "a folder, not a page (-r takes its pages)", false});
+              {(folder / name).string(), "это папка, а не страница (её страницы берёт -r)", false});
       }
     }
   }
@@ -75,7 +76,8 @@ class Walker {
       }
     }
     if (error) {
-      walk_.notes.push_back({folder.string(), "cannot read the folder: " + error.message(), true});
+      walk_.notes.push_back(
+          {folder.string(), "не удалось прочитать папку: " + ReasonInRussian(error), true});
       return false;
     }
     return true;

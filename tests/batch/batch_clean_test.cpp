@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/run_words.h"
 #include "cleaner/class_tables.h"
 #include "cleaner/clean_run.h"
 #include "cleaner/cleaning_options.h"
@@ -135,6 +136,17 @@ TEST(BatchCleanTest, CleansRealPagesToTheSameBytesAsApply) {
   EXPECT_TRUE(FileExists(by_command / "page0.htm~"));
 }
 
+TEST(BatchCleanTest, CountsTakeTheirRussianForm) {
+  const std::pair<int64_t, const char*> table[] = {
+      {0, "0 байт"},   {1, "1 байт"},    {2, "2 байта"},    {4, "4 байта"},
+      {5, "5 байт"},   {11, "11 байт"},  {12, "12 байт"},   {14, "14 байт"},
+      {21, "21 байт"}, {22, "22 байта"}, {111, "111 байт"}, {1003, "1003 байта"}};
+  for (const auto& [count, text] : table) EXPECT_EQ(BytesInRussian(count), text);
+  EXPECT_EQ(CountInRussian(21, "страница", "страницы", "страниц"), "21 страница");
+  EXPECT_EQ(CountInRussian(13, "страница", "страницы", "страниц"), "13 страниц");
+  EXPECT_EQ(CountInRussian(34, "страница", "страницы", "страниц"), "34 страницы");
+}
+
 TEST(BatchCleanTest, TellsUsageErrorsByStatusTwo) {
   TempDir dir;
   WriteFile(dir / "a.htm", "<p>x</p>");
@@ -144,7 +156,7 @@ TEST(BatchCleanTest, TellsUsageErrorsByStatusTwo) {
     SCOPED_TRACE(args);
     const CommandOutcome outcome = RunCommand(dir.path(), args);
     EXPECT_EQ(outcome.status, 2);
-    EXPECT_NE(outcome.err.find("Usage: pelloran-clean"), std::string::npos);
+    EXPECT_NE(outcome.err.find("Использование: pelloran-clean"), std::string::npos);
   }
   EXPECT_EQ(ReadFile(dir / "a.htm"), "<p>x</p>");
   EXPECT_FALSE(FileExists(dir / "a.htm~"));
@@ -186,7 +198,7 @@ TEST(BatchCleanTest, GoesOnAfterAFailedFileAndAnswersOne) {
   EXPECT_NE(outcome.err.find("nowhere/x.htm: "), std::string::npos);
   EXPECT_NE(outcome.err.find("Файл «c.htm» не изменён:"), std::string::npos);
   EXPECT_EQ(outcome.out,
-            "sub/b.htm: Операция выполнена!\n0 cleaned, 1 unchanged, 2 skipped, 2 failed\n");
+            "sub/b.htm: Операция выполнена!\nочищено 0, не изменено 1, пропущено 2, с ошибкой 2\n");
 }
 
 TEST(BatchCleanTest, PagesOfFoldersTakenInTurnAreEachCleanedInTheirOwnFolder) {
@@ -221,7 +233,7 @@ TEST(BatchCleanTest, EveryFileCleanedAnswersZero) {
   ASSERT_EQ(RunCommand(dir.path(), "--tick 17 c.htm").status, 0);
   const CommandOutcome again = RunCommand(dir.path(), "--tick 17 c.htm");
   EXPECT_EQ(again.status, 0) << again.err;
-  EXPECT_NE(again.out.find("nothing to clean"), std::string::npos) << again.out;
+  EXPECT_NE(again.out.find("очищать нечего"), std::string::npos) << again.out;
 }
 
 TEST(BatchCleanTest, WritesTheLinkReportInTheStartingFolderWithFullPaths) {
@@ -242,8 +254,8 @@ TEST(BatchCleanTest, WritesTheLinkReportInTheStartingFolderWithFullPaths) {
   EXPECT_EQ(out.str(),
             "Вы подключены к интернету.\n"
             "site/a.htm: Операция выполнена!\nsite/b.htm: Операция выполнена!\n"
-            "0 cleaned, 2 unchanged, 0 skipped, 0 failed; nothing to clean\n"
-            "links: 1 available, 0 broken, 1 not checked\n");
+            "очищено 0, не изменено 2, пропущено 0, с ошибкой 0; очищать нечего\n"
+            "ссылки: доступно 1, недоступно 0, не проверено 1\n");
   EXPECT_FALSE(FileExists(dir / "site/Ссылки.txt"));
   EXPECT_EQ(ReadFile(dir / "Ссылки.txt"), "\r\n           " + dir / "site/a.htm" +
                                               " :\r\n\r\n"
@@ -270,8 +282,8 @@ TEST(BatchCleanTest, AReportNotWrittenAnswersOne) {
       status = RunBatchClean(args, link_check, out, err);
     }
     EXPECT_EQ(status, 1);
-    const std::string what = report == "-" ? "standard output" : report;
-    EXPECT_NE(err.str().find("cannot write " + what), std::string::npos) << err.str();
+    const std::string what = report == "-" ? "в стандартный вывод" : report;
+    EXPECT_NE(err.str().find("не удалось записать " + what), std::string::npos) << err.str();
   }
 }
 
@@ -429,7 +441,7 @@ TEST(BatchCleanTest, TerminalOutputFollowsWhatTheStreamsAre) {
     EXPECT_EQ(out.str().find("\033[31m-") != std::string::npos, c.colour) << out.str();
     const std::string lines = c.args.front() == "--diff" ? err.str() : out.str();
     EXPECT_EQ(lines.find("a.htm: Операция выполнена!") != std::string::npos, c.page_lines);
-    EXPECT_EQ(lines.find("2 cleaned, 0 unchanged, 1 skipped, 0 failed") != std::string::npos,
+    EXPECT_EQ(lines.find("очищено 2, не изменено 0, пропущено 1, с ошибкой 0") != std::string::npos,
               c.page_lines);
     const std::string escaped = c.terminals.err ? "c\\x1B[2Jd\\n.htm" : odd;
     EXPECT_EQ(lines.find(escaped + ": Операция выполнена!") != std::string::npos, c.page_lines);

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -96,7 +98,7 @@ TEST(BatchCommandTest, TakesThePagesOfFoldersInOrder) {
   }
   // A folder named like a page is said to be one, without counting as a failure.
   const CommandOutcome outcome = RunCleanCommand(dir.path(), {"-n", "site"});
-  EXPECT_NE(outcome.err.find("site/archive.htm: a folder, not a page"), std::string::npos);
+  EXPECT_NE(outcome.err.find("site/archive.htm: это папка, а не страница"), std::string::npos);
   EXPECT_EQ(outcome.status, 0) << outcome.err;
 }
 
@@ -124,20 +126,20 @@ TEST(BatchCommandTest, ADryRunLeavesTheTreeAsItWasAndForetellsTheRun) {
   EXPECT_EQ(Snapshot(dir.path()), before);
   const std::map<std::string, json> dry_counts = counts();
   const std::string page_size = std::to_string(sizeof kPage - 1);
-  EXPECT_NE(dry.err.find("site/a b.htm: would clean, " + page_size + " bytes to "),
+  EXPECT_NE(dry.err.find("site/a b.htm: будет очищен, было: " + page_size + " байт"),
             std::string::npos)
       << dry.err;
-  EXPECT_NE(dry.err.find("would not clean: Файл «site/index.htm» не изменён: резервная копия"),
+  EXPECT_NE(dry.err.find("не будет очищен: Файл «site/index.htm» не изменён: резервная копия"),
             std::string::npos);
-  EXPECT_NE(dry.err.find("would not clean: Файл «site/sub/cut.htm» не изменён"), std::string::npos);
-  EXPECT_NE(dry.err.find("would be: 8 cleaned, 0 unchanged, 2 skipped, 0 failed"),
+  EXPECT_NE(dry.err.find("не будет очищен: Файл «site/sub/cut.htm» не изменён"), std::string::npos);
+  EXPECT_NE(dry.err.find("было бы: очищено 8, не изменено 0, пропущено 2, с ошибкой 0"),
             std::string::npos);
 
   const CommandOutcome real = RunCleanCommand(dir.path(), args);
   EXPECT_EQ(dry.status, 0);  // pages left by rule are no failure
   EXPECT_EQ(real.status, dry.status);
   EXPECT_EQ(real.out, dry.out);  // the same diff
-  EXPECT_NE(real.err.find("8 cleaned, 0 unchanged, 2 skipped, 0 failed"), std::string::npos);
+  EXPECT_NE(real.err.find("очищено 8, не изменено 0, пропущено 2, с ошибкой 0"), std::string::npos);
   EXPECT_EQ(counts(), dry_counts);
 }
 
@@ -225,7 +227,8 @@ TEST(BatchCommandTest, PagesAboveTheFolderGetPatchableDiffPathsAndKeepTheirOwner
   const CommandOutcome run =
       RunCleanCommand(dir.path() / "w/sub", {"--diff", "../a b.htm", "c.htm"});
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.err.find("diff paths are from " + (dir.path() / "w").string() + ": apply it there"),
+  EXPECT_NE(run.err.find("пути в diff даны от папки " + (dir.path() / "w").string() +
+                         ": применяйте его там"),
             std::string::npos)
       << run.err;
   WriteFile(copy / "w/run.diff", run.out);
@@ -300,8 +303,9 @@ TEST(BatchCommandTest, OfficeSwitchDropsOfficeMarkupAndSaysHowManyBytes) {
     const CommandOutcome outcome = RunCleanCommand(dir.path(), args);
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(ReadFile(dir / "a.htm"), dropped ? "<p>a&nbsp;</p>b" : kOfficePage);
-    EXPECT_EQ(outcome.out.find(", 33 bytes of Office markup dropped\n") != std::string::npos,
-              dropped)
+    EXPECT_EQ(
+        outcome.out.find(", служебной разметки Office убрано: 33 байта\n") != std::string::npos,
+        dropped)
         << outcome.out;
     const json report = json::parse(ReadFile(dir / "report.json"));
     EXPECT_EQ(report["options"]["office_markup_dropped"], dropped);
@@ -333,10 +337,10 @@ TEST(BatchCommandTest, BoxesAreListedAndUnknownNamesRefused) {
     SCOPED_TRACE(args.front());
     const CommandOutcome outcome = RunCleanCommand(dir.path(), args);
     EXPECT_EQ(outcome.status, 2);
-    EXPECT_NE(outcome.err.find("Usage: pelloran-clean"), std::string::npos);
+    EXPECT_NE(outcome.err.find("Использование: pelloran-clean"), std::string::npos);
   }
   const CommandOutcome unknown = RunCleanCommand(dir.path(), {"--drop", "colour", "a.htm"});
-  EXPECT_NE(unknown.err.find("unknown property 'colour'; known: font-family, font-size,"),
+  EXPECT_NE(unknown.err.find("неизвестное свойство «colour»; известны: font-family, font-size,"),
             std::string::npos);
   EXPECT_EQ(RunCleanCommand(dir.path(), {"--version"}).out, "pelloran-clean 0.1\n");
 }
@@ -353,11 +357,41 @@ TEST(BatchCommandTest, OutputThatCannotBeWrittenAnswersOne) {
     SCOPED_TRACE(args.front());
     const CommandOutcome outcome = RunCleanCommand(dir.path(), args, full);
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_NE(outcome.err.find("pelloran-clean: cannot write standard output\n"), std::string::npos)
+    EXPECT_NE(outcome.err.find("pelloran-clean: не удалось записать в стандартный вывод\n"),
+              std::string::npos)
         << outcome.err;
   }
   EXPECT_EQ(ReadFile(dir / "a.htm"), kPage);  // cleaned, then restored
   EXPECT_FALSE(fs::exists(dir / "a.htm~"));
+}
+
+// A run's lines on both streams speak Russian: no English word but the
+// program's, the pages' and the options' names (the diff and the JSON report,
+// machine text, are not among them).
+TEST(BatchCommandTest, RunLinesSpeakRussian) {
+  TempDir dir;
+  WriteFile(dir / "a.htm", kPage);
+  fs::create_directory(dir / "d.htm");
+  const std::set<std::string> names = {"pelloran", "clean", "htm",  "d",     "a",    "r",
+                                       "Office",   "diff",  "help", "color", "auto", "always",
+                                       "never",    "no",    "frob", "json"};
+  const std::regex word("[A-Za-z]+");
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"-n", "."},
+                                             {"--drop-office-markup", "--check-links", "."},
+                                             {"."},
+                                             {"-n", "--restore", "."},
+                                             {"--restore", "."},
+                                             {"--color=no", "a.htm"},
+                                             {"--frob"},
+                                             {"--json"}}) {
+    SCOPED_TRACE(args.front());
+    const CommandOutcome outcome = RunCleanCommand(dir.path(), args);
+    const std::string lines = outcome.out + outcome.err;
+    for (auto it = std::sregex_iterator(lines.begin(), lines.end(), word);
+         it != std::sregex_iterator(); ++it)
+      EXPECT_TRUE(names.contains(it->str())) << it->str() << " in\n" << lines;
+  }
 }
 
 }  // namespace

@@ -128,7 +128,7 @@ TEST(RunRobustnessTest, AStopSignalEndsAfterThePageInHandWithWholeReports) {
     ExpectEachCleanedOnce(dir.path(), names, original);
     const std::string report = ReadFile(dir / "report.json");
     EXPECT_TRUE(report.ends_with("}\n"));
-    EXPECT_TRUE(Contains(outcome.out, " cleaned, ")) << outcome.out;
+    EXPECT_TRUE(Contains(outcome.out, "очищено ")) << outcome.out;
     EXPECT_NE(ReadFile(dir / "Ссылки.txt"), "last run's report");  // this run's so far
   }
 }
@@ -160,7 +160,7 @@ TEST(RunRobustnessTest, AFullDiskInTheSecondPassIsReportedAsFirstPassOnly) {
       RunCleanCommand(disk.path(), {"--tick", "17", "--json", out / "r.json", "a.htm"});
   EXPECT_EQ(outcome.status, 1);
   EXPECT_TRUE(Contains(outcome.err, "только первым проходом, размер теперь")) << outcome.err;
-  EXPECT_TRUE(Contains(outcome.out, "1 first pass only")) << outcome.out;
+  EXPECT_TRUE(Contains(outcome.out, "очищено только первым проходом 1")) << outcome.out;
   const std::string json = ReadFile(out / "r.json");
   EXPECT_TRUE(Contains(json, "\"outcome\": \"first_pass_only\"")) << json;
   EXPECT_FALSE(Contains(json, "\"bytes_after\": null")) << json;
@@ -173,7 +173,7 @@ TEST(RunRobustnessTest, AReportThatCannotBeWrittenStopsTheCallBeforeAnyPage) {
   fs::create_directory(dir / "report.json");
   const CommandOutcome outcome = RunCleanCommand(dir.path(), {"--json", "report.json", "a.htm"});
   EXPECT_EQ(outcome.status, 1);
-  EXPECT_TRUE(Contains(outcome.err, "cannot write report.json: это папка")) << outcome.err;
+  EXPECT_TRUE(Contains(outcome.err, "не удалось записать report.json: это папка")) << outcome.err;
   EXPECT_FALSE(FileExists(dir / "a.htm~"));
 }
 

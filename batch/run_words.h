@@ -1,0 +1,22 @@
+#pragma once
+
+// The batch command's own words during a run, in Russian as the engine's
+// page messages are, so that each stream speaks one language. The JSON
+// report, the diff and --help stay in English: they are read by programs.
+
+#include <cstdint>
+#include <string>
+
+#include "batch/json_report.h"
+
+namespace pelloran {
+
+// The count with its noun in the form the count asks for: `one` after 1, 21,
+// 101; `few` after 2-4, 22-24; `many` after 0, 5-20, 25-30, 111-114.
+std::string CountInRussian(int64_t count, const char* one, const char* few, const char* many);
+// "1 байт", "2 байта", "5 байт".
+std::string BytesInRussian(int64_t count);
+// What the summary calls the pages of an outcome: "очищено", "пропущено"...
+const char* OutcomeInRussian(PageOutcome outcome);
+
+}  // namespace pelloran

@@ -138,7 +138,7 @@ const char* HelpOutputAndExitStatus() {
 Exit status:
  0 when no page failed: pages left by a rule (a backup already there, a file
  that is no page, a page another run holds) are no failure, so cleaning a
- cleaned tree answers 0 with "nothing to clean"; 1 when a page failed, was
+ cleaned tree answers 0 with "очищать нечего"; 1 when a page failed, was
  cleaned by the first pass only or was not restored over an edit, or when a
  report or standard output could not be written; 2 for a usage error;
  128 + N when signal N (SIGINT, SIGTERM, SIGHUP) stopped the run after the

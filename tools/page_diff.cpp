@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "charfile/char_file.h"
+#include "charfile/whole_file.h"
 #include "tools/edit_script.h"
 #include "tools/file_lines.h"
 #include "tools/line_numbers.h"

@@ -9,6 +9,7 @@
 #include <array>
 #include <string_view>
 
+#include "cleaner/page_messages.h"
 #include "interfaces/path_names.h"
 
 namespace pelloran {
@@ -16,10 +17,6 @@ namespace {
 
 // How much of a file is looked at to tell what it holds.
 constexpr size_t kSniffBytes = 1024;
-
-std::string Left(std::string_view name, const std::string& why) {
-  return "Файл «" + std::string(name) + "» не изменён: " + why;
-}
 
 // Is every byte at a position whose remainder by `step` is not `kept` zero?
 // A text in a wide encoding puts zeros there in ASCII.
@@ -51,11 +48,11 @@ bool OpensWithMarkup(std::string_view bytes) {
   return first != bytes.end() && *first == '<';
 }
 
-std::optional<std::string> NotARegularFile(std::string_view name, mode_t mode) {
+std::optional<std::string> NotARegularFile(const std::string& name, mode_t mode) {
   // A folder where the page was is a failure of the run, as a page gone is.
   if (S_ISREG(mode) || S_ISDIR(mode)) return std::nullopt;
-  if (S_ISFIFO(mode)) return Left(name, "это именованный канал, а не файл.");
-  return Left(name, "это не обычный файл.");
+  if (S_ISFIFO(mode)) return NamedPipeMessage(name);
+  return NotARegularFileMessage(name);
 }
 
 }  // namespace
@@ -70,9 +67,8 @@ bool HasPageName(const std::string& name) {
 }
 
 std::optional<std::string> WhyNotAPage(const std::string& path) {
-  const std::string_view name = NamePart(path);
-  if (name.ends_with('~'))
-    return Left(name, "это резервная копия «~», а резервные копии не очищаются.");
+  const std::string name(NamePart(path));
+  if (name.ends_with('~')) return BackupFileMessage(name);
   // Not blocking: a FIFO without a writer must not hold the run.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
@@ -85,11 +81,9 @@ std::optional<std::string> WhyNotAPage(const std::string& path) {
   ::close(fd);
   if (odd || got < 0 || S_ISDIR(st.st_mode)) return odd;
   const std::string_view start(buffer.data(), static_cast<size_t>(got));
-  if (const char* encoding = WideEncoding(start))
-    return Left(name, std::string("он записан в ") + encoding +
-                          ", а программа читает страницы в однобайтовых кодировках.");
-  if (HasPageName(std::string(name)) || OpensWithMarkup(start)) return std::nullopt;
-  return Left(name, "это не веб-страница: имя не как у страниц, и текст не начинается с разметки.");
+  if (const char* encoding = WideEncoding(start)) return WideEncodingMessage(name, encoding);
+  if (HasPageName(name) || OpensWithMarkup(start)) return std::nullopt;
+  return NotAWebPageMessage(name);
 }
 
 }  // namespace pelloran

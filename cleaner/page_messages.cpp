@@ -23,9 +23,30 @@ std::string EndMarkInsideMessage(const std::string& page) {
          "него был бы потерян.";
 }
 
+std::string WideEncodingMessage(const std::string& page, const std::string& encoding) {
+  return Unchanged(page) + "он записан в " + encoding +
+         ", а программа читает страницы в однобайтовых кодировках.";
+}
+
 std::string Utf16PageMessage(const std::string& page) {
+  return WideEncodingMessage(page, "UTF-16");
+}
+
+std::string BackupFileMessage(const std::string& page) {
+  return Unchanged(page) + "это резервная копия «~», а резервные копии не очищаются.";
+}
+
+std::string NamedPipeMessage(const std::string& page) {
+  return Unchanged(page) + "это именованный канал, а не файл.";
+}
+
+std::string NotARegularFileMessage(const std::string& page) {
+  return Unchanged(page) + "это не обычный файл.";
+}
+
+std::string NotAWebPageMessage(const std::string& page) {
   return Unchanged(page) +
-         "он записан в UTF-16, а программа читает страницы в однобайтовых кодировках.";
+         "это не веб-страница: имя не как у страниц, и текст не начинается с разметки.";
 }
 
 std::string WorkingCopyTooLongMessage(const std::string& page, long longest) {

@@ -15,8 +15,17 @@ namespace pelloran {
 std::string BackupExistsMessage(const std::string& page);
 // Left as it was: reading stopped at a byte 26 with more bytes after it.
 std::string EndMarkInsideMessage(const std::string& page);
+// Left as it was: it is written in a wide encoding ("UTF-16", "UTF-32").
+std::string WideEncodingMessage(const std::string& page, const std::string& encoding);
 // Left as it was: it starts with a UTF-16 byte-order mark.
 std::string Utf16PageMessage(const std::string& page);
+// Left as it was: it is a "~" backup.
+std::string BackupFileMessage(const std::string& page);
+// Left as it was: a named pipe, or another file that is not a regular one.
+std::string NamedPipeMessage(const std::string& page);
+std::string NotARegularFileMessage(const std::string& page);
+// Left as it was: neither its name nor its start says it is a web page.
+std::string NotAWebPageMessage(const std::string& page);
 // Left as it was: its working copy's name would be longer than `longest`.
 std::string WorkingCopyTooLongMessage(const std::string& page, long longest);
 // Left as it was: another run holds it.

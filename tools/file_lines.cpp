@@ -12,7 +12,10 @@
 namespace pelloran {
 namespace {
 
-EInOutError ChangedMeanwhile() { return EInOutError(EIO, "File changed while its diff was taken"); }
+// Said after "diff не показан: " on a stream that speaks Russian.
+EInOutError ChangedMeanwhile() {
+  return EInOutError(EIO, "файл изменился, пока строился его diff");
+}
 
 bool SameTime(const timespec& a, const timespec& b) {
   return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;

@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -67,6 +68,39 @@ inline bool DropFileCapabilities() {
   }
   return syscall(SYS_capset, &header, data) == 0;
 }
+
+// Takes CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH out of the calling thread's
+// effective set for the object's lifetime, so that root meets file
+// permissions as any user does; they stay permitted and come back at the
+// end. For a threaded program, which cannot be forked safely.
+class WithoutFileCapabilities {
+ public:
+  WithoutFileCapabilities() : active_(SetEffective(false)) {}
+  ~WithoutFileCapabilities() {
+    if (active_) SetEffective(true);
+  }
+  WithoutFileCapabilities(const WithoutFileCapabilities&) = delete;
+  WithoutFileCapabilities& operator=(const WithoutFileCapabilities&) = delete;
+  bool active() const { return active_; }
+
+ private:
+  static bool SetEffective(bool on) {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2]{};
+    if (syscall(SYS_capget, &header, data) != 0) return false;
+    for (int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH}) {
+      const uint32_t bit = 1u << (cap % 32);
+      if (on) {
+        data[cap / 32].effective |= data[cap / 32].permitted & bit;
+      } else {
+        data[cap / 32].effective &= ~bit;
+      }
+    }
+    return syscall(SYS_capset, &header, data) == 0;
+  }
+
+  bool active_;
+};
 
 // Runs `body` in a forked child without the file capabilities and returns its
 // exit status; -1 when the child could not be made or could not drop them.

@@ -94,10 +94,7 @@ class BatchRun {
         link_progress_(console) {
     options_ = command.options;
     context_.link_progress = &link_progress_;
-    // The summary says how much Office markup went and how the links fared,
-    // with or without a report; the exit status needs the links too.
-    cleaner_.CountStatistics(command.json || options_.IsOfficeMarkupDropped() ||
-                             options_.IsLinkCheckingOn());
+    cleaner_.CountStatistics(counting_);
     diff_base_ = DiffBase();
     if (command.diff && !start_folder_.empty() && diff_base_ != start_folder_.lexically_normal())
       console_.Line("пути в diff даны от папки " + console_.Shown(diff_base_.string()) +
@@ -150,6 +147,10 @@ class BatchRun {
   LinkReport report_;
   ConsoleLinkProgress link_progress_;
   std::string diff_label_;
+  // The summary says how much Office markup went and how the links fared,
+  // with or without a report; the exit status needs the links too.
+  const bool counting_ = command_.json || command_.options.IsOfficeMarkupDropped() ||
+                         command_.options.IsLinkCheckingOn();
   bool report_lost_ = false;
 };
 
@@ -208,8 +209,7 @@ void BatchRun::CleanOne(size_t i, PageRecord& record) {
   }
   if (record.outcome == PageOutcome::kFailed) return;
   record.office_markup_bytes_dropped = result.statistics.office_markup_bytes_dropped;
-  if (options_.IsOfficeMarkupDropped() || options_.IsLinkCheckingOn() || command_.json)
-    record.statistics = result.statistics;
+  if (counting_) record.statistics = result.statistics;
 }
 
 // What Apply would do, in a temporary file: the page's folder stays as it is.

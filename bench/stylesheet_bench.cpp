@@ -21,6 +21,7 @@
 #include "charfile/text_file.h"
 #include "interfaces/clean_context.h"
 #include "interfaces/link_check.h"
+#include "interfaces/no_link_check.h"
 #include "stylesheet/filter_style_block.h"
 #include "stylesheet/keep_table.h"
 
@@ -48,12 +49,6 @@ class StillGauge : public pelloran::ProgressGauge {
 
  private:
   int value_ = 0;
-};
-
-class NoLinkCheck : public pelloran::LinkCheck {
- public:
-  bool IsConnected() override { return false; }
-  bool IsUrlAvailable(const std::string&) override { return false; }
 };
 
 // A Word-like sheet: rules of four selectors and twelve declarations whose
@@ -155,7 +150,7 @@ void Filter(benchmark::State& state, const std::string& path,
             pelloran::StyleTag tag = pelloran::StyleTag::kClosed) {
   AllBoxes options;
   StillGauge gauge;
-  NoLinkCheck link_check;
+  pelloran::NoLinkCheck link_check;
   pelloran::CleanContext context(options, gauge, link_check);
   for (auto _ : state) {
     pelloran::BindFileName(context.input, path);

@@ -5,17 +5,9 @@
 #include "charfile/whole_file.h"
 #include "cleaner/class_tables.h"
 #include "cleaner/page_clean.h"
+#include "interfaces/no_link_check.h"
 
 namespace pelloran {
-namespace {
-
-class NoLinkCheck final : public LinkCheck {
- public:
-  bool IsConnected() override { return false; }
-  bool IsUrlAvailable(const std::string&) override { return false; }
-};
-
-}  // namespace
 
 PagePreview PreviewCleanPage(const Options& options, const ClassTables& tables,
                              const std::string& page_path) {

@@ -15,6 +15,7 @@
 #include "cleaner/page_lock.h"
 #include "cleaner/page_messages.h"
 #include "cleaner/page_swap.h"
+#include "interfaces/no_link_check.h"
 
 namespace pelloran {
 namespace {
@@ -30,12 +31,6 @@ class WithoutLinkChecks final : public Options {
 
  private:
   const Options& options_;
-};
-
-class NoLinkCheck final : public LinkCheck {
- public:
-  bool IsConnected() override { return false; }
-  bool IsUrlAvailable(const std::string&) override { return false; }
 };
 
 // A context like the run's for a page cleaned elsewhere than in its folder.
@@ -66,6 +61,21 @@ class StatisticsFor {
 
 bool IsOverriding(const Options& options) { return IsStyleOverridingOn(options); }
 
+// Runs a page's steps into `result`; a file failure inside them is the page's
+// end, never the caller's exception.
+template <typename Steps>
+void RunSteps(PageResult& result, Steps steps) {
+  try {
+    auto outcome = steps();
+    result.end = outcome.end;
+    result.message = std::move(outcome.message);
+  } catch (const EInOutError& failure) {
+    result.end = PageEnd::kLeftByFailure;
+    result.message = CurrentFailureText();
+    result.failure = failure;
+  }
+}
+
 }  // namespace
 
 bool StartsWithUtf16Mark(TextFile& input) {
@@ -90,16 +100,11 @@ PageCleaner::~PageCleaner() { context_.link_check.ForgetCheckedAhead(); }
 PageResult PageCleaner::Clean(const PageFiles& page) {
   PageResult result;
   const StatisticsFor counting(context_, counting_, result.statistics);
-  if (report_ != nullptr) report_->BeginPage(page.Path());
-  try {
-    const Outcome outcome = CleanInPlace(page);
-    result.end = outcome.end;
-    result.message = outcome.message;
-  } catch (const EInOutError& failure) {
-    result.end = PageEnd::kLeftByFailure;
-    result.message = CurrentFailureText();
-    result.failure = failure;
-  }
+  RunSteps(result, [&] {
+    // A report that cannot take the header fails the page, like its lines do.
+    if (report_ != nullptr) report_->BeginPage(page.Path());
+    return CleanInPlace(page);
+  });
   return result;
 }
 
@@ -117,16 +122,10 @@ PageResult PageCleaner::PreviewWith(const PageFiles& page, const std::string& ou
   preview.context.statistics = context_.statistics;
   PageResult result;
   const StatisticsFor counting(preview.context, counting_, result.statistics);
-  try {
-    const Outcome outcome = as_in_its_folder ? PreviewInto(page, output, preview.context)
-                                             : PassesInto(page, output, preview.context);
-    result.end = outcome.end;
-    result.message = outcome.message;
-  } catch (const EInOutError& failure) {
-    result.end = PageEnd::kLeftByFailure;
-    result.message = CurrentFailureText();
-    result.failure = failure;
-  }
+  RunSteps(result, [&] {
+    return as_in_its_folder ? PreviewInto(page, output, preview.context)
+                            : PassesInto(page, output, preview.context);
+  });
   return result;
 }
 

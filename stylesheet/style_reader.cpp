@@ -207,11 +207,23 @@ StyleReader::Step StyleReader::ReadPrelude() {
   for (int c = current_;;) {
     if (c == '{') return Step::kGoOn;
     if (c == kEndMark || c == kClosingTag) return Ended(c);
+    const bool comment = c == '/' && input_.Peek(0) == '*';
     const Step step = CommentStringOrChar(c, b_.prelude);
     if (step != Step::kGoOn) return step;
+    if (comment) MarkJoiningComment();
     CopyRun(kPreludeStops.data(), &b_.prelude);
     c = Read();
   }
+}
+
+// After a comment in a selector list: when it stood between two characters
+// other than blanks and commas, taking it out joins what a browser reads
+// apart ("a/**/b" is no selector), so the rule is marked rejected.
+void StyleReader::MarkJoiningComment() {
+  const auto parts = [](int c) { return c != kEndMark && !IsBlank(c) && c != ','; };
+  if (!b_.prelude.empty() && parts(static_cast<unsigned char>(b_.prelude.back())) &&
+      parts(input_.Peek(0)))
+    table_.MarkListRejected();
 }
 
 // The selector list split at commas outside parentheses, brackets and
@@ -243,7 +255,8 @@ void StyleReader::StoreSelectors() {
 }
 
 // One selector, each run of blanks inside it made one space and those at
-// its ends dropped; an empty one is not stored.
+// its ends dropped; an empty one is not stored, and the browser's rejection
+// of the list is noted.
 void StyleReader::StoreSelector(std::string_view selector) {
   b_.selector.clear();
   bool blank = false;
@@ -256,7 +269,10 @@ void StyleReader::StoreSelector(std::string_view selector) {
     blank = false;
     b_.selector.push_back(c);
   }
-  if (!b_.selector.empty()) table_.AddSelector(b_.selector);
+  if (!b_.selector.empty())
+    table_.AddSelector(b_.selector);
+  else
+    table_.MarkListRejected();
 }
 
 // The block up to the first "}" outside strings and comments, without it;

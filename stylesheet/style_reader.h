@@ -87,6 +87,7 @@ class StyleReader {
   Step LeadingSkips();
   Step ReadRule();
   Step ReadPrelude();
+  void MarkJoiningComment();
   void StoreSelectors();
   void StoreSelector(std::string_view selector);
   Step ReadBlock();

@@ -40,11 +40,16 @@ constexpr auto kPseudoElements =
 
 constexpr int kEnd = -1;
 
-bool IsNameStart(int c) {
+constexpr bool IsNameStart(int c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80;
 }
-bool IsDigit(int c) { return c >= '0' && c <= '9'; }
-bool IsNameChar(int c) { return IsNameStart(c) || IsDigit(c) || c == '-'; }
+constexpr bool IsDigit(int c) { return c >= '0' && c <= '9'; }
+constexpr bool IsNameChar(int c) { return IsNameStart(c) || IsDigit(c) || c == '-'; }
+constexpr std::array<bool, 256> kNameChars = [] {
+  std::array<bool, 256> table{};
+  for (int c = 0; c < 256; ++c) table[static_cast<size_t>(c)] = IsNameChar(c);
+  return table;
+}();
 bool IsHexDigit(int c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 bool IsCssBlank(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 bool IsLineEnd(int c) { return c == '\n' || c == '\r' || c == '\f'; }
@@ -142,13 +147,9 @@ void SelectorParser::Escape() {
 bool SelectorParser::Ident() {
   if (!StartsIdent()) return false;
   for (;;) {
-    if (ValidEscapeAt(0)) {
-      Escape();
-    } else if (IsNameChar(Peek())) {
-      ++at_;
-    } else {
-      return Peek() != '\\';  // a "\" that escapes nothing
-    }
+    while (at_ < text_.size() && kNameChars[static_cast<unsigned char>(text_[at_])]) ++at_;
+    if (!ValidEscapeAt(0)) return Peek() != '\\';  // a "\" that escapes nothing
+    Escape();
   }
 }
 

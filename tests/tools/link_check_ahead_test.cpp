@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,6 +44,27 @@ class ProgressHook : public LinkCheckProgress {
 
  private:
   std::function<void()> hook_;
+};
+
+// Asks to stop from the first report of progress `after` on, and notes when
+// it first did.
+class StopAfter : public LinkCheckProgress {
+ public:
+  explicit StopAfter(std::chrono::milliseconds after) : after_(after) {}
+  void ShowLinkProgress(int, int) override {
+    if (!first_) first_ = std::chrono::steady_clock::now();
+  }
+  bool StopChecking() override {
+    if (asked_ || !first_ || std::chrono::steady_clock::now() < *first_ + after_)
+      return asked_.has_value();
+    asked_ = std::chrono::steady_clock::now();
+    return true;
+  }
+  std::optional<std::chrono::steady_clock::time_point> asked() const { return asked_; }
+
+ private:
+  std::chrono::milliseconds after_;
+  std::optional<std::chrono::steady_clock::time_point> first_, asked_;
 };
 
 class LinkCheckAheadTest : public ::testing::Test {
@@ -139,6 +161,45 @@ TEST_F(LinkCheckAheadTest, KeepsToThePerHostAndOverallLimits) {
     EXPECT_TRUE(check.IsUrlAvailable(values[0]));
     EXPECT_EQ(slow.TotalRequests(), 10);
   }
+}
+
+// Redirections to another host, and requests asked again after a 503, each
+// wait for room at the host they go to: host b never has more than its
+// limit, though a's redirections and its own checks come at once.
+TEST_F(LinkCheckAheadTest, NoHostGetsMoreThanItsLimitUnderRedirectionsAndRetries) {
+  CountingServer b(std::chrono::milliseconds(100), "127.0.0.3");
+  CountingServer a(std::chrono::milliseconds(100), "127.0.0.2");
+  a.SendAwayTo(b);
+  std::vector<std::string> values;
+  for (int i = 0; i < 16; ++i) {
+    const std::string n = "?n=" + std::to_string(i);
+    values.insert(values.end(), {a.Url("/away" + n), b.Url("/ok" + n), b.Url("/later" + n)});
+  }
+  CurlLinkCheck check;
+  check.CheckAhead(values, nullptr);
+  for (const std::string& value : values) EXPECT_TRUE(check.IsUrlAvailable(value)) << value;
+  EXPECT_EQ(b.MostAtOnce(), LinkCheckLimits{}.per_host);
+  EXPECT_LE(a.MostAtOnce(), LinkCheckLimits{}.per_host);
+  EXPECT_EQ(a.TotalRequests(), 16);
+  EXPECT_EQ(b.TotalRequests(), 16 + 16 + 2 * 16);  // each /later asked twice
+}
+
+// Hosts that take the connection and never answer would hold the checks for
+// their whole time limit (30 s): a stop ends them at once, every connection
+// closed.
+TEST_F(LinkCheckAheadTest, AStopDropsEveryTransferInFlightAtOnce) {
+  testing::SilentListener listener;
+  std::vector<std::string> values;
+  for (int i = 0; i < 20; ++i) values.push_back(listener.Url() + "/" + std::to_string(i));
+  CurlLinkCheck check;
+  StopAfter stop(std::chrono::milliseconds(300));
+  check.CheckAhead(values, &stop);
+  const auto returned = std::chrono::steady_clock::now();
+  ASSERT_TRUE(stop.asked().has_value());
+  EXPECT_LT(returned - *stop.asked(), std::chrono::seconds(1));
+  const auto [closed, accepted] = listener.ClosedOfAccepted();
+  EXPECT_EQ(accepted, LinkCheckLimits{}.per_host);
+  EXPECT_EQ(closed, accepted);
 }
 
 TEST_F(LinkCheckAheadTest, ServersThatNeverAnswerCostOneTimeLimitTogether) {

@@ -78,16 +78,25 @@ LinkOutcome CurlRequest::Outcome(CURLcode result) const {
 
 std::optional<std::string> CurlRequest::RedirectTarget(CURLcode result) const {
   long status = 0;
+  curl_header* location = nullptr;
   if (!ReachedServer(result) ||
-      curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status) != CURLE_OK || status < 300 ||
-      status > 399)
+      curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status) != CURLE_OK ||
+      status < 300 || status > 399 ||
+      curl_easy_header(easy_.get(), "Location", 0, CURLH_HEADER, -1, &location) != CURLHE_OK)
     return std::nullopt;
-  // libcurl gives the Location resolved against the address asked.
-  char* target = nullptr;
-  if (curl_easy_getinfo(easy_.get(), CURLINFO_REDIRECT_URL, &target) != CURLE_OK ||
-      target == nullptr)
-    return std::nullopt;
-  return std::string(target);
+  // Resolved against the address asked, as a browser does. A Location that
+  // makes no address is tried as it stands: that request then fails.
+  std::string target = location->value;
+  CURLU* parts = curl_url();
+  char* resolved = nullptr;
+  if (parts != nullptr && curl_url_set(parts, CURLUPART_URL, url_.c_str(), 0) == CURLUE_OK &&
+      curl_url_set(parts, CURLUPART_URL, target.c_str(), CURLU_NON_SUPPORT_SCHEME) == CURLUE_OK &&
+      curl_url_get(parts, CURLUPART_URL, &resolved, 0) == CURLUE_OK) {
+    target = resolved;
+    curl_free(resolved);
+  }
+  curl_url_cleanup(parts);
+  return target;
 }
 
 std::chrono::milliseconds CurlRequest::TimeTaken() const {

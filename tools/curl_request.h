@@ -43,8 +43,9 @@ class CurlRequest {
   // broken with libcurl's word for the failure. A final 429 is not checked:
   // the server would not say.
   LinkOutcome Outcome(CURLcode result) const;
-  // Where the server sent the check on (a 3xx with a Location, as an
-  // absolute address); nullopt when its answer is final.
+  // Where the server sent the check on (a 3xx with a Location, resolved
+  // against the address asked); nullopt when its answer is final. Read from
+  // the header, since the transfer stops at the redirection's first body byte.
   std::optional<std::string> RedirectTarget(CURLcode result) const;
   // How long the transfer took, connecting included.
   std::chrono::milliseconds TimeTaken() const;

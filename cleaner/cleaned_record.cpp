@@ -106,9 +106,9 @@ std::optional<std::string> RecordedPrint(const std::string& page) {
 }  // namespace
 
 void RecordCleaned(const std::string& path) {
-  // The mark holds the same text where it could be kept: no second read.
-  std::optional<std::string> print = MarkText(path);
-  if (!print) print = Fingerprint(path);
+  // Where the page kept its mark, the mark tells: the folder gets no file.
+  if (MarkText(path)) return;
+  const std::optional<std::string> print = Fingerprint(path);
   if (!print) return;
   const std::string record = RecordPath(path);
   // Never through a link planted under the record's name, never a FIFO.

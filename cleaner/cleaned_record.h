@@ -1,11 +1,12 @@
 #pragma once
 
-// A second record of what a clean left, kept in the page's folder, for where
-// the page's own mark (cleaned_mark.h) is lost: a file system without
-// extended attributes (ramfs, vfat, many network shares), or a copy made
-// without them (cp -r, rsync without -X). The record travels with the
-// folder's files, so restore can still tell the page a clean made from one
-// edited since.
+// A second record of what a clean left, kept in the page's folder where the
+// page's own mark (cleaned_mark.h) cannot be kept: a file system without
+// extended attributes (ramfs, vfat, many network shares). The record travels
+// with the folder's files (cp -r, rsync without -X), so restore can still
+// tell the page a clean made from one edited since. Where the mark is kept,
+// no record is written: the folder gets no file of ours, and the mark, on the
+// page itself, tells.
 //
 // The record is the file kCleanedRecordName in the page's folder, text, one
 // line per page cleaned, appended as the page is cleaned:
@@ -28,10 +29,10 @@ namespace pelloran {
 
 inline constexpr char kCleanedRecordName[] = ".pelloran-cleaned";
 
-// Adds the page at `path`, as it now is, to its folder's record. Where the
-// record cannot be written (a read-only folder, a link or a folder in its
-// place), nothing is recorded: restore then asks, as it does for a page it
-// knows nothing of.
+// Adds the page at `path`, as it now is, to its folder's record, unless the
+// page carries its mark (MarkCleaned first). Where the record cannot be
+// written (a read-only folder, a link or a folder in its place), nothing is
+// recorded: restore then asks, as it does for a page it knows nothing of.
 void RecordCleaned(const std::string& path);
 
 // What the folder's record says of the page at `path`: kAsCleaned when its

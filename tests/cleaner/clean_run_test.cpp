@@ -123,8 +123,7 @@ TEST_F(CleanRunTest, NothingSelectedTouchesNoPageButWritesAnEmptyReport) {
   EXPECT_TRUE(first_seen_.empty());
   EXPECT_EQ(Read("a.htm"), "page a");
   EXPECT_FALSE(Exists("a.htm~"));
-  ASSERT_EQ(messages_.information.size(), 1u);
-  EXPECT_EQ(messages_.information[0].rfind("Нет подключения к интернету.", 0), 0u);
+  EXPECT_TRUE(messages_.information.empty());  // no link to check: no connection asked about
   EXPECT_EQ(Read("Ссылки.txt"), "");
   EXPECT_FALSE(context_.link_report.is_open());
   EXPECT_EQ(gauge_.history, std::vector<int>{0});

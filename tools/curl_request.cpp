@@ -80,8 +80,8 @@ std::optional<std::string> CurlRequest::RedirectTarget(CURLcode result) const {
   long status = 0;
   curl_header* location = nullptr;
   if (!ReachedServer(result) ||
-      curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status) != CURLE_OK ||
-      status < 300 || status > 399 ||
+      curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status) != CURLE_OK || status < 300 ||
+      status > 399 ||
       curl_easy_header(easy_.get(), "Location", 0, CURLH_HEADER, -1, &location) != CURLHE_OK)
     return std::nullopt;
   // Resolved against the address asked, as a browser does. A Location that

@@ -65,14 +65,12 @@ TEST(WideEncodingTest, Utf16PagesWithoutAMarkAreLeftUntouched) {
     for (const bool little : {true, false}) {
       const std::string name = "p" + std::to_string(++pages) + ".htm";
       const std::string bytes = Utf16(page, little);
-      ASSERT_STREQ(WideEncodingOf(bytes), "UTF-16") << name;
       WriteFile(dir / name, bytes);
       const PageResult result = cleaner.Clean(PageFiles::At(dir / name));
       EXPECT_EQ(result.end, PageEnd::kLeftByRule) << name;
       EXPECT_EQ(result.message, WideEncodingMessage(name, "UTF-16"));
       EXPECT_EQ(ReadFile(dir / name), bytes);
       EXPECT_FALSE(FileExists(dir / (name + "~")));
-      EXPECT_FALSE(FileExists(dir / ("PL!__" + name)));
     }
   }
   EXPECT_EQ(pages, 24);
@@ -86,17 +84,17 @@ TEST(WideEncodingTest, NoOrdinaryPageOfTheCorpusIsTakenForWide) {
   if (!fs::exists(folder)) GTEST_SKIP() << "no corpus at " << folder;
   int pages = 0;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    if (!entry.is_regular_file()) continue;
+    // Pages only: .htm, .html, .shtml, .xhtml.
+    if (!entry.is_regular_file() ||
+        entry.path().extension().string().find("htm") == std::string::npos)
+      continue;
     std::string first(kWideEncodingBlock, '\0');
     std::ifstream file(entry.path(), std::ios::binary);
     file.read(first.data(), static_cast<std::streamsize>(first.size()));
     first.resize(static_cast<size_t>(file.gcount()));
     const bool marked = first.starts_with("\xFF\xFE") || first.starts_with("\xFE\xFF");
-    const std::string extension = entry.path().extension().string();
-    if (extension.starts_with(".htm") || extension == ".xhtml" || extension == ".shtml") {
-      ++pages;
-      EXPECT_EQ(WideEncodingOf(first) != nullptr, marked) << entry.path();
-    }
+    ++pages;
+    EXPECT_EQ(WideEncodingOf(first) != nullptr, marked) << entry.path();
   }
   EXPECT_GT(pages, 700);
 }

@@ -11,6 +11,7 @@
 #include "batch/box_names.h"
 #include "batch/command_line.h"
 #include "batch/console.h"
+#include "batch/json_destination.h"
 #include "batch/json_report.h"
 #include "batch/page_walk.h"
 #include "batch/report_file.h"
@@ -26,7 +27,7 @@
 #include "cleaner/clean_run.h"
 #include "cleaner/link_report.h"
 #include "cleaner/page_clean.h"
-#include "cleaner/report_connection_state.h"
+#include "cleaner/page_messages.h"
 #include "interfaces/path_names.h"
 #include "tools/page_diff.h"
 #include "tools/page_restore.h"
@@ -79,7 +80,7 @@ class ConsoleLinkProgress : public LinkCheckProgress {
 class BatchRun {
  public:
   BatchRun(const Command& command, const std::vector<std::string>& pages, LinkCheck& link_check,
-           Console& console)
+           Console& console, JsonReportWriter* json)
       : command_(command),
         pages_(pages),
         // The folder the command started in; empty when it is gone (deleted
@@ -91,13 +92,14 @@ class BatchRun {
         context_(options_, gauge_, link_check),
         cleaner_(context_, tables_),
         report_(context_.link_report),
-        link_progress_(console) {
+        link_progress_(console),
+        json_(json) {
     options_ = command.options;
     context_.link_progress = &link_progress_;
     cleaner_.CountStatistics(counting_);
     diff_base_ = DiffBase();
     if (command.diff && !start_folder_.empty() && diff_base_ != start_folder_.lexically_normal())
-      console_.Line("пути в diff даны от папки " + console_.Shown(diff_base_.string()) +
+      console_.Note("пути в diff даны от папки " + console_.Shown(diff_base_.string()) +
                     ": применяйте его там");
   }
 
@@ -105,6 +107,8 @@ class BatchRun {
   std::vector<PageRecord> Restore();
   // Whether the link report could not be written out at the end.
   bool report_lost() const { return report_lost_; }
+  // The links of the pages done, by what their checks found.
+  const LinkCounts& links() const { return links_; }
 
  private:
   // A stop signal came, or standard output's reader is gone: no more pages.
@@ -114,6 +118,8 @@ class BatchRun {
   PageResult PreviewOne(const PageFiles& page, PageRecord& record);
   PageResult ApplyOne(const PageFiles& page, PageRecord& record);
   void Finish(PageRecord& record, const std::string& original, const std::string& cleaned);
+  void RestoreOne(size_t i, PageRecord& record);
+  void PageDone(PageRecord& record);
   std::string Relative(size_t i) const {
     const fs::path relative = paths_[i].lexically_relative(diff_base_);
     return relative.empty() ? paths_[i].string() : relative.string();
@@ -146,6 +152,8 @@ class BatchRun {
   PageCleaner cleaner_;
   LinkReport report_;
   ConsoleLinkProgress link_progress_;
+  JsonReportWriter* json_;
+  LinkCounts links_;
   std::string diff_label_;
   // The summary says how much Office markup went and how the links fared,
   // with or without a report; the exit status needs the links too.
@@ -167,6 +175,7 @@ std::vector<PageRecord> BatchRun::Clean() {
     records[i].path = pages_[i];
     diff_label_ = Relative(i);
     CleanOne(i, records[i]);
+    PageDone(records[i]);
   }
   console_.EndProgress();
   messages_.SetPage("", "");
@@ -181,11 +190,30 @@ std::vector<PageRecord> BatchRun::Clean() {
   return records;
 }
 
+// A page's record is out in the report and its links counted: what the
+// passes did is not held any longer.
+void BatchRun::PageDone(PageRecord& record) {
+  if (json_ != nullptr) json_->Add(record);
+  if (record.statistics) links_.Add(*record.statistics);
+  record.statistics.reset();
+}
+
+// The connection state in the batch's own words: the window's hint points to
+// its settings window, the batch's to its option.
+void SayConnectionState(LinkCheck& link_check, Console& console) {
+  if (link_check.IsConnected())
+    console.Line("Вы подключены к интернету.");
+  else
+    console.Note(
+        "Нет подключения к интернету: адреса в сети будут отмечены недоступными. Без "
+        "--check-links ссылки не проверяются.");
+}
+
 // With link checking on: the connection state, the report in the folder the
 // command was started in, and every link checked ahead.
 void BatchRun::StartLinkChecks() {
   if (!options_.IsLinkCheckingOn()) return;
-  ReportConnectionState(context_.link_check, messages_);
+  SayConnectionState(context_.link_check, console_);
   report_.Start(start_folder_.string());
   cleaner_.ReportLinksTo(&report_);
   cleaner_.CheckLinksAhead(std::vector<std::string>(paths_.begin(), paths_.end()));
@@ -225,11 +253,14 @@ PageResult BatchRun::PreviewOne(const PageFiles& page, PageRecord& record) {
   if (result.end == PageEnd::kLeftByRule) {
     record.outcome = PageOutcome::kSkipped;
     record.reason = result.message;
-    messages_.ShowError("не будет очищен: " + result.message);
+    messages_.ShowNote("не будет очищен: " + result.message);
   } else if (!result.failure) {
     Finish(record, page.Path(), output.path());
-    console_.Line(messages_.Named("будет очищен, было: " + BytesInRussian(record.bytes_before) +
-                                  ", станет: " + BytesInRussian(record.bytes_after)));
+    if (record.outcome == PageOutcome::kUnchanged)
+      console_.Line(messages_.Named(StaysUnchangedForecast(record.bytes_before)));
+    else
+      console_.Line(messages_.Named("будет очищен, было: " + BytesInRussian(record.bytes_before) +
+                                    ", станет: " + BytesInRussian(record.bytes_after)));
   }
   return result;
 }
@@ -243,7 +274,7 @@ PageResult BatchRun::ApplyOne(const PageFiles& page, PageRecord& record) {
       Finish(record, page.Backup(), page.Path());
       return result;
     case PageEnd::kUnchanged:
-      messages_.ShowInformation(kOperationDone);
+      messages_.ShowInformation(UnchangedByCleanMessage(page.name));
       record.outcome = PageOutcome::kUnchanged;
       record.bytes_after = record.bytes_before;
       return result;
@@ -253,7 +284,11 @@ PageResult BatchRun::ApplyOne(const PageFiles& page, PageRecord& record) {
     case PageEnd::kStopped:
       break;
   }
-  messages_.ShowError(result.message);
+  // A page left by a rule is no failure: -q says nothing of it.
+  if (result.end == PageEnd::kLeftByRule)
+    messages_.ShowNote(result.message);
+  else
+    messages_.ShowError(result.message);
   record.reason = result.message;
   record.outcome = result.end == PageEnd::kLeftByRule      ? PageOutcome::kSkipped
                    : result.end == PageEnd::kFirstPassOnly ? PageOutcome::kFirstPassOnly
@@ -292,37 +327,45 @@ std::vector<PageRecord> BatchRun::Restore() {
       break;
     }
     console_.Progress(i, pages_.size(), pages_[i]);
-    PageRecord& record = records[i];
-    record.path = pages_[i];
-    const std::string page = paths_[i].string();
-    messages_.SetPage(pages_[i], paths_[i].filename().string());
-    record.bytes_before = FileSize(page);
-    const RestoreResult result = RestorePage(page, command_.dry_run, command_.force);
-    switch (result.outcome) {
-      case RestoreOutcome::kRestored:
-        record.outcome = PageOutcome::kRestored;
-        record.bytes_after = command_.dry_run ? FileSize(BackupName(page)) : FileSize(page);
-        console_.Line(messages_.Named(command_.dry_run ? "будет восстановлен из копии"
-                                                       : "восстановлен из копии"));
-        break;
-      case RestoreOutcome::kNoBackup:
-      case RestoreOutcome::kChanged:
-      case RestoreOutcome::kFailed:
-        // A page kept from being overwritten needs the user's word (--force).
-        record.outcome = result.outcome == RestoreOutcome::kNoBackup ? PageOutcome::kSkipped
-                                                                     : PageOutcome::kFailed;
-        record.reason = result.message;
-        record.bytes_after = record.bytes_before;
-        messages_.ShowError(result.message);
-        break;
-    }
+    RestoreOne(i, records[i]);
+    PageDone(records[i]);
   }
   console_.EndProgress();
   messages_.SetPage("", "");
   return records;
 }
 
-std::string Summary(const std::vector<PageRecord>& records, const Command& command) {
+void BatchRun::RestoreOne(size_t i, PageRecord& record) {
+  record.path = pages_[i];
+  const std::string page = paths_[i].string();
+  messages_.SetPage(pages_[i], paths_[i].filename().string());
+  record.bytes_before = FileSize(page);
+  const RestoreResult result = RestorePage(page, command_.dry_run, command_.force);
+  switch (result.outcome) {
+    case RestoreOutcome::kRestored:
+      record.outcome = PageOutcome::kRestored;
+      record.bytes_after = command_.dry_run ? FileSize(BackupName(page)) : FileSize(page);
+      console_.Line(messages_.Named(command_.dry_run ? "будет восстановлен из копии"
+                                                     : "восстановлен из копии"));
+      return;
+    case RestoreOutcome::kNoBackup:
+    case RestoreOutcome::kChanged:
+    case RestoreOutcome::kFailed:
+      // A page kept from being overwritten needs the user's word (--force).
+      record.outcome = result.outcome == RestoreOutcome::kNoBackup ? PageOutcome::kSkipped
+                                                                   : PageOutcome::kFailed;
+      record.reason = result.message;
+      record.bytes_after = record.bytes_before;
+      if (result.outcome == RestoreOutcome::kNoBackup)
+        messages_.ShowNote(result.message);
+      else
+        messages_.ShowError(result.message);
+      return;
+  }
+}
+
+std::string Summary(const std::vector<PageRecord>& records, const Command& command,
+                    const LinkCounts& links) {
   size_t counts[kPageOutcomes] = {};
   for (const PageRecord& record : records) ++counts[static_cast<int>(record.outcome)];
   std::string summary = command.dry_run ? "было бы:" : "";
@@ -352,22 +395,18 @@ std::string Summary(const std::vector<PageRecord>& records, const Command& comma
       none(PageOutcome::kFailed))
     summary += "; очищать нечего";
   if (!command.options.IsLinkCheckingOn() || command.dry_run || command.restore) return summary;
-  const LinkCounts links = CountLinks(records);
   return summary + "\nссылки: доступно " + std::to_string(links.available) + ", недоступно " +
          std::to_string(links.broken) + ", не проверено " + std::to_string(links.not_checked);
 }
 
-// The report to standard output, or through its file opened before the run.
-bool WriteJson(const Command& command, ReportFile* file, const std::vector<PageRecord>& records,
-               std::ostream& out, Console& console) {
-  const std::string report =
-      JsonReport(command.options, {command.dry_run, command.restore}, records);
-  if (file == nullptr) {
-    out << report;  // a failed write is the call's to report, as for every line
-    return true;
-  }
-  if (const std::error_code failure = file->Commit(report)) {
-    console.Failure("pelloran-clean: не удалось записать " + *command.json + ": " +
+// The report's end, and its file given its name. False, said on the
+// console, when the file could not be written.
+bool FinishJson(const Command& command, JsonReportWriter& json, ReportFile* file,
+                Console& console) {
+  json.Finish();
+  if (file == nullptr) return true;  // a failed write to standard output is the call's to report
+  if (const std::error_code failure = file->Commit()) {
+    console.Failure("pelloran-clean: не удалось записать " + console.Shown(*command.json) + ": " +
                     ReasonInRussian(failure));
     return false;
   }
@@ -386,29 +425,101 @@ int StatusOf(const std::vector<PageRecord>& records, bool other_failure) {
   return other_failure ? kBatchSomeFailed : kBatchAllCleaned;
 }
 
+// A usage error: why, then how the command is called.
+int UsageError(std::ostream& err, const std::string& why) {
+  err << "pelloran-clean: " << why << "\n"
+      << kUsageInRussian << "Подробнее: pelloran-clean --help\n";
+  return kBatchUsageError;
+}
+
 // The JSON report's file, opened before any page is touched, when the report
 // goes to a file. False, with the reason on `err`, when it cannot be made.
-bool OpenJsonFile(const Command& command, std::optional<ReportFile>& json_file, std::ostream& err) {
+bool OpenJsonFile(const Command& command, std::optional<ReportFile>& json_file, std::ostream& err,
+                  const Console& console) {
   if (!command.json || *command.json == "-") return true;
   std::error_code gone;  // the starting folder deleted under the command
   const std::string json_path = fs::absolute(*command.json, gone).string();
   if (!gone) json_file.emplace(json_path);
   if (!gone && !json_file->failure()) return true;
-  err << "pelloran-clean: не удалось записать " << *command.json;
+  err << "pelloran-clean: не удалось записать " << console.Shown(*command.json);
   if (!gone) err << ": " << ReasonInRussian(json_file->failure());
   err << "\n";
   return false;
+}
+
+// A folder of the walk that could not be read counts as a failed entry, so
+// that the summary and the report say what the exit status says.
+std::vector<PageRecord> WalkRecords(const PageWalk& walk, Console& console) {
+  std::vector<PageRecord> records;
+  for (const WalkNote& note : walk.notes) {
+    const std::string line = console.Shown(note.path) + ": " + note.text;
+    if (!note.failure) {
+      console.Note(line);
+      continue;
+    }
+    console.Failure(line);
+    PageRecord& record = records.emplace_back();
+    record.path = note.path;
+    record.reason = note.text;  // outcome: failed
+  }
+  return records;
+}
+
+// The run over the pages found, after the command line was read.
+int RunPages(const Command& command, LinkCheck& link_check, std::ostream& out, std::ostream& err,
+             Console& console) {
+  const PageWalk walk = FindPages(command.paths, command.filter);
+  if (command.json && *command.json != "-") {
+    if (const auto why = WhyJsonDestinationRefused(*command.json, walk.pages, command.filter))
+      return UsageError(err, "--json не пишет в «" + console.Shown(*command.json) + "»: " + *why +
+                                 "; отчёт JSON заменяет только прежний отчёт JSON");
+  }
+  std::optional<ReportFile> json_file;
+  if (!OpenJsonFile(command, json_file, err, console)) return kBatchSomeFailed;
+  std::optional<JsonReportWriter> json;
+  if (command.json) {
+    json.emplace(command.options, RunKind{command.dry_run, command.restore},
+                 [&](std::string_view text) {
+                   if (json_file)
+                     json_file->Append(text);
+                   else
+                     out << text;  // a failed write is the call's to report, as for every line
+                 });
+  }
+  std::vector<PageRecord> records = WalkRecords(walk, console);
+  for (const PageRecord& record : records) {
+    if (json) json->Add(record);
+  }
+  LinkCounts links;
+  bool report_lost = false;
+  {
+    BatchRun run(command, walk.pages, link_check, console, json ? &*json : nullptr);
+    try {
+      std::vector<PageRecord> done = command.restore ? run.Restore() : run.Clean();
+      records.insert(records.end(), std::make_move_iterator(done.begin()),
+                     std::make_move_iterator(done.end()));
+    } catch (const EInOutError&) {  // the link report could not be made
+      console.Failure(CurrentFailureText());
+      return kBatchSomeFailed;
+    }
+    report_lost = run.report_lost();
+    links = run.links();
+  }
+  console.Line(Summary(records, command, links));
+  if (StopSignal() != 0) console.Failure("pelloran-clean: прогон остановлен сигналом");
+  const bool json_lost =
+      json && !FinishJson(command, *json, json_file ? &*json_file : nullptr, console);
+  // Broken links outrank failed pages, so that a pipeline can tell them apart.
+  if (StopSignal() == 0 && !json_lost && command.fail_on_broken_links && links.broken > 0)
+    return kBatchBrokenLinks;
+  return StatusOf(records, report_lost || json_lost);
 }
 
 int RunCommand(std::span<const std::string> args, LinkCheck& link_check, std::ostream& out,
                std::ostream& err, Terminals terminals) {
   Command command;
   std::string why;
-  if (!ParseCommandLine({args.begin(), args.end()}, command, why)) {
-    err << "pelloran-clean: " << why << "\n"
-        << kUsageInRussian << "Подробнее: pelloran-clean --help\n";
-    return kBatchUsageError;
-  }
+  if (!ParseCommandLine({args.begin(), args.end()}, command, why)) return UsageError(err, why);
   if (command.help) {
     out << HelpText();
     return kBatchAllCleaned;
@@ -421,39 +532,9 @@ int RunCommand(std::span<const std::string> args, LinkCheck& link_check, std::os
     out << ListOfBoxes();
     return kBatchAllCleaned;
   }
-  std::optional<ReportFile> json_file;
-  if (!OpenJsonFile(command, json_file, err)) return kBatchSomeFailed;
-
-  Console console(out, err, terminals, command);
   command.filter.by_backup = command.restore;
-  const PageWalk walk = FindPages(command.paths, command.filter);
-  bool walk_failed = false;
-  for (const WalkNote& note : walk.notes) {
-    console.Failure(note.path + ": " + note.text);
-    walk_failed = walk_failed || note.failure;
-  }
-
-  std::vector<PageRecord> records;
-  bool report_lost = false;
-  {
-    BatchRun run(command, walk.pages, link_check, console);
-    try {
-      records = command.restore ? run.Restore() : run.Clean();
-    } catch (const EInOutError&) {  // the link report could not be made
-      console.Failure(CurrentFailureText());
-      return kBatchSomeFailed;
-    }
-    report_lost = run.report_lost();
-  }
-  console.Line(Summary(records, command));
-  if (StopSignal() != 0) console.Failure("pelloran-clean: прогон остановлен сигналом");
-  const bool json_lost =
-      command.json && !WriteJson(command, json_file ? &*json_file : nullptr, records, out, console);
-  // Broken links outrank failed pages, so that a pipeline can tell them apart.
-  if (StopSignal() == 0 && !json_lost && command.fail_on_broken_links &&
-      CountLinks(records).broken > 0)
-    return kBatchBrokenLinks;
-  return StatusOf(records, walk_failed || report_lost || json_lost);
+  Console console(out, err, terminals, command);
+  return RunPages(command, link_check, out, err, console);
 }
 
 }  // namespace

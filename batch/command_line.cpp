@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <charconv>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "batch/box_names.h"
@@ -302,6 +303,16 @@ void AddBoxOptions(CLI::App& app, std::vector<BoxAction>& actions) {
   flag("--keep-office-markup", [](CleaningOptions& o) { o.SetOfficeMarkupDropped(false); });
 }
 
+// The options that mean something only beside another, and what is said
+// when one stands alone; the one place where that is decided.
+std::optional<std::string> WhyOptionStandsAlone(const Command& command) {
+  // --force restores pages edited since their clean; nothing else uses it.
+  if (command.force && !command.restore) return "--force действует только вместе с --restore";
+  if (command.fail_on_broken_links && !command.options.IsLinkCheckingOn())
+    return "--fail-on-broken-links действует только вместе с --check-links";
+  return std::nullopt;
+}
+
 }  // namespace
 
 bool ParseCommandLine(const std::vector<std::string>& args, Command& command, std::string& why) {
@@ -354,6 +365,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, Command& command, st
   if (app.count("--json") > 0) command.json = json;
   if (command.diff && command.json == "-") {
     why = "--diff и --json - не могут оба писать в стандартный вывод";
+    return false;
+  }
+  if (const auto alone = WhyOptionStandsAlone(command)) {
+    why = *alone;
     return false;
   }
   if (command.paths.empty() && !command.help && !command.version && !command.list_boxes) {

@@ -12,6 +12,10 @@ std::string CountInRussian(int64_t count, const char* one, const char* few, cons
 
 std::string BytesInRussian(int64_t count) { return CountInRussian(count, "байт", "байта", "байт"); }
 
+std::string StaysUnchangedForecast(int64_t bytes) {
+  return "не изменится: очистка ничего в нём не меняет (" + BytesInRussian(bytes) + ")";
+}
+
 const char* OutcomeInRussian(PageOutcome outcome) {
   switch (outcome) {
     case PageOutcome::kCleaned:

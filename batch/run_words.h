@@ -16,6 +16,9 @@ namespace pelloran {
 std::string CountInRussian(int64_t count, const char* one, const char* few, const char* many);
 // "1 байт", "2 байта", "5 байт".
 std::string BytesInRussian(int64_t count);
+// A dry run's line for a page its clean would not change:
+// "не изменится: очистка ничего в нём не меняет (39 байт)".
+std::string StaysUnchangedForecast(int64_t bytes);
 // What the summary calls the pages of an outcome: "очищено", "пропущено"...
 const char* OutcomeInRussian(PageOutcome outcome);
 

@@ -1,6 +1,7 @@
 #include "cleaner/clean_run.h"
 
 #include "charfile/in_out_error.h"
+#include "cleaner/page_messages.h"
 #include "cleaner/report_connection_state.h"
 
 namespace pelloran {
@@ -54,7 +55,8 @@ PageEnd CleanRun::CleanPage(const std::string& name) {
   if (index < 0) throw EInOutError(kFileNotFound);  // gone from the folder since Start
   files_.MoveFocusQuietly(index);
   if (!files_.IsSelected(index)) files_.Select(index);
-  const PageResult result = cleaner_.Clean(PageFiles::At(files_.CurrentFile()));
+  const PageFiles page = PageFiles::At(files_.CurrentFile());
+  const PageResult result = cleaner_.Clean(page);
   if (result.failure) throw *result.failure;
   switch (result.end) {
     case PageEnd::kStopped:
@@ -72,7 +74,11 @@ PageEnd CleanRun::CleanPage(const std::string& name) {
     case PageEnd::kUnchanged:
       ShowCleaned();
       ++cleaned_;
-      if (!quiet_) quiet_ = messages_.ShowInformationWithOffer(kOperationDone, kQuietUntilRunEnds);
+      if (!quiet_)
+        quiet_ = messages_.ShowInformationWithOffer(result.end == PageEnd::kCleaned
+                                                        ? std::string(kOperationDone)
+                                                        : UnchangedByCleanMessage(page.name),
+                                                    kQuietUntilRunEnds);
       context_.gauge.SetProgress(0);
       break;
   }

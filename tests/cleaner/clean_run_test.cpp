@@ -125,7 +125,7 @@ TEST_F(CleanRunTest, NothingSelectedTouchesNoPageButWritesAnEmptyReport) {
   EXPECT_FALSE(Exists("a.htm~"));
   ASSERT_EQ(messages_.information.size(), 1u);
   EXPECT_EQ(messages_.information[0].rfind("Нет подключения к интернету.", 0), 0u);
-  EXPECT_EQ(Read("Ссылки.txt"), "");
+  EXPECT_EQ(Read("Ссылки.txt"), "\xEF\xBB\xBF");  // only the mark of UTF-8
   EXPECT_FALSE(context_.link_report.is_open());
   EXPECT_EQ(gauge_.history, std::vector<int>{0});
 }
@@ -358,7 +358,7 @@ TEST_F(CleanRunTest, AFailureInTheSecondPassKeepsTheFirstPassOutputAndTheBackup)
   ASSERT_EQ(messages_.errors.size(), 1u);
   EXPECT_EQ(messages_.errors[0],
             "Файл «a.htm» очищен без переопределения стилей, только первым проходом, размер "
-            "теперь 6 байт (Disk full.). Исходный текст сохранён в файле «a.htm~».");
+            "теперь 6 байт (Нет места на диске.). Исходный текст сохранён в файле «a.htm~».");
   EXPECT_EQ(Read("a.htm"), "PAGE A");
   EXPECT_EQ(Read("a.htm~"), "page a");
   EXPECT_FALSE(Exists("PL!__a.htm"));
@@ -409,7 +409,7 @@ TEST_F(CleanRunTest, TheReportHasAHeaderForEveryPageInCleaningOrder) {
   first_extra_ = [](CleanContext& context) { PutText(context.link_report, "line"); };
   EXPECT_TRUE(Run());
   EXPECT_EQ(messages_.information.front(), "Вы подключены к интернету.");
-  EXPECT_EQ(Read("Ссылки.txt"), "\r\n           " + dir_ / "b.htm" + " :\r\n\r\nline" +
+  EXPECT_EQ(Read("Ссылки.txt"), "\xEF\xBB\xBF\r\n           " + dir_ / "b.htm" + " :\r\n\r\nline" +
                                     "\r\n           " + dir_ / "страница.htm" + " :\r\n\r\nline");
 }
 

@@ -77,7 +77,7 @@ TEST_F(TwoPagesTest, NothingSelectedTouchesNothingButEndsTheRun) {
   Child<QPushButton>(form, "okButton")->click();
   EXPECT_EQ(messages.information, std::vector<std::string>{"Вы подключены к интернету."});
   EXPECT_EQ(FilesInFolder(), (std::set<std::string>{"a.htm", "b.htm", "c.txt", "Ссылки.txt"}));
-  EXPECT_EQ(ReadFile(start / "Ссылки.txt"), "");
+  EXPECT_EQ(ReadFile(start / "Ссылки.txt"), "\xEF\xBB\xBF");  // only the mark of UTF-8
   EXPECT_EQ(ReadFile(start / "a.htm"), kPage);
   EXPECT_FALSE(ApplyEnabled());
   EXPECT_EQ(Child<PieGauge>(form, "gauge")->Progress(), 0);
@@ -165,7 +165,8 @@ TEST_F(UnreadablePageTest, ReportsFileAccessDeniedAndLosesNothing) {
     ASSERT_TRUE(as_a_user.active());
     Child<QPushButton>(form, "applyButton")->click();
   }
-  EXPECT_EQ(messages.errors, std::vector<std::string>{"File access denied."});
+  EXPECT_EQ(messages.errors, std::vector<std::string>{"Не удалось открыть файл «" +
+                                                      start / "b.htm" + "»: нет доступа."});
   EXPECT_EQ(messages.information, std::vector<std::string>{kDone});
   EXPECT_FALSE(FileExists(start / "PL!__b.htm") || FileExists(start / "b.htm~"));
   EXPECT_TRUE(ApplyEnabled());  // the failure ends the run before the buttons

@@ -278,6 +278,18 @@ TEST(BatchCleanTest, WritesTheLinkReportInTheStartingFolderWithFullPaths) {
                                               "     \"#top\"\r\n"
                                               "\r\n           " +
                                               dir / "site/b.htm" + " :\r\n\r\n");
+  // Offline, the batch names its own option, not the window's settings.
+  link_check.connected = false;
+  std::ostringstream offline_out, offline_err;
+  {
+    ScopedCurrentDir here(dir.path());
+    RunBatchClean(args, link_check, offline_out, offline_err);
+  }
+  EXPECT_NE(offline_err.str().find("Нет подключения к интернету: адреса в сети будут отмечены "
+                                   "недоступными. Без --check-links ссылки не проверяются.\n"),
+            std::string::npos)
+      << offline_err.str();
+  EXPECT_EQ(offline_err.str().find("настройках"), std::string::npos);
 }
 
 // A JSON report that cannot be written is a failure of the call, whether it

@@ -212,9 +212,9 @@ TEST(CommandFaultsTest, AReadOnlyFileSystemLeavesThePageAlone) {
   WriteFile(disk / "a.htm", kSamplePage);
   ASSERT_TRUE(disk.RemountReadOnly());
   const CommandOutcome outcome = RunCleanCommand(disk.path(), {"a.htm"});
-  ExpectLeftAlone(disk.path(), "a.htm", kSamplePage, outcome,
-                  "Не удалось создать файл в папке «" + disk.path().string() +
-                      "»: диск защищён от записи.");
+  ExpectLeftAlone(
+      disk.path(), "a.htm", kSamplePage, outcome,
+      "Не удалось создать файл в папке «" + disk.path().string() + "»: диск защищён от записи.");
 }
 
 // Pages no tool of the web wrote: each comes through with its bytes kept.

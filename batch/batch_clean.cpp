@@ -12,6 +12,7 @@
 #include "batch/command_line.h"
 #include "batch/console.h"
 #include "batch/json_destination.h"
+#include "batch/json_output.h"
 #include "batch/json_report.h"
 #include "batch/page_walk.h"
 #include "batch/report_file.h"
@@ -364,55 +365,6 @@ void BatchRun::RestoreOne(size_t i, PageRecord& record) {
   }
 }
 
-std::string Summary(const std::vector<PageRecord>& records, const Command& command,
-                    const LinkCounts& links) {
-  size_t counts[kPageOutcomes] = {};
-  for (const PageRecord& record : records) ++counts[static_cast<int>(record.outcome)];
-  std::string summary = command.dry_run ? "было бы:" : "";
-  const auto add = [&](PageOutcome outcome) {
-    if (!summary.empty()) summary += summary.ends_with(':') ? " " : ", ";
-    summary += std::string(OutcomeInRussian(outcome)) + " " +
-               std::to_string(counts[static_cast<int>(outcome)]);
-  };
-  if (command.restore) {
-    add(PageOutcome::kRestored);
-  } else {
-    add(PageOutcome::kCleaned);
-    add(PageOutcome::kUnchanged);
-  }
-  if (counts[static_cast<int>(PageOutcome::kFirstPassOnly)] > 0) add(PageOutcome::kFirstPassOnly);
-  add(PageOutcome::kSkipped);
-  add(PageOutcome::kFailed);
-  if (command.options.IsOfficeMarkupDropped() && !command.restore) {
-    int64_t office_bytes = 0;
-    for (const PageRecord& record : records) office_bytes += record.office_markup_bytes_dropped;
-    summary += ", служебной разметки Office убрано: " + BytesInRussian(office_bytes);
-  }
-  const auto none = [&counts](PageOutcome outcome) {
-    return counts[static_cast<int>(outcome)] == 0;
-  };
-  if (!command.restore && none(PageOutcome::kCleaned) && none(PageOutcome::kFirstPassOnly) &&
-      none(PageOutcome::kFailed))
-    summary += "; очищать нечего";
-  if (!command.options.IsLinkCheckingOn() || command.dry_run || command.restore) return summary;
-  return summary + "\nссылки: доступно " + std::to_string(links.available) + ", недоступно " +
-         std::to_string(links.broken) + ", не проверено " + std::to_string(links.not_checked);
-}
-
-// The report's end, and its file given its name. False, said on the
-// console, when the file could not be written.
-bool FinishJson(const Command& command, JsonReportWriter& json, ReportFile* file,
-                Console& console) {
-  json.Finish();
-  if (file == nullptr) return true;  // a failed write to standard output is the call's to report
-  if (const std::error_code failure = file->Commit()) {
-    console.Failure("pelloran-clean: не удалось записать " + console.Shown(*command.json) + ": " +
-                    ReasonInRussian(failure));
-    return false;
-  }
-  return true;
-}
-
 // The exit status: 128 + the signal that stopped the run; otherwise what
 // became of the pages, where a page left by a rule (its backup there
 // already, no page at all) is no failure.
@@ -432,24 +384,10 @@ int UsageError(std::ostream& err, const std::string& why) {
   return kBatchUsageError;
 }
 
-// The JSON report's file, opened before any page is touched, when the report
-// goes to a file. False, with the reason on `err`, when it cannot be made.
-bool OpenJsonFile(const Command& command, std::optional<ReportFile>& json_file, std::ostream& err,
-                  const Console& console) {
-  if (!command.json || *command.json == "-") return true;
-  std::error_code gone;  // the starting folder deleted under the command
-  const std::string json_path = fs::absolute(*command.json, gone).string();
-  if (!gone) json_file.emplace(json_path);
-  if (!gone && !json_file->failure()) return true;
-  err << "pelloran-clean: не удалось записать " << console.Shown(*command.json);
-  if (!gone) err << ": " << ReasonInRussian(json_file->failure());
-  err << "\n";
-  return false;
-}
-
 // A folder of the walk that could not be read counts as a failed entry, so
 // that the summary and the report say what the exit status says.
-std::vector<PageRecord> WalkRecords(const PageWalk& walk, Console& console) {
+std::vector<PageRecord> WalkRecords(const PageWalk& walk, Console& console,
+                                    JsonReportWriter* json) {
   std::vector<PageRecord> records;
   for (const WalkNote& note : walk.notes) {
     const std::string line = console.Shown(note.path) + ": " + note.text;
@@ -461,8 +399,31 @@ std::vector<PageRecord> WalkRecords(const PageWalk& walk, Console& console) {
     PageRecord& record = records.emplace_back();
     record.path = note.path;
     record.reason = note.text;  // outcome: failed
+    if (json != nullptr) json->Add(record);
   }
   return records;
+}
+
+// What the pages came to, added to `records`; false when the link report
+// could not be made, and no page was touched.
+struct PagesDone {
+  LinkCounts links;
+  bool report_lost = false;
+};
+bool CleanOrRestore(const Command& command, const std::vector<std::string>& pages,
+                    LinkCheck& link_check, Console& console, JsonReportWriter* json,
+                    std::vector<PageRecord>& records, PagesDone& done) {
+  BatchRun run(command, pages, link_check, console, json);
+  try {
+    std::vector<PageRecord> ended = command.restore ? run.Restore() : run.Clean();
+    records.insert(records.end(), std::make_move_iterator(ended.begin()),
+                   std::make_move_iterator(ended.end()));
+  } catch (const EInOutError&) {
+    console.Failure(CurrentFailureText());
+    return false;
+  }
+  done = {run.links(), run.report_lost()};
+  return true;
 }
 
 // The run over the pages found, after the command line was read.
@@ -474,45 +435,21 @@ int RunPages(const Command& command, LinkCheck& link_check, std::ostream& out, s
       return UsageError(err, "--json не пишет в «" + console.Shown(*command.json) + "»: " + *why +
                                  "; отчёт JSON заменяет только прежний отчёт JSON");
   }
-  std::optional<ReportFile> json_file;
-  if (!OpenJsonFile(command, json_file, err, console)) return kBatchSomeFailed;
-  std::optional<JsonReportWriter> json;
-  if (command.json) {
-    json.emplace(command.options, RunKind{command.dry_run, command.restore},
-                 [&](std::string_view text) {
-                   if (json_file)
-                     json_file->Append(text);
-                   else
-                     out << text;  // a failed write is the call's to report, as for every line
-                 });
+  JsonOutput json;
+  if (!json.Open(command, out, err, console)) return kBatchSomeFailed;
+  std::vector<PageRecord> records = WalkRecords(walk, console, json.writer());
+  PagesDone done;
+  if (!CleanOrRestore(command, walk.pages, link_check, console, json.writer(), records, done)) {
+    json.Finish(command, console);  // whole, with what it holds
+    return kBatchSomeFailed;
   }
-  std::vector<PageRecord> records = WalkRecords(walk, console);
-  for (const PageRecord& record : records) {
-    if (json) json->Add(record);
-  }
-  LinkCounts links;
-  bool report_lost = false;
-  {
-    BatchRun run(command, walk.pages, link_check, console, json ? &*json : nullptr);
-    try {
-      std::vector<PageRecord> done = command.restore ? run.Restore() : run.Clean();
-      records.insert(records.end(), std::make_move_iterator(done.begin()),
-                     std::make_move_iterator(done.end()));
-    } catch (const EInOutError&) {  // the link report could not be made
-      console.Failure(CurrentFailureText());
-      return kBatchSomeFailed;
-    }
-    report_lost = run.report_lost();
-    links = run.links();
-  }
-  console.Line(Summary(records, command, links));
+  console.Line(Summary(records, command, done.links));
   if (StopSignal() != 0) console.Failure("pelloran-clean: прогон остановлен сигналом");
-  const bool json_lost =
-      json && !FinishJson(command, *json, json_file ? &*json_file : nullptr, console);
+  const bool json_lost = !json.Finish(command, console);
   // Broken links outrank failed pages, so that a pipeline can tell them apart.
-  if (StopSignal() == 0 && !json_lost && command.fail_on_broken_links && links.broken > 0)
+  if (StopSignal() == 0 && !json_lost && command.fail_on_broken_links && done.links.broken > 0)
     return kBatchBrokenLinks;
-  return StatusOf(records, report_lost || json_lost);
+  return StatusOf(records, done.report_lost || json_lost);
 }
 
 int RunCommand(std::span<const std::string> args, LinkCheck& link_check, std::ostream& out,

@@ -213,7 +213,7 @@ TEST_F(LinkReportTest, ReportsEachLinkUnderThePagesFullPath) {
   Child<QPushButton>(form, "applyButton")->click();
   EXPECT_EQ(link_check.asked, std::vector<std::string>{"http://a.example/x"});
   EXPECT_EQ(messages.information, (std::vector<std::string>{"Вы подключены к интернету.", kDone}));
-  EXPECT_EQ(ReadFile(start / "Ссылки.txt"), "\r\n           " + start / "links.htm" +
+  EXPECT_EQ(ReadFile(start / "Ссылки.txt"), "\xEF\xBB\xBF\r\n           " + start / "links.htm" +
                                                 " :\r\n\r\n"
                                                 "ext  \"http://a.example/x\"     OK\r\n"
                                                 "     \"#top\"\r\n");

@@ -104,8 +104,9 @@ class BatchRun {
                     ": применяйте его там");
   }
 
-  std::vector<PageRecord> Clean();
-  std::vector<PageRecord> Restore();
+  // Add a record for each page done to `records`.
+  void Clean(std::vector<PageRecord>& records);
+  void Restore(std::vector<PageRecord>& records);
   // Whether the link report could not be written out at the end.
   bool report_lost() const { return report_lost_; }
   // The links of the pages done, by what their checks found.
@@ -163,24 +164,27 @@ class BatchRun {
   bool report_lost_ = false;
 };
 
-std::vector<PageRecord> BatchRun::Clean() {
-  std::vector<PageRecord> records(pages_.size());
-  if (pages_.empty()) return records;
+void BatchRun::Clean(std::vector<PageRecord>& records) {
+  if (pages_.empty()) return;
   if (!command_.dry_run) StartLinkChecks();
+  // Made in place, all at once: the records are the call's one sizable list.
+  const size_t first = records.size();
+  records.resize(first + pages_.size());
   for (size_t i = 0; i < pages_.size(); ++i) {
     if (Stopping()) {
-      records.resize(i);
+      records.resize(first + i);
       break;
     }
     console_.Progress(i, pages_.size(), pages_[i]);
-    records[i].path = pages_[i];
+    PageRecord& record = records[first + i];
+    record.path = pages_[i];
     diff_label_ = Relative(i);
-    CleanOne(i, records[i]);
-    PageDone(records[i]);
+    CleanOne(i, record);
+    PageDone(record);
   }
   console_.EndProgress();
   messages_.SetPage("", "");
-  if (command_.dry_run) return records;
+  if (command_.dry_run) return;
   try {
     context_.link_check.ForgetCheckedAhead();
     report_.Commit();
@@ -188,7 +192,6 @@ std::vector<PageRecord> BatchRun::Clean() {
     console_.Failure(CurrentFailureText());
     report_lost_ = true;
   }
-  return records;
 }
 
 // A page's record is out in the report and its links counted: what the
@@ -320,20 +323,20 @@ void BatchRun::Finish(PageRecord& record, const std::string& original, const std
   }
 }
 
-std::vector<PageRecord> BatchRun::Restore() {
-  std::vector<PageRecord> records(pages_.size());
+void BatchRun::Restore(std::vector<PageRecord>& records) {
+  const size_t first = records.size();
+  records.resize(first + pages_.size());
   for (size_t i = 0; i < pages_.size(); ++i) {
     if (Stopping()) {
-      records.resize(i);
+      records.resize(first + i);
       break;
     }
     console_.Progress(i, pages_.size(), pages_[i]);
-    RestoreOne(i, records[i]);
-    PageDone(records[i]);
+    RestoreOne(i, records[first + i]);
+    PageDone(records[first + i]);
   }
   console_.EndProgress();
   messages_.SetPage("", "");
-  return records;
 }
 
 void BatchRun::RestoreOne(size_t i, PageRecord& record) {
@@ -415,9 +418,10 @@ bool CleanOrRestore(const Command& command, const std::vector<std::string>& page
                     std::vector<PageRecord>& records, PagesDone& done) {
   BatchRun run(command, pages, link_check, console, json);
   try {
-    std::vector<PageRecord> ended = command.restore ? run.Restore() : run.Clean();
-    records.insert(records.end(), std::make_move_iterator(ended.begin()),
-                   std::make_move_iterator(ended.end()));
+    if (command.restore)
+      run.Restore(records);
+    else
+      run.Clean(records);
   } catch (const EInOutError&) {
     console.Failure(CurrentFailureText());
     return false;

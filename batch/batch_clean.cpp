@@ -11,6 +11,8 @@
 #include "batch/box_names.h"
 #include "batch/command_line.h"
 #include "batch/console.h"
+#include "batch/json_destination.h"
+#include "batch/json_output.h"
 #include "batch/json_report.h"
 #include "batch/page_walk.h"
 #include "batch/report_file.h"
@@ -26,6 +28,7 @@
 #include "cleaner/clean_run.h"
 #include "cleaner/link_report.h"
 #include "cleaner/page_clean.h"
+#include "cleaner/page_messages.h"
 #include "interfaces/path_names.h"
 #include "tools/page_diff.h"
 #include "tools/page_restore.h"
@@ -80,7 +83,7 @@ class ConsoleLinkProgress : public LinkCheckProgress {
 class BatchRun {
  public:
   BatchRun(const Command& command, const std::vector<std::string>& pages, LinkCheck& link_check,
-           Console& console)
+           Console& console, JsonReportWriter* json)
       : command_(command),
         pages_(pages),
         // The folder the command started in; empty when it is gone (deleted
@@ -92,20 +95,24 @@ class BatchRun {
         context_(options_, gauge_, link_check),
         cleaner_(context_, tables_),
         report_(context_.link_report),
-        link_progress_(console) {
+        link_progress_(console),
+        json_(json) {
     options_ = command.options;
     context_.link_progress = &link_progress_;
     cleaner_.CountStatistics(counting_);
     diff_base_ = DiffBase();
     if (command.diff && !start_folder_.empty() && diff_base_ != start_folder_.lexically_normal())
-      console_.Line("пути в diff даны от папки " + console_.Shown(diff_base_.string()) +
+      console_.Note("пути в diff даны от папки " + console_.Shown(diff_base_.string()) +
                     ": применяйте его там");
   }
 
-  std::vector<PageRecord> Clean();
-  std::vector<PageRecord> Restore();
+  // Add a record for each page done to `records`.
+  void Clean(std::vector<PageRecord>& records);
+  void Restore(std::vector<PageRecord>& records);
   // Whether the link report could not be written out at the end.
   bool report_lost() const { return report_lost_; }
+  // The links of the pages done, by what their checks found.
+  const LinkCounts& links() const { return links_; }
 
  private:
   // A stop signal came, or standard output's reader is gone: no more pages.
@@ -115,6 +122,8 @@ class BatchRun {
   PageResult PreviewOne(const PageFiles& page, PageRecord& record);
   PageResult ApplyOne(const PageFiles& page, PageRecord& record);
   void Finish(PageRecord& record, const std::string& original, const std::string& cleaned);
+  void RestoreOne(size_t i, PageRecord& record);
+  void PageDone(PageRecord& record);
   std::string Relative(size_t i) const {
     const fs::path relative = paths_[i].lexically_relative(diff_base_);
     return relative.empty() ? paths_[i].string() : relative.string();
@@ -147,6 +156,8 @@ class BatchRun {
   PageCleaner cleaner_;
   LinkReport report_;
   ConsoleLinkProgress link_progress_;
+  JsonReportWriter* json_;
+  LinkCounts links_;
   std::string diff_label_;
   // The summary says how much Office markup went and how the links fared,
   // with or without a report; the exit status needs the links too.
@@ -155,23 +166,27 @@ class BatchRun {
   bool report_lost_ = false;
 };
 
-std::vector<PageRecord> BatchRun::Clean() {
-  std::vector<PageRecord> records(pages_.size());
-  if (pages_.empty()) return records;
+void BatchRun::Clean(std::vector<PageRecord>& records) {
+  if (pages_.empty()) return;
   if (!command_.dry_run) StartLinkChecks();
+  // Made in place, all at once: the records are the call's one sizable list.
+  const size_t first = records.size();
+  records.resize(first + pages_.size());
   for (size_t i = 0; i < pages_.size(); ++i) {
     if (Stopping()) {
-      records.resize(i);
+      records.resize(first + i);
       break;
     }
     console_.Progress(i, pages_.size(), pages_[i]);
-    records[i].path = pages_[i];
+    PageRecord& record = records[first + i];
+    record.path = pages_[i];
     diff_label_ = Relative(i);
-    CleanOne(i, records[i]);
+    CleanOne(i, record);
+    PageDone(record);
   }
   console_.EndProgress();
   messages_.SetPage("", "");
-  if (command_.dry_run) return records;
+  if (command_.dry_run) return;
   try {
     context_.link_check.ForgetCheckedAhead();
     report_.Commit();
@@ -179,7 +194,25 @@ std::vector<PageRecord> BatchRun::Clean() {
     console_.Failure(CurrentFailureText());
     report_lost_ = true;
   }
-  return records;
+}
+
+// A page's record is out in the report and its links counted: what the
+// passes did is not held any longer.
+void BatchRun::PageDone(PageRecord& record) {
+  if (json_ != nullptr) json_->Add(record);
+  if (record.statistics) links_.Add(*record.statistics);
+  record.statistics.reset();
+}
+
+// The connection state in the batch's own words: the window's hint points to
+// its settings window, the batch's to its option.
+void SayConnectionState(LinkCheck& link_check, Console& console) {
+  if (link_check.IsConnected())
+    console.Line("Вы подключены к интернету.");
+  else
+    console.Note(
+        "Нет подключения к интернету: адреса в сети будут отмечены недоступными. Без "
+        "--check-links ссылки не проверяются.");
 }
 
 // With link checking on: the report in the folder the command was started
@@ -189,7 +222,8 @@ void BatchRun::StartLinkChecks() {
   if (!options_.IsLinkCheckingOn()) return;
   report_.Start(start_folder_.string());
   cleaner_.ReportLinksTo(&report_);
-  cleaner_.CheckLinksAhead(std::vector<std::string>(paths_.begin(), paths_.end()), messages_);
+  cleaner_.CheckLinksAhead(std::vector<std::string>(paths_.begin(), paths_.end()),
+                           [&] { SayConnectionState(context_.link_check, console_); });
 }
 
 void BatchRun::CleanOne(size_t i, PageRecord& record) {
@@ -226,11 +260,14 @@ PageResult BatchRun::PreviewOne(const PageFiles& page, PageRecord& record) {
   if (result.end == PageEnd::kLeftByRule) {
     record.outcome = PageOutcome::kSkipped;
     record.reason = result.message;
-    messages_.ShowError("не будет очищен: " + result.message);
+    messages_.ShowNote("не будет очищен: " + result.message);
   } else if (!result.failure) {
     Finish(record, page.Path(), output.path());
-    console_.Line(messages_.Named("будет очищен, было: " + BytesInRussian(record.bytes_before) +
-                                  ", станет: " + BytesInRussian(record.bytes_after)));
+    if (record.outcome == PageOutcome::kUnchanged)
+      console_.Line(messages_.Named(StaysUnchangedForecast(record.bytes_before)));
+    else
+      console_.Line(messages_.Named("будет очищен, было: " + BytesInRussian(record.bytes_before) +
+                                    ", станет: " + BytesInRussian(record.bytes_after)));
   }
   return result;
 }
@@ -244,7 +281,7 @@ PageResult BatchRun::ApplyOne(const PageFiles& page, PageRecord& record) {
       Finish(record, page.Backup(), page.Path());
       return result;
     case PageEnd::kUnchanged:
-      messages_.ShowInformation(kOperationDone);
+      messages_.ShowInformation(UnchangedByCleanMessage(page.name));
       record.outcome = PageOutcome::kUnchanged;
       record.bytes_after = record.bytes_before;
       return result;
@@ -254,7 +291,11 @@ PageResult BatchRun::ApplyOne(const PageFiles& page, PageRecord& record) {
     case PageEnd::kStopped:
       break;
   }
-  messages_.ShowError(result.message);
+  // A page left by a rule is no failure: -q says nothing of it.
+  if (result.end == PageEnd::kLeftByRule)
+    messages_.ShowNote(result.message);
+  else
+    messages_.ShowError(result.message);
   record.reason = result.message;
   record.outcome = result.end == PageEnd::kLeftByRule      ? PageOutcome::kSkipped
                    : result.end == PageEnd::kFirstPassOnly ? PageOutcome::kFirstPassOnly
@@ -285,94 +326,49 @@ void BatchRun::Finish(PageRecord& record, const std::string& original, const std
   }
 }
 
-std::vector<PageRecord> BatchRun::Restore() {
-  std::vector<PageRecord> records(pages_.size());
+void BatchRun::Restore(std::vector<PageRecord>& records) {
+  const size_t first = records.size();
+  records.resize(first + pages_.size());
   for (size_t i = 0; i < pages_.size(); ++i) {
     if (Stopping()) {
-      records.resize(i);
+      records.resize(first + i);
       break;
     }
     console_.Progress(i, pages_.size(), pages_[i]);
-    PageRecord& record = records[i];
-    record.path = pages_[i];
-    const std::string page = paths_[i].string();
-    messages_.SetPage(pages_[i], paths_[i].filename().string());
-    record.bytes_before = FileSize(page);
-    const RestoreResult result = RestorePage(page, command_.dry_run, command_.force);
-    switch (result.outcome) {
-      case RestoreOutcome::kRestored:
-        record.outcome = PageOutcome::kRestored;
-        record.bytes_after = command_.dry_run ? FileSize(BackupName(page)) : FileSize(page);
-        console_.Line(messages_.Named(command_.dry_run ? "будет восстановлен из копии"
-                                                       : "восстановлен из копии"));
-        break;
-      case RestoreOutcome::kNoBackup:
-      case RestoreOutcome::kChanged:
-      case RestoreOutcome::kFailed:
-        // A page kept from being overwritten needs the user's word (--force).
-        record.outcome = result.outcome == RestoreOutcome::kNoBackup ? PageOutcome::kSkipped
-                                                                     : PageOutcome::kFailed;
-        record.reason = result.message;
-        record.bytes_after = record.bytes_before;
-        messages_.ShowError(result.message);
-        break;
-    }
+    RestoreOne(i, records[first + i]);
+    PageDone(records[first + i]);
   }
   console_.EndProgress();
   messages_.SetPage("", "");
-  return records;
 }
 
-std::string Summary(const std::vector<PageRecord>& records, const Command& command) {
-  size_t counts[kPageOutcomes] = {};
-  for (const PageRecord& record : records) ++counts[static_cast<int>(record.outcome)];
-  std::string summary = command.dry_run ? "было бы:" : "";
-  const auto add = [&](PageOutcome outcome) {
-    if (!summary.empty()) summary += summary.ends_with(':') ? " " : ", ";
-    summary += std::string(OutcomeInRussian(outcome)) + " " +
-               std::to_string(counts[static_cast<int>(outcome)]);
-  };
-  if (command.restore) {
-    add(PageOutcome::kRestored);
-  } else {
-    add(PageOutcome::kCleaned);
-    add(PageOutcome::kUnchanged);
+void BatchRun::RestoreOne(size_t i, PageRecord& record) {
+  record.path = pages_[i];
+  const std::string page = paths_[i].string();
+  messages_.SetPage(pages_[i], paths_[i].filename().string());
+  record.bytes_before = FileSize(page);
+  const RestoreResult result = RestorePage(page, command_.dry_run, command_.force);
+  switch (result.outcome) {
+    case RestoreOutcome::kRestored:
+      record.outcome = PageOutcome::kRestored;
+      record.bytes_after = command_.dry_run ? FileSize(BackupName(page)) : FileSize(page);
+      console_.Line(messages_.Named(command_.dry_run ? "будет восстановлен из копии"
+                                                     : "восстановлен из копии"));
+      return;
+    case RestoreOutcome::kNoBackup:
+    case RestoreOutcome::kChanged:
+    case RestoreOutcome::kFailed:
+      // A page kept from being overwritten needs the user's word (--force).
+      record.outcome = result.outcome == RestoreOutcome::kNoBackup ? PageOutcome::kSkipped
+                                                                   : PageOutcome::kFailed;
+      record.reason = result.message;
+      record.bytes_after = record.bytes_before;
+      if (result.outcome == RestoreOutcome::kNoBackup)
+        messages_.ShowNote(result.message);
+      else
+        messages_.ShowError(result.message);
+      return;
   }
-  if (counts[static_cast<int>(PageOutcome::kFirstPassOnly)] > 0) add(PageOutcome::kFirstPassOnly);
-  add(PageOutcome::kSkipped);
-  add(PageOutcome::kFailed);
-  if (command.options.IsOfficeMarkupDropped() && !command.restore) {
-    int64_t office_bytes = 0;
-    for (const PageRecord& record : records) office_bytes += record.office_markup_bytes_dropped;
-    summary += ", служебной разметки Office убрано: " + BytesInRussian(office_bytes);
-  }
-  const auto none = [&counts](PageOutcome outcome) {
-    return counts[static_cast<int>(outcome)] == 0;
-  };
-  if (!command.restore && none(PageOutcome::kCleaned) && none(PageOutcome::kFirstPassOnly) &&
-      none(PageOutcome::kFailed))
-    summary += "; очищать нечего";
-  if (!command.options.IsLinkCheckingOn() || command.dry_run || command.restore) return summary;
-  const LinkCounts links = CountLinks(records);
-  return summary + "\nссылки: доступно " + std::to_string(links.available) + ", недоступно " +
-         std::to_string(links.broken) + ", не проверено " + std::to_string(links.not_checked);
-}
-
-// The report to standard output, or through its file opened before the run.
-bool WriteJson(const Command& command, ReportFile* file, const std::vector<PageRecord>& records,
-               std::ostream& out, Console& console) {
-  const std::string report =
-      JsonReport(command.options, {command.dry_run, command.restore}, records);
-  if (file == nullptr) {
-    out << report;  // a failed write is the call's to report, as for every line
-    return true;
-  }
-  if (const std::error_code failure = file->Commit(report)) {
-    console.Failure("pelloran-clean: не удалось записать " + *command.json + ": " +
-                    ReasonInRussian(failure));
-    return false;
-  }
-  return true;
 }
 
 // The exit status: 128 + the signal that stopped the run; otherwise what
@@ -387,29 +383,87 @@ int StatusOf(const std::vector<PageRecord>& records, bool other_failure) {
   return other_failure ? kBatchSomeFailed : kBatchAllCleaned;
 }
 
-// The JSON report's file, opened before any page is touched, when the report
-// goes to a file. False, with the reason on `err`, when it cannot be made.
-bool OpenJsonFile(const Command& command, std::optional<ReportFile>& json_file, std::ostream& err) {
-  if (!command.json || *command.json == "-") return true;
-  std::error_code gone;  // the starting folder deleted under the command
-  const std::string json_path = fs::absolute(*command.json, gone).string();
-  if (!gone) json_file.emplace(json_path);
-  if (!gone && !json_file->failure()) return true;
-  err << "pelloran-clean: не удалось записать " << *command.json;
-  if (!gone) err << ": " << ReasonInRussian(json_file->failure());
-  err << "\n";
-  return false;
+// A usage error: why, then how the command is called.
+int UsageError(std::ostream& err, const std::string& why) {
+  err << "pelloran-clean: " << why << "\n"
+      << kUsageInRussian << "Подробнее: pelloran-clean --help\n";
+  return kBatchUsageError;
+}
+
+// A folder of the walk that could not be read counts as a failed entry, so
+// that the summary and the report say what the exit status says.
+std::vector<PageRecord> WalkRecords(const PageWalk& walk, Console& console,
+                                    JsonReportWriter* json) {
+  std::vector<PageRecord> records;
+  for (const WalkNote& note : walk.notes) {
+    const std::string line = console.Shown(note.path) + ": " + note.text;
+    if (!note.failure) {
+      console.Note(line);
+      continue;
+    }
+    console.Failure(line);
+    PageRecord& record = records.emplace_back();
+    record.path = note.path;
+    record.reason = note.text;  // outcome: failed
+    if (json != nullptr) json->Add(record);
+  }
+  return records;
+}
+
+// What the pages came to, added to `records`; false when the link report
+// could not be made, and no page was touched.
+struct PagesDone {
+  LinkCounts links;
+  bool report_lost = false;
+};
+bool CleanOrRestore(const Command& command, const std::vector<std::string>& pages,
+                    LinkCheck& link_check, Console& console, JsonReportWriter* json,
+                    std::vector<PageRecord>& records, PagesDone& done) {
+  BatchRun run(command, pages, link_check, console, json);
+  try {
+    if (command.restore)
+      run.Restore(records);
+    else
+      run.Clean(records);
+  } catch (const EInOutError&) {
+    console.Failure(CurrentFailureText());
+    return false;
+  }
+  done = {run.links(), run.report_lost()};
+  return true;
+}
+
+// The run over the pages found, after the command line was read.
+int RunPages(const Command& command, LinkCheck& link_check, std::ostream& out, std::ostream& err,
+             Console& console) {
+  const PageWalk walk = FindPages(command.paths, command.filter);
+  if (command.json && *command.json != "-") {
+    if (const auto why = WhyJsonDestinationRefused(*command.json, walk.pages, command.filter))
+      return UsageError(err, "--json не пишет в «" + console.Shown(*command.json) + "»: " + *why +
+                                 "; отчёт JSON заменяет только прежний отчёт JSON");
+  }
+  JsonOutput json;
+  if (!json.Open(command, out, err, console)) return kBatchSomeFailed;
+  std::vector<PageRecord> records = WalkRecords(walk, console, json.writer());
+  PagesDone done;
+  if (!CleanOrRestore(command, walk.pages, link_check, console, json.writer(), records, done)) {
+    json.Finish(command, console);  // whole, with what it holds
+    return kBatchSomeFailed;
+  }
+  console.Line(Summary(records, command, done.links));
+  if (StopSignal() != 0) console.Failure("pelloran-clean: прогон остановлен сигналом");
+  const bool json_lost = !json.Finish(command, console);
+  // Broken links outrank failed pages, so that a pipeline can tell them apart.
+  if (StopSignal() == 0 && !json_lost && command.fail_on_broken_links && done.links.broken > 0)
+    return kBatchBrokenLinks;
+  return StatusOf(records, done.report_lost || json_lost);
 }
 
 int RunCommand(std::span<const std::string> args, LinkCheck& link_check, std::ostream& out,
                std::ostream& err, Terminals terminals) {
   Command command;
   std::string why;
-  if (!ParseCommandLine({args.begin(), args.end()}, command, why)) {
-    err << "pelloran-clean: " << why << "\n"
-        << kUsageInRussian << "Подробнее: pelloran-clean --help\n";
-    return kBatchUsageError;
-  }
+  if (!ParseCommandLine({args.begin(), args.end()}, command, why)) return UsageError(err, why);
   if (command.help) {
     out << HelpText();
     return kBatchAllCleaned;
@@ -422,39 +476,9 @@ int RunCommand(std::span<const std::string> args, LinkCheck& link_check, std::os
     out << ListOfBoxes();
     return kBatchAllCleaned;
   }
-  std::optional<ReportFile> json_file;
-  if (!OpenJsonFile(command, json_file, err)) return kBatchSomeFailed;
-
-  Console console(out, err, terminals, command);
   command.filter.by_backup = command.restore;
-  const PageWalk walk = FindPages(command.paths, command.filter);
-  bool walk_failed = false;
-  for (const WalkNote& note : walk.notes) {
-    console.Failure(note.path + ": " + note.text);
-    walk_failed = walk_failed || note.failure;
-  }
-
-  std::vector<PageRecord> records;
-  bool report_lost = false;
-  {
-    BatchRun run(command, walk.pages, link_check, console);
-    try {
-      records = command.restore ? run.Restore() : run.Clean();
-    } catch (const EInOutError&) {  // the link report could not be made
-      console.Failure(CurrentFailureText());
-      return kBatchSomeFailed;
-    }
-    report_lost = run.report_lost();
-  }
-  console.Line(Summary(records, command));
-  if (StopSignal() != 0) console.Failure("pelloran-clean: прогон остановлен сигналом");
-  const bool json_lost =
-      command.json && !WriteJson(command, json_file ? &*json_file : nullptr, records, out, console);
-  // Broken links outrank failed pages, so that a pipeline can tell them apart.
-  if (StopSignal() == 0 && !json_lost && command.fail_on_broken_links &&
-      CountLinks(records).broken > 0)
-    return kBatchBrokenLinks;
-  return StatusOf(records, walk_failed || report_lost || json_lost);
+  Console console(out, err, terminals, command);
+  return RunPages(command, link_check, out, err, console);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <charconv>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "batch/box_names.h"
@@ -93,7 +94,10 @@ const char* HelpWhatARunDoes() {
                         links are not checked
       --diff            print a unified diff from every page cleaned (or, with
                         --dry-run, that would be) to its cleaned text; patch -p1
-                        applied to the original pages gives the cleaned ones
+                        applied to the original pages gives the cleaned ones; a
+                        name holding a control character, a quote or a
+                        backslash is quoted in the headers with C escapes
+                        ("a/e\033[2J.htm"), as patch reads it
       --color=WHEN      colour the diff: auto (when standard output is a
                         terminal), always or never
       --restore         undo a clean: each page's "~" backup takes the page's
@@ -106,7 +110,9 @@ const char* HelpWhatARunDoes() {
                         as it is and named
       --force           with --restore, restore those pages too
       --check-links     check every link address on the web and write the
-                        report "Ссылки.txt" in the current directory; only
+                        report "Ссылки.txt" (UTF-8, with a byte-order mark;
+                        names and links not in UTF-8 read as windows-1251)
+                        in the current directory; only
                         http and https addresses are asked, each once; links
                         of other schemes, in-page links ("#x", OK when the
                         page has that id or anchor name) and relative links
@@ -120,8 +126,13 @@ const char* HelpWhatARunDoes() {
                         broken (see Exit status)
       --json FILE       write a report in JSON to FILE ("-": standard output):
                         the options used and, for every page, its outcome,
-                        sizes before and after, and what was done to it
-  -q, --quiet           print nothing but failures
+                        sizes before and after, and what was done to it (a
+                        path that is not UTF-8 also as "path_bytes", in
+                        base64); FILE may not be a page of the run, its "~"
+                        or "PL!__" name, nor an existing file whose name the
+                        page patterns take, unless it holds an earlier report
+  -q, --quiet           print nothing but failures (no page lines, no pages
+                        left by a rule, no summary)
   -h, --help            show this text and stop
       --version         show the version and stop
       --                end of options: every later argument is a path
@@ -141,8 +152,10 @@ Exit status:
  0 when no page failed: pages left by a rule (a backup already there, a file
  that is no page, a page another run holds) are no failure, so cleaning a
  cleaned tree answers 0 with "очищать нечего"; 1 when a page failed, was
- cleaned by the first pass only or was not restored over an edit, or when a
- report or standard output could not be written; 2 for a usage error;
+ cleaned by the first pass only or was not restored over an edit, when a
+ folder could not be read (counted as failed), or when a report or standard
+ output could not be written; 2 for a usage error (--force without
+ --restore and --fail-on-broken-links without --check-links among them);
  128 + N when signal N (SIGINT, SIGTERM, SIGHUP) stopped the run after the
  page in hand, with the summary and the reports so far written.
  With --fail-on-broken-links, 3 when a link checked was broken (a status other
@@ -304,6 +317,16 @@ void AddBoxOptions(CLI::App& app, std::vector<BoxAction>& actions) {
   flag("--keep-office-markup", [](CleaningOptions& o) { o.SetOfficeMarkupDropped(false); });
 }
 
+// The options that mean something only beside another, and what is said
+// when one stands alone; the one place where that is decided.
+std::optional<std::string> WhyOptionStandsAlone(const Command& command) {
+  // --force restores pages edited since their clean; nothing else uses it.
+  if (command.force && !command.restore) return "--force действует только вместе с --restore";
+  if (command.fail_on_broken_links && !command.options.IsLinkCheckingOn())
+    return "--fail-on-broken-links действует только вместе с --check-links";
+  return std::nullopt;
+}
+
 }  // namespace
 
 bool ParseCommandLine(const std::vector<std::string>& args, Command& command, std::string& why) {
@@ -356,6 +379,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, Command& command, st
   if (app.count("--json") > 0) command.json = json;
   if (command.diff && command.json == "-") {
     why = "--diff и --json - не могут оба писать в стандартный вывод";
+    return false;
+  }
+  if (const auto alone = WhyOptionStandsAlone(command)) {
+    why = *alone;
     return false;
   }
   if (command.paths.empty() && !command.help && !command.version && !command.list_boxes) {

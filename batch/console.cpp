@@ -1,5 +1,6 @@
 #include "batch/console.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace pelloran {
@@ -54,17 +55,32 @@ std::string Console::Shown(std::string_view name) const {
   return shown;
 }
 
+std::string Console::ShownLines(std::string_view text) const {
+  std::string shown;
+  for (;;) {
+    const size_t lf = text.find('\n');
+    shown += Shown(text.substr(0, lf));
+    if (lf == std::string_view::npos) return shown;
+    shown += '\n';
+    text.remove_prefix(lf + 1);
+  }
+}
+
 void Console::Line(std::string_view text) {
   if (quiet_) return;
   EndProgress();
-  lines_ << text << "\n";
+  lines_ << ShownLines(text) << "\n";
   lines_.flush();
 }
 
 void Console::Failure(std::string_view text) {
   EndProgress();
-  err_ << text << "\n";
+  err_ << ShownLines(text) << "\n";
   err_.flush();
+}
+
+void Console::Note(std::string_view text) {
+  if (!quiet_) Failure(text);
 }
 
 void Console::Progress(size_t done, size_t all, std::string_view page) {
@@ -119,26 +135,49 @@ void PageMessages::ShowInformation(std::string_view text) { console_.Line(Named(
 
 void PageMessages::ShowError(std::string_view text) { console_.Failure(Named(text)); }
 
+void PageMessages::ShowNote(std::string_view text) { console_.Note(Named(text)); }
+
 std::string PageMessages::Named(std::string_view text) const {
   if (shown_.empty()) return std::string(text);
   const std::string quoted = "«" + name_ + "»";
   const size_t at = text.find(quoted);
-  if (at == std::string_view::npos) return shown_ + ": " + std::string(text);
-  return std::string(text.substr(0, at)) + "«" + shown_ + "»" +
-         std::string(text.substr(at + quoted.size()));
+  std::string named = at == std::string_view::npos
+                          ? shown_ + ": " + std::string(text)
+                          : std::string(text.substr(0, at)) + "«" + shown_ + "»" +
+                                std::string(text.substr(at + quoted.size()));
+  // The page's other names in the text ("~", "PL!__") escaped like its own.
+  const std::string escaped = console_.Shown(name_);
+  if (escaped == name_) return named;
+  for (size_t from = 0; (from = named.find(name_, from)) != std::string::npos;) {
+    named.replace(from, name_.size(), escaped);
+    from += escaped.size();
+  }
+  return named;
 }
 
 std::string DiffLabel(std::string_view side, const std::string& path) {
   const std::string label = std::string(side) + path;
-  if (label.find_first_of("\t\n\"\\") != std::string::npos) {
+  const auto needs_quotes = [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F || c == '"' || c == '\\';
+  };
+  if (std::any_of(label.begin(), label.end(), needs_quotes)) {
     std::string quoted = "\"";
     for (const char c : label) {
+      const auto byte = static_cast<unsigned char>(c);
       if (c == '\t')
         quoted += "\\t";
       else if (c == '\n')
         quoted += "\\n";
+      else if (c == '\r')
+        quoted += "\\r";
       else if (c == '"' || c == '\\')
         quoted += std::string("\\") + c;
+      else if (needs_quotes(c))
+        quoted.append("\\")
+            .append(1, static_cast<char>('0' + (byte >> 6)))
+            .append(1, static_cast<char>('0' + ((byte >> 3) & 7)))
+            .append(1, static_cast<char>('0' + (byte & 7)));
       else
         quoted += c;
     }

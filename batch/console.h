@@ -21,6 +21,11 @@ class Console {
   // A line about a page or the run; nothing with --quiet.
   void Line(std::string_view text);
   void Failure(std::string_view text);
+  // Something said on the error stream that is no failure (a page left by a
+  // rule, a folder that is no page); nothing with --quiet.
+  void Note(std::string_view text);
+  // The three write their text as Shown does names: no byte of a name can
+  // reach a terminal raw.
   // "[done/all] page" in place of the previous progress line.
   void Progress(size_t done, size_t all, std::string_view page);
   void EndProgress();
@@ -33,6 +38,8 @@ class Console {
   // control characters written as \t, \n, \r or \xHH, so that no name can
   // move the cursor, clear the screen or pass for another line.
   std::string Shown(std::string_view name) const;
+  // Shown, line by line: the line ends of a text are kept.
+  std::string ShownLines(std::string_view text) const;
   // Has a write to standard output failed (its reader gone, a full disk)?
   bool OutputLost() const { return out_.fail(); }
 
@@ -56,6 +63,8 @@ class PageMessages : public Messages {
   void SetPage(std::string shown, std::string name);
   void ShowInformation(std::string_view text) override;
   void ShowError(std::string_view text) override;
+  // A page left by a rule: said, but no failure (nothing with --quiet).
+  void ShowNote(std::string_view text);
 
   std::string Named(std::string_view text) const;
 
@@ -66,8 +75,10 @@ class PageMessages : public Messages {
 };
 
 // A path as a diff header names it after "a/" or "b/": with a tab after it
-// when it holds a blank, quoted C-style when it holds a tab, line end, quote
-// or backslash, so that patch reads the whole name.
+// when it holds a blank; quoted C-style when it holds a control character, a
+// quote or a backslash (\t, \n, \r, \", \\, any other control character as
+// three octal digits, "\033"), which patch reads back as the same name, so
+// that no name can pass for another line or reach a terminal raw.
 std::string DiffLabel(std::string_view side, const std::string& path);
 
 }  // namespace pelloran

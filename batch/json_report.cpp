@@ -4,11 +4,28 @@
 
 #include "batch/box_names.h"
 #include "cleaner/cleaning_options.h"
+#include "cleaner/text_encoding.h"
 
 namespace pelloran {
 namespace {
 
 using nlohmann::json;
+
+std::string Base64(std::string_view bytes) {
+  static constexpr char kDigits[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string text;
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    uint32_t group = static_cast<unsigned char>(bytes[i]) << 16;
+    if (i + 1 < bytes.size()) group |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+    if (i + 2 < bytes.size()) group |= static_cast<unsigned char>(bytes[i + 2]);
+    text += kDigits[group >> 18];
+    text += kDigits[(group >> 12) & 63];
+    text += i + 1 < bytes.size() ? kDigits[(group >> 6) & 63] : '=';
+    text += i + 2 < bytes.size() ? kDigits[group & 63] : '=';
+  }
+  return text;
+}
 
 json BoxesOf(const Options& options) {
   json boxes = json::array();
@@ -91,8 +108,15 @@ json StatisticsOf(const CleanStatistics& s) {
   };
 }
 
+std::string Dump(const json& value) {
+  return value.dump(2, ' ', false, json::error_handler_t::replace);
+}
+
 json PageOf(const PageRecord& page) {
   json entry = {{"path", page.path}, {"outcome", OutcomeName(page.outcome)}};
+  // The text above shows a name in a single-byte code page with U+FFFD in
+  // place of its bytes; these give the name back exactly.
+  if (!IsUtf8(page.path)) entry["path_bytes"] = Base64(page.path);
   if (!page.reason.empty()) entry["reason"] = page.reason;
   entry["bytes_before"] = page.bytes_before < 0 ? json() : json(page.bytes_before);
   entry["bytes_after"] = page.bytes_after < 0 ? json() : json(page.bytes_after);
@@ -102,25 +126,20 @@ json PageOf(const PageRecord& page) {
 
 }  // namespace
 
-LinkCounts CountLinks(const std::vector<PageRecord>& pages) {
-  LinkCounts counts;
-  for (const PageRecord& page : pages) {
-    if (!page.statistics) continue;
-    for (const CheckedLink& link : page.statistics->links) {
-      switch (link.outcome.verdict) {
-        case LinkVerdict::kAvailable:
-          ++counts.available;
-          break;
-        case LinkVerdict::kBroken:
-          ++counts.broken;
-          break;
-        case LinkVerdict::kNotChecked:
-          ++counts.not_checked;
-          break;
-      }
+void LinkCounts::Add(const CleanStatistics& statistics) {
+  for (const CheckedLink& link : statistics.links) {
+    switch (link.outcome.verdict) {
+      case LinkVerdict::kAvailable:
+        ++available;
+        break;
+      case LinkVerdict::kBroken:
+        ++broken;
+        break;
+      case LinkVerdict::kNotChecked:
+        ++not_checked;
+        break;
     }
   }
-  return counts;
 }
 
 const char* OutcomeName(PageOutcome outcome) {
@@ -141,37 +160,51 @@ const char* OutcomeName(PageOutcome outcome) {
   return "failed";
 }
 
-std::string JsonReport(const Options& options, RunKind kind, const std::vector<PageRecord>& pages) {
-  json totals = json::object();
-  for (PageOutcome outcome :
-       {PageOutcome::kCleaned, PageOutcome::kUnchanged, PageOutcome::kRestored,
-        PageOutcome::kSkipped, PageOutcome::kFailed, PageOutcome::kFirstPassOnly})
-    totals[OutcomeName(outcome)] = 0;
-  json page_list = json::array();
-  int64_t office_bytes = 0;
-  for (const PageRecord& page : pages) {
-    page_list.push_back(PageOf(page));
-    totals[OutcomeName(page.outcome)] = totals[OutcomeName(page.outcome)].get<int>() + 1;
-    office_bytes += page.office_markup_bytes_dropped;
-  }
-  totals["office_markup_bytes_dropped"] = office_bytes;
-  if (options.IsLinkCheckingOn() && !kind.dry_run && !kind.restore) {
-    const LinkCounts links = CountLinks(pages);
-    totals["links"] = {{"available", links.available},
-                       {"broken", links.broken},
-                       {"not_checked", links.not_checked}};
-  }
-  const json document = {
+// The report is nlohmann's dump of one object with its keys in order
+// ("dry_run", "options", "pages", "restore", "totals"), two blanks a level;
+// it is written in three pieces that join to exactly that text.
+JsonReportWriter::JsonReportWriter(const Options& options, RunKind kind, Sink sink)
+    : link_totals_(options.IsLinkCheckingOn() && !kind.dry_run && !kind.restore),
+      restore_(kind.restore),
+      sink_(std::move(sink)) {
+  const json head = {
       {"dry_run", kind.dry_run},
-      {"restore", kind.restore},
       {"options",
        {{"boxes", BoxesOf(options)},
         {"link_checking", options.IsLinkCheckingOn()},
         {"office_markup_dropped", options.IsOfficeMarkupDropped()}}},
-      {"pages", page_list},
-      {"totals", totals},
   };
-  return document.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+  std::string text = Dump(head);
+  text.resize(text.size() - 2);  // the closing "\n}"
+  sink_(text + ",\n  \"pages\": [");
+}
+
+void JsonReportWriter::Add(const PageRecord& page) {
+  ++counts_[static_cast<int>(page.outcome)];
+  office_bytes_ += page.office_markup_bytes_dropped;
+  if (link_totals_ && page.statistics) links_.Add(*page.statistics);
+  std::string text = pages_++ == 0 ? "\n    " : ",\n    ";
+  const std::string record = Dump(PageOf(page));
+  text.reserve(text.size() + record.size() + record.size() / 8);
+  for (const char c : record) {
+    text += c;
+    if (c == '\n') text += "    ";
+  }
+  sink_(text);
+}
+
+void JsonReportWriter::Finish() {
+  json totals = json::object();
+  for (int outcome = 0; outcome < kPageOutcomes; ++outcome)
+    totals[OutcomeName(static_cast<PageOutcome>(outcome))] = counts_[outcome];
+  totals["office_markup_bytes_dropped"] = office_bytes_;
+  if (link_totals_)
+    totals["links"] = {{"available", links_.available},
+                       {"broken", links_.broken},
+                       {"not_checked", links_.not_checked}};
+  const json tail = {{"restore", restore_}, {"totals", totals}};
+  const std::string text = Dump(tail);
+  sink_(std::string(pages_ == 0 ? "]" : "\n  ]") + "," + text.substr(1) + "\n");
 }
 
 }  // namespace pelloran

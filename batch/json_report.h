@@ -1,12 +1,14 @@
 #pragma once
 
 // The batch command's report in JSON: the options used, and for every page
-// what became of it and what the passes did.
+// what became of it and what the passes did. It is written as the pages end,
+// so a page's record is held only until it is out.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "interfaces/clean_statistics.h"
 #include "interfaces/options.h"
@@ -36,17 +38,36 @@ struct LinkCounts {
   size_t available = 0;
   size_t broken = 0;
   size_t not_checked = 0;
+  void Add(const CleanStatistics& statistics);
 };
-LinkCounts CountLinks(const std::vector<PageRecord>& pages);
 
 struct RunKind {
   bool dry_run = false;
   bool restore = false;
 };
 
-// The whole document, indented, ending with a line end. Texts that are not
-// UTF-8 (names and addresses in single-byte code pages) have their bad bytes
-// replaced, so the document always parses.
-std::string JsonReport(const Options& options, RunKind kind, const std::vector<PageRecord>& pages);
+// Writes the whole document, indented, ending with a line end, in pieces
+// handed to `sink`: the options when made, a page's record with each Add, the
+// totals at Finish. Texts that are not UTF-8 (names and addresses in
+// single-byte code pages) have their bad bytes replaced, so the document
+// always parses; a page's path that is not UTF-8 is also given exactly, in
+// base64, as "path_bytes".
+class JsonReportWriter {
+ public:
+  using Sink = std::function<void(std::string_view)>;
+  JsonReportWriter(const Options& options, RunKind kind, Sink sink);
+
+  void Add(const PageRecord& page);
+  void Finish();
+
+ private:
+  bool link_totals_;
+  bool restore_;
+  Sink sink_;
+  size_t pages_ = 0;
+  size_t counts_[kPageOutcomes] = {};
+  int64_t office_bytes_ = 0;
+  LinkCounts links_;
+};
 
 }  // namespace pelloran

@@ -23,10 +23,7 @@ bool IsWorkFile(const std::string& name) {
 
 class Walker {
  public:
-  Walker(const PageFilter& filter, PageWalk& walk)
-      : filter_(filter),
-        include_(filter.include.empty() ? kPageNamePatterns : filter.include),
-        walk_(walk) {}
+  Walker(const PageFilter& filter, PageWalk& walk) : filter_(filter), walk_(walk) {}
 
   void Folder(const fs::path& folder) {
     std::vector<std::string> files;
@@ -48,10 +45,7 @@ class Walker {
 
  private:
   bool IsPageName(const std::string& name) const {
-    if (IsWorkFile(name)) return false;
-    const auto matches = [&name](const std::string& glob) { return MatchesGlob(glob, name); };
-    return std::any_of(include_.begin(), include_.end(), matches) &&
-           std::none_of(filter_.exclude.begin(), filter_.exclude.end(), matches);
+    return !IsWorkFile(name) && TakesName(filter_, name);
   }
 
   // The folder's page names and subfolder names; false, with a note, when it
@@ -84,11 +78,18 @@ class Walker {
   }
 
   const PageFilter& filter_;
-  const std::vector<std::string>& include_;
   PageWalk& walk_;
 };
 
 }  // namespace
+
+bool TakesName(const PageFilter& filter, const std::string& name) {
+  const std::vector<std::string>& include =
+      filter.include.empty() ? kPageNamePatterns : filter.include;
+  const auto matches = [&name](const std::string& glob) { return MatchesGlob(glob, name); };
+  return std::any_of(include.begin(), include.end(), matches) &&
+         std::none_of(filter.exclude.begin(), filter.exclude.end(), matches);
+}
 
 bool MatchesGlob(const std::string& glob, const std::string& name) {
   return ::fnmatch(glob.c_str(), name.c_str(), FNM_CASEFOLD) == 0;

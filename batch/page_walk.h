@@ -37,6 +37,11 @@ struct PageWalk {
 // A page reached twice is taken the first time only.
 PageWalk FindPages(const std::vector<std::string>& paths, const PageFilter& filter);
 
+// Does the filter's patterns take a file of this name in a folder (its
+// include globs, or the default ones, and none of its exclude globs)? The
+// "~" and "PL!__" names are not ruled out here.
+bool TakesName(const PageFilter& filter, const std::string& name);
+
 // Does `name` match the glob, ignoring the case of letters?
 bool MatchesGlob(const std::string& glob, const std::string& name);
 

@@ -53,9 +53,14 @@ ReportFile::~ReportFile() {
   DeleteFile(temporary_);
 }
 
-std::error_code ReportFile::Commit(std::string_view text) {
+void ReportFile::Append(std::string_view text) {
+  if (fd_ < 0 || write_failure_) return;
+  write_failure_ = WriteAll(fd_, text);
+}
+
+std::error_code ReportFile::Commit() {
   if (fd_ < 0) return failure_;
-  std::error_code failure = WriteAll(fd_, text);
+  std::error_code failure = write_failure_;
   if (::close(fd_) != 0 && !failure) failure = LastError();
   fd_ = -1;
   if (!failure) failure = ReplaceByRename(temporary_, destination_);

@@ -2,8 +2,9 @@
 
 // A report file written whole or not at all. It is opened under a temporary
 // name beside its destination before any page is touched, so that a
-// destination that cannot be written stops the call at once; the text takes
-// the destination's name in one rename only once it is written in full.
+// destination that cannot be written stops the call at once; the text is
+// added as the run goes and takes the destination's name in one rename only
+// once it is written in full.
 
 #include <string>
 #include <string_view>
@@ -22,15 +23,19 @@ class ReportFile {
 
   // Why the temporary file could not be made; then Commit does nothing.
   std::error_code failure() const { return failure_; }
-  // Writes `text` and gives it the destination's name. On failure the
-  // destination is as it was and the temporary file is gone.
-  std::error_code Commit(std::string_view text);
+  // Adds `text` to the temporary file. A failure is kept for Commit; what
+  // follows it is not written.
+  void Append(std::string_view text);
+  // Gives the text its destination's name. On failure (of this or of an
+  // Append) the destination is as it was and the temporary file is gone.
+  std::error_code Commit();
 
  private:
   std::string destination_;
   std::string temporary_;
   int fd_ = -1;
   std::error_code failure_;
+  std::error_code write_failure_;
 };
 
 }  // namespace pelloran

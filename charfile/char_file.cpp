@@ -19,13 +19,16 @@ void CharFile::OpenDescriptor(int flags, Mode mode) {
   if (flags & (O_WRONLY | O_RDWR)) IgnoreFileSizeSignal();
   // Non-blocking so that a FIFO never hangs the open; a regular file ignores it.
   const int fd = OpenRetrying(name_.c_str(), flags | O_NONBLOCK, 0666);
-  if (fd < 0) throw EInOutError::FromErrno(errno);
+  const FileStep step = (flags & O_CREAT) != 0               ? FileStep::kCreate
+                        : (flags & (O_WRONLY | O_RDWR)) != 0 ? FileStep::kWrite
+                                                             : FileStep::kOpen;
+  if (fd < 0) throw EInOutError::FromErrno(errno).About(name_, step);
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     // Say what is in the way: a folder, a FIFO, a device.
-    if (S_ISDIR(st.st_mode)) throw EInOutError::FromErrno(EISDIR);
-    throw EInOutError(kFileAccessDenied, "File access denied: not a regular file");
+    if (S_ISDIR(st.st_mode)) throw EInOutError::FromErrno(EISDIR).About(name_, step);
+    throw EInOutError(kFileAccessDenied, kNotARegularFile).About(name_, step);
   }
   Adopt(fd, mode, st.st_mode & 07777);
 }
@@ -57,9 +60,9 @@ void CharFile::WriteAll(const char* data, size_t size) {
     const ssize_t n = ::write(fd_, data, size);
     if (n < 0) {
       if (errno == EINTR || ClearedNonBlocking(fd_, errno)) continue;
-      throw EInOutError::FromErrno(errno);
+      throw EInOutError::FromErrno(errno).About(name_, FileStep::kWrite);
     }
-    if (n == 0) throw EInOutError(kDiskFull);
+    if (n == 0) throw EInOutError(kDiskFull).About(name_, FileStep::kWrite);
     data += n;
     size -= static_cast<size_t>(n);
   }
@@ -92,7 +95,8 @@ void CloseCharFile(CharFile& file) {
   file.mode_ = CharFile::Mode::kClosed;
   file.permissions_ = 0;
   file.ResetBuffers();
-  if (fd >= 0 && ::close(fd) != 0 && errno != EINTR) throw EInOutError::FromErrno(errno);
+  if (fd >= 0 && ::close(fd) != 0 && errno != EINTR)
+    throw EInOutError::FromErrno(errno).About(file.name_, FileStep::kClose);
 }
 
 }  // namespace pelloran

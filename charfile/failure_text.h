@@ -15,8 +15,12 @@ struct FailureText {
 inline constexpr char kApology[] = "Извините, произошла непредвиденная ошибка.";
 
 // A conversion failure (EConvertError) gives the apology, never its own
-// message. Any other failure gives its own message, with "." appended when
-// the message is not empty and its last character sorts after ".".
+// message. A file failure (EInOutError) gives a Russian sentence that names
+// the file and the step when the failure carries them, and the cause:
+// "Не удалось создать файл «/s/PL!__a.htm»: нет доступа.", "Нет места на
+// диске."; one its thrower worded itself keeps those words. Any other
+// failure gives its own message. A full stop is appended when the message is
+// not empty and its last character sorts after ".".
 FailureText DescribeFailure(std::exception_ptr failure);
 
 // The text of the failure being handled (inside a catch block).

@@ -81,9 +81,11 @@ int CodeForErrno(int err) {
 
 EInOutError EInOutError::FromErrno(int err) {
   const int code = MappedCode(err);
-  if (code == 0) return EInOutError(err, "I/O error " + std::to_string(err));
-  if (const char* own = OwnMessage(err)) return EInOutError(code, own);
-  return EInOutError(code);
+  EInOutError failure = code == 0 ? EInOutError(err, "I/O error " + std::to_string(err))
+                        : OwnMessage(err) != nullptr ? EInOutError(code, OwnMessage(err))
+                                                     : EInOutError(code);
+  failure.error_number_ = err;
+  return failure;
 }
 
 }  // namespace pelloran

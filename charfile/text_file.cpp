@@ -52,7 +52,7 @@ bool TextFile::Refill() {
   do {
     n = ::pread(fd_, buffer_.get() + end_, room, read_offset_);
   } while (n < 0 && (errno == EINTR || ClearedNonBlocking(fd_, errno)));
-  if (n < 0) throw EInOutError::FromErrno(errno);
+  if (n < 0) throw EInOutError::FromErrno(errno).About(name_, FileStep::kRead);
   if (n == 0) {
     physical_end_ = true;
     return false;
@@ -100,6 +100,10 @@ void OpenTextForReading(TextFile& file) { file.OpenDescriptor(O_RDONLY, CharFile
 
 void CreateTextForWriting(TextFile& file) {
   file.OpenDescriptor(O_WRONLY | O_CREAT | O_TRUNC, CharFile::Mode::kOutput);
+}
+
+void CreateNewTextForWriting(TextFile& file) {
+  file.OpenDescriptor(O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, CharFile::Mode::kOutput);
 }
 
 bool AtEnd(TextFile& file) { return file.Peek(0) == kEndMark; }

@@ -63,6 +63,7 @@ class TextFile final : public CharFile {
   friend void PutText(TextFile& file, std::string_view text);
   friend void OpenTextForReading(TextFile& file);
   friend void CreateTextForWriting(TextFile& file);
+  friend void CreateNewTextForWriting(TextFile& file);
   friend void OpenTextOverByteFile(TextFile& text, ByteFile& bytes);
 
   int NextCharSlow();
@@ -82,6 +83,9 @@ class TextFile final : public CharFile {
 
 void OpenTextForReading(TextFile& file);
 void CreateTextForWriting(TextFile& file);
+// As CreateTextForWriting, but only as a new file: an existing file or a
+// symbolic link under the name fails the open (EEXIST) and is left alone.
+void CreateNewTextForWriting(TextFile& file);
 inline int NextChar(TextFile& file) { return file.NextChar(); }
 bool AtEnd(TextFile& file);
 bool SkipBlanksToEnd(TextFile& file);

@@ -12,7 +12,7 @@ namespace pelloran {
 
 std::string ReadWholeFile(const std::string& path) {
   const int fd = OpenRetrying(path.c_str(), O_RDONLY | O_NONBLOCK, 0);
-  if (fd < 0) throw EInOutError::FromErrno(errno);
+  if (fd < 0) throw EInOutError::FromErrno(errno).About(path, FileStep::kOpen);
   std::string text;
   // Sized once from the start: growing by doubling would hold up to three
   // times a large page while it is moved.
@@ -25,7 +25,7 @@ std::string ReadWholeFile(const std::string& path) {
     if (n < 0) {
       const int err = errno;
       ::close(fd);
-      throw EInOutError::FromErrno(err);
+      throw EInOutError::FromErrno(err).About(path, FileStep::kRead);
     }
     if (n == 0) break;
     text.append(block, static_cast<size_t>(n));

@@ -32,12 +32,13 @@ void CreateWorkingCopy(ByteFile& file, mode_t permissions) {
     file.Adopt(fd, CharFile::Mode::kInputOutput, permissions);
     return;
   }
-  if (errno != EEXIST) throw EInOutError::FromErrno(errno);
+  if (errno != EEXIST) throw EInOutError::FromErrno(errno).About(file.name_, FileStep::kCreate);
   // A working copy left by an earlier run goes: it may carry a read-only
   // page's bits, or be a link that would lead the writes elsewhere.
-  if (::unlink(file.name_.c_str()) != 0 && errno != ENOENT) throw EInOutError::FromErrno(errno);
+  if (::unlink(file.name_.c_str()) != 0 && errno != ENOENT)
+    throw EInOutError::FromErrno(errno).About(file.name_, FileStep::kCreate);
   fd = OpenRetrying(file.name_.c_str(), O_RDWR | O_CREAT | O_EXCL, permissions);
-  if (fd < 0) throw EInOutError::FromErrno(errno);
+  if (fd < 0) throw EInOutError::FromErrno(errno).About(file.name_, FileStep::kCreate);
   CompletePermissions(fd, permissions);
   file.Adopt(fd, CharFile::Mode::kInputOutput, permissions);
 }
@@ -50,7 +51,7 @@ bool CreateUnnamedWorkingCopy(ByteFile& file, std::string_view folder, mode_t pe
   if (fd < 0) {
     // File systems (and kernels) without unnamed files say so in one of these.
     if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) return false;
-    throw EInOutError::FromErrno(errno);
+    throw EInOutError::FromErrno(errno).About(where, FileStep::kCreateInFolder);
   }
   CompletePermissions(fd, permissions);
   file.Adopt(fd, CharFile::Mode::kInputOutput, permissions);

@@ -1,6 +1,8 @@
 #include "cleaner/clean_run.h"
 
 #include "charfile/in_out_error.h"
+#include "cleaner/page_messages.h"
+#include "cleaner/report_connection_state.h"
 
 namespace pelloran {
 
@@ -33,7 +35,7 @@ bool CleanRun::Start() {
 void CleanRun::CheckLinksAhead() {
   std::vector<std::string> paths;
   for (const std::string& name : files_to_clean_) paths.push_back(PageFiles{folder_, name}.Path());
-  cleaner_.CheckLinksAhead(paths, messages_);
+  cleaner_.CheckLinksAhead(paths, [&] { ReportConnectionState(context_.link_check, messages_); });
 }
 
 PageEnd CleanRun::CleanPage(const std::string& name) {
@@ -58,7 +60,11 @@ PageEnd CleanRun::CleanPage(const std::string& name) {
     case PageEnd::kUnchanged:
       ShowCleaned();
       ++cleaned_;
-      if (!quiet_) quiet_ = messages_.ShowInformationWithOffer(kOperationDone, kQuietUntilRunEnds);
+      if (!quiet_)
+        quiet_ = messages_.ShowInformationWithOffer(result.end == PageEnd::kCleaned
+                                                        ? std::string(kOperationDone)
+                                                        : UnchangedByCleanMessage(page.name),
+                                                    kQuietUntilRunEnds);
       context_.gauge.SetProgress(0);
       break;
   }

@@ -132,7 +132,8 @@ PageResult PageCleaner::PreviewWith(const PageFiles& page, const std::string& ou
   return result;
 }
 
-void PageCleaner::CheckLinksAhead(std::span<const std::string> page_paths, Messages& messages) {
+void PageCleaner::CheckLinksAhead(std::span<const std::string> page_paths,
+                                  const std::function<void()>& before_web_checks) {
   if (!context_.options.IsLinkCheckingOn()) return;
   std::vector<std::string> pages;
   for (const std::string& path : page_paths) {
@@ -140,7 +141,7 @@ void PageCleaner::CheckLinksAhead(std::span<const std::string> page_paths, Messa
     if (!WorkingCopyNameTooLong(page, LearnFolder(page).longest_name)) pages.push_back(path);
   }
   const std::vector<std::string> values = ScanLinkValues(context_.options, pages);
-  ReportConnectionStateForLinks(values, context_.link_check, messages);
+  if (NamesAWebAddress(values)) before_web_checks();
   context_.link_check.CheckAhead(values, context_.link_progress);
 }
 

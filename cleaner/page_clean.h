@@ -110,8 +110,10 @@ class PageCleaner {
   // every link value the first pass will hand it for these pages, showing its
   // progress on context.link_progress. Pages whose working copy cannot be
   // named (no pass runs for them) are left out. Before that, when a value
-  // names a web address, the connection state goes to `messages`.
-  void CheckLinksAhead(std::span<const std::string> page_paths, Messages& messages);
+  // names a web address, calls `before_web_checks` (which tells the
+  // connection state in the caller's words).
+  void CheckLinksAhead(std::span<const std::string> page_paths,
+                       const std::function<void()>& before_web_checks);
 
   // Whether the user stopped the run (context.stop); once yes, stays yes.
   bool StopRequested();

@@ -87,4 +87,8 @@ std::string SecondPassNotInPlaceMessage(const PageFiles& page, std::error_code f
       page, "не удалось заменить его результатом второго прохода: " + ReasonInRussian(failure));
 }
 
+std::string UnchangedByCleanMessage(const std::string& page) {
+  return Unchanged(page) + "очистка ничего в нём не меняет, и резервная копия не нужна.";
+}
+
 }  // namespace pelloran

@@ -42,4 +42,7 @@ std::string FirstPassOnlyMessage(const PageFiles& page, const std::string& why);
 // The same because the second pass's result could not take the page's name.
 std::string SecondPassNotInPlaceMessage(const PageFiles& page, std::error_code failure);
 
+// Left as it was, without a backup, because cleaning it changes nothing.
+std::string UnchangedByCleanMessage(const std::string& page);
+
 }  // namespace pelloran

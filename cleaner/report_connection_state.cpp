@@ -16,12 +16,10 @@ void ReportConnectionState(LinkCheck& link_check, Messages& messages) {
   }
 }
 
-void ReportConnectionStateForLinks(std::span<const std::string> link_values, LinkCheck& link_check,
-                                   Messages& messages) {
-  const bool web = std::any_of(link_values.begin(), link_values.end(), [](const std::string& v) {
+bool NamesAWebAddress(std::span<const std::string> link_values) {
+  return std::any_of(link_values.begin(), link_values.end(), [](const std::string& v) {
     return ResolveLinkAddress(ReadLinkValue(v)).kind == LinkKind::kWeb;
   });
-  if (web) ReportConnectionState(link_check, messages);
 }
 
 }  // namespace pelloran

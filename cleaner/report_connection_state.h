@@ -13,10 +13,9 @@ namespace pelloran {
 // on after either message.
 void ReportConnectionState(LinkCheck& link_check, Messages& messages);
 
-// The same, only when one of `link_values` (as the first pass hands them to
-// the link check) names a web address: a run whose links stay on the machine
-// (in-page targets, relative files, other schemes) asks no name server.
-void ReportConnectionStateForLinks(std::span<const std::string> link_values, LinkCheck& link_check,
-                                   Messages& messages);
+// Whether one of `link_values` (as the first pass hands them to the link
+// check) names a web address: a run whose links stay on the machine (in-page
+// targets, relative files, other schemes) asks no name server.
+bool NamesAWebAddress(std::span<const std::string> link_values);
 
 }  // namespace pelloran

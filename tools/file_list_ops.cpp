@@ -22,12 +22,12 @@ constexpr int kShortListEntries = 9;  // deleting leaves lists this short unsele
 
 std::uintmax_t SizeOf(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) throw EInOutError::FromErrno(errno);
+  if (fd < 0) throw EInOutError::FromErrno(errno).About(path, FileStep::kOpen);
   struct stat st;
   const bool ok = ::fstat(fd, &st) == 0;
   const int err = errno;
   ::close(fd);
-  if (!ok) throw EInOutError::FromErrno(err);
+  if (!ok) throw EInOutError::FromErrno(err).About(path, FileStep::kOpen);
   return static_cast<std::uintmax_t>(st.st_size);
 }
 
@@ -50,7 +50,8 @@ void ForEachSelectedFile(FileList& list, Act act) {
     list.Focus(i);
     const PageFiles file{folder, list.Entry(i)};
     struct stat st;
-    if (::lstat(file.Path().c_str(), &st) != 0) throw EInOutError::FromErrno(errno);
+    if (::lstat(file.Path().c_str(), &st) != 0)
+      throw EInOutError::FromErrno(errno).About(file.Path(), FileStep::kOpen);
     act(file);
   }
 }

@@ -77,7 +77,7 @@ TEST_F(TwoPagesTest, NothingSelectedTouchesNothingButEndsTheRun) {
   Child<QPushButton>(form, "okButton")->click();
   EXPECT_TRUE(messages.information.empty());  // no link to check: no connection asked about
   EXPECT_EQ(FilesInFolder(), (std::set<std::string>{"a.htm", "b.htm", "c.txt", "Ссылки.txt"}));
-  EXPECT_EQ(ReadFile(start / "Ссылки.txt"), "");
+  EXPECT_EQ(ReadFile(start / "Ссылки.txt"), "\xEF\xBB\xBF");  // only the mark of UTF-8
   EXPECT_EQ(ReadFile(start / "a.htm"), kPage);
   EXPECT_FALSE(ApplyEnabled());
   EXPECT_EQ(Child<PieGauge>(form, "gauge")->Progress(), 0);
@@ -165,7 +165,8 @@ TEST_F(UnreadablePageTest, ReportsFileAccessDeniedAndLosesNothing) {
     ASSERT_TRUE(as_a_user.active());
     Child<QPushButton>(form, "applyButton")->click();
   }
-  EXPECT_EQ(messages.errors, std::vector<std::string>{"File access denied."});
+  EXPECT_EQ(messages.errors, std::vector<std::string>{"Не удалось открыть файл «" +
+                                                      start / "b.htm" + "»: нет доступа."});
   EXPECT_EQ(messages.information, std::vector<std::string>{kDone});
   EXPECT_FALSE(FileExists(start / "PL!__b.htm") || FileExists(start / "b.htm~"));
   EXPECT_TRUE(ApplyEnabled());  // the failure ends the run before the buttons
@@ -212,7 +213,7 @@ TEST_F(LinkReportTest, ReportsEachLinkUnderThePagesFullPath) {
   Child<QPushButton>(form, "applyButton")->click();
   EXPECT_EQ(link_check.asked, std::vector<std::string>{"http://a.example/x"});
   EXPECT_EQ(messages.information, (std::vector<std::string>{"Вы подключены к интернету.", kDone}));
-  EXPECT_EQ(ReadFile(start / "Ссылки.txt"), "\r\n           " + start / "links.htm" +
+  EXPECT_EQ(ReadFile(start / "Ссылки.txt"), "\xEF\xBB\xBF\r\n           " + start / "links.htm" +
                                                 " :\r\n\r\n"
                                                 "ext  \"http://a.example/x\"     OK\r\n"
                                                 "     \"#top\"\r\n");

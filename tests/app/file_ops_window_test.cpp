@@ -73,7 +73,8 @@ TEST_F(FileOpsWindowTest, AClickOnAVanishedFileReportsItAndKeepsThePanels) {
   ClickEntry("a.htm");
   std::filesystem::remove(start.path() / "b page.htm");
   ClickEntry("b page.htm");
-  EXPECT_EQ(messages.errors, std::vector<std::string>{"File not found."});
+  EXPECT_EQ(messages.errors, std::vector<std::string>{"Не удалось открыть файл «" +
+                                                      start / "b page.htm" + "»: файл не найден."});
   EXPECT_EQ(Panel("pathPanel")->text().toStdString(), start / "a.htm");
   EXPECT_EQ(Child<FileListBox>(form, "fileList")->Count(), 4);
 }
@@ -228,7 +229,8 @@ TEST_F(FileOpsWindowTest, AdvertWindowFileFailureReachesTheFailureHandler) {
   std::filesystem::remove(start / "a.htm");
   Child<QToolButton>(form, "advertButton")->click();
   Child<QPushButton>(windows->advert_window, "removeAdvertButton")->click();
-  EXPECT_EQ(messages.errors, std::vector<std::string>{"File not found."});
+  EXPECT_EQ(messages.errors, std::vector<std::string>{"Не удалось открыть файл «" +
+                                                      start / "a.htm" + "»: файл не найден."});
   EXPECT_FALSE(form.clean_context().input.is_open());
 }
 

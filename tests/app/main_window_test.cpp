@@ -386,7 +386,7 @@ TEST_F(MainWindowTest, FailureHandlerShowsAFileErrorWithAFullStop) {
   emit Child<DirectoryListBox>(form, "folderList")
       ->itemActivated(Child<DirectoryListBox>(form, "folderList")->item(line));
 
-  EXPECT_EQ(messages.errors, std::vector<std::string>{"File not found."});
+  EXPECT_EQ(messages.errors, std::vector<std::string>{"Файл не найден."});
   EXPECT_TRUE(messages.information.empty());
   EXPECT_EQ(Child<FileListBox>(form, "fileList")->Folder(),
             StartFolder());  // the browser stays where it was

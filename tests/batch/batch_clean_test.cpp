@@ -194,11 +194,15 @@ TEST(BatchCleanTest, GoesOnAfterAFailedFileAndAnswersOne) {
   EXPECT_NE(outcome.err.find("Файл «a.htm» не изменён: резервная копия «a.htm~» уже "
                              "существует."),
             std::string::npos);
-  EXPECT_NE(outcome.err.find("missing.htm: File not found."), std::string::npos);
+  EXPECT_NE(outcome.err.find("missing.htm: Не удалось открыть файл «" + dir / "missing.htm" +
+                             "»: файл не найден."),
+            std::string::npos)
+      << outcome.err;
   EXPECT_NE(outcome.err.find("nowhere/x.htm: "), std::string::npos);
   EXPECT_NE(outcome.err.find("Файл «c.htm» не изменён:"), std::string::npos);
   EXPECT_EQ(outcome.out,
-            "sub/b.htm: Операция выполнена!\nочищено 0, не изменено 1, пропущено 2, с ошибкой 2\n");
+            "Файл «sub/b.htm» не изменён: очистка ничего в нём не меняет, и резервная копия не "
+            "нужна.\nочищено 0, не изменено 1, пропущено 2, с ошибкой 2\n");
 }
 
 TEST(BatchCleanTest, PagesOfFoldersTakenInTurnAreEachCleanedInTheirOwnFolder) {
@@ -234,6 +238,14 @@ TEST(BatchCleanTest, EveryFileCleanedAnswersZero) {
   const CommandOutcome again = RunCommand(dir.path(), "--tick 17 c.htm");
   EXPECT_EQ(again.status, 0) << again.err;
   EXPECT_NE(again.out.find("очищать нечего"), std::string::npos) << again.out;
+  // Quiet, nothing failed: nothing said, though no page was cleaned.
+  const CommandOutcome quiet = RunCommand(dir.path(), "-q --tick 17 c.htm -- -a.htm");
+  EXPECT_EQ(quiet.status, 0);
+  EXPECT_EQ(quiet.out + quiet.err, "");
+  // A page its clean would not change is foretold as staying as it is.
+  EXPECT_EQ(RunCommand(dir.path(), "-n --tick 17 b.htm").out,
+            "b.htm: не изменится: очистка ничего в нём не меняет (8 байт)\n"
+            "было бы: очищено 0, не изменено 1, пропущено 0, с ошибкой 0; очищать нечего\n");
 }
 
 TEST(BatchCleanTest, WritesTheLinkReportInTheStartingFolderWithFullPaths) {
@@ -253,16 +265,31 @@ TEST(BatchCleanTest, WritesTheLinkReportInTheStartingFolderWithFullPaths) {
   EXPECT_EQ(status, 0) << err.str();
   EXPECT_EQ(out.str(),
             "Вы подключены к интернету.\n"
-            "site/a.htm: Операция выполнена!\nsite/b.htm: Операция выполнена!\n"
+            "Файл «site/a.htm» не изменён: очистка ничего в нём не меняет, и резервная копия не "
+            "нужна.\n"
+            "Файл «site/b.htm» не изменён: очистка ничего в нём не меняет, и резервная копия не "
+            "нужна.\n"
             "очищено 0, не изменено 2, пропущено 0, с ошибкой 0; очищать нечего\n"
             "ссылки: доступно 1, недоступно 0, не проверено 1\n");
   EXPECT_FALSE(FileExists(dir / "site/Ссылки.txt"));
-  EXPECT_EQ(ReadFile(dir / "Ссылки.txt"), "\r\n           " + dir / "site/a.htm" +
+  EXPECT_EQ(ReadFile(dir / "Ссылки.txt"), "\xEF\xBB\xBF\r\n           " + dir / "site/a.htm" +
                                               " :\r\n\r\n"
                                               "ext  \"http://a.example/\"     OK\r\n"
                                               "     \"#top\"\r\n"
                                               "\r\n           " +
                                               dir / "site/b.htm" + " :\r\n\r\n");
+  // Offline, the batch names its own option, not the window's settings.
+  link_check.connected = false;
+  std::ostringstream offline_out, offline_err;
+  {
+    ScopedCurrentDir here(dir.path());
+    RunBatchClean(args, link_check, offline_out, offline_err);
+  }
+  EXPECT_NE(offline_err.str().find("Нет подключения к интернету: адреса в сети будут отмечены "
+                                   "недоступными. Без --check-links ссылки не проверяются.\n"),
+            std::string::npos)
+      << offline_err.str();
+  EXPECT_EQ(offline_err.str().find("настройках"), std::string::npos);
 }
 
 // A JSON report that cannot be written is a failure of the call, whether it
@@ -284,6 +311,41 @@ TEST(BatchCleanTest, AReportNotWrittenAnswersOne) {
     EXPECT_EQ(status, 1);
     const std::string what = report == "-" ? "в стандартный вывод" : report;
     EXPECT_NE(err.str().find("не удалось записать " + what), std::string::npos) << err.str();
+  }
+}
+
+// The report goes out a page at a time, yet reads as one document, byte for
+// byte as the JSON library writes it; a name that is not UTF-8 is given back
+// exactly beside its text.
+TEST(BatchCleanTest, TheJsonReportWrittenAsItGoesIsOneDocument) {
+  TempDir dir;
+  WriteFile(dir / "a.htm", kRichPage);
+  const std::string cp1251_name = "\xCF\xF0.htm";  // "Пр.htm" in windows-1251
+  WriteFile(dir / cp1251_name, kRichPage);
+  fs::create_directory(dir / "empty");
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--check-links", "--json", "-", "a.htm", cp1251_name, "missing.htm"},
+           {"--json", "-", "empty"},
+           {"--restore", "--json", "-", "a.htm"}}) {
+    SCOPED_TRACE(args.back());
+    TestLinkCheck link_check;
+    std::ostringstream out, err;
+    {
+      ScopedCurrentDir here(dir.path());
+      RunBatchClean(args, link_check, out, err);
+    }
+    const nlohmann::json parsed = nlohmann::json::parse(out.str());
+    EXPECT_EQ(parsed.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n",
+              out.str());
+    if (args.front() != "--check-links") continue;
+    const nlohmann::json& pages = parsed["pages"];
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_FALSE(pages[0].contains("path_bytes"));
+    EXPECT_EQ(pages[1]["path"], "\uFFFD\uFFFD.htm");
+    EXPECT_EQ(pages[1]["path_bytes"], "z/AuaHRt");
+    EXPECT_EQ(parsed["totals"]["cleaned"], 2);
+    EXPECT_EQ(parsed["totals"]["failed"], 1);
+    EXPECT_TRUE(parsed["totals"].contains("links"));
   }
 }
 
@@ -342,9 +404,10 @@ TEST(BatchCleanTest, ChecksLinksAheadWithRelativeLinksAsFilesOnRequest) {
     }
     const auto mark = [&](size_t i) { return c.marks[i] == '+' ? "     OK" : ""; };
     EXPECT_EQ(ReadFile(dir / "Ссылки.txt"),
-              "\r\n           " + dir / "a.htm" + " :\r\n\r\n" + "ext  \"b.htm\"" + mark(0) +
-                  "\r\next  \"missing.htm\"" + mark(1) + "\r\next  \"http://a.example/\"" +
-                  mark(2) + "\r\n\r\n           " + dir / "b.htm" + " :\r\n\r\n");
+              "\xEF\xBB\xBF\r\n           " + dir / "a.htm" + " :\r\n\r\n" + "ext  \"b.htm\"" +
+                  mark(0) + "\r\next  \"missing.htm\"" + mark(1) +
+                  "\r\next  \"http://a.example/\"" + mark(2) + "\r\n\r\n           " +
+                  dir / "b.htm" + " :\r\n\r\n");
   }
 }
 
@@ -364,7 +427,7 @@ TEST(BatchCleanTest, BrokenLinksAnswerThreeOnRequestAndEachLinkTellsItsOutcome) 
       {bad, {"--check-links", "--fail-on-broken-links"}, kBatchBrokenLinks},
       {bad, {"--check-links"}, kBatchAllCleaned},
       {good, {"--check-links", "--fail-on-broken-links"}, kBatchAllCleaned},
-      {bad, {"--fail-on-broken-links"}, kBatchAllCleaned},  // nothing checked
+      {bad, {"--fail-on-broken-links"}, kBatchUsageError},  // nothing would be checked
   };
   for (const auto& c : cases) {
     TempDir dir;
@@ -422,11 +485,15 @@ TEST(BatchCleanTest, TerminalOutputFollowsWhatTheStreamsAre) {
     WriteFile(dir / "a.htm", kRichPage);
     WriteFile(dir / "b.htm", kRichPage);
     WriteFile(dir / "b.htm~", "an earlier backup");
-    // A name that would clear the screen and pass for two lines.
+    // A name that would clear the screen and pass for two lines, and one
+    // left by a rule, whose "~" name the message gives.
     const std::string odd = "c\033[2Jd\n.htm";
     WriteFile(dir / odd, kRichPage);
+    const std::string odd_left = "e\033[2Jz.htm";
+    WriteFile(dir / odd_left, kRichPage);
+    WriteFile(dir / (odd_left + "~"), "an earlier backup");
     std::vector<std::string> args = c.args;
-    args.insert(args.end(), {"a.htm", "b.htm", odd});
+    args.insert(args.end(), {"a.htm", "b.htm", odd, odd_left});
     TestLinkCheck link_check;
     std::ostringstream out, err;
     int status;
@@ -437,16 +504,23 @@ TEST(BatchCleanTest, TerminalOutputFollowsWhatTheStreamsAre) {
       ::unsetenv("NO_COLOR");
     }
     EXPECT_EQ(status, 0);  // b.htm is left by rule, no failure
-    EXPECT_EQ(err.str().find("\r\033[K[0/3] a.htm") != std::string::npos, c.progress);
+    EXPECT_EQ(err.str().find("\r\033[K[0/4] a.htm") != std::string::npos, c.progress);
     EXPECT_EQ(out.str().find("\033[31m-") != std::string::npos, c.colour) << out.str();
     const std::string lines = c.args.front() == "--diff" ? err.str() : out.str();
     EXPECT_EQ(lines.find("a.htm: Операция выполнена!") != std::string::npos, c.page_lines);
-    EXPECT_EQ(lines.find("очищено 2, не изменено 0, пропущено 1, с ошибкой 0") != std::string::npos,
+    EXPECT_EQ(lines.find("очищено 2, не изменено 0, пропущено 2, с ошибкой 0") != std::string::npos,
               c.page_lines);
     const std::string escaped = c.terminals.err ? "c\\x1B[2Jd\\n.htm" : odd;
     EXPECT_EQ(lines.find(escaped + ": Операция выполнена!") != std::string::npos, c.page_lines);
     if (c.terminals.err) EXPECT_EQ(err.str().find("\033[2J"), std::string::npos);
-    EXPECT_NE(err.str().find("Файл «b.htm» не изменён"), std::string::npos);  // failures stay
+    const bool quiet = c.args.back() == "-q";
+    // A page left by a rule is no failure: --quiet says nothing of it.
+    EXPECT_EQ(err.str().find("Файл «b.htm» не изменён") != std::string::npos, !quiet);
+    const std::string left = c.terminals.err ? "e\\x1B[2Jz.htm" : odd_left;
+    EXPECT_EQ(err.str().find("«" + left + "» не изменён: резервная копия «" + left + "~»") !=
+                  std::string::npos,
+              !quiet)
+        << err.str();
   }
 }
 

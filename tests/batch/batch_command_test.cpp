@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -333,6 +334,8 @@ TEST(BatchCommandTest, BoxesAreListedAndUnknownNamesRefused) {
                                              {"--color=sometimes", "a.htm"},
                                              {"--json"},
                                              {"--diff", "--json", "-", "a.htm"},
+                                             {"--force", "a.htm"},
+                                             {"--fail-on-broken-links", "a.htm"},
                                              {"-r"}}) {
     SCOPED_TRACE(args.front());
     const CommandOutcome outcome = RunCleanCommand(dir.path(), args);
@@ -343,6 +346,94 @@ TEST(BatchCommandTest, BoxesAreListedAndUnknownNamesRefused) {
   EXPECT_NE(unknown.err.find("неизвестное свойство «colour»; известны: font-family, font-size,"),
             std::string::npos);
   EXPECT_EQ(RunCleanCommand(dir.path(), {"--version"}).out, "pelloran-clean 0.1\n");
+}
+
+// Every file of a tree with what it holds, folders and links marked.
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    const std::string name = fs::relative(entry.path(), root).string();
+    files[name] = entry.is_symlink()     ? "-> " + fs::read_symlink(entry.path()).string()
+                  : entry.is_directory() ? "folder"
+                                         : ReadFile(entry.path().string());
+  }
+  return files;
+}
+
+// The JSON report takes its file's name at the end: over a page or its copies
+// it is refused before any page is touched, but an earlier report is replaced
+// whatever its name.
+TEST(BatchCommandTest, AJsonReportNeverTakesThePlaceOfAPageOrItsCopies) {
+  TempDir dir;
+  fs::create_directory(dir / "s");
+  WriteFile(dir / "a.htm", kPage);
+  WriteFile(dir / "s/index.htm", kPage);
+  WriteFile(dir / "other.html", kPage);
+  const struct {
+    std::vector<std::string> args;
+    std::string why;
+  } cases[] = {
+      {{"--json", "a.htm", "a.htm", "s/index.htm"}, "это страница этого прогона"},
+      {{"--json", "s/index.htm", "-r", "s"}, "это страница этого прогона"},
+      {{"--json", "s/../a.htm~", "a.htm"}, "это резервная копия страницы этого прогона"},
+      {{"--json", "PL!__a.htm", "a.htm"}, "это рабочая копия страницы этого прогона"},
+      {{"--json", "other.html", "a.htm"}, "это имя страницы"},
+      {{"--json", "s/index.htm", "--restore", "s"}, "это имя страницы"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[1]);
+    const std::map<std::string, std::string> before = Snapshot(dir.path());
+    const CommandOutcome outcome = RunCleanCommand(dir.path(), c.args);
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_NE(outcome.err.find("--json не пишет в «" + c.args[1] + "»: " + c.why +
+                               "; отчёт JSON заменяет только прежний отчёт JSON\n"),
+              std::string::npos)
+        << outcome.err;
+    EXPECT_EQ(Snapshot(dir.path()), before);
+  }
+  // A report under a page's name that does not exist yet, then over itself.
+  for (int run = 0; run < 2; ++run) {
+    const CommandOutcome outcome = RunCleanCommand(dir.path(), {"-n", "--json", "r.htm", "a.htm"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(PathsIn(ReadFile(dir / "r.htm")), std::vector<std::string>{"a.htm"});
+  }
+}
+
+// A diff header never carries a control character raw: a name with one is
+// quoted with its escapes, which patch reads back as the same name.
+TEST(BatchCommandTest, DiffHeadersQuoteControlCharactersAndStillPatch) {
+  TempDir original, cleaned;
+  const std::vector<std::string> names = {"e\033[2Jz.htm", "a b.htm", "t\tq\"b\\.htm"};
+  for (const fs::path& root : {original.path(), cleaned.path()}) {
+    for (const std::string& name : names) WriteFile(root / name, kPage);
+  }
+  const CommandOutcome diff = RunCleanCommand(original.path(), {"-n", "--diff", "."});
+  ASSERT_EQ(diff.status, 0) << diff.err;
+  EXPECT_NE(diff.out.find("--- \"a/e\\033[2Jz.htm\"\n+++ \"b/e\\033[2Jz.htm\"\n"),
+            std::string::npos)
+      << diff.out;
+  EXPECT_NE(diff.out.find("--- \"a/t\\tq\\\"b\\\\.htm\"\n"), std::string::npos) << diff.out;
+  EXPECT_NE(diff.out.find("--- a/a b.htm\t\n"), std::string::npos) << diff.out;
+  EXPECT_EQ(diff.out.find('\033'), std::string::npos);
+  WriteFile(original / "patch.diff", diff.out);
+  const std::string patch = "cd '" + original.path().string() + "' && patch -s -p1 < patch.diff";
+  ASSERT_EQ(std::system(patch.c_str()), 0);
+  ASSERT_EQ(RunCleanCommand(cleaned.path(), {"."}).status, 0);
+  for (const std::string& name : names)
+    EXPECT_EQ(ReadFile(original / name), ReadFile(cleaned / name));
+}
+
+// The link report says it is UTF-8 with a byte-order mark, and a page's name
+// and link values in windows-1251 read right in it.
+TEST(BatchCommandTest, TheLinkReportIsUtf8WithItsMark) {
+  TempDir dir;
+  const std::string page = "\xCF\xF0.htm";  // "Пр.htm" in windows-1251
+  WriteFile(dir / page, "<a href=\"\xEF\xF0\xE8\xE2\xE5\xF2.htm\">x</a>");
+  const CommandOutcome outcome = RunCleanCommand(dir.path(), {"--check-links", page});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(ReadFile(dir / "Ссылки.txt"), "\xEF\xBB\xBF\r\n           " +
+                                              (dir.path() / "Пр.htm").string() +
+                                              " :\r\n\r\next  \"привет.htm\"\r\n");
 }
 
 // Whatever the command says on standard output, a full disk there makes the
@@ -372,9 +463,9 @@ TEST(BatchCommandTest, RunLinesSpeakRussian) {
   TempDir dir;
   WriteFile(dir / "a.htm", kPage);
   fs::create_directory(dir / "d.htm");
-  const std::set<std::string> names = {"pelloran", "clean", "htm",  "d",     "a",    "r",
-                                       "Office",   "diff",  "help", "color", "auto", "always",
-                                       "never",    "no",    "frob", "json"};
+  const std::set<std::string> names = {"pelloran", "clean", "htm",  "d",     "a",     "r",
+                                       "Office",   "diff",  "help", "color", "auto",  "always",
+                                       "never",    "no",    "frob", "json",  "check", "links"};
   const std::regex word("[A-Za-z]+");
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"-n", "."},

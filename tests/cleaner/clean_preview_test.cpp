@@ -132,7 +132,8 @@ TEST(CleanPreviewTest, PreviewLeavesTheTablesAndTheTemporaryFolderAsTheyWere) {
 
   const PagePreview missing = PreviewCleanPage(options, tables, pages / "gone.htm");
   EXPECT_FALSE(missing.cleaned);
-  EXPECT_EQ(missing.message, "File not found.");
+  EXPECT_EQ(missing.message,
+            "Не удалось открыть файл «" + (pages / "gone.htm") + "»: файл не найден.");
   EXPECT_TRUE(fs::is_empty(temp.path()));
 }
 

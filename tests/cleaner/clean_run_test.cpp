@@ -126,7 +126,7 @@ TEST_F(CleanRunTest, NothingSelectedTouchesNoPageButWritesAnEmptyReport) {
   EXPECT_EQ(Read("a.htm"), "page a");
   EXPECT_FALSE(Exists("a.htm~"));
   EXPECT_TRUE(messages_.information.empty());  // no link to check: no connection asked about
-  EXPECT_EQ(Read("Ссылки.txt"), "");
+  EXPECT_EQ(Read("Ссылки.txt"), "\xEF\xBB\xBF");  // only the mark of UTF-8
   EXPECT_FALSE(context_.link_report.is_open());
   EXPECT_EQ(gauge_.history, std::vector<int>{0});
 }
@@ -357,7 +357,7 @@ TEST_F(CleanRunTest, AFailureInTheSecondPassKeepsTheFirstPassOutputAndTheBackup)
   ASSERT_EQ(messages_.errors.size(), 1u);
   EXPECT_EQ(messages_.errors[0],
             "Файл «a.htm» очищен без переопределения стилей, только первым проходом, размер "
-            "теперь 6 байт (Disk full.). Исходный текст сохранён в файле «a.htm~».");
+            "теперь 6 байт (Нет места на диске.). Исходный текст сохранён в файле «a.htm~».");
   EXPECT_EQ(Read("a.htm"), "PAGE A");
   EXPECT_EQ(Read("a.htm~"), "page a");
   EXPECT_FALSE(Exists("PL!__a.htm"));
@@ -409,7 +409,7 @@ TEST_F(CleanRunTest, TheReportHasAHeaderForEveryPageInCleaningOrder) {
   EXPECT_TRUE(Run());
   // No page links to the web: the connection is not asked about.
   EXPECT_EQ(messages_.information, std::vector<std::string>(2, "Операция выполнена!"));
-  EXPECT_EQ(Read("Ссылки.txt"), "\r\n           " + dir_ / "b.htm" + " :\r\n\r\nline" +
+  EXPECT_EQ(Read("Ссылки.txt"), "\xEF\xBB\xBF\r\n           " + dir_ / "b.htm" + " :\r\n\r\nline" +
                                     "\r\n           " + dir_ / "страница.htm" + " :\r\n\r\nline");
 }
 

@@ -84,7 +84,8 @@ TEST_F(RelativeLinkRunTest, MarksRelativeLinksByTheFilesBesideThePage) {
   }
   options_.SetLinkChecking(true);
   options_.SetLocalLinkChecking(true);
-  const std::string header = "\r\n           " + (dir_.path() / "a.htm").string() + " :\r\n\r\n";
+  const std::string header =
+      "\xEF\xBB\xBF\r\n           " + (dir_.path() / "a.htm").string() + " :\r\n\r\n";
   EXPECT_EQ(Clean(page), header + lines);
   EXPECT_EQ(link_check_.asked, web);
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -64,7 +65,9 @@ TEST(CommandFaultsTest, AFolderWhereNoWorkingCopyCanBeMadeLeavesItsPagesAlone) {
   const CommandOutcome outcome =
       RunCleanCommand(dir.path(), {"ro/a.htm", "rw/b.htm"}, WithoutFileCapabilities());
   ::chmod((dir / "ro").c_str(), 0755);
-  ExpectLeftAlone(dir.path() / "ro", "a.htm", kSamplePage, outcome, "File access denied.");
+  ExpectLeftAlone(
+      dir.path() / "ro", "a.htm", kSamplePage, outcome,
+      "Не удалось создать файл в папке «" + (dir.path() / "ro").string() + "»: нет доступа.");
   ExpectCleaned(dir.path() / "rw", "b.htm", kSamplePage, outcome);  // the command goes on
 }
 
@@ -74,7 +77,9 @@ TEST(CommandFaultsTest, AnUnreadablePageIsLeftAlone) {
   ASSERT_EQ(::chmod((dir / "a.htm").c_str(), 0200), 0);
   const CommandOutcome outcome = RunCleanCommand(dir.path(), {"a.htm"}, WithoutFileCapabilities());
   ::chmod((dir / "a.htm").c_str(), 0644);
-  ExpectLeftAlone(dir.path(), "a.htm", kSamplePage, outcome, "File access denied.");
+  ExpectLeftAlone(
+      dir.path(), "a.htm", kSamplePage, outcome,
+      "Не удалось открыть файл «" + (dir.path() / "a.htm").string() + "»: нет доступа.");
 }
 
 TEST(CommandFaultsTest, AFullDiskDuringTheFirstPassLeavesThePageAlone) {
@@ -83,7 +88,9 @@ TEST(CommandFaultsTest, AFullDiskDuringTheFirstPassLeavesThePageAlone) {
   const std::string page = std::string(kSamplePage) + std::string(40 * 1024, 'x');
   WriteFile(disk / "a.htm", page);
   const CommandOutcome outcome = RunCleanCommand(disk.path(), {"a.htm"});
-  ExpectLeftAlone(disk.path(), "a.htm", page, outcome, "Disk full.");
+  ExpectLeftAlone(disk.path(), "a.htm", page, outcome,
+                  "Не удалось записать файл «" + (disk.path() / "PL!__a.htm").string() +
+                      "»: нет места на диске.");
 }
 
 TEST(CommandFaultsTest, AFullDiskDuringTheSecondPassKeepsTheOriginalAsBackup) {
@@ -95,7 +102,8 @@ TEST(CommandFaultsTest, AFullDiskDuringTheSecondPassKeepsTheOriginalAsBackup) {
   const CommandOutcome outcome = RunCleanCommand(disk.path(), {"--tick", "17", "a.htm"});
   EXPECT_EQ(outcome.status, 1);
   EXPECT_NE(outcome.err.find("очищен без переопределения стилей, только первым проходом, "
-                             "размер теперь 40976 байт (Disk full.)"),
+                             "размер теперь 40976 байт (Не удалось записать файл «" +
+                             (disk.path() / "PL!__a.htm").string() + "»: нет места на диске.)"),
             std::string::npos)
       << outcome.err;
   ExpectPageKept(disk.path(), "a.htm", page);
@@ -110,7 +118,9 @@ TEST(CommandFaultsTest, AFileSizeLimitIsAFullDiskNotAKilledProgram) {
   const CommandOutcome outcome =
       RunCleanCommand(dir.path(), {"a.htm"}, WithFileSizeLimit(16 * 1024));
   EXPECT_EQ(outcome.signal, 0);
-  ExpectLeftAlone(dir.path(), "a.htm", page, outcome, "Disk full: the file-size limit is reached.");
+  ExpectLeftAlone(dir.path(), "a.htm", page, outcome,
+                  "Не удалось записать файл «" + (dir.path() / "PL!__a.htm").string() +
+                      "»: превышен предельный размер файла.");
 }
 
 // A link report the disk refuses at the end fails the call; the pages cleaned
@@ -129,9 +139,71 @@ TEST(CommandFaultsTest, ALinkReportNotWrittenStillCountsThePages) {
   EXPECT_NE(outcome.out.find("очищено 0, не изменено 4, пропущено 0, с ошибкой 0"),
             std::string::npos)
       << outcome.out << outcome.err;
-  EXPECT_NE(outcome.err.find("file-size limit"), std::string::npos) << outcome.err;
+  EXPECT_NE(outcome.err.find("превышен предельный размер файла"), std::string::npos) << outcome.err;
   EXPECT_EQ(ReadFile(dir / "a.htm"), page);
   EXPECT_FALSE(FileExists(dir / "a.htm~"));  // unchanged: no backup
+}
+
+// Only a regular file under the link report's name is replaced: a link
+// planted there (or a folder) is left, with no report and no page touched;
+// and links planted under the temporary names a run could once be guessed to
+// use lead nowhere, the report is made under a name of its own.
+TEST(CommandFaultsTest, PlantedLinksNeverLeadTheLinkReportElsewhere) {
+  for (const std::string in_place : {"link", "folder", "nothing"}) {
+    SCOPED_TRACE(in_place);
+    TempDir dir;
+    WriteFile(dir / "a.htm", kSamplePage);
+    WriteFile(dir / "victim.txt", "someone's file");
+    if (in_place == "link") fs::create_symlink("victim.txt", dir / "Ссылки.txt");
+    if (in_place == "folder") fs::create_directory(dir / "Ссылки.txt");
+    for (pid_t pid = ::getpid(); pid < ::getpid() + 2000; ++pid)
+      fs::create_symlink("victim.txt", dir / (".Ссылки.txt." + std::to_string(pid)));
+    const CommandOutcome outcome = RunCleanCommand(dir.path(), {"--check-links", "a.htm"});
+    EXPECT_EQ(ReadFile(dir / "victim.txt"), "someone's file");
+    if (in_place == "nothing") {
+      EXPECT_EQ(outcome.status, 0) << outcome.err;
+      EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir / "Ссылки.txt")));
+      EXPECT_EQ(ReadFile(dir / "Ссылки.txt").rfind("\xEF\xBB\xBF\r\n", 0), 0u);
+      continue;
+    }
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(
+        outcome.err.find("Отчёт о ссылках не записан: «" + (dir.path() / "Ссылки.txt").string() +
+                         "» — это " + (in_place == "link" ? "символическая ссылка" : "папка") +
+                         ", а заменяется только обычный файл."),
+        std::string::npos)
+        << outcome.err;
+    EXPECT_EQ(fs::is_symlink(dir / "Ссылки.txt"), in_place == "link");
+    EXPECT_EQ(ReadFile(dir / "a.htm"), kSamplePage);
+    EXPECT_FALSE(FileExists(dir / "a.htm~"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()),
+              3 + 2000);
+  }
+}
+
+// A folder of the tree that cannot be read fails the call, and the summary
+// and the JSON report say so with the exit status.
+TEST(CommandFaultsTest, AFolderThatCannotBeReadIsCountedAndNamed) {
+  TempDir dir;
+  fs::create_directories(dir / "s/locked");
+  WriteFile(dir / "s/a.htm", "<p>a</p>");  // nothing for the clean to change
+  WriteFile(dir / "s/locked/b.htm", kSamplePage);
+  ASSERT_EQ(::chmod((dir / "s/locked").c_str(), 0), 0);
+  const CommandOutcome outcome =
+      RunCleanCommand(dir.path(), {"-r", "--json", "r.json", "s"}, WithoutFileCapabilities());
+  ::chmod((dir / "s/locked").c_str(), 0755);
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.err.find("s/locked: не удалось прочитать папку: нет доступа\n"),
+            std::string::npos)
+      << outcome.err;
+  EXPECT_NE(outcome.out.find("очищено 0, не изменено 1, пропущено 0, с ошибкой 1\n"),
+            std::string::npos)
+      << outcome.out;
+  EXPECT_EQ(outcome.out.find("очищать нечего"), std::string::npos);
+  const std::string report = ReadFile(dir / "r.json");
+  EXPECT_NE(report.find("\"failed\": 1,"), std::string::npos) << report;
+  EXPECT_NE(report.find("\"path\": \"s/locked\""), std::string::npos);
+  EXPECT_EQ(ReadFile(dir / "s/locked/b.htm"), kSamplePage);
 }
 
 TEST(CommandFaultsTest, AReadOnlyFileSystemLeavesThePageAlone) {
@@ -140,8 +212,9 @@ TEST(CommandFaultsTest, AReadOnlyFileSystemLeavesThePageAlone) {
   WriteFile(disk / "a.htm", kSamplePage);
   ASSERT_TRUE(disk.RemountReadOnly());
   const CommandOutcome outcome = RunCleanCommand(disk.path(), {"a.htm"});
-  ExpectLeftAlone(disk.path(), "a.htm", kSamplePage, outcome,
-                  "File access denied: read-only file system.");
+  ExpectLeftAlone(
+      disk.path(), "a.htm", kSamplePage, outcome,
+      "Не удалось создать файл в папке «" + disk.path().string() + "»: диск защищён от записи.");
 }
 
 // Pages no tool of the web wrote: each comes through with its bytes kept.

@@ -218,7 +218,7 @@ TEST(RunRobustnessTest, APreviewOfReadOnlyPagesWorksAndCleaningSaysWhy) {
   EXPECT_TRUE(Contains(preview.out, "+++ b/a.htm")) << preview.out;
   const CommandOutcome run = RunCleanCommand(disk.path(), {"a.htm"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_TRUE(Contains(run.err, "read-only file system")) << run.err;
+  EXPECT_TRUE(Contains(run.err, "диск защищён от записи")) << run.err;
 }
 
 }  // namespace

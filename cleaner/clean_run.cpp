@@ -63,7 +63,7 @@ PageEnd CleanRun::CleanPage(const std::string& name) {
       if (!quiet_)
         quiet_ = messages_.ShowInformationWithOffer(result.end == PageEnd::kCleaned
                                                         ? std::string(kOperationDone)
-                                                        : UnchangedByCleanMessage(page.name),
+                                                        : UnchangedByCleanMessage(name),
                                                     kQuietUntilRunEnds);
       context_.gauge.SetProgress(0);
       break;

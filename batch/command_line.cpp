@@ -102,7 +102,8 @@ const char* HelpWhatARunDoes() {
                         exists; with --dry-run, say what would be restored.
                         A page edited since its clean, or whose "~" file no
                         clean made, is left as it is and named
-      --force           with --restore, restore those pages too
+      --force           with --restore, restore those pages too; in a clean,
+                        clean pages another user owns (they become yours)
       --check-links     check every link address on the web and write the
                         report "Ссылки.txt" in the current directory; only
                         http and https addresses are asked, each once; links

@@ -71,20 +71,5 @@ TEST_F(PageSwapTest, APageThatCannotMoveIsLeftAloneWithTheReason) {
   EXPECT_FALSE(FileExists(dir_ / "PL!__a.htm"));
 }
 
-TEST_F(PageSwapTest, ASecondPassThatCannotReplaceLeavesTheFirstPassOutput) {
-  WriteFile(dir_ / "a.htm", "first pass");
-  WriteFile(dir_ / "a.htm~", "original");
-  WriteFile(dir_ / "PL!__a.htm", "second pass");
-  if (!SetImmutable(dir_ / "a.htm", true)) GTEST_SKIP() << "no immutable flag here";
-  const auto message = ReplaceWithWorkingCopy(kPageA);
-  SetImmutable(dir_ / "a.htm", false);
-  ASSERT_TRUE(message.has_value());
-  EXPECT_NE(message->find(": нет доступа)"), std::string::npos) << *message;
-  EXPECT_NE(message->find("«a.htm~»"), std::string::npos);
-  EXPECT_EQ(ReadFile(dir_ / "a.htm"), "first pass");
-  EXPECT_EQ(ReadFile(dir_ / "a.htm~"), "original");
-  EXPECT_FALSE(FileExists(dir_ / "PL!__a.htm"));
-}
-
 }  // namespace
 }  // namespace pelloran

@@ -211,12 +211,13 @@ std::optional<PageCleaner::Outcome> PageCleaner::WhyLeft(const PageFiles& page,
   if (S_ISDIR(status.st_mode)) throw EInOutError::FromErrno(EISDIR);
   std::string_view block;
   if (S_ISREG(status.st_mode)) {
+    BindFileName(context.input, page.Path());
     ReadFromDescriptor(context.input, original.fd(), status.st_size);
     block = FirstBlock(context.input);
   }
   if (auto why = WhyNotAPage(page.name, status.st_mode, block))
     return Outcome{PageEnd::kLeftByRule, std::move(*why)};
-  if (asks_owner && !take_others_pages_ && !OwnedByRunner(status))
+  if (asks_owner && !take_others_pages_ && !RunByRoot() && !OwnedByRunner(status))
     return Outcome{PageEnd::kLeftByRule, OthersPageMessage(page.name), true};
   return std::nullopt;
 }
@@ -233,6 +234,7 @@ PageCleaner::Outcome PageCleaner::PassesAndCommit(PageCommit& commit, const Page
   PageFingerprint print;
   auto into_working_copy = [&]() -> std::optional<Outcome> {
     if (auto busy = commit.MakeWorkingCopy()) return Left(*busy);
+    BindFileName(output, page.WorkingCopy());
     WriteToDescriptor(output, commit.fd());
     WatchWrites(output, [&print](const unsigned char* bytes, size_t size) { print.Add(bytes, size); });
     return std::nullopt;

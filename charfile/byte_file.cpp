@@ -67,8 +67,6 @@ void WatchWrites(ByteFile& file, ByteFile::WriteWatcher watcher) {
   file.watcher_ = std::move(watcher);
 }
 
-off_t BytesWritten(const ByteFile& file) {
-  return file.size_ + static_cast<off_t>(file.used_);
-}
+off_t BytesWritten(const ByteFile& file) { return file.size_ + static_cast<off_t>(file.used_); }
 
 }  // namespace pelloran

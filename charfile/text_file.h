@@ -62,10 +62,10 @@ class TextFile final : public CharFile {
   friend bool SkipBlanksToEnd(TextFile& file);
   friend void PutText(TextFile& file, std::string_view text);
   friend void OpenTextForReading(TextFile& file);
-// Reads the regular file open as `fd` from its start, as after
-// OpenTextForReading, up to `size` bytes (its length when opened); the
-// descriptor stays open when the variable is closed.
-void ReadFromDescriptor(TextFile& file, int fd, off_t size);
+  // Reads the regular file open as `fd` from its start, as after
+  // OpenTextForReading, up to `size` bytes (its length when opened); the
+  // descriptor stays open when the variable is closed.
+  void ReadFromDescriptor(TextFile& file, int fd, off_t size);
   friend void CreateTextForWriting(TextFile& file);
   friend void OpenTextOverByteFile(TextFile& text, ByteFile& bytes);
   friend void ReadFromDescriptor(TextFile& file, int fd, off_t size);

@@ -2,9 +2,8 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
-
 #include <sys/xattr.h>
+#include <unistd.h>
 
 #include <array>
 #include <cerrno>
@@ -58,7 +57,8 @@ void CopyExtendedAttributes(int from, int to, const char* except) {
   const ssize_t listed = ::flistxattr(from, names.data(), names.size());
   if (listed <= 0) return;  // none, none kept here, or too many to copy
   std::vector<char> value(64 * 1024);
-  for (const char* name = names.data(); name < names.data() + listed; name += std::strlen(name) + 1) {
+  for (const char* name = names.data(); name < names.data() + listed;
+       name += std::strlen(name) + 1) {
     if (std::strcmp(name, except) == 0) continue;
     const ssize_t size = ::fgetxattr(from, name, value.data(), value.size());
     if (size >= 0) ::fsetxattr(to, name, value.data(), static_cast<size_t>(size), 0);
@@ -116,8 +116,7 @@ void GiveAttributes(int from, const struct stat& from_status, int to, const char
     // A change of owner drops the set-id bits: the bits come after it. Root
     // without the right over others' files could then neither set them nor
     // give the file its name (protected hard links): it takes the file back.
-    if (::fchown(to, from_status.st_uid, from_status.st_gid) == 0 &&
-        ::fchmod(to, permissions) != 0)
+    if (::fchown(to, from_status.st_uid, from_status.st_gid) == 0 && ::fchmod(to, permissions) != 0)
       ::fchown(to, 0, OwnGroup());
   } else if (!RunByRoot() && from_status.st_gid != OwnGroup()) {
     ::fchown(to, static_cast<uid_t>(-1), from_status.st_gid);  // where the maker is in the group

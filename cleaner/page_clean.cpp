@@ -204,7 +204,8 @@ std::optional<PageCleaner::Outcome> PageCleaner::WhyLeft(const PageFiles& page,
                                                          const LockedPage& original,
                                                          CleanContext& context,
                                                          bool asks_owner) const {
-  if (original.error() == ELOOP) return Outcome{PageEnd::kLeftByRule, SymbolicLinkMessage(page.name)};
+  if (original.error() == ELOOP)
+    return Outcome{PageEnd::kLeftByRule, SymbolicLinkMessage(page.name)};
   if (original.error() != 0) throw EInOutError::FromErrno(original.error());
   if (original.busy()) return Outcome{PageEnd::kLeftByRule, PageBusyMessage(page.name)};
   const struct stat& status = original.status();
@@ -236,7 +237,8 @@ PageCleaner::Outcome PageCleaner::PassesAndCommit(PageCommit& commit, const Page
     if (auto busy = commit.MakeWorkingCopy()) return Left(*busy);
     BindFileName(output, page.WorkingCopy());
     WriteToDescriptor(output, commit.fd());
-    WatchWrites(output, [&print](const unsigned char* bytes, size_t size) { print.Add(bytes, size); });
+    WatchWrites(output,
+                [&print](const unsigned char* bytes, size_t size) { print.Add(bytes, size); });
     return std::nullopt;
   };
   if (twice) {
@@ -247,12 +249,14 @@ PageCleaner::Outcome PageCleaner::PassesAndCommit(PageCommit& commit, const Page
   if (RunPass(passes_.first, context) != PassEnd::kWhole)
     return {PageEnd::kLeftByRule, EndMarkInsideMessage(page.name)};
   if (in_a_run && StopRequested()) return {PageEnd::kStopped, {}};
+  if (twice) {
+    OpenTextOverByteFile(context.input, output);
+    if (auto left = into_working_copy()) return *left;
+  }
   if (twice || !in_a_run) {
     if (auto left = commit.TakeBackupName()) return Left(*left);
   }
   if (twice) {
-    OpenTextOverByteFile(context.input, output);
-    if (auto left = into_working_copy()) return *left;
     if (RunPass(passes_.second, context) != PassEnd::kWhole)
       return {PageEnd::kLeftByRule, EndMarkInsideMessage(page.name)};
   }

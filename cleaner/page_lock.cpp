@@ -18,8 +18,7 @@ LockedPage::LockedPage(std::string path, Lock lock) : path_(std::move(path)) {
     fd_ = -1;
     return;
   }
-  if (lock == Lock::kTake && ::flock(fd_, LOCK_EX | LOCK_NB) != 0)
-    busy_ = errno == EWOULDBLOCK;
+  if (lock == Lock::kTake && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) busy_ = errno == EWOULDBLOCK;
 }
 
 LockedPage::~LockedPage() {

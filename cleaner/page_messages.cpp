@@ -64,8 +64,7 @@ std::string SymbolicLinkMessage(const std::string& page) {
 }
 
 std::string OthersPageMessage(const std::string& page) {
-  return Unchanged(page) +
-         "он принадлежит другому пользователю, а очищенный файл стал бы вашим.";
+  return Unchanged(page) + "он принадлежит другому пользователю, а очищенный файл стал бы вашим.";
 }
 
 std::string PageBusyMessage(const std::string& page) {

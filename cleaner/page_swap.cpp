@@ -107,9 +107,14 @@ int PageCommit::MakeScratchFile() const {
       return fd;
     }
   }
-  // Named for a moment only: nothing of it stays once it is closed.
-  std::string name = (IntoPage() ? page_.WorkingCopy() : output_) + ".XXXXXX";
-  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+  // Where the page's folder has no unnamed files, the system's temporary
+  // folder takes the scratch file, so a kill leaves nothing beside the page.
+  const char* temporary = ::getenv("TMPDIR");
+  const std::string elsewhere = temporary != nullptr && *temporary != '\0' ? temporary : "/tmp";
+  int fd = CreateUnnamedFile(elsewhere, 0600);
+  if (fd >= 0) return fd;
+  std::string name = elsewhere + "/pelloran-XXXXXX";
+  fd = ::mkostemp(name.data(), O_CLOEXEC);
   if (fd < 0) throw EInOutError::FromErrno(errno);
   ::unlink(name.c_str());
   return fd;

@@ -93,8 +93,8 @@ class PageCommit {
   std::string output_;
   bool backup_rule_ = true;
   int fd_ = -1;
-  bool named_ = false;            // the working copy has its name
-  bool backup_linked_ = false;    // the backup is a second name of the page
+  bool named_ = false;             // the working copy has its name
+  bool backup_linked_ = false;     // the backup is a second name of the page
   bool backup_by_rename_ = false;  // the page takes its backup name at Keep
   bool kept_ = false;
 };

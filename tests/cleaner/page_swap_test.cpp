@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <linux/fs.h>
-#include <unistd.h>
-
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 #include "cleaner/cleaned_mark.h"
 #include "cleaner/page_lock.h"
@@ -84,7 +83,6 @@ TEST_F(PageSwapTest, APageThatCannotMoveIsLeftAloneWithTheReason) {
   EXPECT_FALSE(FileExists(dir_ / "PL!__a.htm"));
 }
 
-
 // The commit in each of its ways, against each point where it can fail: a
 // backup already there, a killed run's backup, the page written while it
 // was read. Whatever the way, a kept page has its backup, its bits, its
@@ -96,10 +94,10 @@ TEST_F(PageSwapTest, EachWayKeepsOrDropsThePageWhole) {
     bool hard_links;
   };
   enum class Fault { kNone, kBackupThere, kKilledSwapBackup, kPageRewritten };
-  for (const Way way : {Way{"unnamed", true, true}, Way{"named", false, true},
-                        Way{"renames", false, false}}) {
-    for (const Fault fault : {Fault::kNone, Fault::kBackupThere, Fault::kKilledSwapBackup,
-                              Fault::kPageRewritten}) {
+  for (const Way way :
+       {Way{"unnamed", true, true}, Way{"named", false, true}, Way{"renames", false, false}}) {
+    for (const Fault fault :
+         {Fault::kNone, Fault::kBackupThere, Fault::kKilledSwapBackup, Fault::kPageRewritten}) {
       // Only where hard links are can a killed run leave one.
       if (!way.hard_links && fault == Fault::kKilledSwapBackup) continue;
       SCOPED_TRACE(std::string(way.name) + " " + std::to_string(static_cast<int>(fault)));
@@ -110,7 +108,8 @@ TEST_F(PageSwapTest, EachWayKeepsOrDropsThePageWhole) {
       const bool kept_attribute =
           ::setxattr((dir_ / "a.htm").c_str(), "user.origin", "web", 3, 0) == 0;
       if (fault == Fault::kBackupThere) WriteFile(dir_ / "a.htm~", "older");
-      if (fault == Fault::kKilledSwapBackup) ::link((dir_ / "a.htm").c_str(), (dir_ / "a.htm~").c_str());
+      if (fault == Fault::kKilledSwapBackup)
+        ::link((dir_ / "a.htm").c_str(), (dir_ / "a.htm~").c_str());
       const PageFiles page{dir_.path().string(), "a.htm"};
       FolderWays ways = FolderWays::Learn(page.folder);
       ways.unnamed_files = way.unnamed_files;
@@ -141,7 +140,8 @@ TEST_F(PageSwapTest, EachWayKeepsOrDropsThePageWhole) {
         }
         const ssize_t marked =
             ::getxattr((dir_ / "a.htm").c_str(), kCleanedMarkName, value, sizeof value);
-        if (kept_attribute) EXPECT_EQ(std::string(value, std::max<ssize_t>(marked, 0)), print_text());
+        if (kept_attribute)
+          EXPECT_EQ(std::string(value, std::max<ssize_t>(marked, 0)), print_text());
         continue;
       }
       ASSERT_TRUE(left.has_value());

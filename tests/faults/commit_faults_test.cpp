@@ -105,9 +105,9 @@ TEST(CommitFaultTest, ThePageKeepsWhatItCarriesAndItsOwner) {
   WriteFile(page, kPage);
   ::chmod(page.c_str(), 0444);
   // user::r--, user 33: r--, group::r--, mask::r--, other::r-- (the ACL's own format).
-  const unsigned char acl[] = {2, 0, 0, 0, 1, 0, 4, 0, 255, 255, 255, 255, 2, 0, 4, 0, 33,  0,
-                               0, 0, 4, 0, 4, 0, 255, 255, 255, 255, 16, 0, 4, 0, 255, 255, 255,
-                               255, 32, 0, 4, 0, 255, 255, 255, 255};
+  const unsigned char acl[] = {2, 0,  0,   0,   1,   0,   4,  0, 255, 255, 255, 255, 2,   0,  4,
+                               0, 33, 0,   0,   0,   4,   0,  4, 0,   255, 255, 255, 255, 16, 0,
+                               4, 0,  255, 255, 255, 255, 32, 0, 4,   0,   255, 255, 255, 255};
   if (::setxattr(page.c_str(), "system.posix_acl_access", acl, sizeof acl, 0) != 0 ||
       ::setxattr(page.c_str(), "user.origin", "web", 3, 0) != 0)
     GTEST_SKIP() << "no ACLs or user attributes here";

@@ -100,6 +100,7 @@ class BatchRun {
     options_ = command.options;
     context_.link_progress = &link_progress_;
     cleaner_.CountStatistics(counting_);
+    cleaner_.TakeOthersPages(command.force);
     diff_base_ = DiffBase();
     if (command.diff && !start_folder_.empty() && diff_base_ != start_folder_.lexically_normal())
       console_.Note("пути в diff даны от папки " + console_.Shown(diff_base_.string()) +
@@ -234,7 +235,7 @@ void BatchRun::CleanOne(size_t i, PageRecord& record) {
     messages_.ShowError(record.reason);
     return;
   }
-  record.bytes_before = FileSize(page.Path());
+  if (command_.dry_run) record.bytes_before = FileSize(page.Path());
   const PageResult result = command_.dry_run ? PreviewOne(page, record) : ApplyOne(page, record);
   if (result.failure) {
     record.outcome = PageOutcome::kFailed;
@@ -274,10 +275,13 @@ PageResult BatchRun::PreviewOne(const PageFiles& page, PageRecord& record) {
 
 PageResult BatchRun::ApplyOne(const PageFiles& page, PageRecord& record) {
   PageResult result = cleaner_.Clean(page);
+  // The engine's own lengths save a look at the files.
+  record.bytes_before = result.bytes_before >= 0 ? result.bytes_before : FileSize(page.Path());
   if (result.failure) return result;
   switch (result.end) {
     case PageEnd::kCleaned:
       messages_.ShowInformation(kOperationDone);
+      record.bytes_after = result.bytes_after;
       Finish(record, page.Backup(), page.Path());
       return result;
     case PageEnd::kUnchanged:
@@ -309,7 +313,7 @@ PageResult BatchRun::ApplyOne(const PageFiles& page, PageRecord& record) {
 void BatchRun::Finish(PageRecord& record, const std::string& original, const std::string& cleaned) {
   // bytes_before was read from the same file (the backup is the page's own
   // bytes under a second name) before the page was cleaned.
-  record.bytes_after = FileSize(cleaned);
+  if (record.bytes_after < 0) record.bytes_after = FileSize(cleaned);
   const bool same = record.bytes_before == record.bytes_after && SameBytes(original, cleaned);
   record.outcome = same ? PageOutcome::kUnchanged : PageOutcome::kCleaned;
   if (!command_.diff || same) return;

@@ -108,7 +108,8 @@ const char* HelpWhatARunDoes() {
                         clean made, or of which neither its mark nor the
                         folder's record ".pelloran-cleaned" can tell, is left
                         as it is and named
-      --force           with --restore, restore those pages too
+      --force           with --restore, restore those pages too; in a clean,
+                        clean pages another user owns (they become yours)
       --check-links     check every link address on the web and write the
                         report "Ссылки.txt" (UTF-8, with a byte-order mark;
                         names and links not in UTF-8 read as windows-1251)

@@ -35,6 +35,7 @@ void CharFile::OpenDescriptor(int flags, Mode mode) {
 
 void CharFile::Adopt(int fd, Mode mode, mode_t permissions) {
   fd_ = fd;
+  borrowed_ = false;
   mode_ = mode;
   permissions_ = permissions;
   ResetBuffers();
@@ -47,8 +48,9 @@ void CharFile::CloseQuietly() noexcept {
   } catch (...) {
     // Closing on a failure path: the failure already being handled wins.
   }
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0 && !borrowed_) ::close(fd_);
   fd_ = -1;
+  borrowed_ = false;
   mode_ = Mode::kClosed;
   permissions_ = 0;
   ResetBuffers();
@@ -75,6 +77,11 @@ void BindFileName(CharFile& file, std::string_view name) {
 
 void CloseCharFileQuietly(CharFile& file) noexcept { file.CloseQuietly(); }
 
+void CloseCharFileDiscarding(CharFile& file) noexcept {
+  file.ResetBuffers();
+  file.CloseQuietly();
+}
+
 void OpenForDiscarding(CharFile& file) {
   file.CloseQuietly();
   // A text file writes in kOutput; a byte file accepts that too.
@@ -90,8 +97,9 @@ void CloseCharFile(CharFile& file) {
     file.CloseQuietly();
     throw;
   }
-  const int fd = file.fd_;
+  const int fd = file.borrowed_ ? -1 : file.fd_;
   file.fd_ = -1;
+  file.borrowed_ = false;
   file.mode_ = CharFile::Mode::kClosed;
   file.permissions_ = 0;
   file.ResetBuffers();

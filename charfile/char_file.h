@@ -41,10 +41,13 @@ class CharFile {
   friend void BindFileName(CharFile& file, std::string_view name);
   friend void CloseCharFile(CharFile& file);
   friend void CloseCharFileQuietly(CharFile& file) noexcept;
+  friend void CloseCharFileDiscarding(CharFile& file) noexcept;
   friend void OpenTextOverByteFile(TextFile& text, ByteFile& bytes);
   friend std::error_code GiveName(const CharFile& file, const std::string& name);
   friend void OpenForDiscarding(CharFile& file);
   friend void GiveOwnerOf(const CharFile& from, CharFile& to);
+  friend void ReadFromDescriptor(TextFile& file, int fd, off_t size);
+  friend void WriteToDescriptor(ByteFile& file, int fd);
 
   // Opens name_ with the given open(2) flags; refuses anything but a regular
   // file (a FIFO or device could block or swallow the page) with code 5.
@@ -63,6 +66,8 @@ class CharFile {
 
   std::string name_;
   int fd_ = -1;
+  // The descriptor is someone else's: closing the variable leaves it open.
+  bool borrowed_ = false;
   Mode mode_ = Mode::kClosed;
   mode_t permissions_ = 0;
 };
@@ -76,6 +81,9 @@ void CloseCharFile(CharFile& file);
 // Closes on a failure path: writes what it can, never throws, so the failure
 // already in hand is the one reported. A closed variable stays closed.
 void CloseCharFileQuietly(CharFile& file) noexcept;
+// Closes on a failure path without writing what is still buffered, whose
+// descriptor may be gone already.
+void CloseCharFileDiscarding(CharFile& file) noexcept;
 // Opens a byte file, or a text file for writing, onto nothing: every write
 // succeeds and is dropped, and closing succeeds. For a pass that is run only
 // to see what it reads.

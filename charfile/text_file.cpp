@@ -96,6 +96,21 @@ void TextFile::Flush() {
   WriteAll(reinterpret_cast<const char*>(buffer_.get()), size);
 }
 
+void TextFile::TakeText(const unsigned char* bytes, size_t size) {
+  std::memcpy(buffer_.get(), bytes, size);
+  end_ = size;
+  read_offset_ = static_cast<off_t>(size);
+  known_size_ = static_cast<off_t>(size);
+  physical_end_ = true;
+}
+
+void ReadFromDescriptor(TextFile& file, int fd, off_t size) {
+  file.CloseQuietly();
+  file.Adopt(fd, CharFile::Mode::kInput, 0);
+  file.borrowed_ = true;
+  file.known_size_ = size;  // the end needs no read to be found
+}
+
 void OpenTextForReading(TextFile& file) { file.OpenDescriptor(O_RDONLY, CharFile::Mode::kInput); }
 
 void CreateTextForWriting(TextFile& file) {

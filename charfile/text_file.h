@@ -62,10 +62,17 @@ class TextFile final : public CharFile {
   friend bool SkipBlanksToEnd(TextFile& file);
   friend void PutText(TextFile& file, std::string_view text);
   friend void OpenTextForReading(TextFile& file);
+  // Reads the regular file open as `fd` from its start, as after
+  // OpenTextForReading, up to `size` bytes (its length when opened); the
+  // descriptor stays open when the variable is closed.
+  void ReadFromDescriptor(TextFile& file, int fd, off_t size);
   friend void CreateTextForWriting(TextFile& file);
   friend void CreateNewTextForWriting(TextFile& file);
   friend void OpenTextOverByteFile(TextFile& text, ByteFile& bytes);
+  friend void ReadFromDescriptor(TextFile& file, int fd, off_t size);
 
+  // Takes `size` bytes as the whole text, to read from memory.
+  void TakeText(const unsigned char* bytes, size_t size);
   int NextCharSlow();
   // Reads more bytes after the unread ones; false when the file has no more.
   bool Refill();
@@ -82,6 +89,10 @@ class TextFile final : public CharFile {
 };
 
 void OpenTextForReading(TextFile& file);
+// Reads the regular file open as `fd` from its start, as after
+// OpenTextForReading, up to `size` bytes (its length when opened); the
+// descriptor stays open when the variable is closed.
+void ReadFromDescriptor(TextFile& file, int fd, off_t size);
 void CreateTextForWriting(TextFile& file);
 // As CreateTextForWriting, but only as a new file: an existing file or a
 // symbolic link under the name fails the open (EEXIST) and is left alone.

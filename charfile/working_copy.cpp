@@ -2,10 +2,15 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "charfile/descriptor_calls.h"
 
@@ -19,7 +24,118 @@ void CompletePermissions(int fd, mode_t permissions) {
   ::fchmod(fd, permissions);  // as before: a page whose bits cannot be copied is still cleaned
 }
 
+// The process's umask, read once without changing it (umask() would, for a
+// moment, for every thread); nullopt when it cannot be told.
+int UmaskOnce() {
+  static const int mask = [] {
+    FILE* status = std::fopen("/proc/self/status", "re");
+    if (status == nullptr) return -1;
+    char line[256];
+    unsigned value = 0;
+    int found = -1;
+    while (std::fgets(line, sizeof line, status) != nullptr) {
+      if (std::sscanf(line, "Umask: %o", &value) == 1) found = static_cast<int>(value);
+    }
+    std::fclose(status);
+    return found;
+  }();
+  return mask;
+}
+
+// Would a file made with `permissions` lack some of them? The umask takes
+// bits, creation drops set-id and sticky bits, and a folder's default ACL
+// sets the bits by itself.
+bool CreationLosesBits(mode_t permissions, bool folder_has_default_acl) {
+  const int mask = UmaskOnce();
+  return folder_has_default_acl || mask < 0 || (permissions & static_cast<mode_t>(mask)) != 0 ||
+         (permissions & 07000) != 0;
+}
+
+// The extended attributes of `from` (ACLs among them) on `to`, but `except`.
+void CopyExtendedAttributes(int from, int to, const char* except) {
+  std::array<char, 4096> names;
+  const ssize_t listed = ::flistxattr(from, names.data(), names.size());
+  if (listed <= 0) return;  // none, none kept here, or too many to copy
+  std::vector<char> value(64 * 1024);
+  for (const char* name = names.data(); name < names.data() + listed;
+       name += std::strlen(name) + 1) {
+    if (std::strcmp(name, except) == 0) continue;
+    const ssize_t size = ::fgetxattr(from, name, value.data(), value.size());
+    if (size >= 0) ::fsetxattr(to, name, value.data(), static_cast<size_t>(size), 0);
+  }
+}
+
 }  // namespace
+
+bool RunByRoot() {
+  static const bool root = ::geteuid() == 0;
+  return root;
+}
+
+bool OwnedByRunner(const struct stat& status) {
+  static const uid_t user = ::geteuid();
+  return status.st_uid == user;
+}
+
+namespace {
+gid_t OwnGroup() {
+  static const gid_t group = ::getegid();
+  return group;
+}
+}  // namespace
+
+int CreateUnnamedFile(const std::string& folder, mode_t permissions) {
+  IgnoreFileSizeSignal();
+  return OpenRetrying(folder.c_str(), O_RDWR | O_TMPFILE, permissions);
+}
+
+bool UnnamedFilesRefused(int err) { return err == EOPNOTSUPP || err == EISDIR || err == EINVAL; }
+
+int CreateNewFile(const std::string& path, mode_t permissions) {
+  IgnoreFileSizeSignal();
+  return OpenRetrying(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, permissions);
+}
+
+std::error_code LinkDescriptor(int fd, const std::string& name) {
+  // Through /proc any owner may link its own open file; the direct form
+  // needs a capability and is the fallback where /proc is missing.
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return {};
+  int failure = errno;
+  if (failure == ENOENT && ::access("/proc/self/fd", F_OK) != 0) {
+    if (::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) return {};
+    failure = errno;
+  }
+  return std::error_code(failure, std::generic_category());
+}
+
+void GiveAttributes(int from, const struct stat& from_status, int to, const char* except,
+                    bool folder_has_default_acl) {
+  const mode_t permissions = from_status.st_mode & 07777;
+  if (RunByRoot() && (from_status.st_uid != 0 || from_status.st_gid != OwnGroup())) {
+    // A change of owner drops the set-id bits: the bits come after it. Root
+    // without the right over others' files could then neither set them nor
+    // give the file its name (protected hard links): it takes the file back.
+    if (::fchown(to, from_status.st_uid, from_status.st_gid) == 0 && ::fchmod(to, permissions) != 0)
+      ::fchown(to, 0, OwnGroup());
+  } else if (!RunByRoot() && from_status.st_gid != OwnGroup()) {
+    ::fchown(to, static_cast<uid_t>(-1), from_status.st_gid);  // where the maker is in the group
+  }
+  if (CreationLosesBits(permissions, folder_has_default_acl)) ::fchmod(to, permissions);
+  CopyExtendedAttributes(from, to, except);
+}
+
+bool SameBytes(int a, int b, off_t size) {
+  std::vector<char> block_a(1 << 16), block_b(1 << 16);
+  for (off_t at = 0; at < size;) {
+    const ssize_t got_a = ::pread(a, block_a.data(), block_a.size(), at);
+    const ssize_t got_b = ::pread(b, block_b.data(), block_b.size(), at);
+    if (got_a <= 0 || got_a != got_b) return false;
+    if (std::memcmp(block_a.data(), block_b.data(), static_cast<size_t>(got_a)) != 0) return false;
+    at += got_a;
+  }
+  return true;
+}
 
 void CreateWorkingCopy(ByteFile& file, mode_t permissions) {
   if (file.is_open()) file.CloseQuietly();
@@ -72,6 +188,15 @@ void GiveOwnerOf(const CharFile& from, CharFile& to) {
 
 void OpenTextOverByteFile(TextFile& text, ByteFile& bytes) {
   if (!bytes.is_open()) throw EInOutError(kFileNotOpen);
+  if (bytes.in_memory()) {
+    // Never written out: the text is read from memory, and no file is made.
+    text.CloseQuietly();
+    text.Adopt(-1, CharFile::Mode::kInput, 0);
+    text.TakeText(bytes.buffer_.get(), bytes.used_);
+    bytes.used_ = 0;
+    bytes.CloseQuietly();
+    return;
+  }
   try {
     bytes.Flush();
   } catch (...) {
@@ -92,17 +217,8 @@ void OpenTextOverByteFile(TextFile& text, ByteFile& bytes) {
 }
 
 std::error_code GiveName(const CharFile& file, const std::string& name) {
-  if (!file.is_open()) return std::error_code(EBADF, std::generic_category());
-  // Through /proc any owner may link its own open file; the direct form
-  // needs a capability and is the fallback where /proc is missing.
-  const std::string self = "/proc/self/fd/" + std::to_string(file.fd_);
-  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return {};
-  int failure = errno;
-  if (failure == ENOENT && ::access("/proc/self/fd", F_OK) != 0) {
-    if (::linkat(file.fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) return {};
-    failure = errno;
-  }
-  return std::error_code(failure, std::generic_category());
+  if (!file.is_open() || file.fd_ < 0) return std::error_code(EBADF, std::generic_category());
+  return LinkDescriptor(file.fd_, name);
 }
 
 }  // namespace pelloran

@@ -13,7 +13,7 @@
 namespace pelloran {
 namespace {
 
-constexpr char kMarkName[] = "user.pelloran.cleaned";
+constexpr const char* kMarkName = kCleanedMarkName;
 
 }  // namespace
 
@@ -21,17 +21,14 @@ constexpr char kMarkName[] = "user.pelloran.cleaned";
 std::optional<std::string> Fingerprint(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
-  uint64_t hash = 14695981039346656037ull;
-  uint64_t length = 0;
+  PageFingerprint print;
   std::array<unsigned char, 1 << 16> block;
   ssize_t got = 0;
-  while ((got = ::read(fd, block.data(), block.size())) > 0) {
-    for (ssize_t i = 0; i < got; ++i) hash = (hash ^ block[i]) * 1099511628211ull;
-    length += static_cast<uint64_t>(got);
-  }
+  while ((got = ::read(fd, block.data(), block.size())) > 0)
+    print.Add(block.data(), static_cast<size_t>(got));
   ::close(fd);
   if (got < 0) return std::nullopt;
-  return std::to_string(length) + " " + std::to_string(hash);
+  return print.Text();
 }
 
 std::optional<std::string> MarkText(const std::string& path) {
@@ -39,6 +36,25 @@ std::optional<std::string> MarkText(const std::string& path) {
   const ssize_t size = ::getxattr(path.c_str(), kMarkName, mark.data(), mark.size());
   if (size < 0) return std::nullopt;
   return std::string(mark.data(), static_cast<size_t>(size));
+}
+
+const char kCleanedMarkName[] = "user.pelloran.cleaned";
+
+void PageFingerprint::Add(const unsigned char* bytes, size_t size) {
+  uint64_t hash = hash_;
+  for (size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 1099511628211ull;
+  hash_ = hash;
+  length_ += size;
+}
+
+std::string PageFingerprint::Text() const {
+  return std::to_string(length_) + " " + std::to_string(hash_);
+}
+
+void MarkCleaned(int fd, const PageFingerprint& print) {
+  const std::string text = print.Text();
+  // Without the mark a later undo asks before it overwrites: nothing is lost.
+  ::fsetxattr(fd, kMarkName, text.data(), text.size(), 0);
 }
 
 void MarkCleaned(const std::string& path) {

@@ -1,11 +1,12 @@
 #include "cleaner/page_clean.h"
 
-#include <unistd.h>
+#include <sys/stat.h>
+
+#include <cerrno>
 
 #include "charfile/byte_file.h"
 #include "charfile/char_file.h"
 #include "charfile/failure_text.h"
-#include "charfile/file_moves.h"
 #include "charfile/text_file.h"
 #include "charfile/working_copy.h"
 #include "cleaner/cleaned_mark.h"
@@ -72,11 +73,36 @@ void RunSteps(PageResult& result, Steps steps) {
     auto outcome = steps();
     result.end = outcome.end;
     result.message = std::move(outcome.message);
+    result.owner_would_change = outcome.owner_would_change;
+    result.bytes_before = outcome.bytes_before;
+    result.bytes_after = outcome.bytes_after;
   } catch (const EInOutError& failure) {
     result.end = PageEnd::kLeftByFailure;
     result.message = CurrentFailureText();
     result.failure = failure;
   }
+}
+
+// The context's two files let go of the page's descriptors before those
+// close; on a failure what the working copy still buffers is dropped.
+class ContextFilesClosed {
+ public:
+  explicit ContextFilesClosed(CleanContext& context) : context_(context) {}
+  ~ContextFilesClosed() {
+    CloseCharFileDiscarding(context_.working_copy);
+    CloseCharFileDiscarding(context_.input);
+  }
+  ContextFilesClosed(const ContextFilesClosed&) = delete;
+  ContextFilesClosed& operator=(const ContextFilesClosed&) = delete;
+
+ private:
+  CleanContext& context_;
+};
+
+std::string_view FirstBlock(TextFile& input) {
+  input.Peek(0);  // the first read
+  const std::span<const unsigned char> block = input.Buffered();
+  return {reinterpret_cast<const char*>(block.data()), block.size()};
 }
 
 }  // namespace
@@ -125,10 +151,7 @@ PageResult PageCleaner::PreviewWith(const PageFiles& page, const std::string& ou
   preview.context.statistics = context_.statistics;
   PageResult result;
   const StatisticsFor counting(preview.context, counting_, result.statistics);
-  RunSteps(result, [&] {
-    return as_in_its_folder ? PreviewInto(page, output, preview.context)
-                            : PassesInto(page, output, preview.context);
-  });
+  RunSteps(result, [&] { return PreviewInto(page, output, preview.context, as_in_its_folder); });
   return result;
 }
 
@@ -150,262 +173,139 @@ bool PageCleaner::StopRequested() {
   return stopped_;
 }
 
-// The folder's facts are asked when its first page comes and kept while its
+// The folder's ways are asked when its first page comes and kept while its
 // pages follow.
-const PageCleaner::FolderFacts& PageCleaner::LearnFolder(const PageFiles& page) {
-  if (!folder_ || folder_->folder != page.folder)
-    folder_ = FolderFacts{page.folder, LongestNameIn(page.FolderPath())};
+FolderWays& PageCleaner::LearnFolder(const PageFiles& page) {
+  if (!folder_ || folder_->folder != page.folder) folder_ = FolderWays::Learn(page.folder);
   return *folder_;
 }
 
-// Why a page is left before any pass reads it: its working copy's name
-// would be longer than its folder takes, or it is no page to clean.
-std::optional<std::string> PageCleaner::WhyLeftBeforeReading(const PageFiles& page) {
-  if (auto too_long = WorkingCopyNameTooLong(page, LearnFolder(page).longest_name)) return too_long;
-  return WhyNotAPage(page.Path());
-}
-
+// The page's way through a run: its names, one open, the passes, one commit.
 PageCleaner::Outcome PageCleaner::CleanInPlace(const PageFiles& page) {
-  const PageLock lock(page.Path());
-  if (std::optional<std::string> left = WhyLeftBeforeReading(page))
-    return {PageEnd::kLeftByRule, std::move(*left)};
-  if (lock.busy()) return {PageEnd::kLeftByRule, PageBusyMessage(page.name)};
-  ClearUnfinishedSwap(page);
-  const Outcome outcome = IsOverriding(context_.options) ? CleanTwice(page) : CleanOnce(page);
-  if (outcome.end == PageEnd::kCleaned || outcome.end == PageEnd::kFirstPassOnly) {
-    MarkCleaned(page.Path());
-    RecordCleaned(page.Path());  // where the mark cannot be kept, or is lost in a copy
+  FolderWays& ways = LearnFolder(page);
+  if (auto too_long = WorkingCopyNameTooLong(page, ways.longest_name))
+    return {PageEnd::kLeftByRule, std::move(*too_long)};
+  if (page.name.ends_with('~')) return {PageEnd::kLeftByRule, BackupFileMessage(page.name)};
+  std::optional<LockedPage> original;
+  original.emplace(page.Path(), LockedPage::Lock::kTake);
+  if (original->error() == ENOENT) {
+    const Leftover leftover = RestoreAfterKilledRenames(page);
+    if (leftover == Leftover::kBusy) return {PageEnd::kLeftByRule, PageBusyMessage(page.name)};
+    if (leftover == Leftover::kRestored) {
+      original.reset();
+      original.emplace(page.Path(), LockedPage::Lock::kTake);
+    }
   }
+  if (auto left = WhyLeft(page, *original, context_, /*asks_owner=*/true)) return *left;
+  PageCommit commit(page, *original, ways);
+  const ContextFilesClosed closed(context_);
+  Outcome outcome = PassesAndCommit(commit, page, context_, /*in_a_run=*/true);
+  outcome.bytes_before = original->status().st_size;
+  // Where the mark cannot be kept, or may be lost in a copy of the folder.
+  if (outcome.end == PageEnd::kCleaned) RecordCleaned(page.Path());
   return outcome;
 }
 
-PageCleaner::Outcome PageCleaner::CleanOnce(const PageFiles& page) {
-  if (const PassEnd end = RunPass(page.Path(), /*first=*/true, page.WorkingCopy(), context_);
-      end != PassEnd::kWhole)
-    return {PageEnd::kLeftByRule, PassEndMessage(end, page.name)};
-  if (DropUnchangedWorkingCopy(page)) return {PageEnd::kUnchanged, {}};
-  if (StopRequested()) {
-    DeleteFile(page.WorkingCopy());
-    return {PageEnd::kStopped, {}};
+// Why the opened page is left before any pass: it cannot be read, another
+// run holds it, it is no page (by its first block, read into context.input),
+// or (asked with `asks_owner`) the clean would take it from its owner.
+std::optional<PageCleaner::Outcome> PageCleaner::WhyLeft(const PageFiles& page,
+                                                         const LockedPage& original,
+                                                         CleanContext& context,
+                                                         bool asks_owner) const {
+  if (original.error() == ELOOP)
+    return Outcome{PageEnd::kLeftByRule, SymbolicLinkMessage(page.name)};
+  if (original.error() != 0) throw EInOutError::FromErrno(original.error());
+  if (original.busy()) return Outcome{PageEnd::kLeftByRule, PageBusyMessage(page.name)};
+  const struct stat& status = original.status();
+  if (S_ISDIR(status.st_mode)) throw EInOutError::FromErrno(EISDIR);
+  std::string_view block;
+  if (S_ISREG(status.st_mode)) {
+    BindFileName(context.input, page.Path());
+    ReadFromDescriptor(context.input, original.fd(), status.st_size);
+    block = FirstBlock(context.input);
   }
-  if (const auto failure = SwapInWorkingCopy(page)) return Left(*failure);
-  return {};
+  if (auto why = WhyNotAPage(page.name, status.st_mode, block))
+    return Outcome{PageEnd::kLeftByRule, std::move(*why)};
+  if (asks_owner && !take_others_pages_ && !RunByRoot() && !OwnedByRunner(status))
+    return Outcome{PageEnd::kLeftByRule, OthersPageMessage(page.name), true};
+  return std::nullopt;
 }
 
-PageCleaner::Outcome PageCleaner::CleanTwice(const PageFiles& page) {
-  if (LearnFolder(page).unnamed_files) {
-    if (std::optional<Outcome> outcome = CleanTwiceThroughUnnamedCopy(page)) return *outcome;
+// The passes from context.input (the page, open) into the commit's working
+// copy, the first pass's result held in memory (or a scratch file) for the
+// second; the backup's name is taken before the last pass, or, with one
+// pass, once the result differs from the page. In a run the result is kept
+// in the page's place; otherwise in the caller's file.
+PageCleaner::Outcome PageCleaner::PassesAndCommit(PageCommit& commit, const PageFiles& page,
+                                                  CleanContext& context, bool in_a_run) {
+  const bool twice = IsOverriding(context.options);
+  ByteFile& output = context.working_copy;
+  PageFingerprint print;
+  auto into_working_copy = [&]() -> std::optional<Outcome> {
+    if (auto busy = commit.MakeWorkingCopy()) return Left(*busy);
+    BindFileName(output, page.WorkingCopy());
+    WriteToDescriptor(output, commit.fd());
+    WatchWrites(output,
+                [&print](const unsigned char* bytes, size_t size) { print.Add(bytes, size); });
+    return std::nullopt;
+  };
+  if (twice) {
+    OpenInMemory(output, [&commit] { return commit.MakeScratchFile(); });
+  } else if (auto left = into_working_copy()) {
+    return *left;
   }
-  // Where a file cannot be without a name, the first pass's result is the
-  // page until the second pass's takes its place.
-  const Outcome first = CleanOnce(page);
-  if (first.end != PageEnd::kCleaned) return first;
-  return SecondPassOverPage(page);
-}
-
-// The first pass writes a file without a name, the second reads it back and
-// writes the working copy: the page gets one link for its backup and one
-// rename, and a kill at any moment leaves no copy of the first pass behind.
-// nullopt, with nothing done, when the folder cannot hold such a file.
-std::optional<PageCleaner::Outcome> PageCleaner::CleanTwiceThroughUnnamedCopy(
-    const PageFiles& page) {
-  BindFileName(context_.input, page.Path());
-  OpenTextForReading(context_.input);
-  try {
-    if (StartsWithUtf16Mark(context_.input)) {
-      CloseCharFile(context_.input);
-      return Outcome{PageEnd::kLeftByRule, PassEndMessage(PassEnd::kUtf16, page.name)};
-    }
-    BindFileName(context_.working_copy, page.WorkingCopy());
-    if (!CreateUnnamedWorkingCopy(context_.working_copy, page.FolderPath(),
-                                  context_.input.permissions())) {
-      folder_->unnamed_files = false;
-      CloseCharFile(context_.input);
-      return std::nullopt;
-    }
-    GiveOwnerOf(context_.input, context_.working_copy);
-    passes_.first(context_, tables_, run_);
-    const bool cut_short = context_.input.StoppedBeforeMoreData();
-    CloseCharFile(context_.input);
-    if (cut_short) {
-      CloseCharFileQuietly(context_.working_copy);
-      return Outcome{PageEnd::kLeftByRule, EndMarkInsideMessage(page.name)};
-    }
-    // The second pass reads the first pass's result as the page.
-    BindFileName(context_.input, page.Path());
-    OpenTextOverByteFile(context_.input, context_.working_copy);
-  } catch (const EInOutError&) {
-    CloseCharFileQuietly(context_.working_copy);
-    CloseCharFileQuietly(context_.input);
-    throw;
+  if (RunPass(passes_.first, context) != PassEnd::kWhole)
+    return {PageEnd::kLeftByRule, EndMarkInsideMessage(page.name)};
+  if (in_a_run && StopRequested()) return {PageEnd::kStopped, {}};
+  if (twice) {
+    OpenTextOverByteFile(context.input, output);
+    if (auto left = into_working_copy()) return *left;
   }
-  return SecondPassOverUnnamedCopy(page);
-}
-
-// The unnamed first pass's result is open as the input.
-PageCleaner::Outcome PageCleaner::SecondPassOverUnnamedCopy(const PageFiles& page) {
-  if (StopRequested()) {
-    CloseCharFileQuietly(context_.input);  // the unnamed file goes with it
-    return {PageEnd::kStopped, {}};
+  if (twice || !in_a_run) {
+    if (auto left = commit.TakeBackupName()) return Left(*left);
   }
-  // The backup name first, so that a page whose backup exists is left before
-  // the second pass, as when the first pass's result is swapped in at once.
-  const std::error_code link = AddName(page.Path(), page.Backup());
-  if (HardLinksRefused(link)) return SwapThenSecondPass(page, link);
-  if (link) {
-    CloseCharFileQuietly(context_.input);
-    return Left(BackupFailure(page, link));
+  if (twice) {
+    if (RunPass(passes_.second, context) != PassEnd::kWhole)
+      return {PageEnd::kLeftByRule, EndMarkInsideMessage(page.name)};
   }
-  // From here on, should the second pass's result not take the page's name,
-  // the first pass's does.
-  bool whole = false;
-  try {
-    whole = PassInto(page.WorkingCopy(), passes_.second, context_) == PassEnd::kWhole;
-  } catch (const EInOutError&) {
-    const bool kept = FirstPassResultTakesPageName(page, context_.input);
-    CloseCharFileQuietly(context_.input);
-    if (!kept) throw;
-    return {PageEnd::kFirstPassOnly, FirstPassOnlyMessage(page, CurrentFailureText())};
-  }
-  const Outcome outcome = PutSecondPassInPlace(page, whole);
-  CloseCharFileQuietly(context_.input);  // the unnamed file goes with it
-  return outcome;
-}
-
-// The second pass over the unnamed copy has ended, whole or cut short.
-PageCleaner::Outcome PageCleaner::PutSecondPassInPlace(const PageFiles& page, bool whole) {
-  if (!whole) {
-    const bool kept = FirstPassResultTakesPageName(page, context_.input);
-    return {kept ? PageEnd::kFirstPassOnly : PageEnd::kLeftByRule, EndMarkInsideMessage(page.name)};
-  }
-  if (DropUnchangedWorkingCopy(page)) {
-    DeleteFile(page.Backup());  // only a second name of the page as it is
+  const off_t size = BytesWritten(output);
+  CloseCharFile(output);
+  if (commit.SameAsPage(size)) {
+    if (!in_a_run) commit.KeepOutput();
     return {PageEnd::kUnchanged, {}};
   }
-  if (const std::error_code replace = ReplaceByRename(page.WorkingCopy(), page.Path())) {
-    DeleteFile(page.WorkingCopy());
-    return FirstPassResultTakesPageName(page, context_.input)
-               ? Outcome{PageEnd::kFirstPassOnly, SecondPassNotInPlaceMessage(page, replace)}
-               : Outcome{PageEnd::kLeftByFailure, NotRenamedMessage(page.name, replace)};
+  if (!twice && in_a_run) {
+    if (auto left = commit.TakeBackupName()) return Left(*left);
   }
-  return {};
+  if (auto left = commit.Keep(print)) return Left(*left);
+  Outcome cleaned;
+  cleaned.bytes_after = size;
+  return cleaned;
 }
 
-// No hard link for this page (a file system without them, or another owner's
-// page under protected hard links): the first pass's result is named and
-// swapped in by two renames, and the second pass follows over the page.
-PageCleaner::Outcome PageCleaner::SwapThenSecondPass(const PageFiles& page,
-                                                     std::error_code link_refused) {
-  const std::error_code named = GiveName(context_.input, page.WorkingCopy());
-  CloseCharFileQuietly(context_.input);
-  if (named) return Left(BackupFailure(page, link_refused));
-  if (const auto failure = SwapByRenames(page)) return Left(*failure);
-  return SecondPassOverPage(page);
+PassEnd PageCleaner::RunPass(const CleanPasses::Pass& pass, CleanContext& context) {
+  pass(context, tables_, run_);
+  return context.input.StoppedBeforeMoreData() ? PassEnd::kCutShort : PassEnd::kWhole;
 }
 
-PageCleaner::Outcome PageCleaner::SecondPassOverPage(const PageFiles& page) {
-  PassEnd end = PassEnd::kWhole;
-  try {
-    end = RunPass(page.Path(), /*first=*/false, page.WorkingCopy(), context_);
-  } catch (const EInOutError&) {  // the page holds the first pass's result whole
-    return {PageEnd::kFirstPassOnly, FirstPassOnlyMessage(page, CurrentFailureText())};
-  }
-  if (end != PassEnd::kWhole) return {PageEnd::kFirstPassOnly, EndMarkInsideMessage(page.name)};
-  if (const auto failure = ReplaceWithWorkingCopy(page)) return {PageEnd::kFirstPassOnly, *failure};
-  return {};
-}
-
-// The dry run of CleanInPlace: the same rules, in the same order, save those
-// that only a run writing the folder meets (another run's lock, a killed
-// run's leftovers). A page whose backup exists is left only after its first
+// The dry run of CleanInPlace (`as_in_its_folder`: the same rules, in the
+// same order, save those that only a run writing the folder meets: another
+// run's lock, a killed run's leftovers), or the passes alone for a view of
+// the cleaned text. A page whose backup exists is left only after its first
 // pass, which carries the tables on to the next pages, as in a run.
 PageCleaner::Outcome PageCleaner::PreviewInto(const PageFiles& page, const std::string& output,
-                                              CleanContext& context) {
-  if (auto too_long = WorkingCopyNameTooLong(page, LearnFolder(page).longest_name))
-    return {PageEnd::kLeftByRule, std::move(*too_long)};
-  const bool backup_there = ::access(page.Backup().c_str(), F_OK) == 0;
-  if (!backup_there) return PassesInto(page, output, context);
-  if (auto not_a_page = WhyNotAPage(page.Path())) return {PageEnd::kLeftByRule, *not_a_page};
-  const PassEnd end = RunPass(page.Path(), /*first=*/true, output, context);
-  DeleteFile(output);
-  if (end != PassEnd::kWhole) return {PageEnd::kLeftByRule, PassEndMessage(end, page.name)};
-  return {PageEnd::kLeftByRule, BackupExistsMessage(page.name)};
-}
-
-// Both passes into `output`, the second through output + ".pass2".
-PageCleaner::Outcome PageCleaner::PassesInto(const PageFiles& page, const std::string& output,
-                                             CleanContext& context) {
-  if (auto not_a_page = WhyNotAPage(page.Path())) return {PageEnd::kLeftByRule, *not_a_page};
-  if (const PassEnd end = RunPass(page.Path(), /*first=*/true, output, context);
-      end != PassEnd::kWhole)
-    return {PageEnd::kLeftByRule, PassEndMessage(end, page.name)};
-  if (IsOverriding(context.options)) {
-    const std::string second = output + ".pass2";
-    try {
-      if (RunPass(output, /*first=*/false, second, context) != PassEnd::kWhole) {
-        DeleteFile(output);
-        return {PageEnd::kLeftByRule, EndMarkInsideMessage(page.name)};
-      }
-    } catch (const EInOutError&) {
-      DeleteFile(output);
-      throw;
-    }
-    if (const std::error_code failure = ReplaceByRename(second, output)) {
-      DeleteFile(second);
-      DeleteFile(output);
-      throw EInOutError::FromErrno(failure.value());
-    }
+                                              CleanContext& context, bool as_in_its_folder) {
+  if (as_in_its_folder) {
+    if (auto too_long = WorkingCopyNameTooLong(page, LearnFolder(page).longest_name))
+      return {PageEnd::kLeftByRule, std::move(*too_long)};
   }
-  return {SameBytes(output, page.Path()) ? PageEnd::kUnchanged : PageEnd::kCleaned, {}};
-}
-
-// One pass from the file at `input` into a new file `output`, made with the
-// input's bits; the first pass never reads a page written in UTF-16. Unless
-// the input went through whole, no output is left. On a failure both files
-// are closed, the output is deleted and the EInOutError goes on.
-PassEnd PageCleaner::RunPass(const std::string& input, bool first, const std::string& output,
-                             CleanContext& context) {
-  BindFileName(context.input, input);
-  OpenTextForReading(context.input);
-  PassEnd end = PassEnd::kUtf16;
-  try {
-    if (!first || !StartsWithUtf16Mark(context.input))
-      end = PassInto(output, first ? passes_.first : passes_.second, context);
-  } catch (const EInOutError&) {
-    CloseCharFileQuietly(context.input);
-    throw;
-  }
-  try {
-    CloseCharFile(context.input);
-  } catch (const EInOutError&) {
-    if (end == PassEnd::kWhole) DeleteFile(output);
-    throw;
-  }
-  return end;
-}
-
-// One pass from the open context.input into a new file `output`, leaving the
-// input open.
-PassEnd PageCleaner::PassInto(const std::string& output, const CleanPasses::Pass& pass,
-                              CleanContext& context) {
-  bool created = false;
-  try {
-    BindFileName(context.working_copy, output);
-    // Made with the bits of the file read, so the cleaned page keeps who may
-    // read and write it.
-    CreateWorkingCopy(context.working_copy, context.input.permissions());
-    GiveOwnerOf(context.input, context.working_copy);
-    created = true;
-    pass(context, tables_, run_);
-    const bool cut_short = context.input.StoppedBeforeMoreData();
-    CloseCharFile(context.working_copy);
-    if (cut_short) DeleteFile(output);
-    return cut_short ? PassEnd::kCutShort : PassEnd::kWhole;
-  } catch (const EInOutError&) {
-    CloseCharFileQuietly(context.working_copy);
-    if (created) DeleteFile(output);
-    throw;
-  }
+  if (page.name.ends_with('~')) return {PageEnd::kLeftByRule, BackupFileMessage(page.name)};
+  const LockedPage original(page.Path(), LockedPage::Lock::kNone);
+  if (auto left = WhyLeft(page, original, context, as_in_its_folder)) return *left;
+  PageCommit commit(page, original, output, /*backup_rule=*/as_in_its_folder);
+  const ContextFilesClosed closed(context);
+  return PassesAndCommit(commit, page, context, /*in_a_run=*/false);
 }
 
 }  // namespace pelloran

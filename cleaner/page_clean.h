@@ -6,6 +6,7 @@
 // working copy in the page's place with the page kept as its backup. What
 // became of the page comes back as a result; no file failure gets past it.
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <span>
@@ -13,6 +14,7 @@
 #include <system_error>
 
 #include "charfile/in_out_error.h"
+#include "cleaner/page_swap.h"
 #include "cleaner/run_state.h"
 #include "cleaner/style_override_pass.h"
 #include "cleaner/tag_filter.h"
@@ -25,7 +27,7 @@ namespace pelloran {
 
 class ClassTables;
 class LinkReport;
-struct PageLeft;
+class LockedPage;
 
 // How a pass over a page ended.
 enum class PassEnd {
@@ -53,8 +55,9 @@ enum class PageEnd {
   kLeftByRule,     // left as it was by a rule: its backup exists, a byte 26
                    // inside it, UTF-16, a working-copy name too long, no page,
                    // another run holds it
-  kLeftByFailure,  // left as it was because a file step failed
+  kLeftByFailure,  // left as it was because a file step failed, or it changed meanwhile
   kFirstPassOnly,  // holds the first pass's result, the original in its backup
+                   // (the clean itself never leaves a page so any more)
   kStopped,        // left as it was because the user stopped the run
 };
 
@@ -67,6 +70,13 @@ struct PageResult {
   std::optional<EInOutError> failure;
   // What the passes did to the page, when the cleaner counts.
   CleanStatistics statistics;
+  // Left because another user owns the page and the cleaned page would be
+  // the runner's: PageCleaner::TakeOthersPages(true) cleans it all the same.
+  bool owner_would_change = false;
+  // The page's length as it was opened, and, cleaned, the cleaned text's;
+  // -1 when not known.
+  int64_t bytes_before = -1;
+  int64_t bytes_after = -1;
 };
 
 // Cleans pages one at a time with one context, one set of class tables and
@@ -85,11 +95,14 @@ class PageCleaner {
   // Writes a header for each page into `report`, whose lines the first pass
   // writes; none when null.
   void ReportLinksTo(LinkReport* report) { report_ = report; }
+  // Cleans pages another user owns, which then belong to the runner (root
+  // gives them back to their owner whatever this says).
+  void TakeOthersPages(bool on) { take_others_pages_ = on; }
 
-  // Cleans the page in its folder. On a file failure inside a pass both files
-  // are closed and the partial working copy deleted: the page is then as it
-  // was before that pass. A page cleaned (by both passes or the first only)
-  // is marked as what the clean made of it.
+  // Cleans the page in its folder: opened once (LockedPage), read through
+  // both passes, and kept or dropped in one step (PageCommit). Whatever
+  // fails, the page is as it was and no working copy is left. A cleaned
+  // page is marked as what the clean made of it.
   PageResult Clean(const PageFiles& page);
 
   // What Clean would make of the page, by the same rules and passes, written
@@ -121,44 +134,36 @@ class PageCleaner {
   bool stopped() const { return stopped_; }
 
  private:
-  // What the cleaner knows of the folder in hand, asked once per folder.
-  struct FolderFacts {
-    std::string folder;
-    long longest_name = 0;
-    bool unnamed_files = true;  // until the file system says otherwise
-  };
   struct Outcome {
     PageEnd end = PageEnd::kCleaned;
     std::string message;
+    bool owner_would_change = false;
+    int64_t bytes_before = -1;
+    int64_t bytes_after = -1;
   };
 
   static Outcome Left(const PageLeft& left);
 
-  const FolderFacts& LearnFolder(const PageFiles& page);
-  std::optional<std::string> WhyLeftBeforeReading(const PageFiles& page);
+  FolderWays& LearnFolder(const PageFiles& page);
   Outcome CleanInPlace(const PageFiles& page);
-  Outcome CleanOnce(const PageFiles& page);
-  Outcome CleanTwice(const PageFiles& page);
-  std::optional<Outcome> CleanTwiceThroughUnnamedCopy(const PageFiles& page);
-  Outcome SecondPassOverUnnamedCopy(const PageFiles& page);
-  Outcome PutSecondPassInPlace(const PageFiles& page, bool whole);
-  Outcome SwapThenSecondPass(const PageFiles& page, std::error_code link_refused);
-  Outcome SecondPassOverPage(const PageFiles& page);
+  std::optional<Outcome> WhyLeft(const PageFiles& page, const LockedPage& original,
+                                 CleanContext& context, bool asks_owner) const;
+  Outcome PassesAndCommit(PageCommit& commit, const PageFiles& page, CleanContext& context,
+                          bool in_a_run);
+  PassEnd RunPass(const CleanPasses::Pass& pass, CleanContext& context);
   PageResult PreviewWith(const PageFiles& page, const std::string& output, bool as_in_its_folder);
-  Outcome PreviewInto(const PageFiles& page, const std::string& output, CleanContext& context);
-  Outcome PassesInto(const PageFiles& page, const std::string& output, CleanContext& context);
-  PassEnd RunPass(const std::string& input, bool first, const std::string& output,
-                  CleanContext& context);
-  PassEnd PassInto(const std::string& output, const CleanPasses::Pass& pass, CleanContext& context);
+  Outcome PreviewInto(const PageFiles& page, const std::string& output, CleanContext& context,
+                      bool as_in_its_folder);
 
   CleanContext& context_;
   ClassTables& tables_;
   CleanPasses passes_;
   RunState run_;
-  std::optional<FolderFacts> folder_;
+  std::optional<FolderWays> folder_;
   LinkReport* report_ = nullptr;
   bool counting_ = false;
   bool stopped_ = false;
+  bool take_others_pages_ = false;
 };
 
 // Why a page whose pass did not go through whole is left as it was.

@@ -1,12 +1,9 @@
 #include "cleaner/page_eligibility.h"
 
-#include <fcntl.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <string_view>
 
 #include "cleaner/page_messages.h"
@@ -42,22 +39,13 @@ bool HasPageName(const std::string& name) {
                      });
 }
 
-std::optional<std::string> WhyNotAPage(const std::string& path) {
-  const std::string name(NamePart(path));
+std::optional<std::string> WhyNotAPage(const std::string& name, mode_t mode,
+                                       std::string_view first_block) {
   if (name.ends_with('~')) return BackupFileMessage(name);
-  // Not blocking: a FIFO without a writer must not hold the run.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  struct stat st = {};
-  std::array<char, kWideEncodingBlock> buffer;
-  ssize_t got = -1;
-  std::optional<std::string> odd;
-  if (::fstat(fd, &st) == 0) odd = NotARegularFile(name, st.st_mode);
-  if (!odd) got = ::read(fd, buffer.data(), buffer.size());
-  ::close(fd);
-  if (odd || got < 0 || S_ISDIR(st.st_mode)) return odd;
-  const std::string_view start(buffer.data(), static_cast<size_t>(got));
-  if (const char* encoding = WideEncodingOf(start)) return WideEncodingMessage(name, encoding);
+  if (auto odd = NotARegularFile(name, mode)) return odd;
+  if (const char* encoding = WideEncodingOf(first_block.substr(0, kWideEncodingBlock)))
+    return WideEncodingMessage(name, encoding);
+  const std::string_view start = first_block.substr(0, kSniffBytes);
   if (HasPageName(name) || OpensWithMarkup(start)) return std::nullopt;
   return NotAWebPageMessage(name);
 }

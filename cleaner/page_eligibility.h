@@ -6,8 +6,11 @@
 // would damage it. The window's run, the batch command and the preview all
 // ask this one check before a pass reads the file.
 
+#include <sys/types.h>
+
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pelloran {
@@ -18,12 +21,14 @@ extern const std::vector<std::string> kPageNamePatterns;
 // Does the bare `name` match one of kPageNamePatterns, ignoring letter case?
 bool HasPageName(const std::string& name);
 
-// Why the file at `path` is no page to clean: a "~" backup, a FIFO or a
-// device, UTF-32 or UTF-16 text (with or without a byte-order mark), or neither
-// a page's name nor markup at its start (after blanks and a UTF-8 mark).
-// nullopt when it may be cleaned, or when it is a folder or cannot be read
-// here (the pass then reports that failure). The message names the file and says why it
-// stays as it is.
-std::optional<std::string> WhyNotAPage(const std::string& path);
+// Why the file `name`, of type and bits `mode` (as fstat gives them), whose
+// text starts with `first_block` (what the first read gave), is no page to
+// clean: a "~" backup, a FIFO or a device, UTF-32 or UTF-16 text (with or
+// without a byte-order mark), or neither a page's name nor markup at its
+// start (after blanks and a UTF-8 mark). nullopt when it may be cleaned, and
+// for a folder (a failure of the run, which the caller reports). The message
+// names the file and says why it stays as it is.
+std::optional<std::string> WhyNotAPage(const std::string& name, mode_t mode,
+                                       std::string_view first_block);
 
 }  // namespace pelloran

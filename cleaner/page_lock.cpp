@@ -2,43 +2,35 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "charfile/descriptor_calls.h"
+
 namespace pelloran {
-namespace {
 
-// Does `path` still name the open file?
-bool StillNames(int fd, const std::string& path) {
-  struct stat open_st, named_st;
-  return ::fstat(fd, &open_st) == 0 && ::stat(path.c_str(), &named_st) == 0 &&
-         open_st.st_dev == named_st.st_dev && open_st.st_ino == named_st.st_ino;
-}
-
-}  // namespace
-
-PageLock::PageLock(const std::string& page) {
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    fd_ = ::open(page.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0) return;
-    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-      busy_ = errno == EWOULDBLOCK;
-      ::close(fd_);
-      fd_ = -1;
-      return;
-    }
-    if (StillNames(fd_, page)) return;
-    ::close(fd_);  // the lock goes with it
+LockedPage::LockedPage(std::string path, Lock lock) : path_(std::move(path)) {
+  fd_ = OpenRetrying(path_.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW, 0);
+  if (fd_ < 0 || ::fstat(fd_, &status_) != 0) {
+    error_ = errno;
+    if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
+    return;
   }
-  // The name moved on each time: another run is busy with this page.
-  busy_ = true;
+  if (lock == Lock::kTake && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) busy_ = errno == EWOULDBLOCK;
 }
 
-PageLock::~PageLock() {
-  if (fd_ >= 0) ::close(fd_);
+LockedPage::~LockedPage() {
+  if (fd_ >= 0) ::close(fd_);  // the lock goes with it
+}
+
+bool LockedPage::StillAsOpened() const {
+  struct stat now;
+  return ::lstat(path_.c_str(), &now) == 0 && now.st_dev == status_.st_dev &&
+         now.st_ino == status_.st_ino && now.st_size == status_.st_size &&
+         now.st_mtim.tv_sec == status_.st_mtim.tv_sec &&
+         now.st_mtim.tv_nsec == status_.st_mtim.tv_nsec;
 }
 
 }  // namespace pelloran

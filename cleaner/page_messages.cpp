@@ -54,6 +54,19 @@ std::string WorkingCopyTooLongMessage(const std::string& page, long longest) {
          std::to_string(longest) + " байт.";
 }
 
+std::string PageChangedMessage(const std::string& page) {
+  return Unchanged(page) +
+         "его изменили, пока он очищался; очищенный текст отброшен, новый текст файла остался.";
+}
+
+std::string SymbolicLinkMessage(const std::string& page) {
+  return Unchanged(page) + "это символическая ссылка, а не сам файл.";
+}
+
+std::string OthersPageMessage(const std::string& page) {
+  return Unchanged(page) + "он принадлежит другому пользователю, а очищенный файл стал бы вашим.";
+}
+
 std::string PageBusyMessage(const std::string& page) {
   return Unchanged(page) + "его сейчас очищает другой прогон.";
 }

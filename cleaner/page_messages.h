@@ -28,6 +28,12 @@ std::string NotARegularFileMessage(const std::string& page);
 std::string NotAWebPageMessage(const std::string& page);
 // Left as it was: its working copy's name would be longer than `longest`.
 std::string WorkingCopyTooLongMessage(const std::string& page, long longest);
+// Left as it was: written or replaced while it was cleaned; its new text stays.
+std::string PageChangedMessage(const std::string& page);
+// Left as it was: the name is a symbolic link, not the page itself.
+std::string SymbolicLinkMessage(const std::string& page);
+// Left as it was: another user owns it, and the cleaned page would be the runner's.
+std::string OthersPageMessage(const std::string& page);
 // Left as it was: another run holds it.
 std::string PageBusyMessage(const std::string& page);
 // Left as it was: it could not be given its backup name.

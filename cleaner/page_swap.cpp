@@ -1,16 +1,221 @@
 #include "cleaner/page_swap.h"
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
-#include "charfile/char_file.h"
 #include "charfile/file_moves.h"
+#include "charfile/in_out_error.h"
 #include "charfile/working_copy.h"
+#include "cleaner/cleaned_mark.h"
+#include "cleaner/page_lock.h"
 #include "cleaner/page_messages.h"
 
 namespace pelloran {
+namespace {
+
+std::error_code Errno(int err) { return std::error_code(err, std::generic_category()); }
+
+bool RefusedForTests(const char* what) {
+  const char* refused = ::getenv("PELLORAN_REFUSE");
+  return refused != nullptr && std::strstr(refused, what) != nullptr;
+}
+
+// Is the file at `path` locked by another run? Opening it never follows a link.
+bool HeldByAnotherRun(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  ::close(fd);
+  return held;
+}
+
+}  // namespace
+
+FolderWays FolderWays::Learn(const std::string& folder) {
+  FolderWays ways;
+  ways.folder = folder;
+  const std::string path = folder.empty() ? "." : folder;
+  ways.longest_name = LongestNameIn(path);
+  ways.unnamed_files = !RefusedForTests("unnamed-files");
+  ways.hard_links = !RefusedForTests("hard-links");
+  ways.default_acl = ::getxattr(path.c_str(), "system.posix_acl_default", nullptr, 0) > 0;
+  return ways;
+}
+
+PageCommit::PageCommit(const PageFiles& page, const LockedPage& original, FolderWays& ways)
+    : page_(page), original_(original), ways_(&ways) {}
+
+PageCommit::PageCommit(const PageFiles& page, const LockedPage& original, std::string output,
+                       bool backup_rule)
+    : page_(page), original_(original), output_(std::move(output)), backup_rule_(backup_rule) {}
+
+PageCommit::~PageCommit() {
+  if (!kept_) Drop();
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::optional<PageLeft> PageCommit::MakeWorkingCopy() {
+  const mode_t bits = original_.status().st_mode & 07777;
+  if (!IntoPage()) {
+    // A file left under the caller's name goes: it may be a link elsewhere.
+    if (::unlink(output_.c_str()) != 0 && errno != ENOENT) throw EInOutError::FromErrno(errno);
+    fd_ = CreateNewFile(output_, bits);
+    named_ = fd_ >= 0;
+  } else if (ways_->unnamed_files) {
+    fd_ = CreateUnnamedFile(page_.FolderPath(), bits);
+    if (fd_ < 0 && UnnamedFilesRefused(errno)) ways_->unnamed_files = false;
+  }
+  if (IntoPage() && !ways_->unnamed_files) {
+    if (auto busy = MakeNamedCopy()) return busy;
+  }
+  if (fd_ < 0) throw EInOutError::FromErrno(errno);
+  GiveAttributes(original_.fd(), original_.status(), fd_, kCleanedMarkName,
+                 ways_ != nullptr && ways_->default_acl);
+  return std::nullopt;
+}
+
+// The working copy's name counts as taken while a run holds the file under
+// it; one no run holds is a killed run's and goes.
+std::optional<PageLeft> PageCommit::MakeNamedCopy() {
+  const std::string name = page_.WorkingCopy();
+  const mode_t bits = original_.status().st_mode & 07777;
+  fd_ = CreateNewFile(name, bits);
+  if (fd_ < 0 && errno == EEXIST) {
+    if (HeldByAnotherRun(name)) return PageLeft{PageBusyMessage(page_.name), true};
+    if (::unlink(name.c_str()) != 0 && errno != ENOENT) throw EInOutError::FromErrno(errno);
+    fd_ = CreateNewFile(name, bits);
+  }
+  if (fd_ < 0) throw EInOutError::FromErrno(errno);
+  named_ = true;
+  ::flock(fd_, LOCK_EX | LOCK_NB);
+  return std::nullopt;
+}
+
+int PageCommit::MakeScratchFile() const {
+  const std::string folder = IntoPage() ? page_.FolderPath() : std::string(FolderPart(output_));
+  if (ways_ == nullptr || ways_->unnamed_files) {
+    const int fd = CreateUnnamedFile(folder.empty() ? "." : folder, 0600);
+    if (fd >= 0 || !UnnamedFilesRefused(errno)) {
+      if (fd < 0) throw EInOutError::FromErrno(errno);
+      return fd;
+    }
+  }
+  // Where the page's folder has no unnamed files, the system's temporary
+  // folder takes the scratch file, so a kill leaves nothing beside the page.
+  const char* temporary = ::getenv("TMPDIR");
+  const std::string elsewhere = temporary != nullptr && *temporary != '\0' ? temporary : "/tmp";
+  int fd = CreateUnnamedFile(elsewhere, 0600);
+  if (fd >= 0) return fd;
+  std::string name = elsewhere + "/pelloran-XXXXXX";
+  fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd < 0) throw EInOutError::FromErrno(errno);
+  ::unlink(name.c_str());
+  return fd;
+}
+
+// A run killed after it named the backup and before the swap leaves the
+// backup a second name of the page as it still is.
+bool PageCommit::KilledSwapLeftBackup() const {
+  struct stat backup;
+  return ::lstat(page_.Backup().c_str(), &backup) == 0 &&
+         backup.st_dev == original_.status().st_dev && backup.st_ino == original_.status().st_ino &&
+         original_.StillAsOpened();
+}
+
+std::optional<PageLeft> PageCommit::TakeBackupName() {
+  if (!IntoPage()) {
+    if (backup_rule_ && ::access(page_.Backup().c_str(), F_OK) == 0)
+      return PageLeft{BackupExistsMessage(page_.name), true};
+    return std::nullopt;
+  }
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    std::error_code failure = Errno(EPERM);
+    if (ways_->hard_links) failure = LinkDescriptor(original_.fd(), page_.Backup());
+    if (!failure) {
+      backup_linked_ = true;
+      return std::nullopt;
+    }
+    if (failure == std::errc::file_exists && attempt == 0 && KilledSwapLeftBackup() &&
+        !DeleteFile(page_.Backup()))
+      continue;
+    if (failure == std::errc::file_exists) return PageLeft{BackupExistsMessage(page_.name), true};
+    if (!HardLinksRefused(failure)) return PageLeft{BackupNotMadeMessage(page_.name, failure)};
+    struct stat st;
+    if (::lstat(page_.Backup().c_str(), &st) == 0)
+      return PageLeft{BackupExistsMessage(page_.name), true};
+    backup_by_rename_ = true;
+    return std::nullopt;
+  }
+  return PageLeft{BackupExistsMessage(page_.name), true};
+}
+
+bool PageCommit::SameAsPage(off_t size) const {
+  return size == original_.status().st_size && SameBytes(fd_, original_.fd(), size);
+}
+
+std::optional<PageLeft> PageCommit::Keep(const PageFingerprint& print) {
+  if (!IntoPage()) {
+    kept_ = true;
+    return std::nullopt;
+  }
+  // A page written or replaced while it was read must not become a mix.
+  if (!original_.StillAsOpened()) return PageLeft{PageChangedMessage(page_.name)};
+  MarkCleaned(fd_, print);
+  if (auto failure = PutInPlace()) return failure;
+  kept_ = true;
+  return std::nullopt;
+}
+
+std::optional<PageLeft> PageCommit::PutInPlace() {
+  if (!named_) {
+    std::error_code failure = LinkDescriptor(fd_, page_.WorkingCopy());
+    // A name no run holds is a killed run's leftover.
+    if (failure == std::errc::file_exists && !HeldByAnotherRun(page_.WorkingCopy()) &&
+        !DeleteFile(page_.WorkingCopy()))
+      failure = LinkDescriptor(fd_, page_.WorkingCopy());
+    if (failure) return PageLeft{NotRenamedMessage(page_.name, failure)};
+    named_ = true;
+  }
+  if (backup_by_rename_) {
+    if (const std::error_code failure = RenameNoReplace(page_.Path(), page_.Backup()))
+      return BackupFailure(page_, failure);
+    if (const std::error_code failure = RenameNoReplace(page_.WorkingCopy(), page_.Path())) {
+      std::string message = NotRenamedMessage(page_.name, failure);
+      if (RenameNoReplace(page_.Backup(), page_.Path()))
+        message += OriginalLeftInBackupNote(page_.name);
+      return PageLeft{message};
+    }
+    return std::nullopt;
+  }
+  if (const std::error_code failure = ReplaceByRename(page_.WorkingCopy(), page_.Path()))
+    return PageLeft{NotRenamedMessage(page_.name, failure)};
+  return std::nullopt;
+}
+
+void PageCommit::Drop() {
+  if (named_) DeleteFile(IntoPage() ? page_.WorkingCopy() : output_);
+  if (backup_linked_) DeleteFile(page_.Backup());  // only a second name of the page as it is
+  named_ = backup_linked_ = false;
+}
+
+Leftover RestoreAfterKilledRenames(const PageFiles& page) {
+  struct stat backup, copy;
+  if (::lstat(page.Backup().c_str(), &backup) != 0 || !S_ISREG(backup.st_mode) ||
+      ::lstat(page.WorkingCopy().c_str(), &copy) != 0 || !S_ISREG(copy.st_mode))
+    return Leftover::kNone;
+  // The run between its renames holds the page, now under the backup's name.
+  if (HeldByAnotherRun(page.Backup())) return Leftover::kBusy;
+  if (RenameNoReplace(page.Backup(), page.Path())) return Leftover::kNone;
+  DeleteFile(page.WorkingCopy());
+  return Leftover::kRestored;
+}
 
 // The page stays as it is when no backup can be made; the working copy goes.
 PageLeft BackupFailure(const PageFiles& page, std::error_code failure) {
@@ -48,41 +253,6 @@ std::optional<PageLeft> SwapByRenames(const PageFiles& page) {
     return PageLeft{message};
   }
   return std::nullopt;
-}
-
-std::optional<std::string> ReplaceWithWorkingCopy(const PageFiles& page) {
-  if (const std::error_code failure = ReplaceByRename(page.WorkingCopy(), page.Path())) {
-    DeleteFile(page.WorkingCopy());
-    return SecondPassNotInPlaceMessage(page, failure);
-  }
-  return std::nullopt;
-}
-
-bool ClearUnfinishedSwap(const PageFiles& page) {
-  const bool second_name = SameFile(page.Path(), page.Backup());
-  if (!second_name) {
-    struct stat st;
-    if (::lstat(page.WorkingCopy().c_str(), &st) != 0 || !SameBytes(page.Path(), page.Backup()))
-      return false;
-  }
-  if (DeleteFile(page.Backup())) return false;
-  DeleteFile(page.WorkingCopy());
-  return true;
-}
-
-bool DropUnchangedWorkingCopy(const PageFiles& page) {
-  if (!SameBytes(page.WorkingCopy(), page.Path())) return false;
-  DeleteFile(page.WorkingCopy());
-  return true;
-}
-
-bool FirstPassResultTakesPageName(const PageFiles& page, const CharFile& first_pass_result) {
-  if (!GiveName(first_pass_result, page.WorkingCopy())) {
-    if (!ReplaceByRename(page.WorkingCopy(), page.Path())) return true;
-    DeleteFile(page.WorkingCopy());
-  }
-  DeleteFile(page.Backup());  // only a second name of the page as it is
-  return false;
 }
 
 long LongestNameIn(const std::string& folder) {

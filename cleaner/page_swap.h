@@ -1,12 +1,16 @@
 #pragma once
 
 // Every rename, link and deletion of a page's files: its working copy, its
-// "~" backup and the swap that puts the cleaned text in its place, for the
-// clean of a page and the advert tool alike. Each operation either succeeds
-// or leaves the page readable under its own name (or, after a failed second
-// pass, the first pass's output there and the original under the backup
-// name), deletes the working copy and says why in a message that names the
-// page (cleaner/page_messages.h).
+// "~" backup and the commit that puts the cleaned text in its place. A page
+// is committed in one of two ways, chosen once per folder: an unnamed working
+// copy linked in under its name and renamed over the page (the backup a
+// second name of the page), or, where the file system has no unnamed files,
+// a named working copy with renames (and, without hard links, the page
+// renamed to its backup). Whatever fails, the page stays readable under its
+// own name, the working copy goes, and the message names the page
+// (cleaner/page_messages.h).
+
+#include <sys/types.h>
 
 #include <optional>
 #include <string>
@@ -16,7 +20,8 @@
 
 namespace pelloran {
 
-class CharFile;
+class LockedPage;
+class PageFingerprint;
 
 // Why a page was left as it was: the message, and whether a rule of the
 // program left it (its backup name was taken) rather than a failure.
@@ -25,32 +30,87 @@ struct PageLeft {
   bool by_rule = false;
 };
 
-// Gives the page its backup name as well, never over an earlier backup, then
-// puts the working copy in the page's place in one atomic step, so the page
-// never lacks its own name; if that step fails the backup name goes again.
-// The working copy was made with the page's permission bits
-// (CreateWorkingCopy). nullopt on success; otherwise the message, and the
-// working copy is gone.
+// What the cleaner knows of a folder, asked when its first page comes.
+struct FolderWays {
+  std::string folder;
+  long longest_name = 255;
+  bool unnamed_files = true;  // until the file system says otherwise
+  bool hard_links = true;     // the same
+  bool default_acl = false;   // new files take their bits from the folder's ACL
+
+  // The folder's facts; tests may refuse unnamed files and hard links
+  // through PELLORAN_REFUSE ("unnamed-files", "hard-links") to take the
+  // ways of file systems without them.
+  static FolderWays Learn(const std::string& folder);
+};
+
+// The one step that keeps a page's cleaned text or drops it. Made for a page
+// opened and locked (LockedPage); whatever it has not kept when it goes is
+// dropped: the working copy and the backup name it made.
+class PageCommit {
+ public:
+  // Into the page itself, by the folder's way.
+  PageCommit(const PageFiles& page, const LockedPage& original, FolderWays& ways);
+  // Into the file `output` of the caller's instead; the page's backup is
+  // only asked for when `backup_rule`.
+  PageCommit(const PageFiles& page, const LockedPage& original, std::string output,
+             bool backup_rule);
+  ~PageCommit();
+  PageCommit(const PageCommit&) = delete;
+  PageCommit& operator=(const PageCommit&) = delete;
+
+  // The working copy, new, empty, writable as fd(), with the page's bits,
+  // ACL, extended attributes and (for root) owner. Throws EInOutError; a
+  // working-copy name another run holds leaves the page.
+  std::optional<PageLeft> MakeWorkingCopy();
+  int fd() const { return fd_; }
+  // A file for what one pass hands to the next, unnamed where the folder
+  // allows; throws EInOutError.
+  int MakeScratchFile() const;
+  // The backup's name for the page: a second name of it where the folder
+  // has hard links, else only seen to be free (it is renamed at Keep). A
+  // taken name leaves the page by rule, unless a killed run left it.
+  std::optional<PageLeft> TakeBackupName();
+  // Does the working copy, `size` bytes long, hold the page's very bytes?
+  bool SameAsPage(off_t size) const;
+  // Checks that the page is still the file read, marks the working copy
+  // with `print` and puts it in place. On any failure all is dropped and the
+  // page is as it was.
+  std::optional<PageLeft> Keep(const PageFingerprint& print);
+  // Leaves the file of the caller's as it is (unchanged pages keep it too).
+  void KeepOutput() { kept_ = true; }
+
+ private:
+  bool IntoPage() const { return output_.empty(); }
+  std::optional<PageLeft> MakeNamedCopy();
+  bool KilledSwapLeftBackup() const;
+  std::optional<PageLeft> PutInPlace();
+  void Drop();
+
+  const PageFiles& page_;
+  const LockedPage& original_;
+  FolderWays* ways_ = nullptr;
+  std::string output_;
+  bool backup_rule_ = true;
+  int fd_ = -1;
+  bool named_ = false;             // the working copy has its name
+  bool backup_linked_ = false;     // the backup is a second name of the page
+  bool backup_by_rename_ = false;  // the page takes its backup name at Keep
+  bool kept_ = false;
+};
+
+// What a run killed between the two renames of a folder without hard links
+// leaves: the backup and a working copy, no page. The backup takes the page's
+// name again and the working copy goes, so the page can be cleaned afresh.
+enum class Leftover { kNone, kRestored, kBusy };
+Leftover RestoreAfterKilledRenames(const PageFiles& page);
+
+// The swap of a named working copy for the advert tool: the backup a second
+// name of the page, then the working copy renamed over it; without hard links
+// two renames. nullopt on success; otherwise the message, and the working
+// copy is gone.
 std::optional<PageLeft> SwapInWorkingCopy(const PageFiles& page);
-
-// The same swap in two renames, for file systems without hard links (open to
-// tests): between the two the page has only its backup name.
 std::optional<PageLeft> SwapByRenames(const PageFiles& page);
-
-// Replaces the page by the working copy of a second pass in one atomic step.
-// nullopt on success; otherwise the message, and the working copy is gone.
-std::optional<std::string> ReplaceWithWorkingCopy(const PageFiles& page);
-
-// Undoes what a run killed halfway through the page's swap left: the backup
-// name is only a second name of the page itself, or a file of the page's
-// very bytes beside a working copy. The backup name and the working copy go,
-// so the page can be cleaned afresh; true when they did. A real backup (other
-// bytes than the page's) is never touched.
-bool ClearUnfinishedSwap(const PageFiles& page);
-
-// Is the working copy the page's very bytes? It is then deleted: the page
-// stays as it was, with no backup and no new time stamp.
-bool DropUnchangedWorkingCopy(const PageFiles& page);
 
 // The message for a page whose working-copy name would be longer than its
 // folder takes (LongestNameIn); nullopt when it fits.
@@ -64,9 +124,5 @@ bool HardLinksRefused(std::error_code failure);
 // Why the page is left when its backup name could not be made; a working
 // copy of the page left on disk goes too.
 PageLeft BackupFailure(const PageFiles& page, std::error_code failure);
-// After the second pass failed with the backup name made: the first pass's
-// result, open as `first_pass_result`, takes the page's name. False when it
-// cannot; the backup name then goes again and the page is as it was.
-bool FirstPassResultTakesPageName(const PageFiles& page, const CharFile& first_pass_result);
 
 }  // namespace pelloran

@@ -32,6 +32,8 @@ struct CommandFaults {
   // Send the command `kill_signal` after this long; zero lets it run to its end.
   std::chrono::microseconds kill_after{0};
   int kill_signal = SIGKILL;
+  // Run as this user (and group) instead of root; 0 leaves root.
+  uid_t run_as_user = 0;
   // Or send it as soon as this answers true (asked every millisecond).
   std::function<bool()> kill_when;
 };
@@ -81,6 +83,9 @@ inline bool DropFileCapabilitiesForGood() {
     const rlimit limit{faults.file_size_limit, faults.file_size_limit};
     if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
   }
+  if (faults.run_as_user != 0 &&
+      (::setgid(faults.run_as_user) != 0 || ::setuid(faults.run_as_user) != 0))
+    ::_exit(126);
   for (const auto& [name, value] : faults.environment) ::setenv(name.c_str(), value.c_str(), 1);
   std::vector<char*> argv;
   static char program[] = PELLORAN_CLEAN_PATH;

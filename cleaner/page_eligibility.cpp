@@ -43,9 +43,8 @@ std::optional<std::string> WhyNotAPage(const std::string& name, mode_t mode,
                                        std::string_view first_block) {
   if (name.ends_with('~')) return BackupFileMessage(name);
   if (auto odd = NotARegularFile(name, mode)) return odd;
-  if (const char* encoding = WideEncodingOf(first_block.substr(0, kWideEncodingBlock)))
-    return WideEncodingMessage(name, encoding);
-  const std::string_view start = first_block.substr(0, kSniffBytes);
+  const std::string_view start = first_block.substr(0, kWideEncodingBlock);
+  if (const char* encoding = WideEncodingOf(start)) return WideEncodingMessage(name, encoding);
   if (HasPageName(name) || OpensWithMarkup(start)) return std::nullopt;
   return NotAWebPageMessage(name);
 }

@@ -1,24 +1,33 @@
-// Cleans copies of pages with pelloran-clean and loads each cleaned page and
-// its "~" original (under the same name and extension) in headless Chromium,
-// every request other than file: refused. Compares what a reader sees: the
-// visible text, whitespace collapsed, the form controls (type, value,
-// checked), and where a reader can go: the resolved link targets, the in-page
-// links whose target exists, the images' alt texts (each as a multiset; only
-// losses count). Prints one line per differing page, a table by cause and the
-// totals of links, in-page links and alt texts.
+// Cleans copies of pages with pelloran-clean, each in a copy of its whole
+// folder so that it keeps the style sheets, images and frames it loads, and
+// loads each cleaned page and its original in headless Chromium, every
+// request other than file: refused. Compares what a reader sees: the visible
+// text, whitespace collapsed, the form controls (type, value, checked), where
+// a reader can go: the resolved link targets, the in-page links whose target
+// exists, the images' alt texts and sources (each as a multiset; only losses
+// count), and the look of the ticked properties: the computed style of every
+// visible element holding text, with only the style elements cleaned (the
+// setup's property boxes, overriding and span dropping off). Prints, per
+// setup, a table of what was lost and every page left with its cause.
 //
-//   node reader_view_check.mjs --clean PATH --pages DIR [--list FILE]
-//        [--known FILE] [--browser PATH] [--setup NAME]...
+//   node reader_view_check.mjs --clean PATH (--pages DIR [--list FILE] |
+//        --generate SEED:COUNT...) [--known FILE] [--known-look FILE]
+//        [--browser PATH] [--jobs N] [--setup NAME]...
 //
 // Exit status: 0 when every difference is a known one, 1 otherwise, 2 when
 // the check could not run, 77 when there is no corpus.
 //
 // --list names the pages to check (one path under DIR a line, "#" comments);
-// without it every file under DIR is checked. --known lists the differences
-// that follow from the design ("setup<TAB>page<TAB>cause" lines); any other
-// difference makes the exit status 1. --setup picks "start" (the boxes at
-// their start values) or "clear5" (--clear 5); both by default.
+// without it every page under DIR is checked. --generate checks the pages
+// page_generator.mjs writes for SEED (COUNT of them) instead. --known and
+// --known-look list the differences that follow from the design
+// ("setup<TAB>page<TAB>cause" lines); any other difference makes the exit
+// status 1. --setup picks "start" (the boxes at their start values),
+// "clear5" (--clear 5), "all" (every box ticked, in number order: overriding
+// of tables too) or "office" (the start values and --drop-office-markup);
+// all four by default. --jobs pages are checked at once (2 by default).
 
+import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -36,10 +45,26 @@ import {
   readLines,
   readRetrying,
 } from './browser_pages.mjs';
+import { afterPage, CLEAR_AT_START, compareLook, describeLook, look } from './look_compare.mjs';
+import { writePages } from './page_generator.mjs';
+import { countWhereLost, explainWhereLost, newWhereTotals, treeUrl, WHERE_KINDS, whereReadersGo } from './reader_where.mjs';
 
+// The look clean of a setup keeps its property boxes with overriding, span
+// dropping and @-rule skipping off: those change the look by design.
+const START_LOOK = { args: ['--no-override', '--keep-spans'], mayChange: CLEAR_AT_START };
 const SETUPS = {
-  start: { title: 'start values', args: [] },
-  clear5: { title: '--clear 5', args: ['--clear', '5'] },
+  start: { title: 'start values', args: [], look: START_LOOK },
+  clear5: { title: '--clear 5', args: ['--clear', '5'], look: START_LOOK },
+  all: {
+    title: 'every box ticked',
+    args: null, // --tick with every box the command lists
+    look: { args: ['--keep-all', '--no-override', '--keep-spans', '--keep-imports'], mayChange: new Set() },
+  },
+  office: {
+    title: 'Office switch',
+    args: ['--drop-office-markup'],
+    look: { args: ['--drop-office-markup', ...START_LOOK.args], mayChange: CLEAR_AT_START },
+  },
 };
 
 const CHROMIUM_FLAGS = [
@@ -51,31 +76,46 @@ const CHROMIUM_FLAGS = [
   '--no-first-run',
 ];
 
-// Cleans copies of the pages in one folder tree with one setup; returns, per
-// page, the paths of the original and the cleaned copy under the same name,
-// or the command's message when the page was left as it was.
-function cleanCopies(options, setup, pages, work) {
-  const tree = path.join(work, setup, 'cleaned');
-  const run = cleanInto(options, SETUPS[setup].args, pages, tree);
+const PAGE_NAME = /\.(x?html?|shtml)$/i;
+
+// Every box pelloran-clean lists, ticked in number order.
+function everyBox(clean) {
+  const run = spawnSync(clean, ['--list-boxes'], { encoding: 'utf8' });
+  const numbers = run.stdout.split('\n').map((l) => l.match(/^\s*(\d+)\s/)?.[1]).filter(Boolean);
+  if (numbers.length === 0) throw new Error(`pelloran-clean --list-boxes listed no box: ${run.stderr}`);
+  return ['--tick', numbers.join(',')];
+}
+
+// Cleans copies of the pages in a copy of their folder with `args`; returns,
+// per page, the paths of the original (the page itself) and of the cleaned
+// copy, or the command's message when the page was left as it was.
+function cleanCopies(options, args, pages, tree) {
+  const run = cleanInto(options, args, pages, tree);
   const messages = run.stderr.split('\n').filter((l) => l.length > 0);
   const result = new Map();
   for (const rel of pages) {
     const cleaned = path.join(tree, rel);
-    const backup = cleaned + '~';
-    if (!fs.existsSync(backup)) {
+    if (!fs.existsSync(cleaned + '~')) {
       const base = path.basename(rel);
-      const said = messages.find((m) => m.includes(base)) || 'left as it was';
-      result.set(rel, { untouched: said });
+      result.set(rel, { untouched: messages.find((m) => m.includes(base)) || 'left as it was' });
       continue;
     }
-    // The original goes back under the page's own name in a tree of its own,
-    // so that the browser treats both alike.
-    const original = path.join(work, setup, 'original', rel);
-    fs.mkdirSync(path.dirname(original), { recursive: true });
-    fs.copyFileSync(backup, original);
-    result.set(rel, { original, cleaned, rel });
+    result.set(rel, { original: path.join(options.pages, rel), cleaned, rel });
   }
   return result;
+}
+
+// The look clean: each cleaned page is replaced by its original markup with
+// the cleaned style elements' contents, beside the files it loads.
+function lookCopies(options, args, pages, tree) {
+  const entries = cleanCopies(options, args, pages, tree);
+  for (const [rel, entry] of entries) {
+    if (entry.untouched) continue;
+    const after = afterPage(fs.readFileSync(entry.original, 'latin1'), fs.readFileSync(entry.cleaned, 'latin1'));
+    if (after === null) entries.set(rel, { untouched: 'style elements do not pair up' });
+    else fs.writeFileSync(entry.cleaned, after, 'latin1');
+  }
+  return entries;
 }
 
 // What a reader sees of the page loaded in `tab`.
@@ -173,165 +213,126 @@ async function compare(view, entry, totals) {
   return { causes, detail: details.join('; ') };
 }
 
-// ---- where a reader can go ----
-
-// The URL of the tree a page lies in (its path without `rel`), so that link
-// targets inside the original's tree and the cleaned one's compare equal.
-function treeUrl(file, rel) {
-  const tree = file.slice(0, file.length - rel.length);
-  return fileUrl(tree);
+// The look of one page before and after its look clean; null when unchanged.
+async function compareLookOf(browser, entry, mayChange) {
+  if (!entry || entry.untouched) return null;
+  const view = await openFileTab(browser);
+  try {
+    await view.tab.setJavaScriptEnabled(false);
+    const result = compareLook(await look(view, entry.original), await look(view, entry.cleaned), mayChange);
+    return result.elements === 0 ? null : describeLook(result);
+  } finally {
+    await view.tab.close();
+  }
 }
 
-// Runs in the page: every link's resolved target (a[href], area[href]), the
-// in-page links whose target exists (an element of that id, or an anchor of
-// that name), every image's alt text. Targets inside the page's tree are
-// written from the tree's root on.
-function whereReadersGo(root) {
-  const inTree = (url) => (root && url.startsWith(root) ? 'ROOT/' + url.slice(root.length) : url);
-  const here = location.href.replace(/#.*/, '');
-  const links = [];
-  const inPage = [];
-  for (const e of document.querySelectorAll('a[href], area[href]')) {
-    const url = e.href;
-    links.push(inTree(url));
-    const hash = url.indexOf('#');
-    if (hash < 0 || url.slice(0, hash) !== here || hash + 1 === url.length) continue;
-    let name = url.slice(hash + 1);
+// One setup over every page: what each page lost, and the totals.
+async function checkSetup(browser, options, setup, pages, work, looks) {
+  const spec = SETUPS[setup];
+  const entries = cleanCopies(options, spec.args, pages, path.join(work, setup));
+  const lookKey = spec.look.args.join(' ');
+  if (!looks.has(lookKey)) looks.set(lookKey, lookCopies(options, spec.look.args, pages, path.join(work, `look-${setup}`)));
+  const lookEntries = looks.get(lookKey);
+  const report = { setup, totals: newWhereTotals(), compared: 0, untouched: [], lines: [], text: 0, look: 0, lookCompared: 0 };
+  await eachAtOnce([...entries], options.jobs, async ([rel, entry]) => {
+    if (entry.untouched) {
+      report.untouched.push(`${rel}\t${entry.untouched}`);
+      return;
+    }
+    const view = await openFileTab(browser);
+    let found;
     try {
-      name = decodeURIComponent(name);
-    } catch {}
-    const target = document.getElementById(name) || document.getElementsByName(name)[0];
-    if (target) inPage.push('#' + name);
-  }
-  const alts = Array.from(document.images, (i) => i.getAttribute('alt')).filter((a) => a !== null);
-  return { links, inPage, alts };
+      found = await compare(view, entry, report.totals);
+    } finally {
+      await view.tab.close();
+    }
+    report.compared++;
+    if (found.causes.some((c) => !WHERE_KINDS.some(([, name]) => name === c))) report.text++;
+    const lookEntry = lookEntries.get(rel);
+    if (lookEntry && !lookEntry.untouched) report.lookCompared++;
+    const lookChange = await compareLookOf(browser, lookEntry, spec.look.mayChange);
+    if (lookChange) {
+      report.look++;
+      found.causes.push('ticked look changed');
+      found.detail += `${found.detail ? '; ' : ''}look: ${lookChange}`;
+    }
+    if (found.causes.length > 0) report.lines.push({ rel, ...found });
+    if (report.compared % 50 === 0) console.error(`${setup}: ${report.compared} pages compared`);
+  });
+  return report;
 }
 
-const WHERE_KINDS = [
-  ['links', 'links lost'],
-  ['inPage', 'in-page links broken'],
-  ['alts', 'alt texts lost'],
-];
-
-function newWhereTotals() {
-  const totals = {};
-  for (const [kind] of WHERE_KINDS) totals[kind] = { all: 0, lost: 0, pages: 0 };
-  return totals;
+// Runs `work` on every item, `jobs` at once.
+async function eachAtOnce(items, jobs, work) {
+  let next = 0;
+  const worker = async () => {
+    while (next < items.length) await work(items[next++]);
+  };
+  await Promise.all(Array.from({ length: Math.max(1, jobs) }, worker));
 }
 
-// How many of `before` (a multiset) are missing from `after`, and a few of them.
-function missing(before, after) {
-  const left = new Map();
-  for (const x of after) left.set(x, (left.get(x) || 0) + 1);
-  const gone = [];
-  for (const x of before) {
-    if (left.get(x) > 0) left.set(x, left.get(x) - 1);
-    else gone.push(x);
+// The table of one setup and every page left with its cause; returns how
+// many of those are not known.
+function printSetup(report, known, knownLook) {
+  const t = report.totals;
+  const cell = (kind) => `${t[kind].lost} of ${t[kind].all} (${t[kind].pages} pages)`;
+  console.log(`\n== ${SETUPS[report.setup].title}: ${report.compared} pages compared, ${report.untouched.length} left as they were`);
+  for (const [kind, name] of WHERE_KINDS) console.log(`${name.padEnd(34)} ${cell(kind)}`);
+  console.log(`${'pages whose ticked look changed'.padEnd(34)} ${report.look} of ${report.lookCompared}`);
+  console.log(`${'pages losing text or controls'.padEnd(34)} ${report.text}`);
+  let unexpected = 0;
+  for (const line of report.lines.sort((a, b) => (a.rel < b.rel ? -1 : 1))) {
+    const key = `${report.setup}\t${line.rel}`;
+    const accepted = `${known.get(key) || ''} ${knownLook.has(key) ? 'ticked look changed' : ''}`;
+    const mark = line.causes.every((c) => accepted.includes(c)) ? 'known' : 'DIFFERS';
+    if (mark === 'DIFFERS') unexpected++;
+    console.log(`  ${line.rel}\t${mark}: ${line.causes.join(', ')}\t${line.detail}`);
   }
-  return gone;
+  for (const u of report.untouched) console.log(`  ${u}\tleft as it was`);
+  return unexpected;
 }
 
-// What the clean took away of where a reader can go, added to `totals`.
-function countWhereLost(before, after, totals) {
-  const lost = { causes: [], details: [] };
-  for (const [kind, cause] of WHERE_KINDS) {
-    const gone = missing(before[kind], after[kind]);
-    totals[kind].all += before[kind].length;
-    totals[kind].lost += gone.length;
-    if (gone.length === 0) continue;
-    totals[kind].pages++;
-    lost.causes.push(cause);
-    lost.details.push(`${gone.length} ${cause}: ${JSON.stringify(gone.slice(0, 3))}`);
+// The pages to check: generated ones written under `work`, or those of the
+// list or folder.
+function choosePages(options, work) {
+  if (options.generate.length === 0) {
+    return options.list ? readLines(options.list) : pagesUnder(options.pages, (n) => PAGE_NAME.test(n));
   }
-  return lost;
-}
-
-// A loss that is gone with scripts off comes from the page's scripts.
-async function explainWhereLost(lost, causes, details, withoutScripts) {
-  if (lost.causes.length === 0) return;
-  const [b, a] = await withoutScripts();
-  const byScript = WHERE_KINDS.every(([kind]) => missing(b.where[kind], a.where[kind]).length === 0);
-  for (const cause of byScript ? ['script output'] : lost.causes) {
-    if (!causes.includes(cause)) causes.push(cause);
+  options.pages = path.join(work, 'generated');
+  const pages = [];
+  for (const g of options.generate) {
+    const [seed, count] = g.split(':').map(Number);
+    if (!Number.isInteger(seed) || !(count > 0)) throw new Error(`--generate ${g}: SEED:COUNT expected`);
+    pages.push(...writePages(seed, count, options.pages));
   }
-  details.push(...lost.details);
-}
-
-function printWhereTotals(setups, totals) {
-  console.log('');
-  console.log(['where a reader can go'.padEnd(28), ...setups.map((s) => SETUPS[s].title.padStart(22))].join(' '));
-  for (const [kind, cause] of WHERE_KINDS) {
-    const cells = setups.map((s) => {
-      const t = totals.get(s)?.[kind] || { all: 0, lost: 0, pages: 0 };
-      return `${t.lost} of ${t.all} (${t.pages} p.)`.padStart(22);
-    });
-    console.log([cause.padEnd(28), ...cells].join(' '));
-  }
+  return pages;
 }
 
 async function main() {
   const options = parseCheckArgs(process.argv.slice(2), SETUPS);
-  if (!fs.existsSync(options.pages)) {
+  if (options.generate.length === 0 && !fs.existsSync(options.pages)) {
     console.log(`no corpus at ${options.pages}: skipped`);
     process.exit(77);
   }
-  const pages = options.list ? readLines(options.list) : pagesUnder(options.pages);
+  SETUPS.all.args = everyBox(options.clean);
   const known = readKnown(options.known);
+  const knownLook = readKnown(options.knownLook);
   const work = fs.mkdtempSync(path.join(os.tmpdir(), 'pelloran-reader-view-'));
   const browser = await launchBrowser(options.browser, work, CHROMIUM_FLAGS);
-  const table = new Map(); // cause -> setup -> pages
-  const totals = new Map(); // setup -> counts of where a reader can go
   let unexpected = 0;
   try {
+    const pages = choosePages(options, work);
+    const looks = new Map();
     for (const setup of options.setups) {
-      const entries = cleanCopies(options, setup, pages, work);
-      totals.set(setup, newWhereTotals());
-      let checked = 0;
-      for (const [rel, entry] of entries) {
-        if (entry.untouched) {
-          console.log(`${setup}\t${rel}\tleft as it was\t${entry.untouched}`);
-          continue;
-        }
-        const view = await openFileTab(browser);
-        try {
-          const { causes, detail } = await compare(view, entry, totals.get(setup));
-          checked++;
-          for (const cause of causes) {
-            if (!table.has(cause)) table.set(cause, new Map());
-            const row = table.get(cause);
-            row.set(setup, (row.get(setup) || 0) + 1);
-          }
-          if (causes.length > 0) {
-            const expected = known.get(`${setup}\t${rel}`);
-            const mark = expected && causes.every((c) => expected.includes(c)) ? 'known' : 'DIFFERS';
-            if (mark === 'DIFFERS') unexpected++;
-            console.log(`${setup}\t${rel}\t${mark}: ${causes.join(', ')}\t${detail}`);
-          }
-        } finally {
-          await view.tab.close();
-        }
-      }
-      console.log(`${setup}: ${checked} pages compared`);
+      const report = await checkSetup(browser, options, setup, pages, work, looks);
+      unexpected += printSetup(report, known, knownLook);
     }
   } finally {
     await browser.close();
     fs.rmSync(work, { recursive: true, force: true });
   }
-  printTable(options.setups, table);
-  printWhereTotals(options.setups, totals);
-  console.log(unexpected === 0 ? 'no unexpected difference' : `${unexpected} unexpected differences`);
+  console.log(unexpected === 0 ? '\nno unexpected difference' : `\n${unexpected} unexpected differences`);
   process.exitCode = unexpected === 0 ? 0 : 1;
-}
-
-function printTable(setups, table) {
-  const titles = setups.map((s) => SETUPS[s].title);
-  const width = Math.max(28, ...[...table.keys()].map((c) => c.length));
-  console.log('');
-  console.log(['cause'.padEnd(width), ...titles.map((t) => t.padStart(14))].join(' '));
-  if (table.size === 0) console.log('(no differences)'.padEnd(width));
-  for (const [cause, row] of table) {
-    console.log([cause.padEnd(width), ...setups.map((s) => String(row.get(s) || 0).padStart(14))].join(' '));
-  }
 }
 
 main().catch((e) => {

@@ -65,7 +65,8 @@ class PageWriter {
   // nothing in it needs quotes).
   attribute(name, value) {
     const quote = /[\s"'=<>`]/.test(value) ? this.random.pick(['"', "'"]) : this.random.pick(['"', "'", '']);
-    const spelled = this.upper && this.random.chance(0.7) ? name.toUpperCase() : name;
+    let spelled = name;
+    if (this.upper) spelled = this.random.chance(0.8) ? name.toUpperCase() : name[0].toUpperCase() + name.slice(1);
     return `${spelled}=${quote}${value}${quote}`;
   }
 

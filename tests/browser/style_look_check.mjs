@@ -25,6 +25,17 @@ import process from 'node:process';
 import { cleanCopies, launchBrowser, openFileTab, pagesUnder, parseCheckArgs, readKnown, readLines } from './browser_pages.mjs';
 import { afterPage, CLEAR_AT_START, compareLook, describeLook, look } from './look_compare.mjs';
 
+const SETUPS = {
+  all: {
+    args: ['--keep-all', '--no-override', '--keep-spans', '--keep-imports'],
+    mayChange: new Set(),
+  },
+  start: {
+    args: ['--no-override', '--keep-spans'],
+    mayChange: CLEAR_AT_START,
+  },
+};
+
 // Cleans copies of the pages with one setup in a copy of their folder and
 // puts each page's after version in place of its cleaned one, beside the
 // style sheets and images it loads; the original is the page itself.

@@ -127,6 +127,13 @@ class PageWriter {
     return this.open('img', attrs);
   }
 
+  // A class, sometimes a title holding a ">" inside its quotes.
+  spanAttributes() {
+    const attrs = [['class', this.random.pick(this.classes)]];
+    if (this.random.chance(0.2)) attrs.push(['title', `${this.text(1)} > ${this.text(1)}`]);
+    return attrs;
+  }
+
   // Text with a "<" or "=" that opens nothing.
   stray() {
     return this.random.pick([
@@ -182,7 +189,7 @@ class PageWriter {
           () => this.target(),
           () => this.image(),
           () => this.stray(),
-          () => `${this.open('span', [['class', this.random.pick(this.classes)]])}${this.text()}${this.close('span')}`,
+          () => `${this.open('span', this.spanAttributes())}${this.text()}${this.close('span')}`,
           () => `${this.open('span', [['style', "mso-spacerun:yes"]])} ${this.close('span')}${this.text(1)}`,
           () => `${this.open('i', [['id', this.newTarget()]])}${this.text(1)}${this.close('i')}`,
         ])(),

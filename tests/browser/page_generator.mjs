@@ -32,7 +32,8 @@ function randomFrom(seed) {
   };
 }
 
-const WORDS = ['alder', 'birch', 'cedar', 'dogwood', 'elm', 'fir', 'ginkgo', 'hazel', 'ivy', 'juniper', 'larch', 'maple'];
+const WORDS = ['alder', 'birch', 'cedar', 'dogwood', 'elm', 'fir'];
+WORDS.push('ginkgo', 'hazel', 'ivy', 'juniper', 'larch', 'maple');
 const BREAKS = ['\n', '\r\n', '\r', '\t', ' '];
 const COLOURS = ['#6666DD', 'red', '#008000', 'navy', '#C00'];
 // Selectors a browser rejects: one of them voids the whole rule it is in.
@@ -111,9 +112,11 @@ class PageWriter {
   link() {
     const t = this.text();
     if (this.targets.length > 0 && this.random.chance(0.6)) {
-      return `${this.open('a', [['href', '#' + this.random.pick(this.targets)], ['class', 'k']])}${t}${this.close('a')}`;
+      const tag = this.open('a', [['href', '#' + this.random.pick(this.targets)], ['class', 'k']]);
+      return `${tag}${t}${this.close('a')}`;
     }
-    const href = this.random.pick(['y.html', 'doc/page2.htm', 'http://example.org/a?b=1&c=2', 'mailto:a@b.c', 'z.html#part']);
+    const hrefs = ['y.html', 'doc/page2.htm', 'http://example.org/a?b=1&c=2', 'mailto:a@b.c', 'z.html#part'];
+    const href = this.random.pick(hrefs);
     const attrs = [['href', href]];
     if (this.random.chance(0.5)) attrs.push(['class', this.random.pick(this.classes)]);
     if (this.random.chance(0.3)) attrs.unshift(['target', '_top']);
@@ -121,7 +124,8 @@ class PageWriter {
   }
 
   image() {
-    const attrs = [['src', this.random.pick(['i.png', 'pics/a b.gif', 'x.jpg'])], ['alt', this.text(this.random.below(3) + 1)]];
+    const src = this.random.pick(['i.png', 'pics/a b.gif', 'x.jpg']);
+    const attrs = [['src', src], ['alt', this.text(this.random.below(3) + 1)]];
     if (this.random.chance(0.4)) attrs.push(['width', '10'], ['border', '0']);
     if (this.random.chance(0.3)) attrs.reverse();
     return this.open('img', attrs);
@@ -150,7 +154,8 @@ class PageWriter {
       this.open('form', [['action', 'go.cgi'], ['id', this.newTarget()]]),
       this.open('input', [['type', 'text'], ['name', 'q'], ['value', this.text(1)]]),
       this.open('input', [['type', 'checkbox'], ['name', 'c'], ['checked', null]]),
-      `${this.open('select', [['name', 's']])}<option>${this.text(1)}${this.open('option', [['selected', null]])}${this.text(1)}${this.close('select')}`,
+      `${this.open('select', [['name', 's']])}<option>${this.text(1)}` +
+        `${this.open('option', [['selected', null]])}${this.text(1)}${this.close('select')}`,
       `${this.open('textarea', [['name', 't']])}${this.text(1)}${this.close('textarea')}`,
       `${this.open('input', [['type', 'submit'], ['value', this.text(1)]])}`,
       this.close('form'),
@@ -163,9 +168,14 @@ class PageWriter {
     const id = this.random.chance(0.5) ? [['id', this.newTarget()]] : [];
     const cell = () => {
       const pieces = [this.random.chance(0.3) ? this.stray() : this.text(1)];
-      if (this.random.chance(0.4)) pieces.push(`<!--[if gte mso 9]><xml><o:data>${this.text(1)}</o:data></xml><![endif]-->`);
+      if (this.random.chance(0.4)) {
+        pieces.push(`<!--[if gte mso 9]><xml><o:data>${this.text(1)}</o:data></xml><![endif]-->`);
+      }
       if (this.random.chance(0.3)) pieces.push(`<![if !supportLists]>${this.text(1)}<![endif]>`);
-      if (this.random.chance(0.3)) pieces.push(`${this.open('p', [['class', 'MsoNormal'], ['style', 'mso-margin-top-alt:auto']])}${this.text(1)}<o:p></o:p>${this.close('p')}`);
+      if (this.random.chance(0.3)) {
+        const tag = this.open('p', [['class', 'MsoNormal'], ['style', 'mso-margin-top-alt:auto']]);
+        pieces.push(`${tag}${this.text(1)}<o:p></o:p>${this.close('p')}`);
+      }
       if (this.random.chance(0.3)) pieces.push(this.target());
       if (this.random.chance(0.3)) pieces.push(this.link());
       return this.random.chance(0.5) ? pieces.join('') : pieces.reverse().join(' ');
@@ -173,10 +183,14 @@ class PageWriter {
     const rows = [];
     for (let r = this.random.below(3) + 1; r > 0; r--) {
       const tds = [];
-      for (let c = this.random.below(3) + 1; c > 0; c--) tds.push(`${this.open('td', this.random.chance(0.3) ? [['id', this.newTarget()]] : [])}${cell()}${this.close('td')}`);
+      for (let c = this.random.below(3) + 1; c > 0; c--) {
+        const tag = this.open('td', this.random.chance(0.3) ? [['id', this.newTarget()]] : []);
+        tds.push(`${tag}${cell()}${this.close('td')}`);
+      }
       rows.push(`${this.open('tr', [])}${tds.join('')}${this.close('tr')}`);
     }
-    return `${this.open('table', [['border', '1'], ...id])}${this.lineEnd}${rows.join(this.lineEnd)}${this.close('table')}`;
+    const end = this.lineEnd;
+    return `${this.open('table', [['border', '1'], ...id])}${end}${rows.join(end)}${this.close('table')}`;
   }
 
   paragraph() {
@@ -219,7 +233,9 @@ class PageWriter {
     const kept = rules.filter(() => this.random.chance(0.8));
     const comment = this.random.chance(0.5);
     const inner = kept.join(this.lineEnd);
-    return `<style type="text/css">${this.lineEnd}${comment ? '<!--' + this.lineEnd : ''}${inner}${this.lineEnd}${comment ? '-->' + this.lineEnd : ''}</style>`;
+    const end = this.lineEnd;
+    const [open, close] = comment ? ['<!--' + end, '-->' + end] : ['', ''];
+    return `<style type="text/css">${end}${open}${inner}${end}${close}</style>`;
   }
 
   page(seed, number) {
@@ -230,11 +246,13 @@ class PageWriter {
       : '<html>');
     head.push(`<head><meta http-equiv="Content-Type" content="text/html; charset=utf-8"><title>${this.text()}</title>`);
     head.push(this.style());
-    if (office) head.push('<!--[if gte mso 9]><xml><w:WordDocument><w:View>Print</w:View></w:WordDocument></xml><![endif]-->');
+    const settings = '<xml><w:WordDocument><w:View>Print</w:View></w:WordDocument></xml>';
+    if (office) head.push(`<!--[if gte mso 9]>${settings}<![endif]-->`);
     head.push(`</head>`, this.open('body', this.random.chance(0.3) ? [['lang', 'EN-US'], ['link', 'blue']] : []));
     const body = [];
     for (let n = this.random.below(6) + 3; n > 0; n--) {
-      body.push(this.random.pick([() => this.paragraph(), () => this.paragraph(), () => this.table(), () => this.form(), () => this.target()])());
+      const paragraph = () => this.paragraph();
+      body.push(this.random.pick([paragraph, paragraph, () => this.table(), () => this.form(), () => this.target()])());
     }
     // Links made before their targets: in-page links to every kind of target.
     const toc = this.targets.map((id) => `${this.open('a', [['href', '#' + id]])}${this.text(1)}${this.close('a')}`);

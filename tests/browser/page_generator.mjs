@@ -4,7 +4,8 @@
 // in-page links to them, spans with ids, stray "<" and "=", conditional
 // comments and Office markup inside tables, rules a browser rejects merged
 // with others, unquoted and single-quoted values, images with alt texts and
-// forms. Page N of seed S is the same page on every run.
+// forms, disclosures shown open and image maps. Page N of seed S is the
+// same page on every run.
 //
 //   node page_generator.mjs --seed S --count N --out DIR
 //
@@ -214,6 +215,21 @@ class PageWriter {
     return `${this.open('p', attrs)}${pieces.join(this.random.pick([' ', this.lineEnd]))}${this.close('p')}`;
   }
 
+  // A disclosure shown open: its text is there to read.
+  opened() {
+    const summary = `${this.open('summary', [])}${this.text(1)}${this.close('summary')}`;
+    return `${this.open('details', [['open', null]])}${summary}${this.paragraph()}${this.close('details')}`;
+  }
+
+  // An image whose areas link elsewhere.
+  imageMap() {
+    const map = `m${this.targets.length}`;
+    const shape = [['shape', 'rect'], ['coords', '0,0,9,9']];
+    const area = this.open('area', [['href', 'map.html'], ...shape, ['alt', this.text(1)]]);
+    const image = this.open('img', [['src', 'i.png'], ['usemap', '#' + map], ['alt', this.text(1)]]);
+    return `${image}${this.open('map', [['name', map]])}${area}${this.close('map')}`;
+  }
+
   // Rules with the same declarations (what a merge joins), some of their
   // selectors ones a browser rejects.
   style() {
@@ -252,7 +268,9 @@ class PageWriter {
     const body = [];
     for (let n = this.random.below(6) + 3; n > 0; n--) {
       const paragraph = () => this.paragraph();
-      body.push(this.random.pick([paragraph, paragraph, () => this.table(), () => this.form(), () => this.target()])());
+      const others = [() => this.table(), () => this.form(), () => this.target()];
+      others.push(() => this.opened(), () => this.imageMap());
+      body.push(this.random.pick([paragraph, paragraph, paragraph, ...others])());
     }
     // Links made before their targets: in-page links to every kind of target.
     const toc = this.targets.map((id) => `${this.open('a', [['href', '#' + id]])}${this.text(1)}${this.close('a')}`);

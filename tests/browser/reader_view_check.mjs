@@ -193,12 +193,11 @@ function wordsOf(text) {
 
 async function compare(view, entry, totals, cache) {
   const root = treeUrl(entry.original, entry.rel);
-  const before = await remembered(cache, `reader\t${entry.rel}`, () => readerView(view, entry.original, true, true, root));
+  const read = (file, url) => readerView(view, file, true, true, url);
+  const before = await remembered(cache, `reader\t${entry.rel}`, () => read(entry.original, root));
   // A page another setup cleaned to the same bytes shows the same.
   const afterKey = `reader\t${entry.rel}\t${digestOf(entry.cleaned)}`;
-  const after = await remembered(cache, afterKey, () =>
-    readerView(view, entry.cleaned, true, true, treeUrl(entry.cleaned, entry.rel)),
-  );
+  const after = await remembered(cache, afterKey, () => read(entry.cleaned, treeUrl(entry.cleaned, entry.rel)));
   const textDiffers = before.text !== after.text;
   const controlsDiffer = before.controls.join('\n') !== after.controls.join('\n');
   const lost = countWhereLost(before.where, after.where, totals);
@@ -225,7 +224,8 @@ async function compare(view, entry, totals, cache) {
   if (textDiffers) {
     const gone = missing(wordsOf(before.text), wordsOf(after.text));
     causes.push(await textCause(entry, before, after, gone, without));
-    details.push(`${gone.length} words lost ${JSON.stringify(gone.slice(0, 3))}; ${firstDifference(before.text, after.text)}`);
+    const where = firstDifference(before.text, after.text);
+    details.push(`${gone.length} words lost ${JSON.stringify(gone.slice(0, 3))}; ${where}`);
   }
   await explainWhereLost(lost, causes, details, () => without('scripts', true));
   return { causes: [...new Set(causes)], detail: details.join('; ') };
@@ -323,7 +323,8 @@ function printSetup(report, known, knownLook) {
   const t = report.totals;
   const cell = (kind) => `${t[kind].lost} of ${t[kind].all} (${t[kind].pages} pages)`;
   const row = (name, value) => console.log(`${name.padEnd(34)} ${value}`);
-  console.log(`\n== ${SETUPS[report.setup].title}: ${report.compared} pages compared, ${report.untouched.length} left as they were`);
+  const title = SETUPS[report.setup].title;
+  console.log(`\n== ${title}: ${report.compared} pages compared, ${report.untouched.length} left as they were`);
   for (const [kind, name] of WHERE_KINDS) row(name, cell(kind));
   row('pages whose ticked look changed', `${report.look} of ${report.lookCompared}`);
   row('pages losing text or controls', report.text.lost);

@@ -11,16 +11,22 @@ export function treeUrl(file, rel) {
   return fileUrl(tree);
 }
 
-// Runs in the page: every link's resolved target (a[href], area[href]), the
-// in-page links whose target exists (an element of that id, or an anchor of
-// that name), every image's alt text and source. Targets inside the page's
+// Runs in the page: every link's resolved target (a[href], and area[href]
+// of a map an image or object uses), the in-page links whose target exists
+// (an element of that id, or an anchor of that name), every image's alt text,
+// and the sources of images and embedded media. Targets inside the page's
 // tree are written from the tree's root on.
 export function whereReadersGo(root) {
   const inTree = (url) => (root && url.startsWith(root) ? 'ROOT/' + url.slice(root.length) : url);
   const here = location.href.replace(/#.*/, '');
+  const used = new Set(
+    Array.from(document.querySelectorAll('[usemap]'), (e) => e.getAttribute('usemap').replace(/^#/, '')),
+  );
+  const reachable = (e) => e.localName !== 'area' || used.has(e.closest('map')?.name);
   const links = [];
   const inPage = [];
   for (const e of document.querySelectorAll('a[href], area[href]')) {
+    if (!reachable(e)) continue;
     const url = e.href;
     links.push(inTree(url));
     const hash = url.indexOf('#');
@@ -33,16 +39,20 @@ export function whereReadersGo(root) {
     if (target) inPage.push('#' + name);
   }
   const alts = Array.from(document.images, (i) => i.getAttribute('alt')).filter((a) => a !== null);
-  // Every image's resolved source: an image without one shows nothing.
-  const images = Array.from(document.images, (i) => (i.getAttribute('src') ? inTree(i.src) : '(none)'));
-  return { links, inPage, alts, images };
+  // An image or medium without its source shows nothing.
+  const sourced = 'img, embed, video, audio, source, object, input[type=image i]';
+  const media = Array.from(document.querySelectorAll(sourced), (e) => {
+    const source = e.localName === 'object' ? e.data : e.src;
+    return `${e.localName} ${source ? inTree(source) : '(none)'}`;
+  });
+  return { links, inPage, alts, media };
 }
 
 export const WHERE_KINDS = [
   ['links', 'links lost'],
   ['inPage', 'in-page links broken'],
   ['alts', 'alt texts lost'],
-  ['images', 'image sources lost'],
+  ['media', 'image and media sources lost'],
 ];
 
 export function newWhereTotals() {

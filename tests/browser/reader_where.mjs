@@ -17,7 +17,12 @@ export function treeUrl(file, rel) {
 // and the sources of images and embedded media. Targets inside the page's
 // tree are written from the tree's root on.
 export function whereReadersGo(root) {
-  const inTree = (url) => (root && url.startsWith(root) ? 'ROOT/' + url.slice(root.length) : url);
+  // A file outside the tree goes by its address as written: the original's
+  // tree and the cleaned one's lie in different places.
+  const inTree = (url, written) => {
+    if (root && url.startsWith(root)) return 'ROOT/' + url.slice(root.length);
+    return url.startsWith('file:') ? `as written: ${written}` : url;
+  };
   const here = location.href.replace(/#.*/, '');
   const used = new Set(
     Array.from(document.querySelectorAll('[usemap]'), (e) => e.getAttribute('usemap').replace(/^#/, '')),
@@ -28,7 +33,7 @@ export function whereReadersGo(root) {
   for (const e of document.querySelectorAll('a[href], area[href]')) {
     if (!reachable(e)) continue;
     const url = e.href;
-    links.push(inTree(url));
+    links.push(inTree(url, e.getAttribute('href')));
     const hash = url.indexOf('#');
     if (hash < 0 || url.slice(0, hash) !== here || hash + 1 === url.length) continue;
     let name = url.slice(hash + 1);
@@ -42,8 +47,8 @@ export function whereReadersGo(root) {
   // An image or medium without its source shows nothing.
   const sourced = 'img, embed, video, audio, source, object, input[type=image i]';
   const media = Array.from(document.querySelectorAll(sourced), (e) => {
-    const source = e.localName === 'object' ? e.data : e.src;
-    return `${e.localName} ${source ? inTree(source) : '(none)'}`;
+    const [source, written] = e.localName === 'object' ? [e.data, e.getAttribute('data')] : [e.src, e.getAttribute('src')];
+    return `${e.localName} ${source ? inTree(source, written) : '(none)'}`;
   });
   return { links, inPage, alts, media };
 }

@@ -236,10 +236,12 @@ async function textCause(entry, before, after, gone, without) {
   if (after.xmlError) return 'ill-formed XML';
   if (hasOpenQuote(entry.cleaned) && !hasOpenQuote(entry.original)) return 'attribute left open';
   if (before.text.toLowerCase() === after.text.toLowerCase()) return 'letter case (text-transform)';
+  // Blanks a dropped style lays out differently are no difference here.
+  const same = (x, y) => x.text.replace(/\s+/g, '') === y.text.replace(/\s+/g, '');
   const [b, a] = await without('scripts', true);
-  if (b.text === a.text) return 'script output';
+  if (same(b, a)) return 'script output';
   const [bs, as] = await without('styles', false);
-  if (bs.text === as.text) return 'style the design drops';
+  if (same(bs, as)) return 'style the design drops';
   return gone.length === 0 ? 'text added' : 'other';
 }
 

@@ -22,11 +22,14 @@ export const PROPERTIES = [
 export const CLEAR_AT_START = new Set(['color', 'text-decoration-line', 'font-weight', 'line-height']);
 
 // Where each style element's contents stand: [start, end) after its tag's
-// ">" up to its closing tag.
+// ">" up to its closing tag. Style elements inside comments (conditional
+// ones too) count for nothing: a browser does not apply them and the Office
+// switch drops them.
 function styleContents(markup) {
   const found = [];
-  const open = /<style\b[^>]*>/gi;
+  const open = /<!--[\s\S]*?(-->|$)|<style\b[^>]*>/gi;
   for (let m; (m = open.exec(markup)) !== null; ) {
+    if (m[0].startsWith('<!--')) continue;
     const start = m.index + m[0].length;
     const close = markup.slice(start).search(/<\/style/i);
     if (close < 0) break;

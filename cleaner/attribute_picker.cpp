@@ -67,7 +67,8 @@ std::string_view AttributePicker::TakeCompleted(bool* last_unquoted) {
   return std::string_view(text_).substr(from, to > from ? to - from : 0);
 }
 
-// Between attributes: blanks let a name stand; "/" is no part of a name.
+// Between attributes: blanks let a name stand; "/" is no part of a name. A
+// "=" here begins a name, as in a browser: `<a = href=x>` has an href.
 void AttributePicker::Begin(int c) {
   if (IsBlank(c)) {
     standing_ = true;
@@ -80,11 +81,6 @@ void AttributePicker::Begin(int c) {
   name_.clear();
   name_long_ = false;
   name_stands_ = standing_;
-  if (c == '=') {  // a value without a name
-    EndName();
-    state_ = State::kAfterEquals;
-    return;
-  }
   name_.push_back(static_cast<char>(c));
   state_ = State::kName;
 }

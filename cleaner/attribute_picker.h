@@ -27,6 +27,9 @@ struct KeptName {
   bool any_case;
 };
 
+// What a tag cut down or dropped keeps: its id, the target of in-page links.
+inline constexpr KeptName kIdName[] = {{"id", true}};
+
 class AttributePicker {
  public:
   static constexpr size_t kNoCapture = static_cast<size_t>(-1);

@@ -9,7 +9,9 @@ bool Is(std::string_view name, std::string_view lower, std::string_view upper) {
   return name == lower || name == upper;
 }
 
-bool EndsTagName(int c) { return c == ' ' || c == '>' || c == '\r' || c == kEndMark; }
+// A tag's name ends at any blank, "/" or ">", as a browser's does (the "/"
+// of an end tag comes first and is the name's).
+bool EndsTagName(int c) { return IsBlank(c) || c == '/' || c == '>'; }
 
 }  // namespace
 
@@ -100,7 +102,10 @@ bool MarkupScanner::DropThroughClose(AttributePicker* picker) {
       if (picker != nullptr) picker->Finish(/*at_end=*/false);
       return true;
     }
-    if (c == kEndMark) return false;
+    if (c == kEndMark) {
+      if (picker != nullptr) picker->Finish(/*at_end=*/true);
+      return false;
+    }
     if (picker != nullptr) picker->Feed(c);
     before = c;
   }
@@ -131,6 +136,16 @@ bool MarkupScanner::ReadAttributes(AttributePicker& picker) {
     picker.Feed(c);
     before = c;
   }
+}
+
+size_t MarkupScanner::WriteIdHolder(AttributePicker& picker, bool closed) {
+  bool last_unquoted = false;
+  const std::string_view id = picker.TakeCompleted(&last_unquoted);
+  if (id.empty()) return 0;
+  Write("<span");
+  Write(id);
+  if (closed) Write("></span>");
+  return id.size();
 }
 
 bool MarkupScanner::CopyElement(std::string_view marker_lower, std::string_view marker_upper) {
@@ -178,7 +193,10 @@ std::string_view MarkupScanner::FindAttributeNamed(char letter1, char letter2,
       return window_;
     }
     if (stands && (window_ == name1 || window_ == name2)) return window_;
-    if (window_.size() < n) return {};
+    if (window_.size() < n) {
+      if (picker != nullptr) picker->Finish(/*at_end=*/true);
+      return {};
+    }
   }
 }
 

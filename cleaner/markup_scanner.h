@@ -69,8 +69,8 @@ class MarkupScanner {
            next == '!' || next == '?';
   }
 
-  // Reads the name after "<": it ends at a
-  // space, ">", CR or the end mark (that character, consumed, becomes the
+  // Reads the name after "<": it ends at any blank (the end mark too), "/" or
+  // ">" after its first character (that character, consumed, becomes the
   // terminator). With `span_rule` it stops as soon as it reads "span" or
   // "SPAN", as if a space had ended it. A name reaching kTagNameCap stops
   // there: name() holds its start and the terminator is not read yet.
@@ -101,7 +101,8 @@ class MarkupScanner {
   // ended first.
   bool CopyThroughClose();
   // Reads up to and including the next ">", writing nothing. False at the end.
-  // Every character before the ">" goes to `picker`, when one is given.
+  // Every character before the ">" goes to `picker`, when one is given, which
+  // is finished at the ">" or the end.
   bool DropThroughClose(AttributePicker* picker = nullptr);
   // Reads and writes up to and including the next `quote`. False at the end.
   bool CopyThroughQuote(int quote, AttributePicker* picker = nullptr);
@@ -124,6 +125,13 @@ class MarkupScanner {
       Write(before_close_ != '/' ? ">" : last_unquoted ? " />" : "/>");
     }
   }
+
+  // In place of a tag dropped whole that had an id: an empty span with the id
+  // `picker` kept, so that in-page links still find their target, and
+  // nothing else of the tag shows. Without "></span>" when the tag was cut
+  // off by the end of the page (`closed` false). Nothing when no id was kept.
+  // Answers how many of the bytes written were the page's (the id as kept).
+  size_t WriteIdHolder(AttributePicker& picker, bool closed);
 
   // Copies an element's content through to its end marker, as repeated
   // CopyToMarker windows of the marker's length restarting at the marker's
@@ -158,7 +166,7 @@ class MarkupScanner {
   // names' length, until the window is `name1` or `name2` beginning where a
   // name can stand, or ">". Returns that window, or an empty view when the
   // input ended first. Every character read goes to `picker`, when one is
-  // given, which is finished at the ">".
+  // given, which is finished at the ">" or the end of the input.
   std::string_view FindAttributeNamed(char letter1, char letter2, std::string_view name1,
                                       std::string_view name2, AttributePicker* picker = nullptr);
 

@@ -67,10 +67,11 @@ bool OfficeMarkup::DropConstruct(TagKind kind) {
     case TagKind::kConditionalComment:
       return DropComment();
     case TagKind::kDeclaration:
-      return IsRevealedMarker(name, scan_.terminator()) && DropTag();
+      return IsRevealedMarker(name, scan_.terminator()) && DropTag(/*keeps_id=*/false);
     case TagKind::kOther:
       if (Is(name, "xml", "XML")) return DropIsland();
-      return (Is(name, "/xml", "/XML") || IsOfficeTagName(name)) && DropTag();
+      if (Is(name, "/xml", "/XML")) return DropTag(/*keeps_id=*/false);
+      return IsOfficeTagName(name) && DropTag(/*keeps_id=*/!name.starts_with('/'));
     default:
       return false;
   }
@@ -119,9 +120,11 @@ bool OfficeMarkup::DropComment() {
   return true;
 }
 
-// An Office tag or marker, dropped through its ">".
-bool OfficeMarkup::DropTag() {
+// An Office tag or marker, dropped through its ">"; a start tag's id stays
+// in an empty span (`keeps_id`).
+bool OfficeMarkup::DropTag(bool keeps_id) {
   HoldTagStart();
+  picker_.Start(kIdName);
   for (int c = scan_.terminator(); c != '>';) {
     c = scan_.Next();
     if (c == kEndMark) {
@@ -129,15 +132,19 @@ bool OfficeMarkup::DropTag() {
       return true;
     }
     held_.push_back(static_cast<char>(c));
+    if (keeps_id && c != '>') picker_.Feed(c);
   }
-  Count(held_.size());
+  picker_.Finish(/*at_end=*/false);
+  Count(held_.size() - (keeps_id ? scan_.WriteIdHolder(picker_, /*closed=*/true) : 0));
   return true;
 }
 
-// <xml ...> ... </xml>: a data island, dropped whole; an island inside it
-// does not end it.
+// <xml ...> ... </xml>: a data island, dropped whole but for the id of its
+// start tag; an island inside it does not end it.
 bool OfficeMarkup::DropIsland() {
   HoldTagStart();
+  picker_.Start(kIdName);
+  bool in_start_tag = scan_.terminator() != '>';
   int depth = 1;
   for (int c = scan_.terminator(); depth > 0;) {
     if (c != kEndMark) c = scan_.Next();
@@ -146,6 +153,7 @@ bool OfficeMarkup::DropIsland() {
       return true;
     }
     held_.push_back(static_cast<char>(c));
+    if (in_start_tag) in_start_tag = FeedStartTag(c);
     if (c != '<') continue;
     if (Ahead("/xml>") || Ahead("/XML>")) {
       if (--depth > 0) continue;
@@ -154,7 +162,18 @@ bool OfficeMarkup::DropIsland() {
       ++depth;
     }
   }
-  Count(held_.size());
+  // A start tag still open at the island's end holds no id a browser sees.
+  Count(held_.size() - (in_start_tag ? 0 : scan_.WriteIdHolder(picker_, /*closed=*/true)));
+  return true;
+}
+
+// A character of an island's start tag: false when it was the tag's ">".
+bool OfficeMarkup::FeedStartTag(int c) {
+  if (c == '>' && !picker_.InQuotes()) {
+    picker_.Finish(/*at_end=*/false);
+    return false;
+  }
+  picker_.Feed(c);
   return true;
 }
 
@@ -171,53 +190,63 @@ bool OfficeMarkup::CopyAttributes(int blank) {
   for (int c = scan_.Next();; c = attribute_end_) {
     ReadAttribute(c);
     WriteAttribute();
-    attribute_.clear();
-    if (attribute_end_ == kEndMark) return false;
-    if (attribute_end_ == '>') {
-      scan_.Put('>');
-      return true;
+    attribute_.erase(0, attribute_size_);  // blanks read after it go with the next
+    if (attribute_end_ == kEndMark || attribute_end_ == '>') {
+      scan_.Write(attribute_);
+      scan_.Put(attribute_end_);
+      return attribute_end_ == '>';
     }
   }
 }
 
 // Adds to attribute_ the blanks in front of an attribute, its name and its
-// value (quoted, or up to a blank). A ">" ends the tag even inside quotes, as
-// it does for the tags copied whole. The character after it goes to
-// attribute_end_.
+// value: blanks may stand around the "=", and the value is quoted or runs up
+// to a blank. A "=" where a name starts is the name's, as in a browser. A ">"
+// ends the tag even inside quotes, as it does for the tags copied whole. The
+// attribute is the first attribute_size_ characters; blanks after a name
+// without "=" follow it. The character after those goes to attribute_end_.
 void OfficeMarkup::ReadAttribute(int c) {
   value_begin_ = 0;
-  for (; IsBlankChar(c); c = scan_.Next()) attribute_.push_back(static_cast<char>(c));
+  c = ReadBlanks(c);
   name_begin_ = attribute_.size();
-  for (; c != kEndMark && !IsBlank(c) && c != '=' && c != '>'; c = scan_.Next()) {
+  for (bool first = true; c != '>' && !IsBlank(c) && (c != '=' || first); c = scan_.Next()) {
     attribute_.push_back(static_cast<char>(c));
+    first = false;
   }
   name_end_ = attribute_.size();
+  c = ReadBlanks(c);
   if (c == '=') {
     attribute_.push_back('=');
-    value_begin_ = attribute_.size();
-    c = scan_.Next();
-    if (c == '"' || c == '\'') {
-      const int quote = c;
-      attribute_.push_back(static_cast<char>(c));
-      for (c = scan_.Next(); c != kEndMark && c != '>'; c = scan_.Next()) {
-        attribute_.push_back(static_cast<char>(c));
-        if (c == quote) {
-          c = scan_.Next();
-          break;
-        }
-      }
-    } else {
-      for (; c != kEndMark && !IsBlank(c) && c != '>'; c = scan_.Next()) {
-        attribute_.push_back(static_cast<char>(c));
-      }
-    }
+    c = ReadValue(ReadBlanks(scan_.Next()));
   }
+  attribute_size_ = value_begin_ == 0 ? name_end_ : attribute_.size();
   attribute_end_ = c;
+}
+
+int OfficeMarkup::ReadBlanks(int c) {
+  for (; IsBlankChar(c); c = scan_.Next()) attribute_.push_back(static_cast<char>(c));
+  return c;
+}
+
+// The value from its first character `c`; answers the character after it.
+int OfficeMarkup::ReadValue(int c) {
+  value_begin_ = attribute_.size();
+  if (c == '"' || c == '\'') {
+    const int quote = c;
+    attribute_.push_back(static_cast<char>(c));
+    for (c = scan_.Next(); c != kEndMark && c != '>'; c = scan_.Next()) {
+      attribute_.push_back(static_cast<char>(c));
+      if (c == quote) return scan_.Next();
+    }
+    return c;
+  }
+  for (; !IsBlank(c) && c != '>'; c = scan_.Next()) attribute_.push_back(static_cast<char>(c));
+  return c;
 }
 
 // Writes the attribute read, less what is Office's own.
 void OfficeMarkup::WriteAttribute() {
-  const std::string_view whole = attribute_;
+  const std::string_view whole = std::string_view(attribute_).substr(0, attribute_size_);
   const std::string_view name = whole.substr(name_begin_, name_end_ - name_begin_);
   const std::string_view value =
       value_begin_ == 0 ? std::string_view() : whole.substr(value_begin_);
@@ -305,10 +334,10 @@ bool OfficeMarkup::CopyTable() {
 
 // A "<" inside a table: an Office construct is dropped; another tag keeps
 // its name and loses only Office declarations. False when the "<" is to be
-// copied as text (the table's end tag, a blank after it, the end).
+// copied as text (it opens no tag, or the table's end tag).
 bool OfficeMarkup::TableTag() {
   const int next = scan_.input().Peek(0);
-  if (next == ' ' || next == kEndMark || Ahead("/table>") || Ahead("/TABLE>")) return false;
+  if (!MarkupScanner::OpensTag(next) || Ahead("/table>") || Ahead("/TABLE>")) return false;
   scan_.ReadTagName(/*span_rule=*/false);
   if (DropConstruct(ClassifyTagName(scan_.name()))) return true;
   const unsigned char first = scan_.name().empty() ? 0 : scan_.name()[0];

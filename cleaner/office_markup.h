@@ -7,9 +7,10 @@
 // declarations of style attributes. What a browser shows stays.
 //
 // A construct cut off by the end of the page is written as it was read:
-// nothing after its start is lost. The bytes held for that are kept in
-// strings that keep their storage, so the per-character path allocates only
-// while a page's longest construct is longer than any before it.
+// nothing after its start is lost. A tag dropped whole leaves its id in an
+// empty span. The bytes held for that are kept in strings that keep their
+// storage, so the per-character path allocates only while a page's longest
+// construct is longer than any before it.
 
 #include <array>
 #include <cstddef>
@@ -56,10 +57,13 @@ class OfficeMarkup {
   }
   void HoldTagStart();
   bool DropComment();
-  bool DropTag();
+  bool DropTag(bool keeps_id);
   bool DropIsland();
+  bool FeedStartTag(int c);
   enum class StyleLeft { kAsItWas, kLess, kEmpty };
   void ReadAttribute(int c);
+  int ReadBlanks(int c);
+  int ReadValue(int c);
   void WriteAttribute();
   StyleLeft FilterStyle(std::string_view value);
   bool IsOfficePrefix(std::string_view prefix) const;
@@ -77,10 +81,12 @@ class OfficeMarkup {
   std::string kept_;       // a style value without its mso- declarations
   size_t name_begin_ = 0;  // where the attribute's name starts in attribute_
   size_t name_end_ = 0;
-  size_t value_begin_ = 0;  // where its value starts; 0: it has none
-  int attribute_end_ = 0;   // the character after the attribute, already read
+  size_t value_begin_ = 0;     // where its value starts; 0: it has none
+  size_t attribute_size_ = 0;  // its length; blanks read after it may follow
+  int attribute_end_ = 0;      // the character after the attribute, already read
   std::array<std::array<char, kPrefixCap>, kDeclaredCap> declared_{};
   size_t declared_count_ = 0;
+  AttributePicker picker_;  // the id of a tag dropped
 };
 
 }  // namespace pelloran

@@ -108,9 +108,9 @@ void StyleOverridePass::HandleTag() {
 }
 
 // <p ...>: every paragraph start tag becomes <p>, or <p/> when it closed
-// itself; an id, the target of in-page links, stays.
+// itself; an id, the target of in-page links, stays, also in a tag cut off by
+// the end of the page.
 void StyleOverridePass::ParagraphTag() {
-  static constexpr KeptName kIdName[] = {{"id", true}};
   if (statistics_ != nullptr) ++statistics_->paragraph_tags_bared;
   scan_.Put('p');
   if (scan_.terminator() == '>') {
@@ -118,10 +118,10 @@ void StyleOverridePass::ParagraphTag() {
     return;
   }
   picker_.Start(kIdName);
-  if (!scan_.DropThroughClose(&picker_)) return;
+  const bool closed = scan_.DropThroughClose(&picker_);
   bool last_unquoted = false;
   scan_.Write(picker_.TakeCompleted(&last_unquoted));
-  scan_.PutCloseAfterKept(picker_, last_unquoted);
+  if (closed) scan_.PutCloseAfterKept(picker_, last_unquoted);  // cut off: no ">"
 }
 
 // <style>: keeps the rules whose selectors are in use, the dominant class as "p".

@@ -40,8 +40,6 @@ constexpr KeptName kLinkNames[] = {{"href", true}, {"name", true}, {"id", true}}
 // What an image keeps besides its source: the text shown in its place, its id.
 enum ImageName : size_t { kSource, kAlt, kImageId };
 constexpr KeptName kImageNames[] = {{"src", false}, {"alt", true}, {"id", true}};
-// What every tag cut down to its class keeps beside it.
-constexpr KeptName kIdName[] = {{"id", true}};
 
 class TagFilter {
  public:
@@ -95,6 +93,13 @@ class TagFilter {
   void RecordLink(const LinkOutcome& outcome);
   void DefaultPath();
   void ClassProcessing();
+  // How a class value ended: the character after it (a blank, ">" or the end
+  // mark) and the quote still open, or 0.
+  struct ClassValueEnd {
+    int last;
+    int open_quote;
+  };
+  ClassValueEnd CopyClassValue();
   void RecordSelector();
 
   CleanContext& context_;
@@ -183,14 +188,16 @@ bool TagFilter::ApplyCase(TagKind kind, bool drop_spans) {
   return true;
 }
 
-// html, meta, link: name in small letters, attributes copied.
+// html, meta, link: name in small letters, attributes copied; a blank after
+// the name is written as a space.
 void TagFilter::HeadTag(std::string_view lower_name) {
   scan_.Write(lower_name);
-  if (scan_.terminator() == '>') {
+  const int terminator = scan_.terminator();
+  if (terminator == '>') {
     scan_.Put('>');
     return;
   }
-  CopyAttributes(' ');
+  CopyAttributes(terminator == '/' ? '/' : ' ');
 }
 
 // <style>: the stylesheet filter reads and writes the rules; we close it.
@@ -203,12 +210,18 @@ void TagFilter::StyleElement() {
   scan_.DropThroughClose();
 }
 
-// <span ...>: kept as "<span" with its attributes, or dropped whole.
+// <span ...>: kept as "<span" with its attributes, or dropped whole, all but
+// its id.
 void TagFilter::SpanStart(bool drop_spans) {
   const int c = scan_.Next();
   if (drop_spans) {
     Count(&CleanStatistics::span_tags_dropped);
-    if (c != '>') scan_.DropThroughClose();
+    if (c == '>') return;
+    picker_.Start(kIdName);
+    // The name's end, or the rest of a longer name (<spanner id=x>).
+    if (!IsBlank(c) && c != '/') picker_.Feed(c);
+    const bool closed = scan_.DropThroughClose(&picker_);
+    scan_.WriteIdHolder(picker_, closed);
     return;
   }
   scan_.Write("<span");
@@ -298,20 +311,48 @@ void TagFilter::DefaultPath() {
 }
 
 // Keeps only the class attribute, and the id beside it, and records the class
-// in the tables.
+// in the tables. A tag cut off by the end of the page keeps what of them was
+// read, without a closing ">".
 void TagFilter::ClassProcessing() {
   picker_.Start(kIdName);
   const std::string_view found = scan_.FindAttributeNamed('c', 'C', "class", "CLASS", &picker_);
-  if (found.empty()) return;
   bool last_unquoted = false;
   scan_.Write(picker_.TakeCompleted(&last_unquoted));  // an id in front of the class
+  if (found.empty()) return;
   if (found == ">") {
     scan_.PutCloseAfterKept(picker_, last_unquoted);
     return;
   }
+  const ClassValueEnd end = CopyClassValue();
+  RecordSelector();
+  if (end.last == '>') {
+    scan_.Put('>');  // a "/" before it went out with the value
+    return;
+  }
+  if (end.last == kEndMark) return;
+  picker_.Feed(end.last);
+  // A quoted value with blanks in it is written whole, else the browser would
+  // take the text after the tag for the rest of the value.
+  if (end.open_quote != 0) {
+    scan_.Put(end.last);
+    if (!scan_.CopyThroughQuote(end.open_quote, &picker_)) return;
+  }
+  const bool closed = scan_.DropThroughClose(&picker_);
+  const std::string_view id_behind = picker_.TakeCompleted(&last_unquoted);
+  scan_.Write(id_behind);
+  if (!closed) return;
+  if (id_behind.empty()) {
+    scan_.PutClose();
+  } else {
+    scan_.PutCloseAfterKept(picker_, last_unquoted);
+  }
+}
+
+// Writes " class=" and the value, which ends at any blank or ">"; "=" is left
+// out, quotes stay. selector_ gets the tag name, "." and at most
+// kKeptValueCap characters of the value.
+TagFilter::ClassValueEnd TagFilter::CopyClassValue() {
   scan_.Write(" class=");
-  // The value ends at any blank or ">"; "=" is left out, quotes stay. It is
-  // written as read; the key keeps at most kKeptValueCap characters of it.
   selector_.assign(scan_.name());
   selector_.push_back('.');
   const size_t key_cap = selector_.size() + kKeptValueCap;
@@ -330,27 +371,7 @@ void TagFilter::ClassProcessing() {
     }
     if (selector_.size() < key_cap) selector_.push_back(static_cast<char>(c));
   }
-  RecordSelector();
-  if (c == '>') {
-    scan_.Put('>');  // a "/" before it went out with the value
-    return;
-  }
-  if (c == kEndMark) return;
-  picker_.Feed(c);
-  // A quoted value with blanks in it is written whole, else the browser would
-  // take the text after the tag for the rest of the value.
-  if (open_quote) {
-    scan_.Put(c);
-    if (!scan_.CopyThroughQuote(opening, &picker_)) return;
-  }
-  if (!scan_.DropThroughClose(&picker_)) return;
-  const std::string_view id_behind = picker_.TakeCompleted(&last_unquoted);
-  scan_.Write(id_behind);
-  if (id_behind.empty()) {
-    scan_.PutClose();
-  } else {
-    scan_.PutCloseAfterKept(picker_, last_unquoted);
-  }
+  return {c, open_quote ? opening : 0};
 }
 
 // p classes are counted for dominance; other tag.class pairs mark a selector in use.

@@ -9,6 +9,7 @@
 
 #include "stylesheet/gauge_steps.h"
 #include "stylesheet/keep_table.h"
+#include "stylesheet/standard_selector.h"
 
 namespace pelloran {
 
@@ -148,6 +149,35 @@ class SelectorClasses {
   size_t original_count_ = 0;
 };
 
+// Whether rule r may absorb or be absorbed: its list as it stood and each
+// of its selectors read by every browser. Looked at once per rule; the
+// selectors a rule absorbs are those of rules that take part.
+class MergeableRules {
+ public:
+  MergeableRules(const RuleTable& table, MergeScratch& scratch)
+      : table_(table), takes_part_(scratch.takes_part) {
+    takes_part_.assign(table.rules().size(), kNotLookedAt);
+  }
+
+  bool TakesPart(uint32_t r) {
+    if (takes_part_[r] == kNotLookedAt) takes_part_[r] = LookAt(table_.rules()[r]) ? kYes : kNo;
+    return takes_part_[r] == kYes;
+  }
+
+ private:
+  static constexpr uint8_t kNotLookedAt = 0, kYes = 1, kNo = 2;
+
+  bool LookAt(const Rule& rule) const {
+    if (rule.list_rejected || rule.selector_count == 0) return false;
+    for (const TextRef selector : table_.SelectorsOf(rule))
+      if (!IsStandardSelector(table_.Text(selector))) return false;
+    return true;
+  }
+
+  const RuleTable& table_;
+  std::vector<uint8_t>& takes_part_;
+};
+
 bool RaisesGaugeWhenAbsorbing(size_t rule_number) {
   return rule_number == 150 || rule_number == 300 || rule_number == 450 || rule_number == 600;
 }
@@ -235,6 +265,7 @@ void MergeRules(RuleTable& table, ProgressGauge& gauge, MergeScratch& scratch) {
   ClassifyDeclarations(table, scratch);
   PropertyIndex index(table, scratch);
   SelectorClasses selector_classes(table, scratch);
+  MergeableRules mergeable(table, scratch);
   std::vector<Rule>& rules = table.rules();
   const uint32_t count = static_cast<uint32_t>(rules.size());
   scratch.next_at_rule.assign(count + 1, count);
@@ -248,14 +279,16 @@ void MergeRules(RuleTable& table, ProgressGauge& gauge, MergeScratch& scratch) {
       scratch.own.push_back(rule.first_declaration + i);
       if (k + 1 != kGaugeMergeRule) StepGaugeBelow(gauge, 94);
     }
-    if (scratch.own.empty()) continue;
+    if (scratch.own.empty() || !mergeable.TakesPart(k)) continue;
     Absorber absorber(table, scratch);
     bool absorbed = false;  // whether the rule's own selectors are marked yet
     for (uint32_t place = k;;) {
       uint32_t s = kNone;
       for (uint64_t rows = absorber.blocking_rows(); rows != 0; rows &= rows - 1)
         s = std::min(s, index.NextKeeping(static_cast<size_t>(std::countr_zero(rows)), place));
-      if (s == kNone || s > scratch.next_at_rule[k + 1] || !absorber.CanAbsorb(rules[s])) break;
+      if (s == kNone || s > scratch.next_at_rule[k + 1] || !mergeable.TakesPart(s) ||
+          !absorber.CanAbsorb(rules[s]))
+        break;
       if (!absorbed) selector_classes.MarkOwn(rule, k);
       absorbed = true;
       AppendSelectors(table, rule, k, rules[s], selector_classes);

@@ -2,13 +2,20 @@
 
 // Merges rules that keep equal declarations (compared without regard to
 // letter case), but only where a browser computes the same afterwards.
-// Taking the rules in table order, rule k absorbs a later rule s when
+// Only rules whose selectors every browser reads take part (see
+// standard_selector.h): one selector a browser rejects voids the whole rule
+// it stands in, so such a rule neither absorbs nor is absorbed, and stays
+// as it would be written without a merge. Taking the rules in table order,
+// rule k absorbs a later rule s when
+//   - both take part;
 //   - s keeps every declaration k keeps, equal ignoring case;
 //   - s keeps no other declaration of a property that overlaps one of k's
 //     (the same property, or a shorthand and a longhand it sets);
 //   - where two of k's declarations overlap, s has them in the same order;
 //   - no rule between k and s keeps a declaration of a property that
-//     overlaps one of k's, and no at-rule stands between them.
+//     overlaps one of k's (whether it takes part or not: the user's browser
+//     may read a selector another rejects), and no at-rule stands between
+//     them.
 // Rule k then appends those of s's selectors it does not have yet (ignoring
 // case), and s's declarations equal to k's are cleared. The walk from k goes
 // on past s to the next rule keeping such a property. Steps the gauge below
@@ -44,6 +51,7 @@ struct MergeScratch {
   std::vector<uint32_t> selector_class;  // per selector as read
   std::vector<TextRef> selector_class_head;
   std::vector<uint32_t> selector_mark;  // per class: the last rule to hold it
+  std::vector<uint8_t> takes_part;      // per rule: not looked at yet, yes or no
 };
 
 void MergeRules(RuleTable& table, ProgressGauge& gauge, MergeScratch& scratch);

@@ -40,6 +40,10 @@ struct Rule {
   // An at-rule kept as it stands: its whole text is its one selector, and
   // it has no declarations.
   bool at_rule = false;
+  // A browser rejects the selector list as it stood in the page, though the
+  // selectors stored may read well (an empty one was not stored, a comment
+  // that parted two names was taken out).
+  bool list_rejected = false;
 };
 
 class RuleTable {
@@ -83,6 +87,7 @@ class RuleTable {
   // Building, one rule at a time: selectors and declarations go to the last rule.
   void BeginRule();
   void AddSelector(std::string_view selector);
+  void MarkListRejected() { rules_.back().list_rejected = true; }
   void AddDeclaration(int slot, std::string_view text, uint16_t place);
   // An at-rule, as a rule of its own.
   void AddAtRule(std::string_view text);

@@ -12,20 +12,17 @@ namespace pelloran {
 namespace {
 
 // The characters at which a run of copied text stops for a look: those that
-// matter to the construct read, and those that may end the style text.
-constexpr std::array<bool, 256> Stops(std::string_view matter) {
-  std::array<bool, 256> stops{};
-  for (const char c : matter) stops[static_cast<unsigned char>(c)] = true;
-  stops['<'] = true;
-  stops[kEndMark] = true;
-  return stops;
-}
-
-constexpr std::array<bool, 256> kPreludeStops = Stops("{/\"'");
-constexpr std::array<bool, 256> kBlockStops = Stops("}/\"'");
-constexpr std::array<bool, 256> kAtRuleStops = Stops("{};/\"'");
-constexpr std::array<bool, 256> kStringStops = Stops("\"'\\\r\n");
-constexpr std::array<bool, 256> kCommentStops = Stops("*");
+// matter to the construct read, and those that may end the style text ("<"
+// and the end mark, 26).
+constexpr StopBytes kPreludeStops("{/\"'<\x1A");
+constexpr StopBytes kBlockStops("}/\"'<\x1A");
+constexpr StopBytes kAtRuleStops("{};/\"'<\x1A");
+constexpr StopBytes kStringStops("\"'\\\r\n<\x1A");
+constexpr StopBytes kCommentStops("*<\x1A");
+// In a selector list: what may end a selector, and what ends a string in it.
+constexpr StopBytes kListStops("\"'()[],");
+constexpr StopBytes kQuotedStops("\"'\\");
+static_assert(kEndMark == 0x1A);
 
 // The rule whose block is read when the gauge takes its steps of the reading.
 constexpr int kGaugeRule = 600;
@@ -41,10 +38,9 @@ bool AtClosingStyleTag(TextFile& input) {
   return false;
 }
 
-void StyleReader::CopyRun(const bool* stops, std::string* into) {
+void StyleReader::CopyRun(const StopBytes& stops, std::string* into) {
   const std::span<const unsigned char> run = input_.Buffered();
-  size_t n = 0;
-  while (n < run.size() && !stops[run[n]]) ++n;
+  const size_t n = stops.Find(run.data(), run.size());
   if (into != nullptr) into->append(reinterpret_cast<const char*>(run.data()), n);
   input_.Consume(n);
 }
@@ -98,10 +94,10 @@ StyleReader::Step StyleReader::ReadTagRest() {
 
 // Drops characters up to and including `stop`.
 StyleReader::Step StyleReader::DropThrough(int stop) {
-  std::array<bool, 256> stops = Stops("");
-  stops[static_cast<unsigned char>(stop)] = true;
+  const char bytes[] = {static_cast<char>(stop), '<', static_cast<char>(kEndMark)};
+  const StopBytes stops(std::string_view(bytes, sizeof bytes));
   for (;;) {
-    CopyRun(stops.data(), nullptr);
+    CopyRun(stops, nullptr);
     const int c = Read();
     if (c == stop) return Step::kGoOn;
     if (c == kEndMark || c == kClosingTag) return Ended(c);
@@ -119,7 +115,7 @@ StyleReader::Step StyleReader::Slash() {
 // After "/*": the comment through "*/", copied into `into` when given.
 StyleReader::Step StyleReader::DropComment(std::string* into) {
   for (;;) {
-    CopyRun(kCommentStops.data(), into);
+    CopyRun(kCommentStops, into);
     const int c = Read();
     if (c == kEndMark || c == kClosingTag) return Ended(c);
     if (into != nullptr) into->push_back(static_cast<char>(c));
@@ -137,7 +133,7 @@ StyleReader::Step StyleReader::DropComment(std::string* into) {
 StyleReader::Step StyleReader::String(int quote, std::string* into) {
   if (into != nullptr) into->push_back(static_cast<char>(quote));
   for (;;) {
-    CopyRun(kStringStops.data(), into);
+    CopyRun(kStringStops, into);
     int c = Read();
     if (c == kEndMark || c == kClosingTag) return Ended(c);
     if (into != nullptr) into->push_back(static_cast<char>(c));
@@ -207,11 +203,23 @@ StyleReader::Step StyleReader::ReadPrelude() {
   for (int c = current_;;) {
     if (c == '{') return Step::kGoOn;
     if (c == kEndMark || c == kClosingTag) return Ended(c);
+    const bool comment = c == '/' && input_.Peek(0) == '*';
     const Step step = CommentStringOrChar(c, b_.prelude);
     if (step != Step::kGoOn) return step;
-    CopyRun(kPreludeStops.data(), &b_.prelude);
+    if (comment) MarkJoiningComment();
+    CopyRun(kPreludeStops, &b_.prelude);
     c = Read();
   }
+}
+
+// After a comment in a selector list: when it stood between two characters
+// other than blanks and commas, taking it out joins what a browser reads
+// apart ("a/**/b" is no selector), so the rule is marked rejected.
+void StyleReader::MarkJoiningComment() {
+  const auto parts = [](int c) { return c != kEndMark && !IsBlank(c) && c != ','; };
+  if (!b_.prelude.empty() && parts(static_cast<unsigned char>(b_.prelude.back())) &&
+      parts(input_.Peek(0)))
+    table_.MarkListRejected();
 }
 
 // The selector list split at commas outside parentheses, brackets and
@@ -222,6 +230,8 @@ void StyleReader::StoreSelectors() {
   char quote = 0;
   size_t start = 0;
   for (size_t i = 0; i < prelude.size(); ++i) {
+    i = (quote != 0 ? kQuotedStops : kListStops).Find(prelude, i);
+    if (i == prelude.size()) break;
     const char c = prelude[i];
     if (quote != 0) {
       if (c == '\\')
@@ -243,20 +253,24 @@ void StyleReader::StoreSelectors() {
 }
 
 // One selector, each run of blanks inside it made one space and those at
-// its ends dropped; an empty one is not stored.
+// its ends dropped; an empty one is not stored, and the browser's rejection
+// of the list is noted.
 void StyleReader::StoreSelector(std::string_view selector) {
+  const auto blank_at = [&](size_t i) { return IsBlank(static_cast<unsigned char>(selector[i])); };
   b_.selector.clear();
-  bool blank = false;
-  for (const char c : selector) {
-    if (IsBlank(static_cast<unsigned char>(c))) {
-      blank = true;
-      continue;
-    }
-    if (blank && !b_.selector.empty()) b_.selector.push_back(' ');
-    blank = false;
-    b_.selector.push_back(c);
+  for (size_t i = 0; i < selector.size();) {
+    while (i < selector.size() && blank_at(i)) ++i;
+    size_t end = i;
+    while (end < selector.size() && !blank_at(end)) ++end;
+    if (end == i) break;
+    if (!b_.selector.empty()) b_.selector.push_back(' ');
+    b_.selector.append(selector, i, end - i);
+    i = end;
   }
-  if (!b_.selector.empty()) table_.AddSelector(b_.selector);
+  if (!b_.selector.empty())
+    table_.AddSelector(b_.selector);
+  else
+    table_.MarkListRejected();
 }
 
 // The block up to the first "}" outside strings and comments, without it;
@@ -264,7 +278,7 @@ void StyleReader::StoreSelector(std::string_view selector) {
 StyleReader::Step StyleReader::ReadBlock() {
   b_.block.clear();
   for (;;) {
-    CopyRun(kBlockStops.data(), &b_.block);
+    CopyRun(kBlockStops, &b_.block);
     const int c = Read();
     if (c == '}') return Step::kGoOn;
     if (c == kEndMark || c == kClosingTag) return Ended(c);
@@ -282,7 +296,7 @@ StyleReader::Step StyleReader::ReadAtRule() {
   b_.at_rule.assign(1, '@');
   int depth = 0;
   for (;;) {
-    CopyRun(kAtRuleStops.data(), into);
+    CopyRun(kAtRuleStops, into);
     const int c = Read();
     if (c == kEndMark || c == kClosingTag) return Ended(c);
     Step step = Step::kGoOn;

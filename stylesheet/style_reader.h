@@ -16,6 +16,7 @@
 #include "interfaces/options.h"
 #include "interfaces/progress_gauge.h"
 #include "stylesheet/rule_table.h"
+#include "stylesheet/run_scan.h"
 
 namespace pelloran {
 
@@ -76,7 +77,7 @@ class StyleReader {
   bool AtClosingTag() { return AtClosingStyleTag(input_); }
   // Copies the buffered characters up to the first one marked in `stops`
   // into `into` (when not null), consuming them.
-  void CopyRun(const bool* stops, std::string* into);
+  void CopyRun(const StopBytes& stops, std::string* into);
   Step ReadTagRest();
   Step DropThrough(int stop);
   Step Slash();
@@ -87,6 +88,7 @@ class StyleReader {
   Step LeadingSkips();
   Step ReadRule();
   Step ReadPrelude();
+  void MarkJoiningComment();
   void StoreSelectors();
   void StoreSelector(std::string_view selector);
   Step ReadBlock();

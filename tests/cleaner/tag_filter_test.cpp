@@ -47,12 +47,12 @@ TEST_F(TagFilterTest, LoneBracketInTextStaysText) {
   EXPECT_EQ(UsedSelectors(), Strings{});
 }
 
-TEST_F(TagFilterTest, TabsAndLineFeedsDoNotEndATagName) {
+TEST_F(TagFilterTest, TabsAndLineFeedsEndATagName) {
   Tick(kOverride);
-  EXPECT_EQ(Filter("<p\tclass=x>t<br/>"), "<p\tclass=x>t<br/>");
-  EXPECT_EQ(ParagraphKeys(), Strings{});
-  EXPECT_EQ(Filter("<p\rclass=x id=y>"), "<p class=x id=y>");  // CR does end it
+  EXPECT_EQ(Filter("<p\tclass=x>t<br/>"), "<p class=x>t<br/>");
   EXPECT_EQ(ParagraphKeys(), Strings{"p.x"});
+  EXPECT_EQ(Filter("<p\rclass=x id=y>"), "<p class=x id=y>");
+  EXPECT_EQ(harness_.tables.paragraph_classes()[0].count, 2);
 }
 
 TEST_F(TagFilterTest, PageEndingRightAfterTheBracketKeepsIt) {
@@ -481,8 +481,8 @@ TEST_F(TagFilterTest, KeptControlsAndProcessingInstructionsAreHandledLikeTheirPa
 
 TEST_F(TagFilterTest, PageCutOffInsideATagEndsThePass) {
   Tick(kOverride);
-  EXPECT_EQ(Filter("a<div class=a id"), "a<div class=a");
-  EXPECT_EQ(Filter("a<div id=x"), "a<div");
+  EXPECT_EQ(Filter("a<div class=a id"), "a<div class=a id");
+  EXPECT_EQ(Filter("a<div id=x"), "a<div id=x");
   EXPECT_EQ(Filter("<html lang"), "<html lang");
   EXPECT_EQ(Filter("<!-- note"), "<!-- note");
   EXPECT_EQ(Filter("<img alt=1 src=\"a.g"), "<img src=\"a.g alt=1");

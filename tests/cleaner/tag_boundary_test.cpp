@@ -1,0 +1,167 @@
+// Where a tag's name and attributes end, and what a tag dropped or cut off
+// by the end of the page leaves for a reader: both passes, byte for byte.
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "tests/cleaner/pass_harness.h"
+
+namespace pelloran {
+namespace {
+
+constexpr int kColor = 6;
+constexpr int kOverrideButTables = 5;
+constexpr int kOverride = 17;
+constexpr int kDropSpans = 18;
+
+struct PageCase {
+  std::initializer_list<int> ticked;
+  const char* page;
+  const char* cleaned;  // by both passes, as the clean run chains them
+  bool office = false;  // the switch "служебная разметка Office"
+};
+
+// In a page, "%" stands for the characters after a tag's name; in what is
+// written, "%" for the same and "^" for them with their first one a space.
+std::string Fill(std::string_view text, std::string_view after_name) {
+  std::string filled;
+  for (char c : text) {
+    if (c == '%') {
+      filled += after_name;
+    } else if (c == '^') {
+      filled += ' ';
+      filled += after_name.substr(1);
+    } else {
+      filled += c;
+    }
+  }
+  return filled;
+}
+
+void ExpectCleaned(std::span<const PageCase> cases, std::string_view after_name = "") {
+  for (const PageCase& c : cases) {
+    const std::string page = Fill(c.page, after_name);
+    SCOPED_TRACE(page);
+    testing::PassHarness harness;
+    for (int box : c.ticked) harness.options.Tick(box);
+    harness.options.SetOfficeMarkupDropped(c.office);
+    EXPECT_EQ(harness.Clean(page), Fill(c.cleaned, after_name));
+  }
+}
+
+// Every case that looks at a tag's name finds it ended by any blank, "/" or
+// ">", in either letter case, with overriding on and off.
+TEST(TagBoundaryTest, NameEndsAtAnyBlank) {
+  const PageCase cases[] = {
+      {{}, "<A%HREF=\"y.html\" CLASS=k>T</A>", "<a href=\"y.html\">T</A>"},
+      {{kOverride}, "<a%href=y.html%class=k>T</a>", "<a href=y.html>T</a>"},
+      {{}, "<img%src=\"i.png\" alt=\"I\" width=3>", "<img src=\"i.png\" alt=\"I\">"},
+      {{kOverride}, "<IMG%SRC=i.png%ALT=I>", "<img src=i.png alt=I>"},
+      {{kOverride}, "<BASE%href=\"http://h/d/\" class=b>", "<BASE%href=\"http://h/d/\" class=b>"},
+      {{kOverride},
+       "<form%action=a.php><input%type=checkbox checked class=c></form>",
+       "<form%action=a.php><input%type=checkbox checked class=c></form>"},
+      {{}, "<p%class=x id=y>t", "<p%class=x id=y>t"},
+      {{kOverride}, "<P%ID=a class=b>t", "<p id=a>t"},
+      {{kOverride}, "<div%class=w%id=d>", "<div class=w id=d>"},
+      {{kOverride},
+       "<table%border=1><tr%align=left><td>1</td></table>",
+       "<table><tr><td>1</td></table>"},
+      {{kOverrideButTables},
+       "<TABLE%border=1><tr><td class=x style=y>1</td></TABLE>",
+       "<table%border=1><tr><td class=x style=y>1</td></table>"},
+      {{kOverride}, "<meta%charset=utf-8><LINK%rel=x>", "<meta^charset=utf-8><link^rel=x>"},
+      {{kColor},
+       "<style%type=\"text/css\">p { color: red }</style>",
+       "<style%type=\"text/css\">p \r\n{ color: red;}\r\n</style>"},
+      {{kDropSpans}, "a<SPAN%class=k>b</SPAN%>c</span>", "abc"},
+      {{kDropSpans, kOverride}, "a<span%id=s>b</span%>c", "a<span id=s></span>bc"},
+      {{kOverride}, "<o:p%class=k>x</o:p%>y", "xy", true},
+  };
+  for (std::string_view after_name :
+       {"\n", "\r\n", "\r", "\t", "\x0B", "\x0C", "\x01", "\x1F", " \t"}) {
+    SCOPED_TRACE(::testing::PrintToString(std::string(after_name)));
+    ExpectCleaned(cases, after_name);
+  }
+}
+
+// "/" ends a name too; a tag that closed itself stays so.
+TEST(TagBoundaryTest, NameEndsAtSlash) {
+  const PageCase cases[] = {
+      {{}, "<a/href=x>t<img/src=i.png>", "<a href=x>t<img src=i.png>"},
+      {{kOverride}, "<br/><p/><a/><div/class=k>", "<br/><p/><a/><div class=k>"},
+      {{kOverride}, "<meta/><IMG/>", "<meta/><img src/>"},
+      {{}, "<!--a/b--><?x/y?></p/>", "<!--a/b--><?x/y?></p/>"},
+  };
+  ExpectCleaned(cases);
+}
+
+// A tag dropped whole leaves its id, the target of in-page links, in an empty
+// span; its content follows as before.
+TEST(TagBoundaryTest, DroppedTagsLeaveTheirIds) {
+  const PageCase cases[] = {
+      {{kDropSpans}, "a<span id=\"index-x\"></span>b", "a<span id=\"index-x\"></span>b"},
+      {{kDropSpans}, "<SPAN CLASS=k ID=t style=\"x\">x</SPAN>y", "<span id=t></span>xy"},
+      {{kDropSpans}, "<span class=k>x</span>", "x"},
+      {{kDropSpans}, "<spanner Id='s' id=t>y", "<span id='s'></span>y"},
+      {{kDropSpans}, "<span/id=x/>y<span id=z />w", "<span id=x/></span>y<span id=z></span>w"},
+      {{kDropSpans}, "<span title=\"a>b\" id=x>", "b\" id=x>"},  // ">" ends a dropped tag
+      {{kDropSpans}, "a<span id=x", "a<span id=x"},
+      {{},
+       "<o:p id=x></o:p><W:Sdt\r\nID='s'>c</W:Sdt>",
+       "<span id=x></span><span id='s'></span>c",
+       true},
+      {{}, "a<xml id=d><x:Data id=e>1</xml>b<xml>2</xml>", "a<span id=d></span>b", true},
+      {{}, "a<xml id=\"d>\"></xml>b", "a<span id=\"d>\"></span>b", true},
+      {{kOverrideButTables},
+       "<table><tr><td><st1:place id=p>Oslo</st1:place></td></table>",
+       "<table><tr><td><span id=p></span>Oslo</td></table>",
+       true},
+      {{}, "<!--[if gte mso 9]><o:p id=x></o:p><![endif]-->t", "t", true},
+      {{}, "a<o:p id=x", "a<o:p id=x", true},
+  };
+  ExpectCleaned(cases);
+}
+
+// The edge faults found by an independent reading of the rules.
+TEST(TagBoundaryTest, EdgeCases) {
+  const PageCase cases[] = {
+      // A "<" that opens no tag inside an untouched table is text there too.
+      {{kOverrideButTables},
+       "<table><tr><td>1<<!--[if gte mso 9]><xml>x</xml><![endif]--></td></tr></table>"
+       "<p>visible</p>",
+       "<table><tr><td>1<</td></tr></table><p>visible</p>",
+       true},
+      {{kOverrideButTables}, "<table>a<3<o:p>b</o:p></table>", "<table>a<3b</table>", true},
+      {{kOverrideButTables}, "<table>a< b<=c</table>", "<table>a< b<=c</table>", true},
+      // A stray "=" where a name starts begins a name of its own.
+      {{}, "<a = href=x>t", "<a href=x>t"},
+      {{}, "<a b=c =\">\">t", "<a>\">t"},
+      {{}, "<a ==x href=y>t<a =href=z>", "<a href=y>t<a>"},
+      {{}, "<img = src=i.png =alt=n alt=a>", "<img src=i.png alt=a>"},
+      {{kOverride}, "<div = id=x class=k>", "<div id=x class=k>"},
+      // Blanks around "=" hide no Office attribute.
+      {{}, "<p style = \"mso-a:1\" id=q>", "<p id=q>", true},
+      {{}, "<p style=\r\n'mso-a:1;color:red' lang>", "<p style=\r\n'color:red' lang>", true},
+      {{},
+       "<html xmlns:z = \"urn:schemas-microsoft-com:office:smarttags\" lang=ru><z:x>t",
+       "<html lang=ru>t",
+       true},
+      {{}, "<p lang = ru title =x dir= >t", "<p lang = ru title =x dir= >t", true},
+      // A tag cut off by the end of the page keeps the ids read so far.
+      {{kOverride}, "<div id=x", "<div id=x"},
+      {{kOverride}, "<div class=a id", "<div class=a id"},
+      {{kOverride}, "<div class=a id=\"x y", "<div class=a id=\"x y"},
+      {{kOverride}, "<h1 title=t ID='x'", "<h1 id='x'"},
+      {{kOverrideButTables, kDropSpans}, "<table><p id=x", "<table><p id=x"},
+      {{kOverride}, "<p class=k id=x", "<p id=x"},
+  };
+  ExpectCleaned(cases);
+}
+
+}  // namespace
+}  // namespace pelloran

@@ -26,7 +26,6 @@
 #include "cleaner/clean_run.h"
 #include "cleaner/link_report.h"
 #include "cleaner/page_clean.h"
-#include "cleaner/report_connection_state.h"
 #include "interfaces/path_names.h"
 #include "tools/page_diff.h"
 #include "tools/page_restore.h"
@@ -68,6 +67,8 @@ class ConsoleLinkProgress : public LinkCheckProgress {
     shown_ = done;
     console_.LinkProgress(done, total);
   }
+  // A stop signal ends the checks at once, their transfers dropped.
+  bool StopChecking() override { return StopSignal() != 0 || console_.OutputLost(); }
 
  private:
   Console& console_;
@@ -181,14 +182,14 @@ std::vector<PageRecord> BatchRun::Clean() {
   return records;
 }
 
-// With link checking on: the connection state, the report in the folder the
-// command was started in, and every link checked ahead.
+// With link checking on: the report in the folder the command was started
+// in, the connection state when a web link is to be checked, and every link
+// checked ahead.
 void BatchRun::StartLinkChecks() {
   if (!options_.IsLinkCheckingOn()) return;
-  ReportConnectionState(context_.link_check, messages_);
   report_.Start(start_folder_.string());
   cleaner_.ReportLinksTo(&report_);
-  cleaner_.CheckLinksAhead(std::vector<std::string>(paths_.begin(), paths_.end()));
+  cleaner_.CheckLinksAhead(std::vector<std::string>(paths_.begin(), paths_.end()), messages_);
 }
 
 void BatchRun::CleanOne(size_t i, PageRecord& record) {

@@ -100,8 +100,10 @@ const char* HelpWhatARunDoes() {
                         name again in one atomic rename, and the cleaned text
                         is gone; in a folder, a page counts when its backup
                         exists; with --dry-run, say what would be restored.
-                        A page edited since its clean, or whose "~" file no
-                        clean made, is left as it is and named
+                        A page edited since its clean, whose "~" file no
+                        clean made, or of which neither its mark nor the
+                        folder's record ".pelloran-cleaned" can tell, is left
+                        as it is and named
       --force           with --restore, restore those pages too
       --check-links     check every link address on the web and write the
                         report "Ссылки.txt" in the current directory; only
@@ -144,7 +146,7 @@ Exit status:
  128 + N when signal N (SIGINT, SIGTERM, SIGHUP) stopped the run after the
  page in hand, with the summary and the reports so far written.
  With --fail-on-broken-links, 3 when a link checked was broken (a status other
- than 200 or 302, or no answer) and no signal stopped the run, whatever became
+ than 200, 204 or 302, or no answer) and no signal stopped the run, whatever became
  of the pages; links not checked (other schemes, relative links without
  --check-local-links, in-page links without a target) do not count.
 

@@ -1,7 +1,6 @@
 #include "cleaner/clean_run.h"
 
 #include "charfile/in_out_error.h"
-#include "cleaner/report_connection_state.h"
 
 namespace pelloran {
 namespace {
@@ -30,7 +29,6 @@ bool CleanRun::Start() {
     return false;
   }
   if (context_.options.IsLinkCheckingOn()) {
-    ReportConnectionState(context_.link_check, messages_);
     report_.Start(files_.ListedFolder());
     cleaner_.ReportLinksTo(&report_);
   }
@@ -46,7 +44,7 @@ void CleanRun::CheckLinksAhead() {
   const PageFiles folder{files_.ListedFolder(), {}};
   std::vector<std::string> paths;
   for (const std::string& name : files_to_clean_) paths.push_back(folder.In(name));
-  cleaner_.CheckLinksAhead(paths);
+  cleaner_.CheckLinksAhead(paths, messages_);
 }
 
 PageEnd CleanRun::CleanPage(const std::string& name) {

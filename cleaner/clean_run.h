@@ -33,16 +33,17 @@ class CleanRun {
   CleanRun& operator=(const CleanRun&) = delete;
 
   // Shows "Вы не выбрали файл!" and answers false when the list has no entry.
-  // Otherwise, with link checking on, tells the connection state and creates
-  // the link report in the list's folder; then fixes the selected files, in
+  // Otherwise, with link checking on, creates the link report in the list's
+  // folder; then fixes the selected files, in
   // list order, and answers true. Throws EInOutError when the report cannot
   // be created.
   bool Start();
   // The names of the selected file entries when Start ran.
   const std::vector<std::string>& FilesToClean() const { return files_to_clean_; }
 
-  // With link checking on: has the link check check every link of the pages
-  // to clean ahead, many at a time.
+  // With link checking on: tells the connection state when a web link is to
+  // be checked, and has the link check check every link of the pages to
+  // clean ahead, many at a time.
   void CheckLinksAhead();
 
   // Cleans the page of this name: focuses and selects it in the list, cleans

@@ -15,9 +15,9 @@ namespace {
 
 constexpr char kMarkName[] = "user.pelloran.cleaned";
 
-// The length and the 64-bit FNV-1a hash of the file's bytes, as the mark's
-// text; nullopt when it cannot be read. Read a block at a time, so a page of
-// any size costs little memory.
+}  // namespace
+
+// Read a block at a time, so a page of any size costs little memory.
 std::optional<std::string> Fingerprint(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
@@ -34,7 +34,12 @@ std::optional<std::string> Fingerprint(const std::string& path) {
   return std::to_string(length) + " " + std::to_string(hash);
 }
 
-}  // namespace
+std::optional<std::string> MarkText(const std::string& path) {
+  std::array<char, 64> mark;
+  const ssize_t size = ::getxattr(path.c_str(), kMarkName, mark.data(), mark.size());
+  if (size < 0) return std::nullopt;
+  return std::string(mark.data(), static_cast<size_t>(size));
+}
 
 void MarkCleaned(const std::string& path) {
   const std::optional<std::string> print = Fingerprint(path);
@@ -48,7 +53,8 @@ CleanedState CheckCleaned(const std::string& path) {
   const ssize_t size = ::getxattr(path.c_str(), kMarkName, mark.data(), mark.size());
   if (size < 0) {
     // A mark too long for the buffer is no mark of ours.
-    return errno == ENODATA || errno == ERANGE ? CleanedState::kChanged : CleanedState::kUnknown;
+    if (errno == ENODATA) return CleanedState::kUnmarked;
+    return errno == ERANGE ? CleanedState::kChanged : CleanedState::kUnknown;
   }
   const std::optional<std::string> print = Fingerprint(path);
   if (!print) return CleanedState::kUnknown;

@@ -5,6 +5,7 @@
 // clean can tell the page it made from one edited since, or from a page
 // whose "~" file no clean ever made.
 
+#include <optional>
 #include <string>
 
 namespace pelloran {
@@ -15,11 +16,18 @@ void MarkCleaned(const std::string& path);
 
 enum class CleanedState {
   kAsCleaned,  // the page is what the clean made of it
-  kChanged,    // edited since, or never cleaned: it has no mark, or another
+  kChanged,    // edited since: its mark is not its bytes' (or no mark of ours)
+  kUnmarked,   // the file system keeps marks, but the page has none
   kUnknown,    // the file system keeps no marks, or the page cannot be read
 };
 
 // Is the file at `path` still what the clean that marked it made?
 CleanedState CheckCleaned(const std::string& path);
+
+// The file's length and the 64-bit FNV-1a hash of its bytes, as the mark
+// holds them ("6128 1469598103934665603"); nullopt when it cannot be read.
+std::optional<std::string> Fingerprint(const std::string& path);
+// The mark's text when the file has one.
+std::optional<std::string> MarkText(const std::string& path);
 
 }  // namespace pelloran

@@ -1,5 +1,8 @@
 #include "cleaner/markup_scanner.h"
 
+#include <cstring>
+#include <span>
+
 #include "cleaner/scan_operations.h"
 
 namespace pelloran {
@@ -84,13 +87,31 @@ void MarkupScanner::WriteName() {
   name_cut_ = false;
 }
 
-bool MarkupScanner::CopyThroughClose() {
+int MarkupScanner::CopyRunUpTo(unsigned char stop) {
   for (;;) {
-    const int c = NextChar(input_);
-    if (c == kEndMark) return false;
-    output_.PutByte(static_cast<unsigned char>(c));
-    if (c == '>') return true;
+    const std::span<const unsigned char> run = input_.Buffered();
+    if (run.empty()) {
+      const int next = input_.Peek();  // refills, or finds the end
+      if (next == kEndMark || next == stop) return next;
+      continue;
+    }
+    const void* found = std::memchr(run.data(), stop, run.size());
+    size_t n =
+        found == nullptr ? run.size() : static_cast<const unsigned char*>(found) - run.data();
+    // A byte 26 is the end mark: nothing after it is read.
+    const void* end_mark = std::memchr(run.data(), kEndMark, n);
+    if (end_mark != nullptr) n = static_cast<const unsigned char*>(end_mark) - run.data();
+    output_.PutBytes(std::string_view(reinterpret_cast<const char*>(run.data()), n));
+    input_.Consume(n);
+    if (n < run.size()) return run[n];
   }
+}
+
+bool MarkupScanner::CopyThroughClose() {
+  if (CopyRunUpTo('>') == kEndMark) return false;
+  input_.Consume(1);
+  output_.PutByte('>');
+  return true;
 }
 
 bool MarkupScanner::DropThroughClose(AttributePicker* picker) {
@@ -152,18 +173,18 @@ bool MarkupScanner::CopyElement(std::string_view marker_lower, std::string_view 
   // Repeating CopyToMarker(n, first, first) writes every character and stops
   // exactly at the first place where either form of the marker begins, since
   // each marker holds its first character nowhere else. So the copy can go
-  // character by character and look ahead only at that character.
+  // run by run and look ahead only at that character.
   const size_t n = marker_lower.size();
-  const int first = static_cast<unsigned char>(marker_lower[0]);
+  const auto first = static_cast<unsigned char>(marker_lower[0]);
   for (;;) {
-    const int c = NextChar(input_);
-    if (c == kEndMark) return false;
-    if (c == first && MarkerFollows(marker_lower, marker_upper)) {
+    if (CopyRunUpTo(first) == kEndMark) return false;
+    input_.Consume(1);
+    if (MarkerFollows(marker_lower, marker_upper)) {
       for (size_t i = 1; i < n; ++i) NextChar(input_);
       Write(marker_lower);
       return true;
     }
-    output_.PutByte(static_cast<unsigned char>(c));
+    output_.PutByte(first);
   }
 }
 

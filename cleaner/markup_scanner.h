@@ -56,10 +56,10 @@ class MarkupScanner {
   // not written. False when the input ended first.
   bool CopyText() {
     for (;;) {
-      const int c = NextChar(input_);
-      if (c == '<' && OpensTag(input_.Peek())) return true;
-      if (c == kEndMark) return false;
-      output_.PutByte(static_cast<unsigned char>(c));
+      if (CopyRunUpTo('<') == kEndMark) return false;
+      input_.Consume(1);  // the "<"
+      if (OpensTag(input_.Peek())) return true;
+      output_.PutByte('<');
     }
   }
   // As in a browser, only a letter, "/", "!" or "?" right after a "<" opens
@@ -174,6 +174,10 @@ class MarkupScanner {
   ByteFile& output() { return output_; }
 
  private:
+  // Copies the input up to the next `stop` or end mark, a buffered run at a
+  // time, and answers which of the two is next (neither is consumed).
+  int CopyRunUpTo(unsigned char stop);
+
   TextFile& input_;
   ByteFile& output_;
   std::string name_;

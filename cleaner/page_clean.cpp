@@ -9,12 +9,15 @@
 #include "charfile/text_file.h"
 #include "charfile/working_copy.h"
 #include "cleaner/cleaned_mark.h"
+#include "cleaner/cleaned_record.h"
 #include "cleaner/link_report.h"
 #include "cleaner/link_scan.h"
 #include "cleaner/page_eligibility.h"
 #include "cleaner/page_lock.h"
 #include "cleaner/page_messages.h"
 #include "cleaner/page_swap.h"
+#include "cleaner/report_connection_state.h"
+#include "cleaner/wide_encoding.h"
 #include "interfaces/no_link_check.h"
 
 namespace pelloran {
@@ -79,9 +82,9 @@ void RunSteps(PageResult& result, Steps steps) {
 }  // namespace
 
 bool StartsWithUtf16Mark(TextFile& input) {
-  const int first = input.Peek(0);
-  const int second = input.Peek(1);
-  return (first == 0xFF && second == 0xFE) || (first == 0xFE && second == 0xFF);
+  input.Peek(0);  // fills the buffer from the file's start
+  const std::span<const unsigned char> start = input.Buffered();
+  return WideEncodingOf({reinterpret_cast<const char*>(start.data()), start.size()}) != nullptr;
 }
 
 std::string PassEndMessage(PassEnd end, const std::string& page) {
@@ -129,14 +132,16 @@ PageResult PageCleaner::PreviewWith(const PageFiles& page, const std::string& ou
   return result;
 }
 
-void PageCleaner::CheckLinksAhead(std::span<const std::string> page_paths) {
+void PageCleaner::CheckLinksAhead(std::span<const std::string> page_paths, Messages& messages) {
   if (!context_.options.IsLinkCheckingOn()) return;
   std::vector<std::string> pages;
   for (const std::string& path : page_paths) {
     const PageFiles page = PageFiles::At(path);
     if (!WorkingCopyNameTooLong(page, LearnFolder(page).longest_name)) pages.push_back(path);
   }
-  context_.link_check.CheckAhead(ScanLinkValues(context_.options, pages), context_.link_progress);
+  const std::vector<std::string> values = ScanLinkValues(context_.options, pages);
+  ReportConnectionStateForLinks(values, context_.link_check, messages);
+  context_.link_check.CheckAhead(values, context_.link_progress);
 }
 
 bool PageCleaner::StopRequested() {
@@ -166,8 +171,10 @@ PageCleaner::Outcome PageCleaner::CleanInPlace(const PageFiles& page) {
   if (lock.busy()) return {PageEnd::kLeftByRule, PageBusyMessage(page.name)};
   ClearUnfinishedSwap(page);
   const Outcome outcome = IsOverriding(context_.options) ? CleanTwice(page) : CleanOnce(page);
-  if (outcome.end == PageEnd::kCleaned || outcome.end == PageEnd::kFirstPassOnly)
+  if (outcome.end == PageEnd::kCleaned || outcome.end == PageEnd::kFirstPassOnly) {
     MarkCleaned(page.Path());
+    RecordCleaned(page.Path());  // where the mark cannot be kept, or is lost in a copy
+  }
   return outcome;
 }
 

@@ -18,6 +18,7 @@
 #include "cleaner/tag_filter.h"
 #include "interfaces/clean_context.h"
 #include "interfaces/clean_statistics.h"
+#include "interfaces/messages.h"
 #include "interfaces/path_names.h"
 
 namespace pelloran {
@@ -30,10 +31,11 @@ struct PageLeft;
 enum class PassEnd {
   kWhole,     // the page went through
   kCutShort,  // reading stopped at a byte 26 with more after it
-  kUtf16,     // the page starts with a UTF-16 byte-order mark; nothing was read
+  kUtf16,     // the page is in UTF-16 (or UTF-32), with or without a mark; nothing was read
 };
 
-// Does the open input start with a UTF-16 byte-order mark? Read as single
+// Does the open input start with a UTF-16 byte-order mark, or read as UTF-16
+// (or UTF-32) without one (WideEncodingOf its first block)? Read as single
 // bytes such a page would come out garbled, so no pass may read it.
 bool StartsWithUtf16Mark(TextFile& input);
 
@@ -107,8 +109,9 @@ class PageCleaner {
   // With link checking on: has the link check check ahead, many at a time,
   // every link value the first pass will hand it for these pages, showing its
   // progress on context.link_progress. Pages whose working copy cannot be
-  // named (no pass runs for them) are left out.
-  void CheckLinksAhead(std::span<const std::string> page_paths);
+  // named (no pass runs for them) are left out. Before that, when a value
+  // names a web address, the connection state goes to `messages`.
+  void CheckLinksAhead(std::span<const std::string> page_paths, Messages& messages);
 
   // Whether the user stopped the run (context.stop); once yes, stays yes.
   bool StopRequested();

@@ -10,35 +10,11 @@
 #include <string_view>
 
 #include "cleaner/page_messages.h"
+#include "cleaner/wide_encoding.h"
 #include "interfaces/path_names.h"
 
 namespace pelloran {
 namespace {
-
-// How much of a file is looked at to tell what it holds.
-constexpr size_t kSniffBytes = 1024;
-
-// Is every byte at a position whose remainder by `step` is not `kept` zero?
-// A text in a wide encoding puts zeros there in ASCII.
-bool ZerosBeside(std::string_view bytes, size_t step, size_t kept) {
-  if (bytes.size() < 2 * step) return false;
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    if (i % step != kept && bytes[i] != '\0') return false;
-  }
-  return true;
-}
-
-bool StartsWith(std::string_view bytes, std::string_view mark) { return bytes.starts_with(mark); }
-
-// What wide encoding the first bytes show, or nullptr.
-const char* WideEncoding(std::string_view bytes) {
-  using namespace std::string_view_literals;
-  if (StartsWith(bytes, "\xFF\xFE\0\0"sv) || StartsWith(bytes, "\0\0\xFE\xFF"sv)) return "UTF-32";
-  if (StartsWith(bytes, "\xFF\xFE"sv) || StartsWith(bytes, "\xFE\xFF"sv)) return "UTF-16";
-  if (ZerosBeside(bytes, 4, 0) || ZerosBeside(bytes, 4, 3)) return "UTF-32";
-  if (ZerosBeside(bytes, 2, 0) || ZerosBeside(bytes, 2, 1)) return "UTF-16";
-  return nullptr;
-}
 
 // Does the text open with markup, after blanks and a UTF-8 byte-order mark?
 bool OpensWithMarkup(std::string_view bytes) {
@@ -73,7 +49,7 @@ std::optional<std::string> WhyNotAPage(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   struct stat st = {};
-  std::array<char, kSniffBytes> buffer;
+  std::array<char, kWideEncodingBlock> buffer;
   ssize_t got = -1;
   std::optional<std::string> odd;
   if (::fstat(fd, &st) == 0) odd = NotARegularFile(name, st.st_mode);
@@ -81,7 +57,7 @@ std::optional<std::string> WhyNotAPage(const std::string& path) {
   ::close(fd);
   if (odd || got < 0 || S_ISDIR(st.st_mode)) return odd;
   const std::string_view start(buffer.data(), static_cast<size_t>(got));
-  if (const char* encoding = WideEncoding(start)) return WideEncodingMessage(name, encoding);
+  if (const char* encoding = WideEncodingOf(start)) return WideEncodingMessage(name, encoding);
   if (HasPageName(name) || OpensWithMarkup(start)) return std::nullopt;
   return NotAWebPageMessage(name);
 }

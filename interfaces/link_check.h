@@ -16,7 +16,7 @@ inline std::string_view WithoutQuotes(std::string_view value) {
 
 // What a link check found for one link value.
 enum class LinkVerdict {
-  kAvailable,   // the address answered 200 or 302, or the in-page target exists
+  kAvailable,   // the address answered 200, 204 or 302, or the in-page target exists
   kBroken,      // a status other than those, or the transfer failed
   kNotChecked,  // nothing could be asked: see the reason
 };
@@ -58,7 +58,7 @@ class LinkCheck {
   virtual ~LinkCheck() = default;
   // Does the machine have a connection to the Internet?
   virtual bool IsConnected() = 0;
-  // Does the address answer with a final HTTP status of 200 or 302?
+  // Does the address answer with a final HTTP status of 200, 204 or 302?
   // `address` is the link value as the page gives it.
   virtual bool IsUrlAvailable(const std::string& address) = 0;
   // The same question with the whole answer. A check that knows no more than

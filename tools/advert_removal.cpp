@@ -9,6 +9,7 @@
 
 #include "charfile/file_moves.h"
 #include "cleaner/cleaned_mark.h"
+#include "cleaner/cleaned_record.h"
 #include "cleaner/page_messages.h"
 #include "cleaner/page_swap.h"
 #include "cleaner/scan_operations.h"
@@ -176,6 +177,7 @@ bool AdvertRun::Page(const std::string& path) {
       return true;
     }
     MarkCleaned(page.Path());  // its backup may be restored like a cleaned page's
+    RecordCleaned(page.Path());
     // Only now that the cleaned page stands in its place may its script go.
     DeleteScriptFileInside(std::string(FolderWithSeparator(path)), script_value, trash_);
     return true;

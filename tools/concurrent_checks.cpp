@@ -5,6 +5,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "tools/curl_request.h"
@@ -18,8 +19,21 @@ struct MultiDeleter {
   void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
 };
 
+// Where one check has got: the address of its current step (the address
+// itself, or where a redirection sent it), that step's host and transfer.
+struct CheckState {
+  std::string url;
+  std::string host;
+  std::unique_ptr<CurlRequest> request;  // while a transfer is in flight
+  bool retried = false;
+  long redirections = 0;
+  std::chrono::milliseconds time_taken{};  // by the steps that have ended
+};
+
 // The checks of one run: which wait, which are in flight, which wait to be
-// asked again, the answers so far.
+// asked again, the answers so far. Every step of a check, a redirection
+// followed or a request asked again, is a transfer of its own and waits for
+// room at the host it goes to: no host ever has more than its limit in flight.
 class Checks {
  public:
   Checks(std::span<const std::string> urls, const LinkCheckLimits& limits,
@@ -29,18 +43,18 @@ class Checks {
         in_all_(std::max(1, limits.in_all)),
         ca_file_(ca_file),
         health_(health),
-        requests_(urls.size()),
-        host_of_(urls.size()),
-        retried_(urls.size()) {
+        checks_(urls.size()) {
     for (size_t i = 0; i < urls.size(); ++i) {
-      host_of_[i] = HostOf(urls[i]);
-      hosts_[host_of_[i]].push_back(i);
+      checks_[i].url = urls[i];
+      checks_[i].host = HostOf(urls[i]);
+      hosts_[checks_[i].host].push_back(i);
     }
   }
 
-  // Runs the checks until all are answered, or until libcurl fails as a
-  // whole: those left unanswered are then the caller's to ask on the spot.
-  // The progress always hears the end of the phase last.
+  // Runs the checks until all are answered, until the progress asks to stop
+  // (the transfers in flight are then dropped at once), or until libcurl
+  // fails as a whole: those left unanswered are then the caller's to ask on
+  // the spot. The progress always hears the end of the phase last.
   void Run(LinkCheckProgress* progress) {
     InitialiseCurlOnce();
     multi_.reset(curl_multi_init());
@@ -62,8 +76,9 @@ class Checks {
     if (progress != nullptr) progress->ShowLinkProgress(total, total);
   }
 
-  // Transfers still in flight (libcurl failed as a whole) leave the multi
-  // handle before either is cleaned up.
+  // Transfers still in flight (stopped, or libcurl failed as a whole) leave
+  // the multi handle, which closes their connections, before either is
+  // cleaned up.
   ~Checks() {
     for (const auto& [easy, i] : index_of_) curl_multi_remove_handle(multi_.get(), easy);
   }
@@ -82,41 +97,74 @@ class Checks {
              static_cast<int>(index_of_.size()) < in_all_) {
         const size_t i = waiting.front();
         waiting.pop_front();
-        auto request = std::make_unique<CurlRequest>(urls_[i], limits_, ca_file_);
-        if (!request->ready()) {
-          Answer(i, MakeLinkOutcome(LinkVerdict::kBroken, "libcurl could not make the request",
-                                    urls_[i]));
-          continue;
-        }
-        if (curl_multi_add_handle(multi_.get(), request->easy()) != CURLM_OK) return false;
-        index_of_[request->easy()] = i;
-        requests_[i] = std::move(request);
-        ++in_flight_[name];
+        if (!Start(i)) return false;
       }
     }
     return true;
   }
 
-  // Answers every check whose transfer has ended, or has it asked again
-  // later, and lets its transfer go.
+  // The next step of check i, in the time its check has left.
+  bool Start(size_t i) {
+    CheckState& check = checks_[i];
+    const auto time_left = std::chrono::seconds(limits_.total_seconds) - check.time_taken;
+    auto request = std::make_unique<CurlRequest>(check.url, limits_, ca_file_, time_left);
+    if (!request->ready()) {
+      Answer(i,
+             MakeLinkOutcome(LinkVerdict::kBroken, "libcurl could not make the request", urls_[i]));
+      return true;
+    }
+    if (curl_multi_add_handle(multi_.get(), request->easy()) != CURLM_OK) return false;
+    index_of_[request->easy()] = i;
+    check.request = std::move(request);
+    ++in_flight_[check.host];
+    return true;
+  }
+
+  // Answers every check whose transfer has ended, or sends it on to its next
+  // step, and lets its transfer go.
   void TakeFinished() {
     int left = 0;
     while (CURLMsg* message = curl_multi_info_read(multi_.get(), &left)) {
       if (message->msg != CURLMSG_DONE) continue;
       const CURLcode result = message->data.result;
       const size_t i = index_of_.at(message->easy_handle);
-      LinkOutcome outcome = requests_[i]->Outcome(result);
-      const long wait = retried_[i] ? -1 : requests_[i]->RetryWaitSeconds(outcome, limits_);
+      CheckState& check = checks_[i];
+      const CurlRequest& request = *check.request;
+      LinkOutcome outcome = request.Outcome(result);
+      outcome.address = urls_[i];
+      const std::optional<std::string> target = request.RedirectTarget(result);
+      const long wait = check.retried ? -1 : request.RetryWaitSeconds(outcome, limits_);
+      check.time_taken += request.TimeTaken();
+      const std::string host = check.host;
       Release(i);
-      health_.Note(host_of_[i], result, outcome.status);
-      if (wait >= 0) {
-        retried_[i] = true;
+      health_.Note(host, result, outcome.status);
+      if (target) {
+        Follow(i, *target);
+      } else if (wait >= 0) {
+        check.retried = true;
+        check.time_taken = {};  // asked afresh, with a time limit of its own
         retries_.emplace(Clock::now() + std::chrono::seconds(wait), i);
       } else {
         Answer(i, std::move(outcome));
       }
-      if (health_.GivenUp(host_of_[i])) GiveUp(host_of_[i]);
+      if (health_.GivenUp(host)) GiveUp(host);
     }
+  }
+
+  // A redirection: the check's next step waits for room at the host it
+  // goes to, ahead of that host's other waiting checks.
+  void Follow(size_t i, const std::string& target) {
+    CheckState& check = checks_[i];
+    const auto answer_failure = [&](CURLcode code) {
+      Answer(i, MakeLinkOutcome(LinkVerdict::kBroken, curl_easy_strerror(code), urls_[i]));
+    };
+    if (++check.redirections > limits_.max_redirections)
+      return answer_failure(CURLE_TOO_MANY_REDIRECTS);
+    if (check.time_taken >= std::chrono::seconds(limits_.total_seconds))
+      return answer_failure(CURLE_OPERATION_TIMEDOUT);
+    check.url = target;
+    check.host = HostOf(target);
+    hosts_[check.host].push_front(i);
   }
 
   // Checks whose wait is over go first in their host's queue.
@@ -125,7 +173,7 @@ class Checks {
     while (!retries_.empty() && retries_.begin()->first <= now) {
       const size_t i = retries_.begin()->second;
       retries_.erase(retries_.begin());
-      hosts_[host_of_[i]].push_front(i);
+      hosts_[checks_[i].host].push_front(i);
     }
   }
 
@@ -137,7 +185,7 @@ class Checks {
     waiting.clear();
     for (auto it = retries_.begin(); it != retries_.end();) {
       const size_t i = it->second;
-      if (host_of_[i] != host) {
+      if (checks_[i].host != host) {
         ++it;
         continue;
       }
@@ -146,7 +194,7 @@ class Checks {
     }
     std::vector<size_t> in_flight;
     for (const auto& [easy, i] : index_of_) {
-      if (host_of_[i] == host) in_flight.push_back(i);
+      if (checks_[i].host == host) in_flight.push_back(i);
     }
     for (const size_t i : in_flight) {
       Release(i);
@@ -154,13 +202,15 @@ class Checks {
     }
   }
 
-  // The transfer of check i leaves the multi handle and is cleaned up.
+  // The transfer of check i leaves the multi handle (its connection closes)
+  // and is cleaned up; only then does its host have room again.
   void Release(size_t i) {
-    CURL* easy = requests_[i]->easy();
+    CheckState& check = checks_[i];
+    CURL* easy = check.request->easy();
     curl_multi_remove_handle(multi_.get(), easy);
     index_of_.erase(easy);
-    requests_[i].reset();
-    --in_flight_[host_of_[i]];
+    check.request.reset();
+    --in_flight_[check.host];
   }
 
   void Answer(size_t i, LinkOutcome outcome) {
@@ -181,11 +231,9 @@ class Checks {
   const int in_all_;  // at least one, or nothing would ever start
   const std::string& ca_file_;
   HostHealth& health_;
-  // Declared before the requests so that it is cleaned up after them.
+  // Declared before the checks so that it is cleaned up after their requests.
   std::unique_ptr<CURLM, MultiDeleter> multi_;
-  std::vector<std::unique_ptr<CurlRequest>> requests_;
-  std::vector<std::string> host_of_;
-  std::vector<bool> retried_;
+  std::vector<CheckState> checks_;
   std::map<std::string, std::deque<size_t>> hosts_;  // the checks waiting, by host
   std::map<std::string, int> in_flight_;             // by host
   std::map<CURL*, size_t> index_of_;                 // the checks in flight

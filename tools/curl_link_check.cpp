@@ -1,14 +1,11 @@
 #include "tools/curl_link_check.h"
 
-#include <chrono>
-#include <thread>
 #include <unordered_set>
 #include <vector>
 
 #include "cleaner/link_address.h"
 #include "tools/concurrent_checks.h"
 #include "tools/connection_state.h"
-#include "tools/curl_request.h"
 
 namespace pelloran {
 
@@ -56,21 +53,14 @@ void CurlLinkCheck::ForgetCheckedAhead() {
   remembering_ = false;
 }
 
-// One address on the spot, asked again once when the server says when.
+// One address on the spot, the same way as many: redirections and a
+// request asked again wait their turn at their host.
 LinkOutcome CurlLinkCheck::Fetch(const std::string& url) {
-  const std::string host = HostOf(url);
-  for (bool again = false;; again = true) {
-    if (hosts_.GivenUp(host)) return HostHealth::GivenUpOutcome(url);
-    const CurlRequest request(url, limits_, ca_file_);
-    if (!request.ready())
-      return MakeLinkOutcome(LinkVerdict::kBroken, "libcurl could not make the request", url);
-    const CURLcode result = curl_easy_perform(request.easy());
-    LinkOutcome outcome = request.Outcome(result);
-    hosts_.Note(host, result, outcome.status);
-    const long wait = again ? -1 : request.RetryWaitSeconds(outcome, limits_);
-    if (wait < 0) return outcome;
-    std::this_thread::sleep_for(std::chrono::seconds(wait));
-  }
+  const std::string one[] = {url};
+  auto answers = CheckConcurrently(one, limits_, ca_file_, hosts_, nullptr);
+  const auto found = answers.find(url);
+  if (found != answers.end()) return std::move(found->second);
+  return MakeLinkOutcome(LinkVerdict::kBroken, "libcurl could not make the request", url);
 }
 
 }  // namespace pelloran

@@ -16,8 +16,10 @@ struct LinkCheckLimits {
   long connect_seconds = 15;  // a dead host cannot hold the program longer
   long total_seconds = 30;    // one whole check, redirections included
   long max_redirections = 30;
-  int per_host = 8;  // checks in flight to one host (as the address names it)
-  int in_all = 32;   // checks in flight altogether
+  // Requests in flight to one host (as the address names it): a redirection
+  // counts against the host it goes to.
+  int per_host = 8;
+  int in_all = 32;  // checks in flight altogether
 };
 
 // The address a link value is fetched at, as a browser would resolve it (see
@@ -27,7 +29,8 @@ std::optional<std::string> AddressToFetch(std::string_view link_value);
 
 // The link check over libcurl. Every request opens its own connection
 // (nothing reused, nothing cached), follows redirections over http and https
-// only, and reads nothing of a body: it stops at the first body byte. Proxies
+// only, each as a request of its own to the host it names, and reads nothing
+// of a body: it stops at the first body byte. Proxies
 // come from the usual environment variables (http_proxy, no_proxy, ...).
 //
 // Checks made ahead (CheckAhead) run many at a time and each address once;
@@ -49,7 +52,7 @@ class CurlLinkCheck final : public LinkCheck {
 
   // True when the machine has a default route (see connection_state.h).
   bool IsConnected() override;
-  // True when the transfer ended at a server that answered 200 or 302. A
+  // True when the transfer ended at a server that answered 200, 204 or 302. A
   // transfer that failed on the way (a dead redirection target, too many
   // redirections, a refused scheme, a time-out) answers false. Never throws.
   bool IsUrlAvailable(const std::string& address) override;

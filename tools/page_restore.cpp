@@ -4,11 +4,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <system_error>
 
 #include "charfile/failure_text.h"
 #include "charfile/file_moves.h"
 #include "cleaner/cleaned_mark.h"
+#include "cleaner/cleaned_record.h"
 #include "interfaces/path_names.h"
 
 namespace pelloran {
@@ -34,10 +36,17 @@ int ForeseenFailure(const std::string& page) {
   return 0;
 }
 
-// The page is there, is not its backup's second name, and is not what the
-// clean made of it: restoring would lose the user's edit or a page of its own.
-bool ChangedSinceClean(const std::string& page, const struct stat& page_st) {
-  return S_ISREG(page_st.st_mode) && CheckCleaned(page) == CleanedState::kChanged;
+// Is the page still what its clean made? Its own mark says so where it has
+// one; where it has none (a file system without marks, a copy made without
+// them, an editor that wrote a new file) the folder's record does. A page
+// without a mark on a file system that keeps them, and of which the record
+// knows nothing, is no clean's work; one that neither can tell about stays
+// unknown, and is not guessed at.
+CleanedState StateSinceClean(const std::string& page) {
+  const CleanedState mark = CheckCleaned(page);
+  if (mark == CleanedState::kAsCleaned || mark == CleanedState::kChanged) return mark;
+  const CleanedState record = CheckRecorded(page);
+  return record != CleanedState::kUnknown ? record : mark;
 }
 
 RestoreResult Changed(const std::string& page, const std::string& backup) {
@@ -45,6 +54,32 @@ RestoreResult Changed(const std::string& page, const std::string& backup) {
           "Файл " + Quoted(NamePart(page)) +
               " не восстановлен: он не тот, что оставила очистка (изменён после неё, или копию " +
               Quoted(NamePart(backup)) + " сделала не очистка)."};
+}
+
+RestoreResult CannotTell(const std::string& page, const std::string& backup) {
+  return {RestoreOutcome::kChanged,
+          "Файл " + Quoted(NamePart(page)) +
+              " не восстановлен: не узнать, тот ли он, что оставила очистка (отметки очистки на "
+              "нём нет, в записи папки " +
+              Quoted(kCleanedRecordName) + " его нет), и копия " + Quoted(NamePart(backup)) +
+              " затёрла бы его."};
+}
+
+// Why the page, there and not its backup's second name, is kept from the
+// restore: restoring would lose the user's edit or a page of its own.
+std::optional<RestoreResult> KeptFromRestore(const std::string& page, const std::string& backup,
+                                             const struct stat& page_st) {
+  if (!S_ISREG(page_st.st_mode)) return std::nullopt;
+  switch (StateSinceClean(page)) {
+    case CleanedState::kAsCleaned:
+      return std::nullopt;
+    case CleanedState::kChanged:
+    case CleanedState::kUnmarked:
+      return Changed(page, backup);
+    case CleanedState::kUnknown:
+      break;
+  }
+  return CannotTell(page, backup);
 }
 
 }  // namespace
@@ -65,8 +100,10 @@ RestoreResult RestorePage(const std::string& page_path, bool dry_run, bool force
   struct stat page_st;
   const bool page_there = ::lstat(page_path.c_str(), &page_st) == 0;
   const bool one_file = page_there && page_st.st_dev == st.st_dev && page_st.st_ino == st.st_ino;
-  if (page_there && !one_file && !force && ChangedSinceClean(page_path, page_st))
-    return Changed(page_path, backup);
+  if (page_there && !one_file && !force) {
+    if (std::optional<RestoreResult> kept = KeptFromRestore(page_path, backup, page_st))
+      return std::move(*kept);
+  }
   if (dry_run) {
     if (const int err = ForeseenFailure(page_path)) return Failed(page_path, backup, err);
     return {RestoreOutcome::kRestored, {}};

@@ -11,7 +11,8 @@ enum class RestoreOutcome {
   kRestored,  // done (or, in a dry run, would be done)
   kNoBackup,  // the page has no "~" backup
   kFailed,    // the backup is there, but cannot take the page's name
-  kChanged,   // the page is not what a clean made: edited since, or never cleaned
+  kChanged,   // the page is not known to be what a clean made: edited since, never
+              // cleaned, or nothing tells (no mark, no line in the folder's record)
 };
 
 struct RestoreResult {
@@ -21,8 +22,10 @@ struct RestoreResult {
 
 // Renames `page_path` + "~" to `page_path` in one atomic step, over the
 // cleaned page, which is gone afterwards (a missing page is no obstacle).
-// A page that is no longer what the clean made of it (CheckCleaned) is kept,
-// answering kChanged, unless `force`. Nothing changes unless the answer is
+// A page that is no longer what the clean made of it, by its mark
+// (cleaned_mark.h) or, where it has none, by its folder's record
+// (cleaned_record.h), is kept, answering kChanged, unless `force`; so is a
+// page of which neither can tell. Nothing changes unless the answer is
 // kRestored. With `dry_run`, changes nothing and answers what the rename
 // would answer, as far as can be told beforehand: the backup is a file, the
 // page is no folder, and the folder may be written.

@@ -75,7 +75,7 @@ TEST_F(TwoPagesTest, NothingSelectedTouchesNothingButEndsTheRun) {
   Child<QCheckBox>(windows->settings_window, "checkLinksBox")->setChecked(true);
   link_check.connected = true;
   Child<QPushButton>(form, "okButton")->click();
-  EXPECT_EQ(messages.information, std::vector<std::string>{"Вы подключены к интернету."});
+  EXPECT_TRUE(messages.information.empty());  // no link to check: no connection asked about
   EXPECT_EQ(FilesInFolder(), (std::set<std::string>{"a.htm", "b.htm", "c.txt", "Ссылки.txt"}));
   EXPECT_EQ(ReadFile(start / "Ссылки.txt"), "");
   EXPECT_EQ(ReadFile(start / "a.htm"), kPage);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <future>
 #include <string>
@@ -15,6 +16,7 @@
 #include "tests/support/fault_env.h"
 #include "tests/support/sample_page.h"
 #include "tests/support/temp_dir.h"
+#include "tests/tools/loopback_sockets.h"
 
 namespace pelloran::testing {
 namespace {
@@ -131,6 +133,35 @@ TEST(RunRobustnessTest, AStopSignalEndsAfterThePageInHandWithWholeReports) {
     EXPECT_TRUE(Contains(outcome.out, "очищено ")) << outcome.out;
     EXPECT_NE(ReadFile(dir / "Ссылки.txt"), "last run's report");  // this run's so far
   }
+}
+
+// Hosts that take the connection and never answer would hold the link
+// checks for their time limit (30 s): a stop signal ends them at once, and
+// the run with its summary, its JSON and its link report as far as they go.
+TEST(RunRobustnessTest, AStopSignalDuringLinkChecksEndsTheRunAtOnce) {
+  TempDir dir;
+  const testing::SilentListener silent;
+  std::string links;
+  for (int i = 0; i < 10; ++i)
+    links += "<a href=\"" + silent.Url() + "/" + std::to_string(i) + "\">x</a>";
+  const std::string page = "<p class=a>" + links + "</p>";
+  WriteFile(dir / "a.htm", page);
+  CommandFaults faults;
+  std::chrono::steady_clock::time_point signalled;
+  faults.kill_when = [&] {
+    signalled = std::chrono::steady_clock::now();
+    return silent.Asked();
+  };
+  faults.kill_signal = SIGINT;
+  const CommandOutcome outcome =
+      RunCleanCommand(dir.path(), {"--json", "report.json", "--check-links", "a.htm"}, faults);
+  EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(5));
+  ASSERT_EQ(outcome.status, 128 + SIGINT) << outcome.err;
+  EXPECT_TRUE(Contains(outcome.out, "очищено 0")) << outcome.out;
+  EXPECT_TRUE(ReadFile(dir / "report.json").ends_with("}\n"));
+  EXPECT_TRUE(FileExists(dir / "Ссылки.txt"));
+  EXPECT_EQ(ReadFile(dir / "a.htm"), page);
+  EXPECT_FALSE(FileExists(dir / "a.htm~"));
 }
 
 TEST(RunRobustnessTest, TwoRunsAtOnceCleanEachPageOnce) {

@@ -9,6 +9,9 @@
 //   /moved...          301 to a page of its own under /ok
 //   /moved-nowhere...  301 without a place to go
 //   /busy...           429 without a Retry-After
+//   /later...          503 with "Retry-After: 0" the first time, then 200
+//   /away...           302 to a page of its own under /ok on the server
+//                      SendAwayTo names, another host
 //   anything else      404
 
 #include <httplib.h>
@@ -76,6 +79,9 @@ class CountingServer {
     std::lock_guard lock(mutex_);
     return most_at_once_;
   }
+  // Where /away... leads; set before the first request.
+  void SendAwayTo(const CountingServer& other) { away_ = &other; }
+
   void Reset() {
     std::lock_guard lock(mutex_);
     requests_.clear();
@@ -97,6 +103,13 @@ class CountingServer {
       Redirect(response, 302, OwnPage(request.target));
     } else if (path.starts_with("/busy")) {
       response.status = 429;
+    } else if (path.starts_with("/later")) {
+      if (Requests(request.target) == 1) {
+        response.status = 503;
+        response.set_header("Retry-After", "0");
+      }
+    } else if (path.starts_with("/away") && away_ != nullptr) {
+      Redirect(response, 302, away_->OwnPage(request.target));
     } else if (path.starts_with("/moved-nowhere")) {
       response.status = 301;
     } else if (path.starts_with("/moved")) {
@@ -124,6 +137,7 @@ class CountingServer {
 
   std::string address_;
   std::chrono::milliseconds delay_;
+  const CountingServer* away_ = nullptr;
   httplib::Server server_;
   int port_ = -1;
   int listening_socket_ = -1;

@@ -45,6 +45,13 @@ class ProgressHook : public LinkCheckProgress {
   std::function<void()> hook_;
 };
 
+// Asks to stop from `at` on.
+struct StopAt : LinkCheckProgress {
+  void ShowLinkProgress(int, int) override {}
+  bool StopChecking() override { return std::chrono::steady_clock::now() >= at; }
+  std::chrono::steady_clock::time_point at;
+};
+
 class LinkCheckAheadTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -139,6 +146,44 @@ TEST_F(LinkCheckAheadTest, KeepsToThePerHostAndOverallLimits) {
     EXPECT_TRUE(check.IsUrlAvailable(values[0]));
     EXPECT_EQ(slow.TotalRequests(), 10);
   }
+}
+
+// Redirections to another host, and requests asked again after a 503, each
+// wait for room at the host they go to: host b never has more than its
+// limit, though a's redirections and its own checks come at once.
+TEST_F(LinkCheckAheadTest, NoHostGetsMoreThanItsLimitUnderRedirectionsAndRetries) {
+  CountingServer b(std::chrono::milliseconds(100), "127.0.0.3");
+  CountingServer a(std::chrono::milliseconds(100), "127.0.0.2");
+  a.SendAwayTo(b);
+  std::vector<std::string> values;
+  for (int i = 0; i < 16; ++i) {
+    const std::string n = "?n=" + std::to_string(i);
+    values.insert(values.end(), {a.Url("/away" + n), b.Url("/ok" + n), b.Url("/later" + n)});
+  }
+  CurlLinkCheck check;
+  check.CheckAhead(values, nullptr);
+  for (const std::string& value : values) EXPECT_TRUE(check.IsUrlAvailable(value)) << value;
+  EXPECT_EQ(b.MostAtOnce(), LinkCheckLimits{}.per_host);
+  EXPECT_LE(a.MostAtOnce(), LinkCheckLimits{}.per_host);
+  EXPECT_EQ(a.TotalRequests(), 16);
+  EXPECT_EQ(b.TotalRequests(), 16 + 16 + 2 * 16);  // each /later asked twice
+}
+
+// Hosts that take the connection and never answer would hold the checks for
+// their whole time limit (30 s): a stop ends them at once, every connection
+// closed.
+TEST_F(LinkCheckAheadTest, AStopDropsEveryTransferInFlightAtOnce) {
+  testing::SilentListener listener;
+  std::vector<std::string> values;
+  for (int i = 0; i < 20; ++i) values.push_back(listener.Url() + "/" + std::to_string(i));
+  CurlLinkCheck check;
+  StopAt stop;
+  stop.at = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+  check.CheckAhead(values, &stop);
+  EXPECT_LT(std::chrono::steady_clock::now() - stop.at, std::chrono::seconds(1));
+  const auto [closed, accepted] = listener.ClosedOfAccepted();
+  EXPECT_EQ(accepted, LinkCheckLimits{}.per_host);
+  EXPECT_EQ(closed, accepted);
 }
 
 TEST_F(LinkCheckAheadTest, ServersThatNeverAnswerCostOneTimeLimitTogether) {

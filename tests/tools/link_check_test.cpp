@@ -86,6 +86,9 @@ class LinkCheckTest : public ::testing::Test {
     server_.Get("/empty", [](const httplib::Request&, httplib::Response& response) {
       response.status = 200;
     });
+    server_.Get("/no-content", [](const httplib::Request&, httplib::Response& response) {
+      response.status = 204;
+    });
     server_.Get("/found", [this](const httplib::Request&, httplib::Response& response) {
       Redirect(response, 302, local_.Url("/ok"));
     });
@@ -161,9 +164,10 @@ TEST(AddressToFetchTest, OnlyWebAddressesAreFetchedAndInOneForm) {
   }
 }
 
-TEST_F(LinkCheckTest, AnswersYesWhenTheFinalStatusIsTwoHundredOrThreeHundredTwo) {
+TEST_F(LinkCheckTest, AnswersYesWhenTheFinalStatusIsTwoHundredTwoHundredFourOrThreeHundredTwo) {
   EXPECT_TRUE(Check(local_.Url("/ok")));
   EXPECT_TRUE(Check(local_.Url("/empty")));
+  EXPECT_TRUE(Check(local_.Url("/no-content")));
   EXPECT_TRUE(Check(local_.Url("/found")));          // 302 followed to a live page
   EXPECT_TRUE(Check(local_.Url("/found-nowhere")));  // 302 with nothing to follow
   EXPECT_TRUE(Check(local_.Url("/moved")));          // 301 followed to a live page
@@ -278,6 +282,7 @@ TEST_F(LinkCheckTest, TellsTheStatusOrTheTransferErrorOfEachAddress) {
     const char* detail;
   } cases[] = {
       {local_.Url("/ok"), LinkVerdict::kAvailable, 200, ""},
+      {local_.Url("/no-content"), LinkVerdict::kAvailable, 204, ""},
       {local_.Url("/missing"), LinkVerdict::kBroken, 404, ""},
       {local_.Url("/loop"), LinkVerdict::kBroken, 0, "Number of redirects hit maximum amount"},
       {dead, LinkVerdict::kBroken, 0, "Couldn't connect to server"},

@@ -3,12 +3,16 @@
 // Ports on 127.0.0.1 that misbehave, for link checks that must give up.
 
 #include <arpa/inet.h>
+#include <errno.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace pelloran::testing {
 
@@ -44,6 +48,34 @@ class SilentListener {
   SilentListener& operator=(const SilentListener&) = delete;
 
   std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+  // Whether a connection waits to be taken: someone is asking.
+  bool Asked() const {
+    pollfd waiting{fd_, POLLIN, 0};
+    return ::poll(&waiting, 1, 0) > 0;
+  }
+
+  // Takes every connection made to it so far and answers how many of them
+  // the other side has closed (its request read, then the end of the
+  // stream), and how many there were.
+  std::pair<int, int> ClosedOfAccepted() {
+    int closed = 0, accepted = 0;
+    pollfd waiting{fd_, POLLIN, 0};
+    while (::poll(&waiting, 1, 0) > 0) {
+      const int connection = ::accept(fd_, nullptr, nullptr);
+      if (connection < 0) break;
+      ++accepted;
+      const timeval patience{2, 0};  // a connection still open is not waited on for long
+      ::setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+      char buffer[4096];
+      ssize_t got;
+      while ((got = ::recv(connection, buffer, sizeof buffer, 0)) > 0) {
+      }
+      closed += got == 0 || errno == ECONNRESET;
+      ::close(connection);
+    }
+    return {closed, accepted};
+  }
 
  private:
   int port_ = 0;

@@ -1,13 +1,20 @@
 #include "tools/page_restore.h"
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "cleaner/class_tables.h"
 #include "cleaner/cleaned_mark.h"
+#include "cleaner/cleaned_record.h"
+#include "cleaner/page_clean.h"
+#include "tests/support/fault_env.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_services.h"
 
 namespace pelloran {
 namespace {
@@ -89,6 +96,125 @@ TEST(PageRestoreTest, ABareNameIsRestoredInTheCurrentFolder) {
   testing::ScopedCurrentDir here(dir.path());
   EXPECT_EQ(RestorePage("b c.htm").outcome, RestoreOutcome::kRestored);
   EXPECT_EQ(ReadFile(dir / "b c.htm"), "original");
+}
+
+// A ramfs mounted on a fresh folder: a file system that keeps no extended
+// attributes, so no page there can carry its mark.
+class Ramfs {
+ public:
+  Ramfs() : mounted_(::mount("ramfs", dir_.path().c_str(), "ramfs", 0, "mode=0755") == 0) {}
+  ~Ramfs() {
+    if (mounted_) ::umount2(dir_.path().c_str(), MNT_DETACH);
+  }
+  bool mounted() const { return mounted_; }
+  const fs::path& path() const { return dir_.path(); }
+
+ private:
+  TempDir dir_;
+  bool mounted_;
+};
+
+// Cleans the pages in `folder` as a run does, both passes.
+void CleanPages(const fs::path& folder, const std::vector<std::string>& names) {
+  testing::TestOptions options{17};
+  testing::TestGauge gauge;
+  testing::TestLinkCheck link_check;
+  CleanContext context(options, gauge, link_check);
+  ClassTables tables;
+  PageCleaner cleaner(context, tables);
+  for (const std::string& name : names) {
+    const PageResult result = cleaner.Clean(PageFiles::At((folder / name).string()));
+    ASSERT_EQ(result.end, PageEnd::kCleaned) << name << ": " << result.message;
+  }
+}
+
+// Where pages carry no mark (a ramfs, and a copy of its folder made
+// elsewhere), the folder's record tells the page its clean made from one
+// edited since; a page neither knows of, beside an editor's "~" file, is
+// not guessed at. Only --force restores those two.
+TEST(PageRestoreTest, WithoutMarksTheFolderRecordTellsAndNothingIsGuessed) {
+  Ramfs ramfs;
+  if (!ramfs.mounted()) GTEST_SKIP() << "no ramfs here (mounting needs root)";
+  const std::string page = "<p class=a style=\"color:red\">text</p>";
+  const std::string edit = "<p>my own edit</p>";
+  const std::string stranger = "<p>a page never cleaned</p>";
+  const std::string editors_backup = "<p>the editor's backup</p>";
+  WriteFile(ramfs.path() / "same.htm", page);
+  WriteFile(ramfs.path() / "edited.htm", page);
+  CleanPages(ramfs.path(), {"same.htm", "edited.htm"});
+  ASSERT_FALSE(MarkText(ramfs.path() / "same.htm").has_value());
+  TempDir copy;  // on a disk that keeps marks, but the copy has none
+  fs::copy(ramfs.path(), copy.path());
+  for (const fs::path& folder : {ramfs.path(), copy.path()}) {
+    SCOPED_TRACE(folder);
+    WriteFile(folder / "edited.htm", edit);
+    WriteFile(folder / "stranger.htm", stranger);
+    WriteFile(folder / "stranger.htm~", editors_backup);
+    for (const bool dry_run : {true, false}) {
+      EXPECT_EQ(RestorePage(folder / "same.htm", dry_run).outcome, RestoreOutcome::kRestored);
+      const RestoreResult edited = RestorePage(folder / "edited.htm", dry_run);
+      EXPECT_EQ(edited.outcome, RestoreOutcome::kChanged);
+      EXPECT_NE(edited.message.find("изменён после неё"), std::string::npos);
+      // Where marks are kept, a page without one and without a line in the
+      // record was left by no clean; on the ramfs nothing can tell.
+      const RestoreResult unknown = RestorePage(folder / "stranger.htm", dry_run);
+      EXPECT_EQ(unknown.outcome, RestoreOutcome::kChanged);
+      EXPECT_EQ(unknown.message,
+                folder == copy.path()
+                    ? "Файл «stranger.htm» не восстановлен: он не тот, что оставила очистка "
+                      "(изменён после неё, или копию «stranger.htm~» сделала не очистка)."
+                    : "Файл «stranger.htm» не восстановлен: не узнать, тот ли он, что оставила "
+                      "очистка (отметки очистки на нём нет, в записи папки «.pelloran-cleaned» "
+                      "его нет), и копия «stranger.htm~» затёрла бы его.");
+    }
+    EXPECT_EQ(ReadFile(folder / "same.htm"), page);
+    EXPECT_EQ(ReadFile(folder / "edited.htm"), edit);
+    EXPECT_EQ(ReadFile(folder / "edited.htm~"), page);
+    EXPECT_EQ(ReadFile(folder / "stranger.htm"), stranger);
+    EXPECT_EQ(ReadFile(folder / "stranger.htm~"), editors_backup);
+    EXPECT_EQ(RestorePage(folder / "stranger.htm", false, /*force=*/true).outcome,
+              RestoreOutcome::kRestored);
+    EXPECT_EQ(ReadFile(folder / "stranger.htm"), editors_backup);
+  }
+}
+
+// A page that kept its mark gets no line, so a folder on a disk with marks
+// gets no file of ours. The record's lines: the last one of a name counts, a
+// name with a line feed or a backslash reads back as written, a line cut
+// short by a failed write is passed over, and a link planted under the
+// record's name is not followed.
+TEST(PageRestoreTest, TheFolderRecordReadsBackEveryNameAndFollowsNoLink) {
+  TempDir marked;
+  WriteFile(marked / "a.htm", "page");
+  MarkCleaned(marked / "a.htm");
+  RecordCleaned(marked / "a.htm");
+  EXPECT_FALSE(FileExists(marked / kCleanedRecordName));
+
+  // The records below are written by pages without a mark, as on a ramfs.
+  TempDir dir;
+  const std::vector<std::string> names = {"a.htm", "line\nfeed.htm", "back\\slash.htm"};
+  for (const std::string& name : names) {
+    WriteFile(dir / name, "first");
+    RecordCleaned(dir / name);
+    WriteFile(dir / name, "second " + name);
+    RecordCleaned(dir / name);
+  }
+  std::ofstream(dir / kCleanedRecordName, std::ios::app) << "5 123 a.htm";  // no line end
+  for (const std::string& name : names) {
+    EXPECT_EQ(CheckRecorded(dir / name), CleanedState::kAsCleaned) << name;
+    WriteFile(dir / name, "first");
+    EXPECT_EQ(CheckRecorded(dir / name), CleanedState::kChanged) << name;
+  }
+  EXPECT_EQ(CheckRecorded(dir / "other.htm"), CleanedState::kUnknown);
+
+  TempDir linked;
+  const std::string outside = dir / "outside.txt";
+  WriteFile(outside, "untouched");
+  fs::create_symlink(outside, linked / kCleanedRecordName);
+  WriteFile(linked / "a.htm", "page");
+  RecordCleaned(linked / "a.htm");
+  EXPECT_EQ(ReadFile(outside), "untouched");
+  EXPECT_EQ(CheckRecorded(linked / "a.htm"), CleanedState::kUnknown);
 }
 
 }  // namespace

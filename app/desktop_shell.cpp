@@ -52,10 +52,4 @@ bool DesktopShell::LaunchProgram(const std::string& program, const std::string& 
   return QProcess::startDetached(FromPath(command.front()), arguments, WorkingFolder(folder));
 }
 
-void DesktopShell::OpenInFolder(const std::string& verb, const std::string& name,
-                                const std::string& folder, ShowMode /*show*/) {
-  if (!IsOpenVerb(verb) || name.empty()) return;
-  OpenPath(QDir(FromPath(folder)).absoluteFilePath(FromPath(name)));
-}
-
 }  // namespace pelloran

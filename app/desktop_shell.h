@@ -13,8 +13,6 @@ class DesktopShell : public ShellRoutines {
   void ShellOpenDocument(const std::string& verb, const std::string& path) override;
   bool LaunchProgram(const std::string& program, const std::string& parameters,
                      const std::string& folder, ShowMode show) override;
-  void OpenInFolder(const std::string& verb, const std::string& name, const std::string& folder,
-                    ShowMode show) override;
 };
 
 }  // namespace pelloran

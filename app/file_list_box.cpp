@@ -1,5 +1,9 @@
 #include "app/file_list_box.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QMouseEvent>
 #include <algorithm>
@@ -43,6 +47,17 @@ std::vector<ListEntry> MatchingEntries(const QString& folder) {
   return entries;
 }
 
+// Throws the failure a change into the folder would meet: it is not there, is
+// no folder, or may not be searched by this process.
+void CheckFolderOpens(const QString& folder) {
+  const QByteArray path = QFile::encodeName(folder);
+  struct stat st;
+  if (::stat(path.constData(), &st) != 0) throw EInOutError::FromErrno(errno);
+  if (!S_ISDIR(st.st_mode)) throw EInOutError::FromErrno(ENOTDIR);
+  if (::faccessat(AT_FDCWD, path.constData(), X_OK, AT_EACCESS) != 0)
+    throw EInOutError::FromErrno(errno);
+}
+
 }  // namespace
 
 class FileListBox::Quiet {
@@ -77,7 +92,7 @@ FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
 
 void FileListBox::ReadFolder(const QString& folder) {
   const QString path = QDir::cleanPath(QDir(folder).absolutePath());
-  if (!QDir::setCurrent(path)) throw EInOutError::FromErrno(errno != 0 ? errno : ENOENT);
+  CheckFolderOpens(path);
   {
     Quiet quiet(*this);
     clear();
@@ -137,6 +152,24 @@ void FileListBox::Select(int index) {
   if (index < 0 || index >= count()) return;
   Quiet quiet(*this);
   item(index)->setSelected(true);
+}
+
+bool FileListBox::ShowPageInHand(const std::string& name) {
+  for (int i = 0; i < count(); ++i) {
+    if (IsFolder(i) || Entry(i) != name) continue;
+    MoveFocusQuietly(i);
+    if (!IsSelected(i)) Select(i);
+    return true;
+  }
+  return false;
+}
+
+void FileListBox::ShowPageCleaned() {
+  const int page = currentRow();
+  ReadFolder();
+  // Focus first, so the page shows with the entries after it; then select it.
+  MoveFocusQuietly(page + kFollowingRows);
+  Select(page);
 }
 
 void FileListBox::mousePressEvent(QMouseEvent* event) {

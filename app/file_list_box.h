@@ -10,7 +10,8 @@ namespace pelloran {
 // The file list: the entries of one folder that match the mask, folders among
 // them shown as "[name]", sorted without regard to letter case, in bold, with
 // several entries selectable and a focused entry independent of the
-// selection. Reading a folder makes it the process's current directory.
+// selection. No folder is ever made the process's current directory: the
+// engine is handed the listed folder and builds its paths from it.
 class FileListBox : public QListWidget, public FileList {
   Q_OBJECT
 
@@ -24,9 +25,9 @@ class FileListBox : public QListWidget, public FileList {
   const QString& Folder() const { return folder_; }
   std::string ListedFolder() const override;
 
-  // Makes the folder current, then lists it: selection cleared, no focused
-  // entry, Changed() raised. Throws EInOutError when the folder cannot be made
-  // current; the list then stays as it was.
+  // Lists the folder: selection cleared, no focused entry, Changed() raised.
+  // Throws EInOutError when the folder is not there, is no folder or may not
+  // be searched; the list then stays as it was.
   void ReadFolder(const QString& folder);
 
   // FileList
@@ -40,6 +41,8 @@ class FileListBox : public QListWidget, public FileList {
   void ReadFolder() override;
   void MoveFocusQuietly(int index) override;
   void Select(int index) override;
+  bool ShowPageInHand(const std::string& name) override;
+  void ShowPageCleaned() override;
 
  signals:
   // The change notification: after every reading of the folder, every move

@@ -36,7 +36,7 @@ MainWindow::MainWindow(Messages& messages, LinkCheck& link_check, QWidget* paren
   BuildEliminationFrame();
   BuildButtonRow();
   BuildStatusBarAndMenu();
-  clean_context_ = std::make_unique<CleanContext>(live_options_, *gauge_, link_check);
+  clean_context_ = std::make_unique<CleanContext>(options_, *gauge_, link_check);
   clean_context_->link_progress = &link_phase_status_;
   clean_context_->stop = &run_stop_;
   SetTabOrder();
@@ -107,18 +107,6 @@ void MainWindow::AttachSideWindows(AdvertWindow* advert_window, SettingsWindow* 
   settings_window_ = settings_window;
   advert_window_->AttachRemoval(clean_context(), *file_list_, messages_, *trash_,
                                 [this](std::exception_ptr failure) { ReportFailure(failure); });
-}
-
-bool MainWindow::LiveOptions::IsLinkCheckingOn() const {
-  return window_.settings_window_ != nullptr && window_.settings_window_->IsLinkCheckingOn();
-}
-
-bool MainWindow::LiveOptions::IsLocalLinkCheckingOn() const {
-  return window_.settings_window_ != nullptr && window_.settings_window_->IsLocalLinkCheckingOn();
-}
-
-bool MainWindow::LiveOptions::IsOfficeMarkupDropped() const {
-  return window_.settings_window_ != nullptr && window_.settings_window_->IsOfficeMarkupDropped();
 }
 
 void MainWindow::LinkPhaseStatus::ShowLinkProgress(int done, int total) {

@@ -37,8 +37,9 @@ class SettingsWindow;
 // The main window "Pelloran": the file browser on the left, the cleaning
 // options on the right, tool buttons, the gauge and the status bar. Tests
 // find the controls by object name ("applyButton", "fileList"). The window
-// owns the state the engine reads live: the options (through
-// cleaning_options()), the file list (file_list()) and the gauge (gauge()).
+// owns the state the engine reads live: the options (cleaning_options(), which
+// the boxes here and the settings window's switches write as they are
+// toggled), the file list (file_list()) and the gauge (gauge()).
 class MainWindow : public QWidget {
   Q_OBJECT
 
@@ -60,9 +61,8 @@ class MainWindow : public QWidget {
   FileList& file_list() { return *file_list_; }
   ProgressGauge& gauge() { return *gauge_; }
   Messages& messages() { return messages_; }
-  // The program-wide files and services the cleaning handlers share, with the
-  // options as they read them: this window's boxes and the settings window's
-  // switch, each read at the moment it is asked.
+  // The files and services the cleaning handlers share, with
+  // cleaning_options() as the options they read.
   CleanContext& clean_context() { return *clean_context_; }
   // The class tables: empty at start, kept for as long as the window lives.
   ClassTables& class_tables() { return class_tables_; }
@@ -73,12 +73,6 @@ class MainWindow : public QWidget {
   // "остановить" (and Escape) while a run goes on: the run ends before the
   // next page, and the page in hand stays as it was.
   void RequestStop();
-  // True from the start of a clean run to its end.
-  bool IsRunning() const { return running_; }
-
-  // The hidden "Открыть файл" button's operation, which no click reaches.
-  void OpenFirstSelectedFile();
-
   // The compare window, once "сравнить с копией" has opened it; else nullptr.
   CompareWindow* compare_window() const { return compare_window_; }
 
@@ -86,8 +80,9 @@ class MainWindow : public QWidget {
   // any other failure its own message as an error.
   void ReportFailure(std::exception_ptr failure);
 
-  // Shows a folder in the browser: the file list reads it (making it the
-  // current directory), then the folder list and drive selector follow.
+  // Shows a folder in the browser: the file list reads it, then the folder
+  // list and drive selector follow. The process's current directory stays
+  // the one the program started in.
   void ChangeFolder(const QString& folder);
 
  protected:
@@ -151,19 +146,6 @@ class MainWindow : public QWidget {
   template <class Sender, class Signal>
   void On(Sender* sender, Signal signal, void (MainWindow::*handler)());
 
-  // The options the engine reads: the boxes' model and the live switch.
-  class LiveOptions : public Options {
-   public:
-    explicit LiveOptions(const MainWindow& window) : window_(window) {}
-    bool IsTicked(int box) const override { return window_.options_.IsTicked(box); }
-    bool IsLinkCheckingOn() const override;
-    bool IsLocalLinkCheckingOn() const override;
-    bool IsOfficeMarkupDropped() const override;
-
-   private:
-    const MainWindow& window_;
-  };
-
   // The checks made ahead of a run, counted in the status bar. The window
   // answers meanwhile, but only its stop button takes clicks.
   class LinkPhaseStatus : public LinkCheckProgress {
@@ -209,7 +191,6 @@ class MainWindow : public QWidget {
   QToolButton* skip_imports_button_;
   QToolButton* delete_files_button_;
   QToolButton* remove_tilde_button_;
-  QToolButton* open_file_button_;
   QToolButton* editor_button_;
   QToolButton* refresh_button_;
   QLabel* help_hint_label_;
@@ -236,7 +217,6 @@ class MainWindow : public QWidget {
 
   Messages& messages_;
   CleaningOptions options_;
-  LiveOptions live_options_{*this};
   ClassTables class_tables_;
   std::unique_ptr<CleanContext> clean_context_;
   std::array<QCheckBox*, kHighestBox + 1> boxes_{};

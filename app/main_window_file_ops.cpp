@@ -32,7 +32,6 @@ QLabel* MakePanel(QWidget* status_bar, const char* name) {
 void MainWindow::ConnectFileOperations() {
   On(delete_files_button_, &QToolButton::clicked, &MainWindow::DeleteSelected);
   On(remove_tilde_button_, &QToolButton::clicked, &MainWindow::RemoveTildes);
-  On(open_file_button_, &QToolButton::clicked, &MainWindow::OpenFirstSelectedFile);
   On(editor_button_, &QToolButton::clicked, &MainWindow::OpenInEditor);
   On(refresh_button_, &QToolButton::clicked, &MainWindow::RefreshList);
   On(open_action_, &QAction::triggered, &MainWindow::OpenCurrent);
@@ -101,15 +100,13 @@ void MainWindow::OpenInEditor() { OpenCurrentFileInEditor(*file_list_, *shell_, 
 
 void MainWindow::RefreshList() { file_list_->ReadFolder(); }
 
-void MainWindow::OpenFirstSelectedFile() { OpenFirstSelected(*file_list_, *shell_, messages_); }
-
 void MainWindow::CompareWithCopy() {
   const std::string page = file_list_->CurrentFile();
   if (page.empty()) {
     messages_.ShowInformation(kNoFileChosen);
     return;
   }
-  const PageComparison comparison = ComparePage(live_options_, class_tables_, page);
+  const PageComparison comparison = ComparePage(options_, class_tables_, page);
   if (!comparison.ok) {
     messages_.ShowError(comparison.message);
     return;

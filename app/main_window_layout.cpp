@@ -117,11 +117,6 @@ void MainWindow::BuildBrowser() {
                                         QStringLiteral("Удалить символ~из расширения"), QIcon(), 0);
   remove_tilde_button_->setText(QStringLiteral("~"));
   remove_tilde_button_->setFont(DesignFont(27));
-  open_file_button_ =
-      MakeToolButton(this, "openFileButton", {256, 304, 33, 49}, QStringLiteral("Открыть файл"),
-                     Picture(QStyle::SP_DirOpenIcon), 0);
-  open_file_button_->setEnabled(false);
-  open_file_button_->hide();
 
   separator_ = new QFrame(this);
   separator_->setObjectName(QStringLiteral("separator"));

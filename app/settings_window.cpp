@@ -5,7 +5,7 @@
 
 namespace pelloran {
 
-SettingsWindow::SettingsWindow(QWidget* main_window)
+SettingsWindow::SettingsWindow(QWidget* main_window, CleaningOptions& options)
     : SideWindow(main_window, QStringLiteral("настройки"), QSize(250, 162)) {
   setObjectName(QStringLiteral("settingsWindow"));
   // The window's own controls carry no help context: F1 on them shows the window's.
@@ -29,6 +29,13 @@ SettingsWindow::SettingsWindow(QWidget* main_window)
       "устранить условные комментарии, теги o:, v:, w:, st1:, острова <xml> и объявления mso-, "
       "которые Word и Excel оставляют для себя"));
   SetHelpContext(office_markup_box_, kOfficeMarkupHelp);
+
+  connect(link_check_box_, &QCheckBox::toggled, this,
+          [&options](bool on) { options.SetLinkChecking(on); });
+  connect(local_link_box_, &QCheckBox::toggled, this,
+          [&options](bool on) { options.SetLocalLinkChecking(on); });
+  connect(office_markup_box_, &QCheckBox::toggled, this,
+          [&options](bool on) { options.SetOfficeMarkupDropped(on); });
 
   ok_button_ = new QPushButton(QStringLiteral("OK"), this);
   ok_button_->setObjectName(QStringLiteral("okButton"));

@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "app/side_window.h"
+#include "cleaner/cleaning_options.h"
 
 namespace pelloran {
 
@@ -15,12 +16,10 @@ class SettingsWindow : public SideWindow {
   Q_OBJECT
 
  public:
-  explicit SettingsWindow(QWidget* main_window);
-
-  // The switches as they are now.
-  bool IsLinkCheckingOn() const { return link_check_box_->isChecked(); }
-  bool IsLocalLinkCheckingOn() const { return local_link_box_->isChecked(); }
-  bool IsOfficeMarkupDropped() const { return office_markup_box_->isChecked(); }
+  // Each switch writes its state into `options` (the main window's, which
+  // must outlive this window) as it is toggled; all are clear at start, as
+  // in a fresh CleaningOptions.
+  SettingsWindow(QWidget* main_window, CleaningOptions& options);
 
  private:
   QCheckBox* link_check_box_;     // "checkLinksBox", clear at start

@@ -10,7 +10,7 @@ namespace pelloran {
 
 ProgramWindows::ProgramWindows(Messages& messages, LinkCheck& link_check)
     : main_window(messages, link_check),
-      settings_window(&main_window),
+      settings_window(&main_window, main_window.cleaning_options()),
       advert_window(&main_window) {
   main_window.AttachSideWindows(&advert_window, &settings_window);
 }

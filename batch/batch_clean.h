@@ -1,9 +1,10 @@
 #pragma once
 
 // The batch command: cleans the pages named on its command line, or found in
-// the folders named there, exactly as Apply cleans the selected pages,
-// through the same clean run, one engine for the whole call (so the class
-// tables live as long as in one program run). It also previews a run, prints
+// the folders named there, exactly as Apply cleans the selected pages:
+// through the same page call (PageCleaner::Clean) that Apply's run makes for
+// each page, one cleaner for the whole call (so the class tables live as long
+// as in one program run). It also previews a run, prints
 // its diff, undoes one and reports on it in JSON.
 
 #include <ostream>

@@ -1,26 +1,12 @@
 #include "batch/box_names.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "cleaner/cleaning_options.h"
 #include "interfaces/options.h"
+#include "stylesheet/keep_table.h"
 
 namespace pelloran {
-namespace {
-
-// The property named by a hint: "атрибут font-size", "атрибут font-family,
-// значением ...", "атрибут 'list-style'".
-std::string_view PropertyInHint(std::string_view hint) {
-  constexpr std::string_view kLead = "атрибут ";
-  if (!hint.starts_with(kLead)) return {};
-  hint.remove_prefix(kLead.size());
-  if (hint.starts_with('\'')) hint.remove_prefix(1);
-  const size_t end = hint.find_first_not_of("abcdefghijklmnopqrstuvwxyz-");
-  return hint.substr(0, end);
-}
-
-}  // namespace
 
 std::string_view BoxName(int box) {
   switch (box) {
@@ -35,28 +21,23 @@ std::string_view BoxName(int box) {
     case kSkipImportsBox:
       return "skip-imports";
   }
-  const BoxDesign* design = CleaningOptions::DesignOf(box);
-  return design == nullptr ? std::string_view() : PropertyInHint(design->hint);
+  const int row = RowOfBox(box);
+  return row < 0 ? std::string_view() : kKeepTable[static_cast<size_t>(row)].property;
 }
 
 std::vector<int> BoxesOfProperty(std::string_view property) {
   std::vector<int> boxes;
-  for (int box : CleaningOptions::PropertyBoxes()) {
-    if (BoxName(box) == property) boxes.push_back(box);
+  for (const KeepRow& row : kKeepTable) {
+    if (row.property == property) boxes.push_back(row.box);
   }
   return boxes;
 }
 
 std::string KnownProperties() {
-  std::vector<std::string_view> names;
-  for (int box : CleaningOptions::PropertyBoxes()) {
-    const std::string_view name = BoxName(box);
-    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
-  }
   std::string joined;
-  for (const std::string_view name : names) {
+  for (const KeepRow& row : kKeepTable) {
     if (!joined.empty()) joined += ", ";
-    joined += name;
+    joined += row.property;
   }
   return joined;
 }

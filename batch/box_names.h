@@ -1,7 +1,8 @@
 #pragma once
 
 // The option boxes by the names people know them by: a property box by the
-// CSS property its hint names, the other boxes by the option that sets them.
+// CSS property it keeps (the keep table's), the other boxes by the option
+// that sets them.
 
 #include <string>
 #include <string_view>
@@ -9,14 +10,14 @@
 
 namespace pelloran {
 
-// The property a property box keeps, as its hint names it ("font-size");
+// The property a property box keeps ("font-size");
 // for the other boxes the name of their option ("override", "drop-spans",
 // "skip-imports", "override-except-tables", "all-elements"). Empty for a
 // number without a box.
 std::string_view BoxName(int box);
 
-// The property boxes whose hint names `property`: one for each property
-// a box keeps, none for an unknown name.
+// The property boxes that keep `property` (small letters): one for each
+// property a box keeps, none for an unknown name.
 std::vector<int> BoxesOfProperty(std::string_view property);
 
 // Every property name once, in box order, joined by ", ".

@@ -113,15 +113,11 @@ void Console::Diff(std::string_view diff, bool header) {
 void PageMessages::SetPage(std::string shown, std::string name) {
   shown_ = console_.Shown(shown);
   name_ = std::move(name);
-  last_error_.clear();
 }
 
 void PageMessages::ShowInformation(std::string_view text) { console_.Line(Named(text)); }
 
-void PageMessages::ShowError(std::string_view text) {
-  last_error_ = text;
-  console_.Failure(Named(text));
-}
+void PageMessages::ShowError(std::string_view text) { console_.Failure(Named(text)); }
 
 std::string PageMessages::Named(std::string_view text) const {
   if (shown_.empty()) return std::string(text);

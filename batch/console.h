@@ -56,8 +56,6 @@ class PageMessages : public Messages {
   void SetPage(std::string shown, std::string name);
   void ShowInformation(std::string_view text) override;
   void ShowError(std::string_view text) override;
-  // The last error shown for the page in hand, as the engine worded it.
-  const std::string& last_error() const { return last_error_; }
 
   std::string Named(std::string_view text) const;
 
@@ -65,7 +63,6 @@ class PageMessages : public Messages {
   Console& console_;
   std::string shown_;
   std::string name_;
-  std::string last_error_;
 };
 
 // A path as a diff header names it after "a/" or "b/": with a tab after it

@@ -59,6 +59,8 @@ class OnePage : public FileList {
   void ReadFolder() override {}
   void MoveFocusQuietly(int) override {}
   void Select(int) override {}
+  bool ShowPageInHand(const std::string&) override { return true; }
+  void ShowPageCleaned() override {}
 
  private:
   std::string path_;

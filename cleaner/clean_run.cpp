@@ -3,17 +3,6 @@
 #include "charfile/in_out_error.h"
 
 namespace pelloran {
-namespace {
-
-// The entry's position in the list as it reads now, or -1.
-int IndexOf(const FileList& files, const std::string& name) {
-  for (int i = 0; i < files.Count(); ++i) {
-    if (!files.IsFolder(i) && files.Entry(i) == name) return i;
-  }
-  return -1;
-}
-
-}  // namespace
 
 CleanRun::CleanRun(CleanContext& context, ClassTables& tables, FileList& files, Messages& messages,
                    CleanPasses passes)
@@ -28,8 +17,9 @@ bool CleanRun::Start() {
     messages_.ShowInformation(kNoFileChosen);
     return false;
   }
+  folder_ = files_.ListedFolder();
   if (context_.options.IsLinkCheckingOn()) {
-    report_.Start(files_.ListedFolder());
+    report_.Start(folder_);
     cleaner_.ReportLinksTo(&report_);
   }
   files_to_clean_.clear();
@@ -41,18 +31,16 @@ bool CleanRun::Start() {
 }
 
 void CleanRun::CheckLinksAhead() {
-  const PageFiles folder{files_.ListedFolder(), {}};
   std::vector<std::string> paths;
-  for (const std::string& name : files_to_clean_) paths.push_back(folder.In(name));
+  for (const std::string& name : files_to_clean_) paths.push_back(PageFiles{folder_, name}.Path());
   cleaner_.CheckLinksAhead(paths, messages_);
 }
 
 PageEnd CleanRun::CleanPage(const std::string& name) {
-  const int index = IndexOf(files_, name);
-  if (index < 0) throw EInOutError(kFileNotFound);  // gone from the folder since Start
-  files_.MoveFocusQuietly(index);
-  if (!files_.IsSelected(index)) files_.Select(index);
-  const PageResult result = cleaner_.Clean(PageFiles::At(files_.CurrentFile()));
+  // The list is read again after each page cleaned: one gone from the folder
+  // since Start is gone from it too.
+  if (!files_.ShowPageInHand(name)) throw EInOutError(kFileNotFound);
+  const PageResult result = cleaner_.Clean(PageFiles{folder_, name});
   if (result.failure) throw *result.failure;
   switch (result.end) {
     case PageEnd::kStopped:
@@ -95,14 +83,10 @@ std::string CleanRun::Summary() const {
   return text;
 }
 
-// The folder now lists the backup too: read it again and show the page just
-// cleaned selected, with the entries after it in view.
+// The folder now lists the backup too.
 void CleanRun::ShowCleaned() {
   context_.gauge.SetProgress(100);
-  const int caret = files_.FocusedIndex();
-  files_.ReadFolder();
-  files_.MoveFocusQuietly(caret + kFollowingRows);
-  files_.Select(caret);
+  files_.ShowPageCleaned();
 }
 
 // Once the run is quiet, a page left as it was waits for the summary; the

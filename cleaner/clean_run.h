@@ -1,8 +1,9 @@
 #pragma once
 
 // What Apply does: every selected page of the file list cleaned in list
-// order (cleaner/page_clean.h), the list following the run, a message for
-// each page, and the link report of the whole run.
+// order (cleaner/page_clean.h) by its path in the listed folder, the list
+// following the run, a message for each page, and the link report of the
+// whole run.
 
 #include <optional>
 #include <string>
@@ -33,10 +34,9 @@ class CleanRun {
   CleanRun& operator=(const CleanRun&) = delete;
 
   // Shows "Вы не выбрали файл!" and answers false when the list has no entry.
-  // Otherwise, with link checking on, creates the link report in the list's
-  // folder; then fixes the selected files, in
-  // list order, and answers true. Throws EInOutError when the report cannot
-  // be created.
+  // Otherwise takes the listed folder and, with link checking on, creates the
+  // link report in that folder; then fixes the selected files, in list order,
+  // and answers true. Throws EInOutError when the report cannot be created.
   bool Start();
   // The names of the selected file entries when Start ran.
   const std::vector<std::string>& FilesToClean() const { return files_to_clean_; }
@@ -46,10 +46,10 @@ class CleanRun {
   // clean ahead, many at a time.
   void CheckLinksAhead();
 
-  // Cleans the page of this name: focuses and selects it in the list, cleans
-  // it, and shows what became of it. Throws the EInOutError of a file failure
-  // inside a pass (the page is then as it was before that pass), and
-  // kFileNotFound for a name gone from the list.
+  // Cleans the page of this name in the folder Start took: has the list show
+  // it in hand, cleans it, and shows what became of it. Throws the EInOutError
+  // of a file failure inside a pass (the page is then as it was before that
+  // pass), and kFileNotFound for a name gone from the list.
   PageEnd CleanPage(const std::string& name);
 
   // Whether the user stopped the run (context.stop); once yes, stays yes.
@@ -76,6 +76,7 @@ class CleanRun {
   Messages& messages_;
   PageCleaner cleaner_;
   LinkReport report_;
+  std::string folder_;  // the listed folder when Start ran
   std::vector<std::string> files_to_clean_;
   bool quiet_ = false;
   int cleaned_ = 0;

@@ -10,9 +10,11 @@
 
 namespace pelloran {
 
-// What the cleaning handlers share for as long as the main window lives: the
-// program-wide input file and working copy, the link report, and the services
-// the windows provide. Only one handler works on it at a time.
+// What the page call and its passes share while they work: the input file and
+// working copy, the link report, and the services of their caller. Its owner
+// decides how long it lives: the main window for the program's run, the batch
+// command for its call, a preview or a link scan for itself alone. Only one
+// handler works on it at a time.
 struct CleanContext {
   CleanContext(const Options& options_in, ProgressGauge& gauge_in, LinkCheck& link_check_in)
       : options(options_in), gauge(gauge_in), link_check(link_check_in) {}

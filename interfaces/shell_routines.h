@@ -26,10 +26,6 @@ class ShellRoutines {
   // home folder). False when no program could be started.
   virtual bool LaunchProgram(const std::string& program, const std::string& parameters,
                              const std::string& folder, ShowMode show) = 0;
-
-  // Performs the verb on a bare name inside a folder (the hidden open button).
-  virtual void OpenInFolder(const std::string& verb, const std::string& name,
-                            const std::string& folder, ShowMode show) = 0;
 };
 
 }  // namespace pelloran

@@ -38,18 +38,20 @@ void ApplyReselection(FileList& list, Reselection where) {
   if (where.select >= 0) list.Select(where.select);
 }
 
-// Focuses each selected file entry in list order and hands its bare name to
-// `act`; a name whose file is gone ends the operation with "file not found".
+// Focuses each selected file entry in list order and hands its file, in the
+// listed folder, to `act`; a file that is gone ends the operation with "file
+// not found".
 template <typename Act>
 void ForEachSelectedFile(FileList& list, Act act) {
+  const std::string folder = list.ListedFolder();
   const int count = list.Count();
   for (int i = 0; i < count; ++i) {
     if (!list.IsSelected(i) || list.IsFolder(i)) continue;
     list.Focus(i);
-    const std::string name(NamePart(list.CurrentFile()));
+    const PageFiles file{folder, list.Entry(i)};
     struct stat st;
-    if (::lstat(name.c_str(), &st) != 0) throw EInOutError::FromErrno(errno);
-    act(name);
+    if (::lstat(file.Path().c_str(), &st) != 0) throw EInOutError::FromErrno(errno);
+    act(file);
   }
 }
 
@@ -109,14 +111,14 @@ void DeleteSelectedFiles(FileList& list, Messages& messages, Trash& trash) {
     messages.ShowInformation(kNoFileChosen);
     return;
   }
-  ForEachSelectedFile(list, [&](const std::string& name) {
-    if (!trash.Discard(name)) return;
+  ForEachSelectedFile(list, [&](const PageFiles& file) {
+    if (!trash.Discard(file.Path())) return;
     // Gone for good cannot be undone: only when the user says so.
-    if (!messages.Confirm("Файл «" + name +
+    if (!messages.Confirm("Файл «" + file.name +
                           "» не удалось переместить в корзину. Удалить его навсегда?"))
       return;
-    if (const std::error_code failure = DeleteFile(name))
-      messages.ShowError("Файл «" + name + "» не удалён (" + ReasonInRussian(failure) + ").");
+    if (const std::error_code failure = DeleteFile(file.Path()))
+      messages.ShowError("Файл «" + file.name + "» не удалён (" + ReasonInRussian(failure) + ").");
   });
   const int focused = list.FocusedIndex();
   list.ReadFolder();
@@ -128,12 +130,12 @@ void RemoveTildesFromSelected(FileList& list, Messages& messages) {
     messages.ShowInformation(kNoFileChosen);
     return;
   }
-  ForEachSelectedFile(list, [&messages](const std::string& name) {
-    const std::string new_name = NameWithoutTildes(name);
-    if (new_name.empty() || new_name == name) return;
+  ForEachSelectedFile(list, [&messages](const PageFiles& file) {
+    const std::string new_name = NameWithoutTildes(file.name);
+    if (new_name.empty() || new_name == file.name) return;
     // page.htm~ must never overwrite the cleaned page.htm.
-    if (const std::error_code failure = RenameNoReplace(name, new_name))
-      messages.ShowError(TildeRemovalFailure(name, new_name, failure));
+    if (const std::error_code failure = RenameNoReplace(file.Path(), file.In(new_name)))
+      messages.ShowError(TildeRemovalFailure(file.name, new_name, failure));
   });
   const int focused = list.FocusedIndex();
   list.ReadFolder();
@@ -153,6 +155,7 @@ void RestoreSelectedFromBackups(FileList& list, Messages& messages) {
     messages.ShowInformation(kNoFileChosen);
     return;
   }
+  const std::string folder = list.ListedFolder();
   std::vector<std::string> selected;
   std::vector<std::string> restorable;
   std::vector<std::string> changed;  // not what their clean made: asked about apart
@@ -165,7 +168,8 @@ void RestoreSelectedFromBackups(FileList& list, Messages& messages) {
     if (page.ends_with('~')) page.pop_back();
     if (std::find(selected.begin(), selected.end(), page) != selected.end()) continue;
     selected.push_back(page);
-    const RestoreResult foreseen = RestorePage(selected.back(), /*dry_run=*/true);
+    const RestoreResult foreseen =
+        RestorePage(PageFiles{folder, selected.back()}.Path(), /*dry_run=*/true);
     if (foreseen.outcome == RestoreOutcome::kRestored) {
       restorable.push_back(selected.back());
     } else if (foreseen.outcome == RestoreOutcome::kChanged) {
@@ -183,8 +187,9 @@ void RestoreSelectedFromBackups(FileList& list, Messages& messages) {
   // declined stay as they are without another word.
   if (!changed.empty() && !messages.Confirm(changed_text + kRestoreChangedQuestion))
     changed.clear();
-  const auto restore = [&left](const std::string& name, bool force) {
-    const RestoreResult result = RestorePage(name, /*dry_run=*/false, force);
+  const auto restore = [&left, &folder](const std::string& name, bool force) {
+    const RestoreResult result =
+        RestorePage(PageFiles{folder, name}.Path(), /*dry_run=*/false, force);
     if (result.outcome != RestoreOutcome::kRestored)
       left += (left.empty() ? "" : "\n") + result.message;
   };
@@ -207,22 +212,6 @@ void OpenCurrentFile(const FileList& list, ShellRoutines& shell) {
 void OpenCurrentFileInEditor(const FileList& list, ShellRoutines& shell, Messages& messages) {
   if (!shell.LaunchProgram(kTextEditorProgram, list.CurrentFile(), "", ShowMode::kNormal))
     messages.ShowError(kNoTextEditor);
-}
-
-void OpenFirstSelected(FileList& list, ShellRoutines& shell, Messages& messages) {
-  const int count = list.Count();
-  if (count == 0) {
-    messages.ShowInformation(kNoFileChosen);
-    return;
-  }
-  for (int i = 0; i < count; ++i) {
-    if (!list.IsSelected(i)) continue;
-    list.Focus(i);
-    const std::string path = list.CurrentFile();
-    shell.OpenInFolder("open", std::string(NamePart(path)), std::string(FolderPart(path)),
-                       ShowMode::kMaximized);
-    return;
-  }
 }
 
 }  // namespace pelloran

@@ -89,7 +89,4 @@ inline constexpr char kNoTextEditor[] =
     "Текстовый редактор не запущен: не найден ни редактор для text/plain, ни один из обычных "
     "(gedit, kate, mousepad и другие).";
 
-// Opens the first selected file, maximised, in its folder.
-void OpenFirstSelected(FileList& list, ShellRoutines& shell, Messages& messages);
-
 }  // namespace pelloran

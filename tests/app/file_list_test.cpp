@@ -104,7 +104,7 @@ TEST_F(FileListTest, ChangeNotificationOnReadingUserMovesAndFocusButNotQuietMove
   EXPECT_EQ(list().CurrentFile(), start / "f.htm~");
 }
 
-TEST_F(FileListTest, ChoosingAFolderMakesItCurrentAndListsIt) {
+TEST_F(FileListTest, ChoosingAFolderListsItAndLeavesTheCurrentFolderAlone) {
   MainWindow& form = ShowMainWindow();
   DirectoryListBox& folders = *Child<DirectoryListBox>(form, "folderList");
   int sub_line = -1;
@@ -116,7 +116,8 @@ TEST_F(FileListTest, ChoosingAFolderMakesItCurrentAndListsIt) {
   emit folders.itemActivated(folders.item(sub_line));
 
   const QString sub = QDir(StartFolder()).filePath("sub");
-  EXPECT_EQ(QDir::currentPath(), sub);
+  EXPECT_EQ(Child<FileListBox>(form, "fileList")->Folder(), sub);
+  EXPECT_EQ(QDir::currentPath(), StartFolder());
   EXPECT_EQ(Shown(), QStringList{"inner.htm"});
   EXPECT_TRUE(Child<QPushButton>(form, "applyButton")->isEnabled());
   EXPECT_EQ(folders.FolderAt(folders.currentRow()), sub);
@@ -124,7 +125,7 @@ TEST_F(FileListTest, ChoosingAFolderMakesItCurrentAndListsIt) {
 
   // The line above the current folder leads back up.
   emit folders.itemActivated(folders.item(folders.currentRow() - 1));
-  EXPECT_EQ(QDir::currentPath(), StartFolder());
+  EXPECT_EQ(Child<FileListBox>(form, "fileList")->Folder(), StartFolder());
 }
 
 TEST_F(FileListTest, ChoosingADriveGoesToTheFolderLastUsedOnIt) {

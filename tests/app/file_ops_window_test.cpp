@@ -195,18 +195,6 @@ TEST_F(FileOpsWindowTest, OpeningHandsThePathToTheShell) {
   EXPECT_EQ(messages.errors, std::vector<std::string>{kNoTextEditor});
 }
 
-TEST_F(FileOpsWindowTest, TheHiddenOpenButtonStaysOutOfReach) {
-  MainWindow& form = Show();
-  EXPECT_FALSE(Child<QToolButton>(form, "openFileButton")->isVisible());
-  EXPECT_FALSE(Child<QToolButton>(form, "openFileButton")->isEnabled());
-  ClickEntry("b page.htm");
-  form.OpenFirstSelectedFile();
-  ASSERT_EQ(shell.requests.size(), 1u);
-  EXPECT_EQ(shell.requests[0].routine, "OpenInFolder");
-  EXPECT_EQ(shell.requests[0].path_or_parameters, "b page.htm");
-  EXPECT_EQ(shell.requests[0].show, ShowMode::kMaximized);
-}
-
 TEST_F(FileOpsWindowTest, AdvertWindowRemovesTheBlockFromTheSelectedPages) {
   const std::string page = "A<" + std::string(kDefaultAdvertStartText) +
                            "><script src=\"ad.js\"></script><" +

@@ -57,7 +57,9 @@ class CleanRunTest : public ::testing::Test {
   }
 
   TempDir dir_;
-  ScopedCurrentDir here_{dir_.path()};
+  // Another folder is current: the run finds its pages by the listed folder.
+  TempDir elsewhere_;
+  ScopedCurrentDir here_{elsewhere_.path()};
   TestOptions options_;
   TestGauge gauge_;
   TestLinkCheck link_check_;
@@ -146,7 +148,6 @@ TEST_F(CleanRunTest, WithOverridingTheSecondPassReplacesTheFirstPassOutput) {
   for (int box : {17, 5}) {
     SCOPED_TRACE(box);
     TempDir dir;
-    ScopedCurrentDir here(dir.path());
     FolderFileList files(dir.path());
     TestOptions options{box};
     CleanContext context(options, gauge_, link_check_);
@@ -167,7 +168,6 @@ TEST_F(CleanRunTest, AnEarlierBackupIsNeverOverwrittenAndThePageStaysAsItWas) {
   for (bool overriding : {false, true}) {
     SCOPED_TRACE(overriding);
     TempDir dir;
-    ScopedCurrentDir here(dir.path());
     FolderFileList files(dir.path());
     TestOptions options;
     if (overriding) options.Tick(17);
@@ -545,7 +545,6 @@ TEST(CleanRunFaultTest, AFullDiskLeavesThePageWhole) {
   ASSERT_TRUE(disk.mounted());
   const std::string page(40 * 1024, 'p');
   WriteFile(disk / "a.htm", page);
-  ScopedCurrentDir here(disk.path());
   FolderFileList files(disk.path());
   files.Select(files.IndexOf("a.htm"));
   TestOptions options;

@@ -49,6 +49,22 @@ class FolderFileList : public FileList {
   }
   void MoveFocusQuietly(int index) override { focused_ = index; }
   void Select(int index) override { selected_.insert(index); }
+  // As the main window's list does it.
+  bool ShowPageInHand(const std::string& name) override {
+    for (int i = 0; i < Count(); ++i) {
+      if (IsFolder(i) || Entry(i) != name) continue;
+      focused_ = i;
+      selected_.insert(i);
+      return true;
+    }
+    return false;
+  }
+  void ShowPageCleaned() override {
+    const int page = focused_;
+    ReadFolder();
+    if (Exists(page + kFollowingRows)) focused_ = page + kFollowingRows;
+    if (Exists(page)) selected_.insert(page);
+  }
 
   // Test-side helpers.
   void Deselect(int index) { selected_.erase(index); }

@@ -23,10 +23,6 @@ class RecordingShell : public ShellRoutines {
     requests.push_back({"LaunchProgram", program, parameters, folder, show});
     return programs_start;
   }
-  void OpenInFolder(const std::string& verb, const std::string& name, const std::string& folder,
-                    ShowMode show) override {
-    requests.push_back({"OpenInFolder", verb, name, folder, show});
-  }
 
   std::vector<Request> requests;
   bool programs_start = true;  // what LaunchProgram answers

@@ -9,9 +9,10 @@ import path from 'node:path';
 export const LOAD_TIMEOUT_MS = 20000;
 
 // --clean PATH --pages DIR [--list FILE] [--browser PATH], and with `setups`
-// also [--known FILE] [--setup NAME]... (every setup by default).
+// also [--known FILE] [--known-look FILE] [--setup NAME]... (every setup by
+// default) [--jobs N] [--generate SEED:COUNT]... (then no --pages).
 export function parseCheckArgs(argv, setups = null) {
-  const options = { setups: [], browser: null, list: null, known: null };
+  const options = { setups: [], browser: null, list: null, known: null, knownLook: null, generate: [], jobs: 2 };
   for (let i = 0; i < argv.length; i++) {
     const arg = argv[i];
     const value = () => {
@@ -23,10 +24,15 @@ export function parseCheckArgs(argv, setups = null) {
     else if (arg === '--list') options.list = path.resolve(value());
     else if (arg === '--browser') options.browser = value();
     else if (arg === '--known' && setups) options.known = path.resolve(value());
+    else if (arg === '--known-look' && setups) options.knownLook = path.resolve(value());
     else if (arg === '--setup' && setups) options.setups.push(value());
+    else if (arg === '--jobs' && setups) options.jobs = Number(value());
+    else if (arg === '--generate' && setups) options.generate.push(value());
     else throw new Error(`unknown argument ${arg}`);
   }
-  if (!options.clean || !options.pages) throw new Error('--clean and --pages are required');
+  if (!options.clean || (!options.pages && options.generate.length === 0)) {
+    throw new Error('--clean and --pages (or --generate) are required');
+  }
   if (!setups) return options;
   if (options.setups.length === 0) options.setups = Object.keys(setups);
   for (const s of options.setups) if (!setups[s]) throw new Error(`unknown setup ${s}`);
@@ -67,13 +73,12 @@ export function readKnown(file) {
   return known;
 }
 
-// Copies the pages into `tree` and cleans the copies there with one call of
-// pelloran-clean with `args`; returns the call's result.
+// Copies the whole folder of the pages into `tree`, so that each page has
+// the style sheets, images and frames it loads beside it, and cleans the
+// copies of `pages` there with one call of pelloran-clean with `args`;
+// returns the call's result.
 export function cleanCopies(options, args, pages, tree) {
-  for (const rel of pages) {
-    fs.mkdirSync(path.dirname(path.join(tree, rel)), { recursive: true });
-    fs.copyFileSync(path.join(options.pages, rel), path.join(tree, rel));
-  }
+  fs.cpSync(options.pages, tree, { recursive: true });
   const run = spawnSync(options.clean, [...args, '--', ...pages], {
     cwd: tree,
     encoding: 'utf8',

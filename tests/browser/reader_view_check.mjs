@@ -1,24 +1,34 @@
-// Cleans copies of pages with pelloran-clean and loads each cleaned page and
-// its "~" original (under the same name and extension) in headless Chromium,
-// every request other than file: refused. Compares what a reader sees: the
-// visible text, whitespace collapsed, the form controls (type, value,
-// checked), and where a reader can go: the resolved link targets, the in-page
-// links whose target exists, the images' alt texts (each as a multiset; only
-// losses count). Prints one line per differing page, a table by cause and the
-// totals of links, in-page links and alt texts.
+// Cleans copies of pages with pelloran-clean, each in a copy of its whole
+// folder so that it keeps the style sheets, images and frames it loads, and
+// loads each cleaned page and its original in headless Chromium, every
+// request other than file: refused. Compares what a reader sees: the visible
+// text, whitespace collapsed, the form controls (type, value, checked), where
+// a reader can go: the resolved link targets, the in-page links whose target
+// exists, the images' alt texts and sources (each as a multiset; only losses
+// count), and the look of the ticked properties: the computed style of every
+// visible element holding text, with only the style elements cleaned (the
+// setup's property boxes, overriding and span dropping off). Prints, per
+// setup, a table of what was lost and every page left with its cause.
 //
-//   node reader_view_check.mjs --clean PATH --pages DIR [--list FILE]
-//        [--known FILE] [--browser PATH] [--setup NAME]...
+//   node reader_view_check.mjs --clean PATH (--pages DIR [--list FILE] |
+//        --generate SEED:COUNT...) [--known FILE] [--known-look FILE]
+//        [--browser PATH] [--jobs N] [--setup NAME]...
 //
 // Exit status: 0 when every difference is a known one, 1 otherwise, 2 when
 // the check could not run, 77 when there is no corpus.
 //
 // --list names the pages to check (one path under DIR a line, "#" comments);
-// without it every file under DIR is checked. --known lists the differences
-// that follow from the design ("setup<TAB>page<TAB>cause" lines); any other
-// difference makes the exit status 1. --setup picks "start" (the boxes at
-// their start values) or "clear5" (--clear 5); both by default.
+// without it every page under DIR is checked. --generate checks the pages
+// page_generator.mjs writes for SEED (COUNT of them) instead. --known and
+// --known-look list the differences that follow from the design
+// ("setup<TAB>page<TAB>cause" lines); any other difference makes the exit
+// status 1. --setup picks "start" (the boxes at their start values),
+// "clear5" (--clear 5), "all" (every box ticked, in number order: overriding
+// of tables too) or "office" (the start values and --drop-office-markup);
+// all four by default. --jobs pages are checked at once (2 by default).
 
+import { spawnSync } from 'node:child_process';
+import { createHash } from 'node:crypto';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -36,10 +46,34 @@ import {
   readLines,
   readRetrying,
 } from './browser_pages.mjs';
+import { afterPage, CLEAR_AT_START, compareLook, describeLook, look } from './look_compare.mjs';
+import { writePages } from './page_generator.mjs';
+import {
+  countWhereLost,
+  explainWhereLost,
+  missing,
+  newWhereTotals,
+  treeUrl,
+  WHERE_KINDS,
+  whereReadersGo,
+} from './reader_where.mjs';
 
+// The look clean of a setup keeps its property boxes with overriding, span
+// dropping and @-rule skipping off: those change the look by design.
+const START_LOOK = { args: ['--no-override', '--keep-spans'], mayChange: CLEAR_AT_START };
 const SETUPS = {
-  start: { title: 'start values', args: [] },
-  clear5: { title: '--clear 5', args: ['--clear', '5'] },
+  start: { title: 'start values', args: [], look: START_LOOK },
+  clear5: { title: '--clear 5', args: ['--clear', '5'], look: START_LOOK },
+  all: {
+    title: 'every box ticked',
+    args: null, // --tick with every box the command lists
+    look: { args: ['--keep-all', '--no-override', '--keep-spans', '--keep-imports'], mayChange: new Set() },
+  },
+  office: {
+    title: 'Office switch',
+    args: ['--drop-office-markup'],
+    look: { args: ['--drop-office-markup', ...START_LOOK.args], mayChange: CLEAR_AT_START },
+  },
 };
 
 const CHROMIUM_FLAGS = [
@@ -51,31 +85,46 @@ const CHROMIUM_FLAGS = [
   '--no-first-run',
 ];
 
-// Cleans copies of the pages in one folder tree with one setup; returns, per
-// page, the paths of the original and the cleaned copy under the same name,
-// or the command's message when the page was left as it was.
-function cleanCopies(options, setup, pages, work) {
-  const tree = path.join(work, setup, 'cleaned');
-  const run = cleanInto(options, SETUPS[setup].args, pages, tree);
+const PAGE_NAME = /\.(x?html?|shtml)$/i;
+
+// Every box pelloran-clean lists, ticked in number order.
+function everyBox(clean) {
+  const run = spawnSync(clean, ['--list-boxes'], { encoding: 'utf8' });
+  const numbers = run.stdout.split('\n').map((l) => l.match(/^\s*(\d+)\s/)?.[1]).filter(Boolean);
+  if (numbers.length === 0) throw new Error(`pelloran-clean --list-boxes listed no box: ${run.stderr}`);
+  return ['--tick', numbers.join(',')];
+}
+
+// Cleans copies of the pages in a copy of their folder with `args`; returns,
+// per page, the paths of the original (the page itself) and of the cleaned
+// copy, or the command's message when the page was left as it was.
+function cleanCopies(options, args, pages, tree) {
+  const run = cleanInto(options, args, pages, tree);
   const messages = run.stderr.split('\n').filter((l) => l.length > 0);
   const result = new Map();
   for (const rel of pages) {
     const cleaned = path.join(tree, rel);
-    const backup = cleaned + '~';
-    if (!fs.existsSync(backup)) {
+    if (!fs.existsSync(cleaned + '~')) {
       const base = path.basename(rel);
-      const said = messages.find((m) => m.includes(base)) || 'left as it was';
-      result.set(rel, { untouched: said });
+      result.set(rel, { untouched: messages.find((m) => m.includes(base)) || 'left as it was' });
       continue;
     }
-    // The original goes back under the page's own name in a tree of its own,
-    // so that the browser treats both alike.
-    const original = path.join(work, setup, 'original', rel);
-    fs.mkdirSync(path.dirname(original), { recursive: true });
-    fs.copyFileSync(backup, original);
-    result.set(rel, { original, cleaned, rel });
+    result.set(rel, { original: path.join(options.pages, rel), cleaned, rel });
   }
   return result;
+}
+
+// The look clean: each cleaned page is replaced by its original markup with
+// the cleaned style elements' contents, beside the files it loads.
+function lookCopies(options, args, pages, tree) {
+  const entries = cleanCopies(options, args, pages, tree);
+  for (const [rel, entry] of entries) {
+    if (entry.untouched) continue;
+    const after = afterPage(fs.readFileSync(entry.original, 'latin1'), fs.readFileSync(entry.cleaned, 'latin1'));
+    if (after === null) entries.set(rel, { untouched: 'style elements do not pair up' });
+    else fs.writeFileSync(entry.cleaned, after, 'latin1');
+  }
+  return entries;
 }
 
 // What a reader sees of the page loaded in `tab`.
@@ -127,9 +176,28 @@ function firstDifference(a, b) {
   return `at ${i}: ${around(a)} became ${around(b)}`;
 }
 
-async function compare(view, entry, totals) {
-  const before = await readerView(view, entry.original, true, true, treeUrl(entry.original, entry.rel));
-  const after = await readerView(view, entry.cleaned, true, true, treeUrl(entry.cleaned, entry.rel));
+// What a reader sees of the original page, read once for every setup.
+async function remembered(cache, key, read) {
+  if (!cache.has(key)) cache.set(key, await read());
+  return cache.get(key);
+}
+
+function digestOf(file) {
+  return createHash('sha1').update(fs.readFileSync(file)).digest('hex');
+}
+
+// The words of a text, small letters, for counting what is lost.
+function wordsOf(text) {
+  return text.toLowerCase().split(/[^\p{L}\p{N}]+/u).filter((w) => w.length > 0);
+}
+
+async function compare(view, entry, totals, cache) {
+  const root = treeUrl(entry.original, entry.rel);
+  const read = (file, url) => readerView(view, file, true, true, url);
+  const before = await remembered(cache, `reader\t${entry.rel}`, () => read(entry.original, root));
+  // A page another setup cleaned to the same bytes shows the same.
+  const afterKey = `reader\t${entry.rel}\t${digestOf(entry.cleaned)}`;
+  const after = await remembered(cache, afterKey, () => read(entry.cleaned, treeUrl(entry.cleaned, entry.rel)));
   const textDiffers = before.text !== after.text;
   const controlsDiffer = before.controls.join('\n') !== after.controls.join('\n');
   const lost = countWhereLost(before.where, after.where, totals);
@@ -140,7 +208,7 @@ async function compare(view, entry, totals) {
   const without = async (key, styles) => {
     if (!bare[key]) {
       bare[key] = [
-        await readerView(view, entry.original, false, styles, treeUrl(entry.original, entry.rel)),
+        await readerView(view, entry.original, false, styles, root),
         await readerView(view, entry.cleaned, false, styles, treeUrl(entry.cleaned, entry.rel)),
       ];
     }
@@ -154,184 +222,170 @@ async function compare(view, entry, totals) {
     details.push(`controls ${before.controls.length} -> ${after.controls.length}`);
   }
   if (textDiffers) {
-    let cause = 'other';
-    if (after.xmlError) cause = 'ill-formed XML';
-    else if (hasOpenQuote(entry.cleaned) && !hasOpenQuote(entry.original)) cause = 'attribute left open';
-    else if (before.text.toLowerCase() === after.text.toLowerCase()) cause = 'letter case (text-transform)';
-    else {
-      const [b, a] = await without('scripts', true);
-      if (b.text === a.text) cause = 'script output';
-      else {
-        const [bs, as] = await without('styles', false);
-        if (bs.text === as.text) cause = 'style the design drops';
-      }
-    }
-    if (!causes.includes(cause)) causes.push(cause);
-    details.push(`${before.text.length - after.text.length} characters fewer; ${firstDifference(before.text, after.text)}`);
+    const gone = missing(wordsOf(before.text), wordsOf(after.text));
+    causes.push(await textCause(entry, before, after, gone, without));
+    const where = firstDifference(before.text, after.text);
+    details.push(`${gone.length} words lost ${JSON.stringify(gone.slice(0, 3))}; ${where}`);
   }
   await explainWhereLost(lost, causes, details, () => without('scripts', true));
-  return { causes, detail: details.join('; ') };
+  return { causes: [...new Set(causes)], detail: details.join('; ') };
 }
 
-// ---- where a reader can go ----
-
-// The URL of the tree a page lies in (its path without `rel`), so that link
-// targets inside the original's tree and the cleaned one's compare equal.
-function treeUrl(file, rel) {
-  const tree = file.slice(0, file.length - rel.length);
-  return fileUrl(tree);
+// Why the visible text differs; "text added" when no word is lost.
+async function textCause(entry, before, after, gone, without) {
+  if (after.xmlError) return 'ill-formed XML';
+  if (hasOpenQuote(entry.cleaned) && !hasOpenQuote(entry.original)) return 'attribute left open';
+  if (before.text.toLowerCase() === after.text.toLowerCase()) return 'letter case (text-transform)';
+  // Blanks a dropped style lays out differently are no difference here.
+  const same = (x, y) => x.text.replace(/\s+/g, '') === y.text.replace(/\s+/g, '');
+  const [b, a] = await without('scripts', true);
+  if (same(b, a)) return 'script output';
+  const [bs, as] = await without('styles', false);
+  if (same(bs, as)) return 'style the design drops';
+  return gone.length === 0 ? 'text added' : 'other';
 }
 
-// Runs in the page: every link's resolved target (a[href], area[href]), the
-// in-page links whose target exists (an element of that id, or an anchor of
-// that name), every image's alt text. Targets inside the page's tree are
-// written from the tree's root on.
-function whereReadersGo(root) {
-  const inTree = (url) => (root && url.startsWith(root) ? 'ROOT/' + url.slice(root.length) : url);
-  const here = location.href.replace(/#.*/, '');
-  const links = [];
-  const inPage = [];
-  for (const e of document.querySelectorAll('a[href], area[href]')) {
-    const url = e.href;
-    links.push(inTree(url));
-    const hash = url.indexOf('#');
-    if (hash < 0 || url.slice(0, hash) !== here || hash + 1 === url.length) continue;
-    let name = url.slice(hash + 1);
+// The look of one page before and after its look clean; null when unchanged.
+async function compareLookOf(browser, entry, mayChange, cache) {
+  if (!entry || entry.untouched) return null;
+  const view = await openFileTab(browser);
+  try {
+    await view.tab.setJavaScriptEnabled(false);
+    const before = await remembered(cache, `look\t${entry.rel}`, () => look(view, entry.original));
+    const after = await remembered(cache, `look\t${entry.rel}\t${digestOf(entry.cleaned)}`, () =>
+      look(view, entry.cleaned),
+    );
+    const result = compareLook(before, after, mayChange);
+    return result.elements === 0 ? null : describeLook(result);
+  } finally {
+    await view.tab.close();
+  }
+}
+
+// Causes that follow from the design: the page's scripts, a property no
+// box keeps, letter case from text-transform.
+const BY_DESIGN = new Set(['script output', 'style the design drops', 'letter case (text-transform)']);
+const TEXT_LOST = new Set(['form controls', 'ill-formed XML', 'attribute left open', 'other']);
+
+// One setup over every page: what each page lost, and the totals. `cache`
+// holds what the originals show, the same for every setup.
+async function checkSetup(browser, options, setup, pages, work, cache) {
+  const spec = SETUPS[setup];
+  const entries = cleanCopies(options, spec.args, pages, path.join(work, setup));
+  const lookKey = `look clean\t${spec.look.args.join(' ')}`;
+  const lookEntries = await remembered(cache, lookKey, () =>
+    lookCopies(options, spec.look.args, pages, path.join(work, `look-${setup}`)),
+  );
+  const report = { setup, totals: newWhereTotals(), compared: 0, untouched: [], lines: [], look: 0, lookCompared: 0 };
+  report.text = { lost: 0, added: 0 };
+  await eachAtOnce([...entries], options.jobs, async ([rel, entry]) => {
+    if (entry.untouched) {
+      report.untouched.push(`${rel}\t${entry.untouched}`);
+      return;
+    }
+    const view = await openFileTab(browser);
+    let found;
     try {
-      name = decodeURIComponent(name);
-    } catch {}
-    const target = document.getElementById(name) || document.getElementsByName(name)[0];
-    if (target) inPage.push('#' + name);
-  }
-  const alts = Array.from(document.images, (i) => i.getAttribute('alt')).filter((a) => a !== null);
-  return { links, inPage, alts };
+      found = await compare(view, entry, report.totals, cache);
+    } finally {
+      await view.tab.close();
+    }
+    report.compared++;
+    if (found.causes.some((c) => TEXT_LOST.has(c))) report.text.lost++;
+    if (found.causes.includes('text added')) report.text.added++;
+    const lookEntry = lookEntries.get(rel);
+    if (lookEntry && !lookEntry.untouched) report.lookCompared++;
+    // Setups with the same look clean share its outcome.
+    const lookChange = await remembered(cache, `${lookKey}\t${rel}`, () =>
+      compareLookOf(browser, lookEntry, spec.look.mayChange, cache),
+    );
+    if (lookChange) {
+      report.look++;
+      found.causes.push('ticked look changed');
+      found.detail += `${found.detail ? '; ' : ''}look: ${lookChange}`;
+    }
+    if (found.causes.length > 0) report.lines.push({ rel, ...found });
+    if (report.compared % 50 === 0) console.error(`${setup}: ${report.compared} pages compared`);
+  });
+  return report;
 }
 
-const WHERE_KINDS = [
-  ['links', 'links lost'],
-  ['inPage', 'in-page links broken'],
-  ['alts', 'alt texts lost'],
-];
-
-function newWhereTotals() {
-  const totals = {};
-  for (const [kind] of WHERE_KINDS) totals[kind] = { all: 0, lost: 0, pages: 0 };
-  return totals;
+// Runs `work` on every item, `jobs` at once.
+async function eachAtOnce(items, jobs, work) {
+  let next = 0;
+  const worker = async () => {
+    while (next < items.length) await work(items[next++]);
+  };
+  await Promise.all(Array.from({ length: Math.max(1, jobs) }, worker));
 }
 
-// How many of `before` (a multiset) are missing from `after`, and a few of them.
-function missing(before, after) {
-  const left = new Map();
-  for (const x of after) left.set(x, (left.get(x) || 0) + 1);
-  const gone = [];
-  for (const x of before) {
-    if (left.get(x) > 0) left.set(x, left.get(x) - 1);
-    else gone.push(x);
+// The table of one setup and every page left with its cause; returns how
+// many of those are neither known nor by design.
+function printSetup(report, known, knownLook) {
+  const t = report.totals;
+  const cell = (kind) => `${t[kind].lost} of ${t[kind].all} (${t[kind].pages} pages)`;
+  const row = (name, value) => console.log(`${name.padEnd(34)} ${value}`);
+  const title = SETUPS[report.setup].title;
+  console.log(`\n== ${title}: ${report.compared} pages compared, ${report.untouched.length} left as they were`);
+  for (const [kind, name] of WHERE_KINDS) row(name, cell(kind));
+  row('pages whose ticked look changed', `${report.look} of ${report.lookCompared}`);
+  row('pages losing text or controls', report.text.lost);
+  row('pages showing text added', report.text.added);
+  let unexpected = 0;
+  for (const line of report.lines.sort((a, b) => (a.rel < b.rel ? -1 : 1))) {
+    const key = `${report.setup}\t${line.rel}`;
+    const accepted = `${known.get(key) || ''} ${knownLook.has(key) ? 'ticked look changed' : ''}`;
+    let mark = 'DIFFERS';
+    if (line.causes.every((c) => BY_DESIGN.has(c))) mark = 'by design';
+    else if (line.causes.every((c) => BY_DESIGN.has(c) || accepted.includes(c))) mark = 'known';
+    if (mark === 'DIFFERS') unexpected++;
+    console.log(`  ${line.rel}\t${mark}: ${line.causes.join(', ')}\t${line.detail}`);
   }
-  return gone;
+  for (const u of report.untouched) console.log(`  ${u}\tleft as it was`);
+  return unexpected;
 }
 
-// What the clean took away of where a reader can go, added to `totals`.
-function countWhereLost(before, after, totals) {
-  const lost = { causes: [], details: [] };
-  for (const [kind, cause] of WHERE_KINDS) {
-    const gone = missing(before[kind], after[kind]);
-    totals[kind].all += before[kind].length;
-    totals[kind].lost += gone.length;
-    if (gone.length === 0) continue;
-    totals[kind].pages++;
-    lost.causes.push(cause);
-    lost.details.push(`${gone.length} ${cause}: ${JSON.stringify(gone.slice(0, 3))}`);
+// The pages to check: generated ones written under `work`, or those of the
+// list or folder.
+function choosePages(options, work) {
+  if (options.generate.length === 0) {
+    return options.list ? readLines(options.list) : pagesUnder(options.pages, (n) => PAGE_NAME.test(n));
   }
-  return lost;
-}
-
-// A loss that is gone with scripts off comes from the page's scripts.
-async function explainWhereLost(lost, causes, details, withoutScripts) {
-  if (lost.causes.length === 0) return;
-  const [b, a] = await withoutScripts();
-  const byScript = WHERE_KINDS.every(([kind]) => missing(b.where[kind], a.where[kind]).length === 0);
-  for (const cause of byScript ? ['script output'] : lost.causes) {
-    if (!causes.includes(cause)) causes.push(cause);
+  options.pages = path.join(work, 'generated');
+  const pages = [];
+  for (const g of options.generate) {
+    const [seed, count] = g.split(':').map(Number);
+    if (!Number.isInteger(seed) || !(count > 0)) throw new Error(`--generate ${g}: SEED:COUNT expected`);
+    pages.push(...writePages(seed, count, options.pages));
   }
-  details.push(...lost.details);
-}
-
-function printWhereTotals(setups, totals) {
-  console.log('');
-  console.log(['where a reader can go'.padEnd(28), ...setups.map((s) => SETUPS[s].title.padStart(22))].join(' '));
-  for (const [kind, cause] of WHERE_KINDS) {
-    const cells = setups.map((s) => {
-      const t = totals.get(s)?.[kind] || { all: 0, lost: 0, pages: 0 };
-      return `${t.lost} of ${t.all} (${t.pages} p.)`.padStart(22);
-    });
-    console.log([cause.padEnd(28), ...cells].join(' '));
-  }
+  return pages;
 }
 
 async function main() {
   const options = parseCheckArgs(process.argv.slice(2), SETUPS);
-  if (!fs.existsSync(options.pages)) {
+  if (options.generate.length === 0 && !fs.existsSync(options.pages)) {
     console.log(`no corpus at ${options.pages}: skipped`);
     process.exit(77);
   }
-  const pages = options.list ? readLines(options.list) : pagesUnder(options.pages);
+  SETUPS.all.args = everyBox(options.clean);
   const known = readKnown(options.known);
+  const knownLook = readKnown(options.knownLook);
   const work = fs.mkdtempSync(path.join(os.tmpdir(), 'pelloran-reader-view-'));
   const browser = await launchBrowser(options.browser, work, CHROMIUM_FLAGS);
-  const table = new Map(); // cause -> setup -> pages
-  const totals = new Map(); // setup -> counts of where a reader can go
   let unexpected = 0;
   try {
+    const pages = choosePages(options, work);
+    const cache = new Map();
     for (const setup of options.setups) {
-      const entries = cleanCopies(options, setup, pages, work);
-      totals.set(setup, newWhereTotals());
-      let checked = 0;
-      for (const [rel, entry] of entries) {
-        if (entry.untouched) {
-          console.log(`${setup}\t${rel}\tleft as it was\t${entry.untouched}`);
-          continue;
-        }
-        const view = await openFileTab(browser);
-        try {
-          const { causes, detail } = await compare(view, entry, totals.get(setup));
-          checked++;
-          for (const cause of causes) {
-            if (!table.has(cause)) table.set(cause, new Map());
-            const row = table.get(cause);
-            row.set(setup, (row.get(setup) || 0) + 1);
-          }
-          if (causes.length > 0) {
-            const expected = known.get(`${setup}\t${rel}`);
-            const mark = expected && causes.every((c) => expected.includes(c)) ? 'known' : 'DIFFERS';
-            if (mark === 'DIFFERS') unexpected++;
-            console.log(`${setup}\t${rel}\t${mark}: ${causes.join(', ')}\t${detail}`);
-          }
-        } finally {
-          await view.tab.close();
-        }
-      }
-      console.log(`${setup}: ${checked} pages compared`);
+      const report = await checkSetup(browser, options, setup, pages, work, cache);
+      unexpected += printSetup(report, known, knownLook);
     }
   } finally {
     await browser.close();
     fs.rmSync(work, { recursive: true, force: true });
   }
-  printTable(options.setups, table);
-  printWhereTotals(options.setups, totals);
-  console.log(unexpected === 0 ? 'no unexpected difference' : `${unexpected} unexpected differences`);
+  console.log(unexpected === 0 ? '\nno unexpected difference' : `\n${unexpected} unexpected differences`);
   process.exitCode = unexpected === 0 ? 0 : 1;
-}
-
-function printTable(setups, table) {
-  const titles = setups.map((s) => SETUPS[s].title);
-  const width = Math.max(28, ...[...table.keys()].map((c) => c.length));
-  console.log('');
-  console.log(['cause'.padEnd(width), ...titles.map((t) => t.padStart(14))].join(' '));
-  if (table.size === 0) console.log('(no differences)'.padEnd(width));
-  for (const [cause, row] of table) {
-    console.log([cause.padEnd(width), ...setups.map((s) => String(row.get(s) || 0).padStart(14))].join(' '));
-  }
 }
 
 main().catch((e) => {

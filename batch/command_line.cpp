@@ -155,8 +155,8 @@ Exit status:
  cleaned tree answers 0 with "очищать нечего"; 1 when a page failed, was
  cleaned by the first pass only or was not restored over an edit, when a
  folder could not be read (counted as failed), or when a report or standard
- output could not be written; 2 for a usage error (--force without
- --restore and --fail-on-broken-links without --check-links among them);
+ output could not be written; 2 for a usage error (--fail-on-broken-links
+ without --check-links among them);
  128 + N when signal N (SIGINT, SIGTERM, SIGHUP) stopped the run after the
  page in hand, with the summary and the reports so far written.
  With --fail-on-broken-links, 3 when a link checked was broken (a status other
@@ -321,8 +321,8 @@ void AddBoxOptions(CLI::App& app, std::vector<BoxAction>& actions) {
 // The options that mean something only beside another, and what is said
 // when one stands alone; the one place where that is decided.
 std::optional<std::string> WhyOptionStandsAlone(const Command& command) {
-  // --force restores pages edited since their clean; nothing else uses it.
-  if (command.force && !command.restore) return "--force действует только вместе с --restore";
+  // --force means something in a restore (pages edited since) and in a clean
+  // (pages another user owns) alike, so it stands alone.
   if (command.fail_on_broken_links && !command.options.IsLinkCheckingOn())
     return "--fail-on-broken-links действует только вместе с --check-links";
   return std::nullopt;

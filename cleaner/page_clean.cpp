@@ -215,10 +215,12 @@ std::optional<PageCleaner::Outcome> PageCleaner::WhyLeft(const PageFiles& page,
                                                          bool asks_owner) const {
   if (original.error() == ELOOP)
     return Outcome{PageEnd::kLeftByRule, SymbolicLinkMessage(page.name)};
-  if (original.error() != 0) throw EInOutError::FromErrno(original.error());
+  if (original.error() != 0)
+    throw EInOutError::FromErrno(original.error()).About(page.Path(), FileStep::kOpen);
   if (original.busy()) return Outcome{PageEnd::kLeftByRule, PageBusyMessage(page.name)};
   const struct stat& status = original.status();
-  if (S_ISDIR(status.st_mode)) throw EInOutError::FromErrno(EISDIR);
+  if (S_ISDIR(status.st_mode))
+    throw EInOutError::FromErrno(EISDIR).About(page.Path(), FileStep::kOpen);
   std::string_view block;
   if (S_ISREG(status.st_mode)) {
     BindFileName(context.input, page.Path());
@@ -251,6 +253,8 @@ PageCleaner::Outcome PageCleaner::PassesAndCommit(PageCommit& commit, const Page
     return std::nullopt;
   };
   if (twice) {
+    // Named now, so that a failure of the first pass's writes names it.
+    BindFileName(output, page.WorkingCopy());
     OpenInMemory(output, [&commit] { return commit.MakeScratchFile(); });
   } else if (auto left = into_working_copy()) {
     return *left;

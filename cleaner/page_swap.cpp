@@ -65,7 +65,8 @@ std::optional<PageLeft> PageCommit::MakeWorkingCopy() {
   const mode_t bits = original_.status().st_mode & 07777;
   if (!IntoPage()) {
     // A file left under the caller's name goes: it may be a link elsewhere.
-    if (::unlink(output_.c_str()) != 0 && errno != ENOENT) throw EInOutError::FromErrno(errno);
+    if (::unlink(output_.c_str()) != 0 && errno != ENOENT)
+      throw EInOutError::FromErrno(errno).About(output_, FileStep::kCreate);
     fd_ = CreateNewFile(output_, bits);
     named_ = fd_ >= 0;
   } else if (ways_->unnamed_files) {
@@ -75,7 +76,10 @@ std::optional<PageLeft> PageCommit::MakeWorkingCopy() {
   if (IntoPage() && !ways_->unnamed_files) {
     if (auto busy = MakeNamedCopy()) return busy;
   }
-  if (fd_ < 0) throw EInOutError::FromErrno(errno);
+  if (fd_ < 0) {
+    if (!IntoPage()) throw EInOutError::FromErrno(errno).About(output_, FileStep::kCreate);
+    throw EInOutError::FromErrno(errno).About(page_.FolderPath(), FileStep::kCreateInFolder);
+  }
   GiveAttributes(original_.fd(), original_.status(), fd_, kCleanedMarkName,
                  ways_ != nullptr && ways_->default_acl);
   return std::nullopt;
@@ -89,10 +93,13 @@ std::optional<PageLeft> PageCommit::MakeNamedCopy() {
   fd_ = CreateNewFile(name, bits);
   if (fd_ < 0 && errno == EEXIST) {
     if (HeldByAnotherRun(name)) return PageLeft{PageBusyMessage(page_.name), true};
-    if (::unlink(name.c_str()) != 0 && errno != ENOENT) throw EInOutError::FromErrno(errno);
+    if (::unlink(name.c_str()) != 0 && errno != ENOENT)
+      throw EInOutError::FromErrno(errno).About(name, FileStep::kCreate);
     fd_ = CreateNewFile(name, bits);
   }
-  if (fd_ < 0) throw EInOutError::FromErrno(errno);
+  // A folder that takes no new file is the folder's failure, not the name's.
+  if (fd_ < 0)
+    throw EInOutError::FromErrno(errno).About(page_.FolderPath(), FileStep::kCreateInFolder);
   named_ = true;
   ::flock(fd_, LOCK_EX | LOCK_NB);
   return std::nullopt;
@@ -103,7 +110,7 @@ int PageCommit::MakeScratchFile() const {
   if (ways_ == nullptr || ways_->unnamed_files) {
     const int fd = CreateUnnamedFile(folder.empty() ? "." : folder, 0600);
     if (fd >= 0 || !UnnamedFilesRefused(errno)) {
-      if (fd < 0) throw EInOutError::FromErrno(errno);
+      if (fd < 0) throw EInOutError::FromErrno(errno).About(folder, FileStep::kCreateInFolder);
       return fd;
     }
   }
@@ -115,7 +122,7 @@ int PageCommit::MakeScratchFile() const {
   if (fd >= 0) return fd;
   std::string name = elsewhere + "/pelloran-XXXXXX";
   fd = ::mkostemp(name.data(), O_CLOEXEC);
-  if (fd < 0) throw EInOutError::FromErrno(errno);
+  if (fd < 0) throw EInOutError::FromErrno(errno).About(elsewhere, FileStep::kCreateInFolder);
   ::unlink(name.c_str());
   return fd;
 }

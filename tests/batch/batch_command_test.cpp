@@ -334,7 +334,6 @@ TEST(BatchCommandTest, BoxesAreListedAndUnknownNamesRefused) {
                                              {"--color=sometimes", "a.htm"},
                                              {"--json"},
                                              {"--diff", "--json", "-", "a.htm"},
-                                             {"--force", "a.htm"},
                                              {"--fail-on-broken-links", "a.htm"},
                                              {"-r"}}) {
     SCOPED_TRACE(args.front());

@@ -271,9 +271,10 @@ TEST_F(LinkCheckAheadTest, ReadsEveryQuotingFormAsABrowserDoes) {
   CurlLinkCheck check;
   const std::string report = Clean({{"a.htm", page}}, check);
   EXPECT_EQ(server_.AllRequests(), (std::map<std::string, int>{{"/ok?a=1&b=2", 1}}));
-  EXPECT_EQ(report, "\r\n           " + (dir_.path() / "a.htm").string() + " :\r\n\r\n" + "ext  '" +
-                        url + "'     OK\r\next  " + url + "     OK\r\next  \" " + url +
-                        " \"     OK\r\n     \"" + server_.Url("/ok?a=1&#38;b=2") + "\"     OK\r\n");
+  EXPECT_EQ(report, "\xEF\xBB\xBF\r\n           " + (dir_.path() / "a.htm").string() +
+                        " :\r\n\r\n" + "ext  '" + url + "'     OK\r\next  " + url +
+                        "     OK\r\next  \" " + url + " \"     OK\r\n     \"" +
+                        server_.Url("/ok?a=1&#38;b=2") + "\"     OK\r\n");
 }
 
 // With every request routed to the test server as a proxy, nothing but the
@@ -292,7 +293,7 @@ TEST_F(LinkCheckAheadTest, OnlyWebAddressesLeaveTheMachine) {
   EXPECT_EQ(server_.AllRequests(),
             (std::map<std::string, int>{{"http://pelloran-test.invalid/ok", 1}}));
   const std::string path = (dir_.path() / "a.htm").string();
-  EXPECT_EQ(report, "\r\n           " + path +
+  EXPECT_EQ(report, "\xEF\xBB\xBF\r\n           " + path +
                         " :\r\n\r\n"
                         "ext  \"sub/x.htm\"\r\next  \"etc/passwd\"\r\next  \"/root.htm\"\r\n"
                         "ext  \"mailto:a@b.ru\"\r\next  \"tel:+7\"\r\next  \"javascript:x()\"\r\n"
@@ -313,9 +314,10 @@ TEST_F(LinkCheckAheadTest, APageEditedAfterTheScanStillGetsTheRightAnswers) {
   const std::string report =
       Clean({{"a.htm", Quoted(server_.Url("/ok?v=1")) + Quoted(server_.Url("/gone?v=1"))}}, check);
   const std::string path = (dir_.path() / "a.htm").string();
-  EXPECT_EQ(report, "\r\n           " + path + " :\r\n\r\n" + "ext  \"" + server_.Url("/ok?v=2") +
-                        "\"     OK\r\n" + "ext  \"" + server_.Url("/gone?v=2") + "\"\r\n" +
-                        "ext  \"" + server_.Url("/ok?v=1") + "\"     OK\r\n");
+  EXPECT_EQ(report, "\xEF\xBB\xBF\r\n           " + path + " :\r\n\r\n" + "ext  \"" +
+                        server_.Url("/ok?v=2") + "\"     OK\r\n" + "ext  \"" +
+                        server_.Url("/gone?v=2") + "\"\r\n" + "ext  \"" + server_.Url("/ok?v=1") +
+                        "\"     OK\r\n");
   for (const char* target : {"/ok?v=1", "/gone?v=1", "/ok?v=2", "/gone?v=2"})
     EXPECT_EQ(server_.Requests(target), 1) << target;
 }

@@ -37,9 +37,11 @@ bool KeepsItsAttributes(std::string_view name) {
 // What a link tag keeps: where it leads and the targets it is.
 enum LinkName : size_t { kHref, kName, kLinkId };
 constexpr KeptName kLinkNames[] = {{"href", true}, {"name", true}, {"id", true}};
-// What an image keeps besides its source: the text shown in its place, its id.
-enum ImageName : size_t { kSource, kAlt, kImageId };
-constexpr KeptName kImageNames[] = {{"src", false}, {"alt", true}, {"id", true}};
+// What an image keeps besides its source: the text shown in its place, its
+// id, and the image map whose areas are links.
+enum ImageName : size_t { kSource, kAlt, kImageId, kUseMap, kIsMap };
+constexpr KeptName kImageNames[] = {
+    {"src", false}, {"alt", true}, {"id", true}, {"usemap", true}, {"ismap", true}};
 
 class TagFilter {
  public:
@@ -238,7 +240,7 @@ void TagFilter::SpanEnd() {
   if (scan_.terminator() != '>') scan_.DropThroughClose();
 }
 
-// <img ...>: reduced to its source, then its alt text and id as they stand;
+// <img ...>: reduced to its source, then its alt text, id and map as they stand;
 // without a source it comes out as <img src>.
 void TagFilter::ImageTag() {
   Count(&CleanStatistics::image_tags_reduced);

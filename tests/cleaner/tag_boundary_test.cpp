@@ -163,5 +163,15 @@ TEST(TagBoundaryTest, EdgeCases) {
   ExpectCleaned(cases);
 }
 
+// What a browser check over generated pages found lost: each kept now.
+TEST(TagBoundaryTest, BrowserFindings) {
+  const PageCase cases[] = {
+      // An image map's areas are links.
+      {{}, "<img src=a.png usemap=\"#m\">", "<img src=a.png usemap=\"#m\">"},
+      {{kOverride}, "<IMG ISMAP alt=x SRC=a.png>", "<img src=a.png ismap alt=x>"},
+  };
+  ExpectCleaned(cases);
+}
+
 }  // namespace
 }  // namespace pelloran

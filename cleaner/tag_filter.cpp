@@ -41,7 +41,7 @@ constexpr KeptName kLinkNames[] = {{"href", true}, {"name", true}, {"id", true}}
 // id, and the image map whose areas are links.
 enum ImageName : size_t { kSource, kAlt, kImageId, kUseMap, kIsMap };
 constexpr KeptName kImageNames[] = {
-    {"src", false}, {"alt", true}, {"id", true}, {"usemap", true}, {"ismap", true}};
+    {"src", true}, {"alt", true}, {"id", true}, {"usemap", true}, {"ismap", true}};
 
 class TagFilter {
  public:

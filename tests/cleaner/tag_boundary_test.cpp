@@ -169,6 +169,9 @@ TEST(TagBoundaryTest, BrowserFindings) {
       // An image map's areas are links.
       {{}, "<img src=a.png usemap=\"#m\">", "<img src=a.png usemap=\"#m\">"},
       {{kOverride}, "<IMG ISMAP alt=x SRC=a.png>", "<img src=a.png ismap alt=x>"},
+      // Attribute names in any letter case.
+      {{}, "<img Src=a.png alt=b>", "<img src=a.png alt=b>"},
+      {{kOverride}, "<img sRc='a b.png'>", "<img src='a b.png'>"},
   };
   ExpectCleaned(cases);
 }

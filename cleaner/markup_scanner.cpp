@@ -18,6 +18,15 @@ bool EndsTagName(int c) { return IsBlank(c) || c == '/' || c == '>'; }
 
 }  // namespace
 
+bool IsNamed(std::string_view name, std::string_view lower) {
+  if (name.size() != lower.size()) return false;
+  for (size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != lower[i]) return false;
+  }
+  return true;
+}
+
 TagKind ClassifyTagName(std::string_view name) {
   if (name.empty()) return TagKind::kOther;
   if (name[0] == '!') {
@@ -213,7 +222,7 @@ std::string_view MarkupScanner::FindAttributeNamed(char letter1, char letter2,
       current_ = '>';
       return window_;
     }
-    if (stands && (window_ == name1 || window_ == name2)) return window_;
+    if (stands && (IsNamed(window_, name1) || window_ == name2)) return window_;
     if (window_.size() < n) {
       if (picker != nullptr) picker->Finish(/*at_end=*/true);
       return {};

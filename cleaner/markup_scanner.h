@@ -36,6 +36,10 @@ enum class TagKind {
 
 TagKind ClassifyTagName(std::string_view name);
 
+// Is `name` `lower` in any letter case? Browsers read tag and attribute names
+// so: <Img>, <TABLE> and <tAbLe> are all the same tag.
+bool IsNamed(std::string_view name, std::string_view lower);
+
 // The longest tag name a pass keeps in memory. Every name a case looks for is
 // far shorter, so a longer one can only be a "!" declaration or an ordinary
 // tag; its first kTagNameCap characters are kept and the rest is streamed to
@@ -163,8 +167,8 @@ class MarkupScanner {
   bool MarkerFollows(std::string_view marker_lower, std::string_view marker_upper);
 
   // Repeats FindAttribute(n, letter1, letter2) over the tag, n being the
-  // names' length, until the window is `name1` or `name2` beginning where a
-  // name can stand, or ">". Returns that window, or an empty view when the
+  // names' length, until the window is `name1` or `name2` (in any letter
+  // case) beginning where a name can stand, or ">". Returns that window, or an empty view when the
   // input ended first. Every character read goes to `picker`, when one is
   // given, which is finished at the ">" or the end of the input.
   std::string_view FindAttributeNamed(char letter1, char letter2, std::string_view name1,

@@ -172,6 +172,9 @@ TEST(TagBoundaryTest, BrowserFindings) {
       // Attribute names in any letter case.
       {{}, "<img Src=a.png alt=b>", "<img src=a.png alt=b>"},
       {{kOverride}, "<img sRc='a b.png'>", "<img src='a b.png'>"},
+      {{kOverride},
+       "<div Class=k>t</div><b cLASS=\"m n\" ID=i>",
+       "<div class=k>t</div><b class=\"m n\" id=i>"},
   };
   ExpectCleaned(cases);
 }

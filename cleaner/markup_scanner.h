@@ -14,8 +14,7 @@
 
 namespace pelloran {
 
-// The tags either pass tells apart; names match in all small letters or all
-// capitals only.
+// The tags either pass tells apart; names match in any letter case.
 enum class TagKind {
   kConditionalComment,  // !--[if
   kDeclaration,         // any other name that starts with "!", or with "?"
@@ -137,34 +136,33 @@ class MarkupScanner {
   // Answers how many of the bytes written were the page's (the id as kept).
   size_t WriteIdHolder(AttributePicker& picker, bool closed);
 
-  // Copies an element's content through to its end marker, as repeated
-  // CopyToMarker windows of the marker's length restarting at the marker's
-  // first character would (which must not occur again inside the marker).
-  // Writes the marker in small letters when either form was found; false
-  // (nothing written for the marker) when the input ended first.
-  bool CopyElement(std::string_view marker_lower, std::string_view marker_upper);
+  // Copies an element's content through to its end marker, which begins
+  // with a character that is not a letter and stands nowhere else in it; the
+  // marker is found in any letter case. Writes the marker in small letters;
+  // false (nothing written for the marker) when the input ended first.
+  bool CopyElement(std::string_view marker_lower);
   // An element copied untouched: `written_name` (the tag name in small
   // letters), the terminator, then everything through the end marker.
-  bool CopyUntouched(std::string_view written_name, std::string_view marker_lower,
-                     std::string_view marker_upper) {
+  bool CopyUntouched(std::string_view written_name, std::string_view marker_lower) {
     Write(written_name);
     WriteTerminator();
-    return CopyElement(marker_lower, marker_upper);
+    return CopyElement(marker_lower);
   }
   // The elements both passes copy untouched, end markers in small letters:
   // conditional comments whole, script and noscript so that markup inside
   // their strings stays as it is.
-  bool CopyConditionalComment() { return CopyUntouched("!--[if", "![endif]-->", "![ENDIF]-->"); }
-  bool CopyScript() { return CopyUntouched("script", "/script>", "/SCRIPT>"); }
-  bool CopyNoscript() { return CopyUntouched("noscript", "/noscript>", "/NOSCRIPT>"); }
+  bool CopyConditionalComment() { return CopyUntouched("!--[if", "![endif]-->"); }
+  bool CopyScript() { return CopyUntouched("script", "/script>"); }
+  bool CopyNoscript() { return CopyUntouched("noscript", "/noscript>"); }
   // A tag copied as it stands: its name, the terminator, the rest through ">".
   void CopyTag() {
     WriteName();
     WriteTerminator();
     if (terminator_ != '>') CopyThroughClose();
   }
-  // Do the characters after the one just read complete either form of the marker?
-  bool MarkerFollows(std::string_view marker_lower, std::string_view marker_upper);
+  // Do the characters after the one just read complete the marker, in any
+  // letter case?
+  bool MarkerFollows(std::string_view marker_lower);
 
   // Repeats FindAttribute(n, letter1, letter2) over the tag, n being the
   // names' length, until the window is `name1` or `name2` (in any letter

@@ -23,13 +23,12 @@ constexpr int kGaugeCap = 95;
 // value and state, a frame's page, an image map's areas, the address every
 // relative link starts from.
 bool KeepsItsAttributes(std::string_view name) {
-  static constexpr std::string_view kNames[][2] = {
-      {"input", "INPUT"},   {"select", "SELECT"}, {"option", "OPTION"}, {"textarea", "TEXTAREA"},
-      {"button", "BUTTON"}, {"form", "FORM"},     {"label", "LABEL"},   {"frame", "FRAME"},
-      {"iframe", "IFRAME"}, {"area", "AREA"},     {"map", "MAP"},       {"base", "BASE"},
+  static constexpr std::string_view kNames[] = {
+      "input", "select", "option", "textarea", "button", "form",
+      "label", "frame",  "iframe", "area",     "map",    "base",
   };
-  for (const auto& forms : kNames) {
-    if (name == forms[0] || name == forms[1]) return true;
+  for (std::string_view kept : kNames) {
+    if (IsNamed(name, kept)) return true;
   }
   return false;
 }
@@ -173,7 +172,7 @@ bool TagFilter::ApplyCase(TagKind kind, bool drop_spans) {
       if (DropsOfficeMarkup()) {
         office_.CopyTable();
       } else {
-        scan_.CopyUntouched("table", "/table>", "/TABLE>");
+        scan_.CopyUntouched("table", "/table>");
       }
       break;
     case TagKind::kImg:
@@ -380,7 +379,7 @@ TagFilter::ClassValueEnd TagFilter::CopyClassValue() {
 // selector_ holds the tag name, "." and the class value.
 void TagFilter::RecordSelector() {
   const std::string_view name = scan_.name();
-  if (name == "p" || name == "P") {
+  if (IsNamed(name, "p")) {
     selector_[0] = 'p';  // the key is "p." + value for either form
     tables_.CountParagraphClass(selector_);
   } else {

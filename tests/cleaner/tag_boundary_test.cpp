@@ -175,6 +175,21 @@ TEST(TagBoundaryTest, BrowserFindings) {
       {{kOverride},
        "<div Class=k>t</div><b cLASS=\"m n\" ID=i>",
        "<div class=k>t</div><b class=\"m n\" id=i>"},
+      // Tag names in any letter case are seen as their kind.
+      {{kOverride},
+       "<Img src=a.png alt=x><A Href=x Class=k>t</A>",
+       "<img src=a.png alt=x><a href=x>t</A>"},
+      {{kOverride},
+       "<p><Input type=submit value=v></p><select><Option selected>a<option>b</select>",
+       "<p><Input type=submit value=v></p><select><Option selected>a<option>b</select>"},
+      {{kOverride},
+       "<Base href=\"sub/\"><sCRIPT>a=\"<b c=d>\"</Script>",
+       "<Base href=\"sub/\"><script>a=\"<b c=d>\"</script>"},
+      {{kOverrideButTables},
+       "<Table width=3><tr><td class=x>1</td></Table><div class=y>",
+       "<table width=3><tr><td class=x>1</td></table><div class=y>"},
+      {{kDropSpans}, "a<Span class=k>b</sPan>c", "abc"},
+      {{}, "<XmL>x</xML>t<O:p class=k>u</o:P>", "tu", true},
   };
   ExpectCleaned(cases);
 }

@@ -345,8 +345,8 @@ TEST(TagFilterReaderTest, TextControlsAndWellFormedMarkupSurvive) {
        {}},
       {kOverride,
        "<Input type=x class=y><inputs class=z>",
-       "<Input class=y><inputs class=z>",
-       {"Input.y", "inputs.z"},
+       "<Input type=x class=y><inputs class=z>",
+       {"inputs.z"},
        {}},
       // Processing instructions and self-closing tags stay well-formed.
       {kOverride,

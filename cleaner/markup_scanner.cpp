@@ -120,19 +120,23 @@ bool MarkupScanner::CopyThroughClose() {
 }
 
 bool MarkupScanner::DropThroughClose(AttributePicker* picker) {
+  if (picker == nullptr) {
+    quotes_.Start({});
+    picker = &quotes_;
+  }
   for (int before = current_;;) {
     const int c = NextChar(input_);
-    if (c == '>') {
+    if (c == '>' && !picker->InQuotes()) {
       before_close_ = before;
       current_ = c;
-      if (picker != nullptr) picker->Finish(/*at_end=*/false);
+      picker->Finish(/*at_end=*/false);
       return true;
     }
     if (c == kEndMark) {
-      if (picker != nullptr) picker->Finish(/*at_end=*/true);
+      picker->Finish(/*at_end=*/true);
       return false;
     }
-    if (picker != nullptr) picker->Feed(c);
+    picker->Feed(c);
     before = c;
   }
 }

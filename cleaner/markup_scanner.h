@@ -103,9 +103,10 @@ class MarkupScanner {
   // Reads and writes up to and including the next ">". False when the input
   // ended first.
   bool CopyThroughClose();
-  // Reads up to and including the next ">", writing nothing. False at the end.
-  // Every character before the ">" goes to `picker`, when one is given, which
-  // is finished at the ">" or the end.
+  // Reads up to and including the tag's ">", writing nothing: as in a
+  // browser, a ">" inside a quoted value does not end the tag. False at the
+  // end. Every character before the ">" goes to `picker`, when one is given,
+  // which is finished at the ">" or the end.
   bool DropThroughClose(AttributePicker* picker = nullptr);
   // Reads and writes up to and including the next `quote`. False at the end.
   bool CopyThroughQuote(int quote, AttributePicker* picker = nullptr);
@@ -184,6 +185,7 @@ class MarkupScanner {
   ByteFile& output_;
   std::string name_;
   std::string window_;
+  AttributePicker quotes_;  // tells the quoted values of a tag dropped without a picker
   int terminator_ = kEndMark;
   int before_close_ = kEndMark;  // the character read before the tag's last ">"
   bool name_cut_ = false;

@@ -122,14 +122,15 @@ bool OfficeMarkup::DropComment() {
 bool OfficeMarkup::DropTag(bool keeps_id) {
   HoldTagStart();
   picker_.Start(kIdName);
-  for (int c = scan_.terminator(); c != '>';) {
+  // A ">" inside a quoted value does not end the tag, as in a browser.
+  for (int c = scan_.terminator(); c != '>' || picker_.InQuotes();) {
     c = scan_.Next();
     if (c == kEndMark) {
       scan_.Write(held_);
       return true;
     }
     held_.push_back(static_cast<char>(c));
-    if (keeps_id && c != '>') picker_.Feed(c);
+    if (c != '>' || picker_.InQuotes()) picker_.Feed(c);
   }
   picker_.Finish(/*at_end=*/false);
   Count(held_.size() - (keeps_id ? scan_.WriteIdHolder(picker_, /*closed=*/true) : 0));

@@ -349,7 +349,8 @@ void TagFilter::ClassProcessing() {
   }
 }
 
-// Writes " class=" and the value, which ends at any blank or ">"; "=" is left
+// Writes " class=" and the value, which ends at any blank or at a ">" outside
+// its quotes; "=" is left
 // out, quotes stay. selector_ gets the tag name, "." and at most
 // kKeptValueCap characters of the value.
 TagFilter::ClassValueEnd TagFilter::CopyClassValue() {
@@ -360,7 +361,7 @@ TagFilter::ClassValueEnd TagFilter::CopyClassValue() {
   int opening = 0;  // the value's first character
   bool open_quote = false;
   int c = scan_.Next();
-  for (; !IsBlank(c) && c != '>'; c = scan_.Next()) {
+  for (; !IsBlank(c) && (c != '>' || open_quote); c = scan_.Next()) {
     picker_.Feed(c);
     if (c == '=') continue;
     scan_.Put(c);

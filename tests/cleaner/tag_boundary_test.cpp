@@ -109,7 +109,7 @@ TEST(TagBoundaryTest, DroppedTagsLeaveTheirIds) {
       {{kDropSpans}, "<span class=k>x</span>", "x"},
       {{kDropSpans}, "<spanner Id='s' id=t>y", "<span id='s'></span>y"},
       {{kDropSpans}, "<span/id=x/>y<span id=z />w", "<span id=x/></span>y<span id=z></span>w"},
-      {{kDropSpans}, "<span title=\"a>b\" id=x>", "b\" id=x>"},  // ">" ends a dropped tag
+      {{kDropSpans}, "<span title=\"a>b\" id=x>", "<span id=x></span>"},
       {{kDropSpans}, "a<span id=x", "a<span id=x"},
       {{},
        "<o:p id=x></o:p><W:Sdt\r\nID='s'>c</W:Sdt>",
@@ -190,6 +190,16 @@ TEST(TagBoundaryTest, BrowserFindings) {
        "<table width=3><tr><td class=x>1</td></table><div class=y>"},
       {{kDropSpans}, "a<Span class=k>b</sPan>c", "abc"},
       {{}, "<XmL>x</xML>t<O:p class=k>u</o:P>", "tu", true},
+      // A dropped or cut tag ends at the first ">" outside quotes.
+      {{kDropSpans}, "<span title=\"a>b\">t</span title='>'>", "t"},
+      {{kDropSpans}, "<span id=\"a>b\"></span>t", "<span id=\"a>b\"></span>t"},
+      {{kOverride},
+       "<div class=k title='a>b'>t</div><div title='a>b' class=k>u",
+       "<div class=k>t</div><div class=k>u"},
+      {{kOverride},
+       "<div class=\"a>b\" id=x>t<p title=\"x>y\" id=z>v",
+       "<div class=\"a>b\" id=x>t<p id=z>v"},
+      {{}, "<o:p title=\"a>b\">t</o:p title='>'>", "t", true},
   };
   ExpectCleaned(cases);
 }

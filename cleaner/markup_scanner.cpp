@@ -30,6 +30,11 @@ TagKind ClassifyTagName(std::string_view name) {
   }
   // A processing instruction (<?xml ...?>) is copied as it stands, like a declaration.
   if (name[0] == '?') return TagKind::kDeclaration;
+  // Elements whose content a browser reads as text, markup and all.
+  for (std::string_view raw :
+       {"textarea", "title", "xmp", "iframe", "noembed", "noframes", "plaintext"}) {
+    if (IsNamed(name, raw)) return TagKind::kRawText;
+  }
   switch (name.size()) {
     case 1:
       if (IsNamed(name, "a")) return TagKind::kA;
@@ -178,7 +183,18 @@ size_t MarkupScanner::WriteIdHolder(AttributePicker& picker, bool closed) {
   return id.size();
 }
 
-bool MarkupScanner::CopyElement(std::string_view marker_lower) {
+bool MarkupScanner::CopyRawText() {
+  if (IsNamed(name_, "plaintext")) {
+    CopyRunUpTo(kEndMark);
+    return false;
+  }
+  marker_.assign(1, '/');
+  for (char c : name_) marker_.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c);
+  marker_.push_back('>');
+  return CopyElement(marker_, /*as_found=*/true);
+}
+
+bool MarkupScanner::CopyElement(std::string_view marker_lower, bool as_found) {
   // Repeating CopyToMarker(n, first, first) writes every character and stops
   // exactly at the first place where either form of the marker begins, since
   // each marker holds its first character nowhere else. So the copy can go
@@ -189,8 +205,12 @@ bool MarkupScanner::CopyElement(std::string_view marker_lower) {
     if (CopyRunUpTo(first) == kEndMark) return false;
     input_.Consume(1);
     if (MarkerFollows(marker_lower)) {
-      for (size_t i = 1; i < n; ++i) NextChar(input_);
-      Write(marker_lower);
+      if (as_found) output_.PutByte(first);
+      for (size_t i = 1; i < n; ++i) {
+        const int c = NextChar(input_);
+        if (as_found) Put(c);
+      }
+      if (!as_found) Write(marker_lower);
       return true;
     }
     output_.PutByte(first);

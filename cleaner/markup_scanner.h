@@ -30,6 +30,7 @@ enum class TagKind {
   kImg,
   kA,
   kP,
+  kRawText,  // textarea, title, xmp, iframe, noembed, noframes, plaintext
   kOther,
 };
 
@@ -141,7 +142,13 @@ class MarkupScanner {
   // with a character that is not a letter and stands nowhere else in it; the
   // marker is found in any letter case. Writes the marker in small letters;
   // false (nothing written for the marker) when the input ended first.
-  bool CopyElement(std::string_view marker_lower);
+  // With `as_found`, the marker is written as it stands in the page.
+  bool CopyElement(std::string_view marker_lower, bool as_found = false);
+  // After the start tag of a kRawText element (its name still in name()):
+  // the content a browser reads as plain text, copied unchanged through the
+  // end tag, which is written as found; plaintext's content runs to the end
+  // of the page. False when the input ended first.
+  bool CopyRawText();
   // An element copied untouched: `written_name` (the tag name in small
   // letters), the terminator, then everything through the end marker.
   bool CopyUntouched(std::string_view written_name, std::string_view marker_lower) {
@@ -185,6 +192,7 @@ class MarkupScanner {
   ByteFile& output_;
   std::string name_;
   std::string window_;
+  std::string marker_;      // a raw-text element's end tag
   AttributePicker quotes_;  // tells the quoted values of a tag dropped without a picker
   int terminator_ = kEndMark;
   int before_close_ = kEndMark;  // the character read before the tag's last ">"

@@ -181,6 +181,11 @@ bool TagFilter::ApplyCase(TagKind kind, bool drop_spans) {
     case TagKind::kA:
       LinkTag();
       break;
+    case TagKind::kRawText:
+      // The start tag as any other; its content is text to a browser.
+      DefaultPath();
+      if (!scan_.AtInputEnd()) scan_.CopyRawText();
+      break;
     case TagKind::kP:
     case TagKind::kOther:
       return false;

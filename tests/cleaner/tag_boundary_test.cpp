@@ -200,6 +200,21 @@ TEST(TagBoundaryTest, BrowserFindings) {
        "<div class=\"a>b\" id=x>t<p title=\"x>y\" id=z>v",
        "<div class=\"a>b\" id=x>t<p id=z>v"},
       {{}, "<o:p title=\"a>b\">t</o:p title='>'>", "t", true},
+      // What a browser reads as text inside an element stays as it is.
+      {{kOverride, kDropSpans},
+       "<textarea><span class=k>t</span></TextArea><Title>a <b class=k>b</TITLE>",
+       "<textarea><span class=k>t</span></TextArea><Title>a <b class=k>b</TITLE>"},
+      {{},
+       "<xmp><IMG SRC=\"x.gif\" ismap /></xmp><a href=x class=k>",
+       "<xmp><IMG SRC=\"x.gif\" ismap /></xmp><a href=x>"},
+      {{kOverride, kDropSpans},
+       "<iframe src=f.htm><p class=k>no</p></iframe><noembed><a class=k>t</a></noembed>"
+       "<noframes><span>u</span></NOFRAMES><p class=q>",
+       "<iframe src=f.htm><p class=k>no</p></iframe><noembed><a class=k>t</a></noembed>"
+       "<noframes><span>u</span></NOFRAMES><p>"},
+      {{kOverride},
+       "<Plaintext class=k><p class=k>a</plaintext><b>",
+       "<Plaintext class=k><p class=k>a</plaintext><b>"},
   };
   ExpectCleaned(cases);
 }

@@ -1,6 +1,7 @@
 #include "cleaner/tag_filter.h"
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,34 @@ bool KeepsItsAttributes(std::string_view name) {
     if (IsNamed(name, kept)) return true;
   }
   return false;
+}
+
+// What a tag cut to its class keeps besides it: its id, and for the few kinds
+// below the attributes that hold what the element shows rather than how it
+// looks: an open details or dialog, the source of media and embedded content,
+// the controls without which a video or audio cannot be played. (Frames and
+// form controls keep every attribute.)
+constexpr KeptName kOpenNames[] = {{"id", true}, {"open", true}};
+constexpr KeptName kDataNames[] = {{"id", true}, {"data", true}};
+constexpr KeptName kSourceNames[] = {{"id", true}, {"src", true}};
+constexpr KeptName kSourceSetNames[] = {{"id", true}, {"src", true}, {"srcset", true}};
+constexpr KeptName kMediaNames[] = {
+    {"id", true}, {"src", true}, {"controls", true}, {"poster", true}};
+
+std::span<const KeptName> KeptWhenCut(std::string_view name) {
+  struct Kind {
+    std::string_view name;
+    std::span<const KeptName> kept;
+  };
+  static constexpr Kind kKinds[] = {
+      {"details", kOpenNames}, {"dialog", kOpenNames},  {"object", kDataNames},
+      {"embed", kSourceNames}, {"track", kSourceNames}, {"source", kSourceSetNames},
+      {"video", kMediaNames},  {"audio", kMediaNames},
+  };
+  for (const Kind& kind : kKinds) {
+    if (IsNamed(name, kind.name)) return kind.kept;
+  }
+  return kIdName;
 }
 
 // What a link tag keeps: where it leads and the targets it is.
@@ -316,11 +345,12 @@ void TagFilter::DefaultPath() {
   ClassProcessing();
 }
 
-// Keeps only the class attribute, and the id beside it, and records the class
+// Keeps only the class attribute, and the id (and for some kinds the content
+// attributes) beside it, and records the class
 // in the tables. A tag cut off by the end of the page keeps what of them was
 // read, without a closing ">".
 void TagFilter::ClassProcessing() {
-  picker_.Start(kIdName);
+  picker_.Start(KeptWhenCut(scan_.name()));
   const std::string_view found = scan_.FindAttributeNamed('c', 'C', "class", "CLASS", &picker_);
   bool last_unquoted = false;
   scan_.Write(picker_.TakeCompleted(&last_unquoted));  // an id in front of the class

@@ -215,6 +215,23 @@ TEST(TagBoundaryTest, BrowserFindings) {
       {{kOverride},
        "<Plaintext class=k><p class=k>a</plaintext><b>",
        "<Plaintext class=k><p class=k>a</plaintext><b>"},
+      // Overriding keeps the attributes that hold what an element shows.
+      {{kOverride},
+       "<details open class=k style=x><summary>s</summary>t</details><dialog Open>d</dialog>",
+       "<details open class=k><summary>s</summary>t</details><dialog open>d</dialog>"},
+      {{kOverride},
+       "<object data=m.svg width=3 type=x>o</object><embed style=x src=e.svg>",
+       "<object data=m.svg>o</object><embed src=e.svg>"},
+      {{kOverride},
+       "<video src=v.mp4 width=3 controls poster=p.png class=k></video>",
+       "<video src=v.mp4 controls poster=p.png class=k></video>"},
+      {{kOverride},
+       "<audio src=a.ogg controls><source src=s.webm srcset=\"a 1x\" type=t><track src=t.vtt "
+       "kind=x>",
+       "<audio src=a.ogg controls><source src=s.webm srcset=\"a 1x\"><track src=t.vtt>"},
+      {{kOverride},
+       "<iframe src=f.htm width=3></iframe><frame src=g.htm name=n>",
+       "<iframe src=f.htm width=3></iframe><frame src=g.htm name=n>"},
   };
   ExpectCleaned(cases);
 }

@@ -125,7 +125,7 @@ TEST_F(CleanRunTest, NothingSelectedTouchesNoPageButWritesAnEmptyReport) {
   EXPECT_TRUE(first_seen_.empty());
   EXPECT_EQ(Read("a.htm"), "page a");
   EXPECT_FALSE(Exists("a.htm~"));
-  EXPECT_TRUE(messages_.information.empty());     // no link to check: no connection asked about
+  EXPECT_TRUE(messages_.information.empty());  // no link to check: no connection asked about
   EXPECT_EQ(Read("Ссылки.txt"), "\xEF\xBB\xBF");  // only the mark of UTF-8
   EXPECT_FALSE(context_.link_report.is_open());
   EXPECT_EQ(gauge_.history, std::vector<int>{0});

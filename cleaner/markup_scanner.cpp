@@ -8,47 +8,57 @@
 namespace pelloran {
 namespace {
 
-bool Is(std::string_view name, std::string_view lower, std::string_view upper) {
-  return name == lower || name == upper;
-}
-
 // A tag's name ends at any blank, "/" or ">", as a browser's does (the "/"
 // of an end tag comes first and is the name's).
 bool EndsTagName(int c) { return IsBlank(c) || c == '/' || c == '>'; }
 
 }  // namespace
 
+bool IsNamed(std::string_view name, std::string_view lower) {
+  if (name.size() != lower.size()) return false;
+  for (size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != lower[i]) return false;
+  }
+  return true;
+}
+
 TagKind ClassifyTagName(std::string_view name) {
   if (name.empty()) return TagKind::kOther;
   if (name[0] == '!') {
-    return Is(name, "!--[if", "!--[IF") ? TagKind::kConditionalComment : TagKind::kDeclaration;
+    return IsNamed(name, "!--[if") ? TagKind::kConditionalComment : TagKind::kDeclaration;
   }
   // A processing instruction (<?xml ...?>) is copied as it stands, like a declaration.
   if (name[0] == '?') return TagKind::kDeclaration;
+  // Elements whose content a browser reads as text, markup and all.
+  for (std::string_view raw :
+       {"textarea", "title", "xmp", "iframe", "noembed", "noframes", "plaintext"}) {
+    if (IsNamed(name, raw)) return TagKind::kRawText;
+  }
   switch (name.size()) {
     case 1:
-      if (Is(name, "a", "A")) return TagKind::kA;
-      if (Is(name, "p", "P")) return TagKind::kP;
+      if (IsNamed(name, "a")) return TagKind::kA;
+      if (IsNamed(name, "p")) return TagKind::kP;
       break;
     case 3:
-      if (Is(name, "img", "IMG")) return TagKind::kImg;
+      if (IsNamed(name, "img")) return TagKind::kImg;
       break;
     case 4:
-      if (Is(name, "html", "HTML")) return TagKind::kHtml;
-      if (Is(name, "meta", "META")) return TagKind::kMeta;
-      if (Is(name, "link", "LINK")) return TagKind::kLink;
-      if (Is(name, "span", "SPAN")) return TagKind::kSpan;
+      if (IsNamed(name, "html")) return TagKind::kHtml;
+      if (IsNamed(name, "meta")) return TagKind::kMeta;
+      if (IsNamed(name, "link")) return TagKind::kLink;
+      if (IsNamed(name, "span")) return TagKind::kSpan;
       break;
     case 5:
-      if (Is(name, "style", "STYLE")) return TagKind::kStyle;
-      if (Is(name, "table", "TABLE")) return TagKind::kTable;
-      if (Is(name, "/span", "/SPAN")) return TagKind::kSpanEnd;
+      if (IsNamed(name, "style")) return TagKind::kStyle;
+      if (IsNamed(name, "table")) return TagKind::kTable;
+      if (IsNamed(name, "/span")) return TagKind::kSpanEnd;
       break;
     case 6:
-      if (Is(name, "script", "SCRIPT")) return TagKind::kScript;
+      if (IsNamed(name, "script")) return TagKind::kScript;
       break;
     case 8:
-      if (Is(name, "noscript", "NOSCRIPT")) return TagKind::kNoscript;
+      if (IsNamed(name, "noscript")) return TagKind::kNoscript;
       break;
   }
   return TagKind::kOther;
@@ -61,7 +71,7 @@ void MarkupScanner::ReadTagName(bool span_rule) {
   int c = Next();
   while (c != kEndMark) {
     name_.push_back(static_cast<char>(c));
-    if (span_rule && name_.size() == 4 && Is(name_, "span", "SPAN")) {
+    if (span_rule && name_.size() == 4 && IsNamed(name_, "span")) {
       terminator_ = ' ';
       return;
     }
@@ -115,19 +125,23 @@ bool MarkupScanner::CopyThroughClose() {
 }
 
 bool MarkupScanner::DropThroughClose(AttributePicker* picker) {
+  if (picker == nullptr) {
+    quotes_.Start({});
+    picker = &quotes_;
+  }
   for (int before = current_;;) {
     const int c = NextChar(input_);
-    if (c == '>') {
+    if (c == '>' && !picker->InQuotes()) {
       before_close_ = before;
       current_ = c;
-      if (picker != nullptr) picker->Finish(/*at_end=*/false);
+      picker->Finish(/*at_end=*/false);
       return true;
     }
     if (c == kEndMark) {
-      if (picker != nullptr) picker->Finish(/*at_end=*/true);
+      picker->Finish(/*at_end=*/true);
       return false;
     }
-    if (picker != nullptr) picker->Feed(c);
+    picker->Feed(c);
     before = c;
   }
 }
@@ -169,7 +183,18 @@ size_t MarkupScanner::WriteIdHolder(AttributePicker& picker, bool closed) {
   return id.size();
 }
 
-bool MarkupScanner::CopyElement(std::string_view marker_lower, std::string_view marker_upper) {
+bool MarkupScanner::CopyRawText() {
+  if (IsNamed(name_, "plaintext")) {
+    CopyRunUpTo(kEndMark);
+    return false;
+  }
+  marker_.assign(1, '/');
+  for (char c : name_) marker_.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c);
+  marker_.push_back('>');
+  return CopyElement(marker_, /*as_found=*/true);
+}
+
+bool MarkupScanner::CopyElement(std::string_view marker_lower, bool as_found) {
   // Repeating CopyToMarker(n, first, first) writes every character and stops
   // exactly at the first place where either form of the marker begins, since
   // each marker holds its first character nowhere else. So the copy can go
@@ -179,24 +204,26 @@ bool MarkupScanner::CopyElement(std::string_view marker_lower, std::string_view 
   for (;;) {
     if (CopyRunUpTo(first) == kEndMark) return false;
     input_.Consume(1);
-    if (MarkerFollows(marker_lower, marker_upper)) {
-      for (size_t i = 1; i < n; ++i) NextChar(input_);
-      Write(marker_lower);
+    if (MarkerFollows(marker_lower)) {
+      if (as_found) output_.PutByte(first);
+      for (size_t i = 1; i < n; ++i) {
+        const int c = NextChar(input_);
+        if (as_found) Put(c);
+      }
+      if (!as_found) Write(marker_lower);
       return true;
     }
     output_.PutByte(first);
   }
 }
 
-bool MarkupScanner::MarkerFollows(std::string_view marker_lower, std::string_view marker_upper) {
-  bool lower = true;
-  bool upper = true;
-  for (size_t i = 1; i < marker_lower.size() && (lower || upper); ++i) {
-    const int c = input_.Peek(i - 1);
-    lower = lower && c == static_cast<unsigned char>(marker_lower[i]);
-    upper = upper && c == static_cast<unsigned char>(marker_upper[i]);
+bool MarkupScanner::MarkerFollows(std::string_view marker_lower) {
+  for (size_t i = 1; i < marker_lower.size(); ++i) {
+    int c = input_.Peek(i - 1);
+    if (c >= 'A' && c <= 'Z') c += 'a' - 'A';
+    if (c != static_cast<unsigned char>(marker_lower[i])) return false;
   }
-  return lower || upper;
+  return true;
 }
 
 std::string_view MarkupScanner::FindAttributeNamed(char letter1, char letter2,
@@ -213,7 +240,7 @@ std::string_view MarkupScanner::FindAttributeNamed(char letter1, char letter2,
       current_ = '>';
       return window_;
     }
-    if (stands && (window_ == name1 || window_ == name2)) return window_;
+    if (stands && (IsNamed(window_, name1) || window_ == name2)) return window_;
     if (window_.size() < n) {
       if (picker != nullptr) picker->Finish(/*at_end=*/true);
       return {};

@@ -14,8 +14,7 @@
 
 namespace pelloran {
 
-// The tags either pass tells apart; names match in all small letters or all
-// capitals only.
+// The tags either pass tells apart; names match in any letter case.
 enum class TagKind {
   kConditionalComment,  // !--[if
   kDeclaration,         // any other name that starts with "!", or with "?"
@@ -31,10 +30,15 @@ enum class TagKind {
   kImg,
   kA,
   kP,
+  kRawText,  // textarea, title, xmp, iframe, noembed, noframes, plaintext
   kOther,
 };
 
 TagKind ClassifyTagName(std::string_view name);
+
+// Is `name` `lower` in any letter case? Browsers read tag and attribute names
+// so: <Img>, <TABLE> and <tAbLe> are all the same tag.
+bool IsNamed(std::string_view name, std::string_view lower);
 
 // The longest tag name a pass keeps in memory. Every name a case looks for is
 // far shorter, so a longer one can only be a "!" declaration or an ordinary
@@ -100,9 +104,10 @@ class MarkupScanner {
   // Reads and writes up to and including the next ">". False when the input
   // ended first.
   bool CopyThroughClose();
-  // Reads up to and including the next ">", writing nothing. False at the end.
-  // Every character before the ">" goes to `picker`, when one is given, which
-  // is finished at the ">" or the end.
+  // Reads up to and including the tag's ">", writing nothing: as in a
+  // browser, a ">" inside a quoted value does not end the tag. False at the
+  // end. Every character before the ">" goes to `picker`, when one is given,
+  // which is finished at the ">" or the end.
   bool DropThroughClose(AttributePicker* picker = nullptr);
   // Reads and writes up to and including the next `quote`. False at the end.
   bool CopyThroughQuote(int quote, AttributePicker* picker = nullptr);
@@ -133,38 +138,43 @@ class MarkupScanner {
   // Answers how many of the bytes written were the page's (the id as kept).
   size_t WriteIdHolder(AttributePicker& picker, bool closed);
 
-  // Copies an element's content through to its end marker, as repeated
-  // CopyToMarker windows of the marker's length restarting at the marker's
-  // first character would (which must not occur again inside the marker).
-  // Writes the marker in small letters when either form was found; false
-  // (nothing written for the marker) when the input ended first.
-  bool CopyElement(std::string_view marker_lower, std::string_view marker_upper);
+  // Copies an element's content through to its end marker, which begins
+  // with a character that is not a letter and stands nowhere else in it; the
+  // marker is found in any letter case. Writes the marker in small letters;
+  // false (nothing written for the marker) when the input ended first.
+  // With `as_found`, the marker is written as it stands in the page.
+  bool CopyElement(std::string_view marker_lower, bool as_found = false);
+  // After the start tag of a kRawText element (its name still in name()):
+  // the content a browser reads as plain text, copied unchanged through the
+  // end tag, which is written as found; plaintext's content runs to the end
+  // of the page. False when the input ended first.
+  bool CopyRawText();
   // An element copied untouched: `written_name` (the tag name in small
   // letters), the terminator, then everything through the end marker.
-  bool CopyUntouched(std::string_view written_name, std::string_view marker_lower,
-                     std::string_view marker_upper) {
+  bool CopyUntouched(std::string_view written_name, std::string_view marker_lower) {
     Write(written_name);
     WriteTerminator();
-    return CopyElement(marker_lower, marker_upper);
+    return CopyElement(marker_lower);
   }
   // The elements both passes copy untouched, end markers in small letters:
   // conditional comments whole, script and noscript so that markup inside
   // their strings stays as it is.
-  bool CopyConditionalComment() { return CopyUntouched("!--[if", "![endif]-->", "![ENDIF]-->"); }
-  bool CopyScript() { return CopyUntouched("script", "/script>", "/SCRIPT>"); }
-  bool CopyNoscript() { return CopyUntouched("noscript", "/noscript>", "/NOSCRIPT>"); }
+  bool CopyConditionalComment() { return CopyUntouched("!--[if", "![endif]-->"); }
+  bool CopyScript() { return CopyUntouched("script", "/script>"); }
+  bool CopyNoscript() { return CopyUntouched("noscript", "/noscript>"); }
   // A tag copied as it stands: its name, the terminator, the rest through ">".
   void CopyTag() {
     WriteName();
     WriteTerminator();
     if (terminator_ != '>') CopyThroughClose();
   }
-  // Do the characters after the one just read complete either form of the marker?
-  bool MarkerFollows(std::string_view marker_lower, std::string_view marker_upper);
+  // Do the characters after the one just read complete the marker, in any
+  // letter case?
+  bool MarkerFollows(std::string_view marker_lower);
 
   // Repeats FindAttribute(n, letter1, letter2) over the tag, n being the
-  // names' length, until the window is `name1` or `name2` beginning where a
-  // name can stand, or ">". Returns that window, or an empty view when the
+  // names' length, until the window is `name1` or `name2` (in any letter
+  // case) beginning where a name can stand, or ">". Returns that window, or an empty view when the
   // input ended first. Every character read goes to `picker`, when one is
   // given, which is finished at the ">" or the end of the input.
   std::string_view FindAttributeNamed(char letter1, char letter2, std::string_view name1,
@@ -182,6 +192,8 @@ class MarkupScanner {
   ByteFile& output_;
   std::string name_;
   std::string window_;
+  std::string marker_;      // a raw-text element's end tag
+  AttributePicker quotes_;  // tells the quoted values of a tag dropped without a picker
   int terminator_ = kEndMark;
   int before_close_ = kEndMark;  // the character read before the tag's last ">"
   bool name_cut_ = false;

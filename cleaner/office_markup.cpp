@@ -5,19 +5,16 @@
 namespace pelloran {
 namespace {
 
-bool Is(std::string_view name, std::string_view lower, std::string_view upper) {
-  return name == lower || name == upper;
-}
-
-bool StartsWith(std::string_view text, std::string_view lower, std::string_view upper) {
-  return text.starts_with(lower) || text.starts_with(upper);
+// Does `text` start with `lower` in any letter case, as a browser reads names?
+bool StartsWith(std::string_view text, std::string_view lower) {
+  return IsNamed(text.substr(0, lower.size()), lower);
 }
 
 bool IsBlankChar(int c) { return c != kEndMark && IsBlank(c); }
 
 // The prefixes Office writes, declared on the page or not.
-constexpr std::string_view kOfficePrefixes[][2] = {
-    {"o", "O"}, {"v", "V"}, {"w", "W"}, {"x", "X"}, {"m", "M"}, {"st1", "ST1"}, {"st2", "ST2"},
+constexpr std::string_view kOfficePrefixes[] = {
+    "o", "v", "w", "x", "m", "st1", "st2",
 };
 
 // A namespace whose prefix is Office's, wherever it is declared.
@@ -26,14 +23,14 @@ constexpr std::string_view kOfficeNamespace = "urn:schemas-microsoft-com:";
 // <![if ...]> and <![endif]> around what every browser shows, and the comment
 // <!--<![endif]--> that closes the revealed form of a conditional comment.
 bool IsRevealedMarker(std::string_view name, int terminator) {
-  if (StartsWith(name, "![if", "![IF") || StartsWith(name, "![endif", "![ENDIF")) return true;
-  return terminator == '>' && Is(name, "!--<![endif]--", "!--<![ENDIF]--");
+  if (StartsWith(name, "![if") || StartsWith(name, "![endif")) return true;
+  return terminator == '>' && IsNamed(name, "!--<![endif]--");
 }
 
 // A style declaration of Office's own: "mso-" after any blanks.
 bool IsMsoDeclaration(std::string_view declaration) {
   const size_t start = std::min(declaration.size(), declaration.find_first_not_of(" \t\r\n"));
-  return StartsWith(declaration.substr(start), "mso-", "MSO-");
+  return StartsWith(declaration.substr(start), "mso-");
 }
 
 // Where the declaration starting at `start` ends: its ";" or `end`. A ";"
@@ -69,8 +66,8 @@ bool OfficeMarkup::DropConstruct(TagKind kind) {
     case TagKind::kDeclaration:
       return IsRevealedMarker(name, scan_.terminator()) && DropTag(/*keeps_id=*/false);
     case TagKind::kOther:
-      if (Is(name, "xml", "XML")) return DropIsland();
-      if (Is(name, "/xml", "/XML")) return DropTag(/*keeps_id=*/false);
+      if (IsNamed(name, "xml")) return DropIsland();
+      if (IsNamed(name, "/xml")) return DropTag(/*keeps_id=*/false);
       return IsOfficeTagName(name) && DropTag(/*keeps_id=*/!name.starts_with('/'));
     default:
       return false;
@@ -85,8 +82,8 @@ bool OfficeMarkup::IsOfficeTagName(std::string_view name) const {
 }
 
 bool OfficeMarkup::IsOfficePrefix(std::string_view prefix) const {
-  for (const auto& forms : kOfficePrefixes) {
-    if (Is(prefix, forms[0], forms[1])) return true;
+  for (std::string_view office : kOfficePrefixes) {
+    if (IsNamed(prefix, office)) return true;
   }
   for (size_t i = 0; i < declared_count_; ++i) {
     if (prefix == std::string_view(declared_[i].data())) return true;
@@ -125,14 +122,15 @@ bool OfficeMarkup::DropComment() {
 bool OfficeMarkup::DropTag(bool keeps_id) {
   HoldTagStart();
   picker_.Start(kIdName);
-  for (int c = scan_.terminator(); c != '>';) {
+  // A ">" inside a quoted value does not end the tag, as in a browser.
+  for (int c = scan_.terminator(); c != '>' || picker_.InQuotes();) {
     c = scan_.Next();
     if (c == kEndMark) {
       scan_.Write(held_);
       return true;
     }
     held_.push_back(static_cast<char>(c));
-    if (keeps_id && c != '>') picker_.Feed(c);
+    if (c != '>' || picker_.InQuotes()) picker_.Feed(c);
   }
   picker_.Finish(/*at_end=*/false);
   Count(held_.size() - (keeps_id ? scan_.WriteIdHolder(picker_, /*closed=*/true) : 0));
@@ -155,10 +153,10 @@ bool OfficeMarkup::DropIsland() {
     held_.push_back(static_cast<char>(c));
     if (in_start_tag) in_start_tag = FeedStartTag(c);
     if (c != '<') continue;
-    if (Ahead("/xml>") || Ahead("/XML>")) {
+    if (Ahead("/xml>")) {
       if (--depth > 0) continue;
       for (int i = 0; i < 5; ++i) held_.push_back(static_cast<char>(scan_.Next()));
-    } else if (Ahead("xml>") || Ahead("XML>") || Ahead("xml ") || Ahead("XML ")) {
+    } else if (Ahead("xml>") || Ahead("xml ")) {
       ++depth;
     }
   }
@@ -177,9 +175,12 @@ bool OfficeMarkup::FeedStartTag(int c) {
   return true;
 }
 
+// `text` in small letters, found in any letter case.
 bool OfficeMarkup::Ahead(std::string_view text) const {
   for (size_t i = 0; i < text.size(); ++i) {
-    if (scan_.input().Peek(i) != static_cast<unsigned char>(text[i])) return false;
+    int c = scan_.input().Peek(i);
+    if (c >= 'A' && c <= 'Z') c += 'a' - 'A';
+    if (c != static_cast<unsigned char>(text[i])) return false;
   }
   return true;
 }
@@ -250,13 +251,12 @@ void OfficeMarkup::WriteAttribute() {
   const std::string_view name = whole.substr(name_begin_, name_end_ - name_begin_);
   const std::string_view value =
       value_begin_ == 0 ? std::string_view() : whole.substr(value_begin_);
-  if (StartsWith(name, "xmlns:", "XMLNS:") &&
-      WithoutOpeningQuote(value).starts_with(kOfficeNamespace)) {
+  if (StartsWith(name, "xmlns:") && WithoutOpeningQuote(value).starts_with(kOfficeNamespace)) {
     NoteDeclaredPrefix(name.substr(6));
     Count(whole.size());
     return;
   }
-  if (value_begin_ == 0 || !Is(name, "style", "STYLE")) {
+  if (value_begin_ == 0 || !IsNamed(name, "style")) {
     scan_.Write(whole);
     return;
   }
@@ -322,7 +322,7 @@ bool OfficeMarkup::CopyTable() {
   for (;;) {
     const int c = scan_.Next();
     if (c == kEndMark) return false;
-    if (c == '/' && scan_.MarkerFollows("/table>", "/TABLE>")) {
+    if (c == '/' && scan_.MarkerFollows("/table>")) {
       for (int i = 1; i < 7; ++i) scan_.Next();
       scan_.Write("/table>");
       return true;
@@ -337,7 +337,7 @@ bool OfficeMarkup::CopyTable() {
 // copied as text (it opens no tag, or the table's end tag).
 bool OfficeMarkup::TableTag() {
   const int next = scan_.input().Peek(0);
-  if (!MarkupScanner::OpensTag(next) || Ahead("/table>") || Ahead("/TABLE>")) return false;
+  if (!MarkupScanner::OpensTag(next) || Ahead("/table>")) return false;
   scan_.ReadTagName(/*span_rule=*/false);
   if (DropConstruct(ClassifyTagName(scan_.name()))) return true;
   const unsigned char first = scan_.name().empty() ? 0 : scan_.name()[0];

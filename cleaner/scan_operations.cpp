@@ -29,7 +29,9 @@ bool FindAttribute(TextFile& input, size_t n, char letter1, char letter2, std::s
   while (window.size() < n) {
     const int c = NextChar(input);
     if (c == kEndMark) break;
-    if (c == '>') {
+    // With a picker, which tells quoted values, a ">" inside one is the
+    // value's, as in a browser.
+    if (c == '>' && (picker == nullptr || !picker->InQuotes())) {
       window.assign(1, '>');
       return true;
     }

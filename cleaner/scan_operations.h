@@ -64,8 +64,9 @@ class NamePosition {
 // FindAttribute over one tag: the window restarts at letter1 or letter2 only
 // where a name can stand (elsewhere they are kept like any other character).
 // Answers whether the returned window's first character stood where a name
-// can stand; a ">" is returned wherever it comes, as above. Every other
-// character read also goes to `picker`, when one is given.
+// can stand; a ">" is returned wherever it comes, as above, but inside a
+// quoted value when a `picker` is given. Every other character read also goes
+// to `picker`, when one is given.
 bool FindAttribute(TextFile& input, size_t n, char letter1, char letter2, std::string& window,
                    NamePosition& position, AttributePicker* picker = nullptr);
 

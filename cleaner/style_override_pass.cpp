@@ -101,6 +101,10 @@ void StyleOverridePass::HandleTag() {
     case TagKind::kNoscript:
       scan_.CopyNoscript();
       break;
+    case TagKind::kRawText:  // no paragraph inside is one
+      scan_.CopyTag();
+      if (!scan_.AtInputEnd()) scan_.CopyRawText();
+      break;
     default:
       scan_.CopyTag();
       break;

@@ -1,6 +1,7 @@
 #include "cleaner/tag_filter.h"
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -23,23 +24,52 @@ constexpr int kGaugeCap = 95;
 // value and state, a frame's page, an image map's areas, the address every
 // relative link starts from.
 bool KeepsItsAttributes(std::string_view name) {
-  static constexpr std::string_view kNames[][2] = {
-      {"input", "INPUT"},   {"select", "SELECT"}, {"option", "OPTION"}, {"textarea", "TEXTAREA"},
-      {"button", "BUTTON"}, {"form", "FORM"},     {"label", "LABEL"},   {"frame", "FRAME"},
-      {"iframe", "IFRAME"}, {"area", "AREA"},     {"map", "MAP"},       {"base", "BASE"},
+  static constexpr std::string_view kNames[] = {
+      "input", "select", "option", "textarea", "button", "form",
+      "label", "frame",  "iframe", "area",     "map",    "base",
   };
-  for (const auto& forms : kNames) {
-    if (name == forms[0] || name == forms[1]) return true;
+  for (std::string_view kept : kNames) {
+    if (IsNamed(name, kept)) return true;
   }
   return false;
+}
+
+// What a tag cut to its class keeps besides it: its id, and for the few kinds
+// below the attributes that hold what the element shows rather than how it
+// looks: an open details or dialog, the source of media and embedded content,
+// the controls without which a video or audio cannot be played. (Frames and
+// form controls keep every attribute.)
+constexpr KeptName kOpenNames[] = {{"id", true}, {"open", true}};
+constexpr KeptName kDataNames[] = {{"id", true}, {"data", true}};
+constexpr KeptName kSourceNames[] = {{"id", true}, {"src", true}};
+constexpr KeptName kSourceSetNames[] = {{"id", true}, {"src", true}, {"srcset", true}};
+constexpr KeptName kMediaNames[] = {
+    {"id", true}, {"src", true}, {"controls", true}, {"poster", true}};
+
+std::span<const KeptName> KeptWhenCut(std::string_view name) {
+  struct Kind {
+    std::string_view name;
+    std::span<const KeptName> kept;
+  };
+  static constexpr Kind kKinds[] = {
+      {"details", kOpenNames}, {"dialog", kOpenNames},  {"object", kDataNames},
+      {"embed", kSourceNames}, {"track", kSourceNames}, {"source", kSourceSetNames},
+      {"video", kMediaNames},  {"audio", kMediaNames},
+  };
+  for (const Kind& kind : kKinds) {
+    if (IsNamed(name, kind.name)) return kind.kept;
+  }
+  return kIdName;
 }
 
 // What a link tag keeps: where it leads and the targets it is.
 enum LinkName : size_t { kHref, kName, kLinkId };
 constexpr KeptName kLinkNames[] = {{"href", true}, {"name", true}, {"id", true}};
-// What an image keeps besides its source: the text shown in its place, its id.
-enum ImageName : size_t { kSource, kAlt, kImageId };
-constexpr KeptName kImageNames[] = {{"src", false}, {"alt", true}, {"id", true}};
+// What an image keeps besides its source: the text shown in its place, its
+// id, and the image map whose areas are links.
+enum ImageName : size_t { kSource, kAlt, kImageId, kUseMap, kIsMap };
+constexpr KeptName kImageNames[] = {
+    {"src", true}, {"alt", true}, {"id", true}, {"usemap", true}, {"ismap", true}};
 
 class TagFilter {
  public:
@@ -171,7 +201,7 @@ bool TagFilter::ApplyCase(TagKind kind, bool drop_spans) {
       if (DropsOfficeMarkup()) {
         office_.CopyTable();
       } else {
-        scan_.CopyUntouched("table", "/table>", "/TABLE>");
+        scan_.CopyUntouched("table", "/table>");
       }
       break;
     case TagKind::kImg:
@@ -179,6 +209,11 @@ bool TagFilter::ApplyCase(TagKind kind, bool drop_spans) {
       break;
     case TagKind::kA:
       LinkTag();
+      break;
+    case TagKind::kRawText:
+      // The start tag as any other; its content is text to a browser.
+      DefaultPath();
+      if (!scan_.AtInputEnd()) scan_.CopyRawText();
       break;
     case TagKind::kP:
     case TagKind::kOther:
@@ -238,7 +273,7 @@ void TagFilter::SpanEnd() {
   if (scan_.terminator() != '>') scan_.DropThroughClose();
 }
 
-// <img ...>: reduced to its source, then its alt text and id as they stand;
+// <img ...>: reduced to its source, then its alt text, id and map as they stand;
 // without a source it comes out as <img src>.
 void TagFilter::ImageTag() {
   Count(&CleanStatistics::image_tags_reduced);
@@ -310,11 +345,12 @@ void TagFilter::DefaultPath() {
   ClassProcessing();
 }
 
-// Keeps only the class attribute, and the id beside it, and records the class
+// Keeps only the class attribute, and the id (and for some kinds the content
+// attributes) beside it, and records the class
 // in the tables. A tag cut off by the end of the page keeps what of them was
 // read, without a closing ">".
 void TagFilter::ClassProcessing() {
-  picker_.Start(kIdName);
+  picker_.Start(KeptWhenCut(scan_.name()));
   const std::string_view found = scan_.FindAttributeNamed('c', 'C', "class", "CLASS", &picker_);
   bool last_unquoted = false;
   scan_.Write(picker_.TakeCompleted(&last_unquoted));  // an id in front of the class
@@ -348,7 +384,8 @@ void TagFilter::ClassProcessing() {
   }
 }
 
-// Writes " class=" and the value, which ends at any blank or ">"; "=" is left
+// Writes " class=" and the value, which ends at any blank or at a ">" outside
+// its quotes; "=" is left
 // out, quotes stay. selector_ gets the tag name, "." and at most
 // kKeptValueCap characters of the value.
 TagFilter::ClassValueEnd TagFilter::CopyClassValue() {
@@ -359,7 +396,7 @@ TagFilter::ClassValueEnd TagFilter::CopyClassValue() {
   int opening = 0;  // the value's first character
   bool open_quote = false;
   int c = scan_.Next();
-  for (; !IsBlank(c) && c != '>'; c = scan_.Next()) {
+  for (; !IsBlank(c) && (c != '>' || open_quote); c = scan_.Next()) {
     picker_.Feed(c);
     if (c == '=') continue;
     scan_.Put(c);
@@ -378,7 +415,7 @@ TagFilter::ClassValueEnd TagFilter::CopyClassValue() {
 // selector_ holds the tag name, "." and the class value.
 void TagFilter::RecordSelector() {
   const std::string_view name = scan_.name();
-  if (name == "p" || name == "P") {
+  if (IsNamed(name, "p")) {
     selector_[0] = 'p';  // the key is "p." + value for either form
     tables_.CountParagraphClass(selector_);
   } else {

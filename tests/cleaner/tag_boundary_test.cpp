@@ -109,7 +109,7 @@ TEST(TagBoundaryTest, DroppedTagsLeaveTheirIds) {
       {{kDropSpans}, "<span class=k>x</span>", "x"},
       {{kDropSpans}, "<spanner Id='s' id=t>y", "<span id='s'></span>y"},
       {{kDropSpans}, "<span/id=x/>y<span id=z />w", "<span id=x/></span>y<span id=z></span>w"},
-      {{kDropSpans}, "<span title=\"a>b\" id=x>", "b\" id=x>"},  // ">" ends a dropped tag
+      {{kDropSpans}, "<span title=\"a>b\" id=x>", "<span id=x></span>"},
       {{kDropSpans}, "a<span id=x", "a<span id=x"},
       {{},
        "<o:p id=x></o:p><W:Sdt\r\nID='s'>c</W:Sdt>",
@@ -159,6 +159,79 @@ TEST(TagBoundaryTest, EdgeCases) {
       {{kOverride}, "<h1 title=t ID='x'", "<h1 id='x'"},
       {{kOverrideButTables, kDropSpans}, "<table><p id=x", "<table><p id=x"},
       {{kOverride}, "<p class=k id=x", "<p id=x"},
+  };
+  ExpectCleaned(cases);
+}
+
+// What a browser check over generated pages found lost: each kept now.
+TEST(TagBoundaryTest, BrowserFindings) {
+  const PageCase cases[] = {
+      // An image map's areas are links.
+      {{}, "<img src=a.png usemap=\"#m\">", "<img src=a.png usemap=\"#m\">"},
+      {{kOverride}, "<IMG ISMAP alt=x SRC=a.png>", "<img src=a.png ismap alt=x>"},
+      // Attribute names in any letter case.
+      {{}, "<img Src=a.png alt=b>", "<img src=a.png alt=b>"},
+      {{kOverride}, "<img sRc='a b.png'>", "<img src='a b.png'>"},
+      {{kOverride},
+       "<div Class=k>t</div><b cLASS=\"m n\" ID=i>",
+       "<div class=k>t</div><b class=\"m n\" id=i>"},
+      // Tag names in any letter case are seen as their kind.
+      {{kOverride},
+       "<Img src=a.png alt=x><A Href=x Class=k>t</A>",
+       "<img src=a.png alt=x><a href=x>t</A>"},
+      {{kOverride},
+       "<p><Input type=submit value=v></p><select><Option selected>a<option>b</select>",
+       "<p><Input type=submit value=v></p><select><Option selected>a<option>b</select>"},
+      {{kOverride},
+       "<Base href=\"sub/\"><sCRIPT>a=\"<b c=d>\"</Script>",
+       "<Base href=\"sub/\"><script>a=\"<b c=d>\"</script>"},
+      {{kOverrideButTables},
+       "<Table width=3><tr><td class=x>1</td></Table><div class=y>",
+       "<table width=3><tr><td class=x>1</td></table><div class=y>"},
+      {{kDropSpans}, "a<Span class=k>b</sPan>c", "abc"},
+      {{}, "<XmL>x</xML>t<O:p class=k>u</o:P>", "tu", true},
+      // A dropped or cut tag ends at the first ">" outside quotes.
+      {{kDropSpans}, "<span title=\"a>b\">t</span title='>'>", "t"},
+      {{kDropSpans}, "<span id=\"a>b\"></span>t", "<span id=\"a>b\"></span>t"},
+      {{kOverride},
+       "<div class=k title='a>b'>t</div><div title='a>b' class=k>u",
+       "<div class=k>t</div><div class=k>u"},
+      {{kOverride},
+       "<div class=\"a>b\" id=x>t<p title=\"x>y\" id=z>v",
+       "<div class=\"a>b\" id=x>t<p id=z>v"},
+      {{}, "<o:p title=\"a>b\">t</o:p title='>'>", "t", true},
+      // What a browser reads as text inside an element stays as it is.
+      {{kOverride, kDropSpans},
+       "<textarea><span class=k>t</span></TextArea><Title>a <b class=k>b</TITLE>",
+       "<textarea><span class=k>t</span></TextArea><Title>a <b class=k>b</TITLE>"},
+      {{},
+       "<xmp><IMG SRC=\"x.gif\" ismap /></xmp><a href=x class=k>",
+       "<xmp><IMG SRC=\"x.gif\" ismap /></xmp><a href=x>"},
+      {{kOverride, kDropSpans},
+       "<iframe src=f.htm><p class=k>no</p></iframe><noembed><a class=k>t</a></noembed>"
+       "<noframes><span>u</span></NOFRAMES><p class=q>",
+       "<iframe src=f.htm><p class=k>no</p></iframe><noembed><a class=k>t</a></noembed>"
+       "<noframes><span>u</span></NOFRAMES><p>"},
+      {{kOverride},
+       "<Plaintext class=k><p class=k>a</plaintext><b>",
+       "<Plaintext class=k><p class=k>a</plaintext><b>"},
+      // Overriding keeps the attributes that hold what an element shows.
+      {{kOverride},
+       "<details open class=k style=x><summary>s</summary>t</details><dialog Open>d</dialog>",
+       "<details open class=k><summary>s</summary>t</details><dialog open>d</dialog>"},
+      {{kOverride},
+       "<object data=m.svg width=3 type=x>o</object><embed style=x src=e.svg>",
+       "<object data=m.svg>o</object><embed src=e.svg>"},
+      {{kOverride},
+       "<video src=v.mp4 width=3 controls poster=p.png class=k></video>",
+       "<video src=v.mp4 controls poster=p.png class=k></video>"},
+      {{kOverride},
+       "<audio src=a.ogg controls><source src=s.webm srcset=\"a 1x\" type=t><track src=t.vtt "
+       "kind=x>",
+       "<audio src=a.ogg controls><source src=s.webm srcset=\"a 1x\"><track src=t.vtt>"},
+      {{kOverride},
+       "<iframe src=f.htm width=3></iframe><frame src=g.htm name=n>",
+       "<iframe src=f.htm width=3></iframe><frame src=g.htm name=n>"},
   };
   ExpectCleaned(cases);
 }

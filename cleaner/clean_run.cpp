@@ -42,7 +42,7 @@ PageEnd CleanRun::CleanPage(const std::string& name) {
   // The list is read again after each page cleaned: one gone from the folder
   // since Start is gone from it too.
   if (!files_.ShowPageInHand(name)) throw EInOutError(kFileNotFound);
-  const PageResult result = cleaner_.Clean(PageFiles{folder_, name});
+  const PageResult result = CleanAsking(PageFiles{folder_, name});
   if (result.failure) throw *result.failure;
   switch (result.end) {
     case PageEnd::kStopped:
@@ -69,6 +69,18 @@ PageEnd CleanRun::CleanPage(const std::string& name) {
       break;
   }
   return result.end;
+}
+
+// A page whose clean would take it from its owner is cleaned only when the
+// user says so, one page at a time.
+PageResult CleanRun::CleanAsking(const PageFiles& page) {
+  PageResult result = cleaner_.Clean(page);
+  if (!result.owner_would_change || !messages_.Confirm(OthersPageQuestion(page.name)))
+    return result;
+  cleaner_.TakeOthersPages(true);
+  result = cleaner_.Clean(page);
+  cleaner_.TakeOthersPages(false);
+  return result;
 }
 
 void CleanRun::Finish() {

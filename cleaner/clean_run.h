@@ -68,6 +68,7 @@ class CleanRun {
   std::string Summary() const;
 
  private:
+  PageResult CleanAsking(const PageFiles& page);
   void ShowCleaned();
   void Fail(const std::string& message);
 

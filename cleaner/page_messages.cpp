@@ -67,6 +67,12 @@ std::string OthersPageMessage(const std::string& page) {
   return Unchanged(page) + "он принадлежит другому пользователю, а очищенный файл стал бы вашим.";
 }
 
+std::string OthersPageQuestion(const std::string& page) {
+  return "Файл «" + page +
+         "» принадлежит другому пользователю; очищенный, он станет вашим. "
+         "Очистить его?";
+}
+
 std::string PageBusyMessage(const std::string& page) {
   return Unchanged(page) + "его сейчас очищает другой прогон.";
 }

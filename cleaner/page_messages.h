@@ -34,6 +34,8 @@ std::string PageChangedMessage(const std::string& page);
 std::string SymbolicLinkMessage(const std::string& page);
 // Left as it was: another user owns it, and the cleaned page would be the runner's.
 std::string OthersPageMessage(const std::string& page);
+// The window's question before it cleans such a page all the same.
+std::string OthersPageQuestion(const std::string& page);
 // Left as it was: another run holds it.
 std::string PageBusyMessage(const std::string& page);
 // Left as it was: it could not be given its backup name.

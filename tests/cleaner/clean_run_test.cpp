@@ -7,6 +7,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -560,6 +561,35 @@ TEST(CleanRunFaultTest, AFullDiskLeavesThePageWhole) {
   EXPECT_EQ(ReadFile(disk / "a.htm"), page);
   EXPECT_FALSE(FileExists(disk / "PL!__a.htm"));
   EXPECT_FALSE(FileExists(disk / "a.htm~"));
+}
+
+// Run by someone other than root, a page another user owns is cleaned only
+// when the user says yes, since the cleaned page would become the runner's.
+TEST_F(CleanRunTest, AsksBeforeTakingAPageFromItsOwner) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to hand the run to another user";
+  Pages({{"a.htm", "page a"}}, {"a.htm"});
+  ASSERT_EQ(::chmod(dir_.path().c_str(), 0777), 0);
+  for (const bool answer : {false, true}) {
+    SCOPED_TRACE(answer);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      constexpr uid_t kNobody = 65534;
+      if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(100);
+      messages_.confirm_answer = answer;
+      Run();
+      const bool asked =
+          messages_.questions == std::vector<std::string>{
+                                     "Файл «a.htm» принадлежит другому пользователю; очищенный, он "
+                                     "станет вашим. Очистить его?"};
+      ::_exit(asked ? 0 : 101);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(Read("a.htm"), answer ? "PAGE A" : "page a");
+    EXPECT_EQ(Exists("a.htm~"), answer);
+  }
 }
 
 }  // namespace

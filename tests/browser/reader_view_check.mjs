@@ -270,11 +270,11 @@ const TEXT_LOST = new Set(['form controls', 'ill-formed XML', 'attribute left op
 // One setup over every page: what each page lost, and the totals. `cache`
 // holds what the originals show, the same for every setup.
 async function checkSetup(browser, options, setup, pages, work, cache) {
-  const spec = SETUPS[setup];
-  const entries = cleanCopies(options, spec.args, pages, path.join(work, setup));
-  const lookKey = `look clean\t${spec.look.args.join(' ')}`;
+  const chosen = SETUPS[setup];
+  const entries = cleanCopies(options, chosen.args, pages, path.join(work, setup));
+  const lookKey = `look clean\t${chosen.look.args.join(' ')}`;
   const lookEntries = await remembered(cache, lookKey, () =>
-    lookCopies(options, spec.look.args, pages, path.join(work, `look-${setup}`)),
+    lookCopies(options, chosen.look.args, pages, path.join(work, `look-${setup}`)),
   );
   const report = { setup, totals: newWhereTotals(), compared: 0, untouched: [], lines: [], look: 0, lookCompared: 0 };
   report.text = { lost: 0, added: 0 };
@@ -297,7 +297,7 @@ async function checkSetup(browser, options, setup, pages, work, cache) {
     if (lookEntry && !lookEntry.untouched) report.lookCompared++;
     // Setups with the same look clean share its outcome.
     const lookChange = await remembered(cache, `${lookKey}\t${rel}`, () =>
-      compareLookOf(browser, lookEntry, spec.look.mayChange, cache),
+      compareLookOf(browser, lookEntry, chosen.look.mayChange, cache),
     );
     if (lookChange) {
       report.look++;

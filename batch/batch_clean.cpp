@@ -47,11 +47,8 @@ constexpr char kUsageInRussian[] = "Использование: pelloran-clean [
 std::vector<fs::path> AbsolutePaths(const std::vector<std::string>& files, const fs::path& start) {
   std::vector<fs::path> paths;
   for (const std::string& file : files) {
-    const fs::path path(file);
-    if (path.is_absolute())
-      paths.push_back(path.lexically_normal());
-    else
-      paths.push_back(start.empty() ? fs::path() : (start / path).lexically_normal());
+    const bool placed = !start.empty() || fs::path(file).is_absolute();
+    paths.push_back(placed ? PagePlace(file, start) : fs::path());
   }
   return paths;
 }
@@ -124,6 +121,8 @@ class BatchRun {
   PageResult ApplyOne(const PageFiles& page, PageRecord& record);
   void Finish(PageRecord& record, const std::string& original, const std::string& cleaned);
   void RestoreOne(size_t i, PageRecord& record);
+  template <typename One>
+  void EachPage(std::vector<PageRecord>& records, One one);
   void PageDone(PageRecord& record);
   std::string Relative(size_t i) const {
     const fs::path relative = paths_[i].lexically_relative(diff_base_);
@@ -170,7 +169,25 @@ class BatchRun {
 void BatchRun::Clean(std::vector<PageRecord>& records) {
   if (pages_.empty()) return;
   if (!command_.dry_run) StartLinkChecks();
-  // Made in place, all at once: the records are the call's one sizable list.
+  EachPage(records, [this](size_t i, PageRecord& record) {
+    diff_label_ = Relative(i);
+    CleanOne(i, record);
+  });
+  if (command_.dry_run) return;
+  try {
+    context_.link_check.ForgetCheckedAhead();
+    report_.Commit();
+  } catch (const EInOutError&) {  // the pages are done; only the link report is lost
+    console_.Failure(CurrentFailureText());
+    report_lost_ = true;
+  }
+}
+
+// Runs `one` over the pages in turn until a stop, each with its record, added
+// to `records` (made in place, all at once: the records are the call's one
+// sizable list).
+template <typename One>
+void BatchRun::EachPage(std::vector<PageRecord>& records, One one) {
   const size_t first = records.size();
   records.resize(first + pages_.size());
   for (size_t i = 0; i < pages_.size(); ++i) {
@@ -181,20 +198,11 @@ void BatchRun::Clean(std::vector<PageRecord>& records) {
     console_.Progress(i, pages_.size(), pages_[i]);
     PageRecord& record = records[first + i];
     record.path = pages_[i];
-    diff_label_ = Relative(i);
-    CleanOne(i, record);
+    one(i, record);
     PageDone(record);
   }
   console_.EndProgress();
   messages_.SetPage("", "");
-  if (command_.dry_run) return;
-  try {
-    context_.link_check.ForgetCheckedAhead();
-    report_.Commit();
-  } catch (const EInOutError&) {  // the pages are done; only the link report is lost
-    console_.Failure(CurrentFailureText());
-    report_lost_ = true;
-  }
 }
 
 // A page's record is out in the report and its links counted: what the
@@ -331,23 +339,10 @@ void BatchRun::Finish(PageRecord& record, const std::string& original, const std
 }
 
 void BatchRun::Restore(std::vector<PageRecord>& records) {
-  const size_t first = records.size();
-  records.resize(first + pages_.size());
-  for (size_t i = 0; i < pages_.size(); ++i) {
-    if (Stopping()) {
-      records.resize(first + i);
-      break;
-    }
-    console_.Progress(i, pages_.size(), pages_[i]);
-    RestoreOne(i, records[first + i]);
-    PageDone(records[first + i]);
-  }
-  console_.EndProgress();
-  messages_.SetPage("", "");
+  EachPage(records, [this](size_t i, PageRecord& record) { RestoreOne(i, record); });
 }
 
 void BatchRun::RestoreOne(size_t i, PageRecord& record) {
-  record.path = pages_[i];
   const std::string page = paths_[i].string();
   messages_.SetPage(pages_[i], paths_[i].filename().string());
   record.bytes_before = FileSize(page);
@@ -414,8 +409,8 @@ std::vector<PageRecord> WalkRecords(const PageWalk& walk, Console& console,
   return records;
 }
 
-// What the pages came to, added to `records`; false when the link report
-// could not be made, and no page was touched.
+// What the pages came to, added to `records`, and their links in `done`;
+// false when the run could not go on (the link report could not be made).
 struct PagesDone {
   LinkCounts links;
   bool report_lost = false;
@@ -431,6 +426,7 @@ bool CleanOrRestore(const Command& command, const std::vector<std::string>& page
       run.Clean(records);
   } catch (const EInOutError&) {
     console.Failure(CurrentFailureText());
+    done = {run.links(), true};
     return false;
   }
   done = {run.links(), run.report_lost()};
@@ -451,16 +447,17 @@ int RunPages(const Command& command, LinkCheck& link_check, std::ostream& out, s
   std::vector<PageRecord> records = WalkRecords(walk, console, json.writer());
   PagesDone done;
   if (!CleanOrRestore(command, walk.pages, link_check, console, json.writer(), records, done)) {
-    json.Finish(command, console);  // whole, with what it holds
+    json.Finish(command, console, done.links);  // whole, with what it holds
     return kBatchSomeFailed;
   }
   console.Line(Summary(records, command, done.links));
   if (StopSignal() != 0) console.Failure("pelloran-clean: прогон остановлен сигналом");
-  const bool json_lost = !json.Finish(command, console);
-  // Broken links outrank failed pages, so that a pipeline can tell them apart.
-  if (StopSignal() == 0 && !json_lost && command.fail_on_broken_links && done.links.broken > 0)
+  const bool report_lost = !json.Finish(command, console, done.links) || done.report_lost;
+  // Broken links outrank failed pages, so that a pipeline can tell them
+  // apart; a report not written outranks them both.
+  if (StopSignal() == 0 && !report_lost && command.fail_on_broken_links && done.links.broken > 0)
     return kBatchBrokenLinks;
-  return StatusOf(records, done.report_lost || json_lost);
+  return StatusOf(records, report_lost);
 }
 
 int RunCommand(std::span<const std::string> args, LinkCheck& link_check, std::ostream& out,

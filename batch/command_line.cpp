@@ -3,7 +3,6 @@
 #include <CLI/CLI.hpp>
 #include <charconv>
 #include <functional>
-#include <optional>
 #include <string_view>
 
 #include "batch/box_names.h"
@@ -318,14 +317,14 @@ void AddBoxOptions(CLI::App& app, std::vector<BoxAction>& actions) {
   flag("--keep-office-markup", [](CleaningOptions& o) { o.SetOfficeMarkupDropped(false); });
 }
 
-// The options that mean something only beside another, and what is said
-// when one stands alone; the one place where that is decided.
-std::optional<std::string> WhyOptionStandsAlone(const Command& command) {
-  // --force means something in a restore (pages edited since) and in a clean
-  // (pages another user owns) alike, so it stands alone.
+// Why options given together make no sense, else null. --force stands
+// alone: in a clean it takes pages another user owns.
+const char* WhyOptionsClash(const Command& command) {
+  if (command.diff && command.json == "-")
+    return "--diff и --json - не могут оба писать в стандартный вывод";
   if (command.fail_on_broken_links && !command.options.IsLinkCheckingOn())
     return "--fail-on-broken-links действует только вместе с --check-links";
-  return std::nullopt;
+  return nullptr;
 }
 
 }  // namespace
@@ -378,12 +377,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, Command& command, st
                   : color == "never" ? ColorUse::kNever
                                      : ColorUse::kAuto;
   if (app.count("--json") > 0) command.json = json;
-  if (command.diff && command.json == "-") {
-    why = "--diff и --json - не могут оба писать в стандартный вывод";
-    return false;
-  }
-  if (const auto alone = WhyOptionStandsAlone(command)) {
-    why = *alone;
+  if (const char* clash = WhyOptionsClash(command)) {
+    why = clash;
     return false;
   }
   if (command.paths.empty() && !command.help && !command.version && !command.list_boxes) {

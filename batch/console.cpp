@@ -17,6 +17,21 @@ std::string_view ColorOf(std::string_view line, bool header) {
   return {};
 }
 
+// A tab, line end or carriage return as C writes it in a string, else null:
+// the same in names shown and in diff headers.
+const char* ShortEscape(char c) {
+  switch (c) {
+    case '\t':
+      return "\\t";
+    case '\n':
+      return "\\n";
+    case '\r':
+      return "\\r";
+    default:
+      return nullptr;
+  }
+}
+
 // The NO_COLOR convention: set and not empty, no colour unless asked for.
 bool NoColorAsked() {
   const char* value = std::getenv("NO_COLOR");
@@ -43,12 +58,8 @@ std::string Console::Shown(std::string_view name) const {
     const auto byte = static_cast<unsigned char>(c);
     if (byte >= 0x20 && byte != 0x7F)
       shown += c;
-    else if (c == '\t')
-      shown += "\\t";
-    else if (c == '\n')
-      shown += "\\n";
-    else if (c == '\r')
-      shown += "\\r";
+    else if (const char* escape = ShortEscape(c))
+      shown += escape;
     else
       shown.append("\\x").append(1, kHex[byte >> 4]).append(1, kHex[byte & 15]);
   }
@@ -56,6 +67,7 @@ std::string Console::Shown(std::string_view name) const {
 }
 
 std::string Console::ShownLines(std::string_view text) const {
+  if (!escape_) return std::string(text);
   std::string shown;
   for (;;) {
     const size_t lf = text.find('\n');
@@ -165,12 +177,8 @@ std::string DiffLabel(std::string_view side, const std::string& path) {
     std::string quoted = "\"";
     for (const char c : label) {
       const auto byte = static_cast<unsigned char>(c);
-      if (c == '\t')
-        quoted += "\\t";
-      else if (c == '\n')
-        quoted += "\\n";
-      else if (c == '\r')
-        quoted += "\\r";
+      if (const char* escape = ShortEscape(c))
+        quoted += escape;
       else if (c == '"' || c == '\\')
         quoted += std::string("\\") + c;
       else if (needs_quotes(c))

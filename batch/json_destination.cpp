@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <map>
 #include <string_view>
 
+#include "charfile/current_folder.h"
 #include "interfaces/path_names.h"
 
 namespace pelloran {
@@ -19,26 +19,13 @@ namespace fs = std::filesystem;
 constexpr std::string_view kReportStart = "{\n  \"dry_run\": ";
 constexpr std::string_view kReportEnd = "}\n";
 
-// A file's place with its folder's symbolic links resolved, so that two
-// spellings of one folder compare equal.
-class Places {
- public:
-  fs::path Of(const fs::path& path) {
-    std::error_code gone;
-    const fs::path absolute = fs::absolute(path, gone).lexically_normal();
-    const std::string folder = absolute.parent_path().string();
-    auto known = folders_.find(folder);
-    if (known == folders_.end()) {
-      std::error_code ignored;
-      fs::path resolved = fs::weakly_canonical(absolute.parent_path(), ignored);
-      known = folders_.emplace(folder, resolved.empty() ? absolute.parent_path() : resolved).first;
-    }
-    return known->second / absolute.filename();
-  }
-
- private:
-  std::map<std::string, fs::path> folders_;
-};
+// A place's folder with its symbolic links resolved, so that two spellings
+// of one folder compare equal.
+fs::path ResolvedFolder(const fs::path& place) {
+  std::error_code ignored;
+  const fs::path resolved = fs::weakly_canonical(place.parent_path(), ignored);
+  return resolved.empty() ? place.parent_path() : resolved;
+}
 
 // What a name is to the run when its patterns take it, else nothing.
 std::optional<std::string> PageNameKind(const PageFilter& filter, const std::string& name) {
@@ -51,24 +38,34 @@ std::optional<std::string> PageNameKind(const PageFilter& filter, const std::str
   return std::nullopt;
 }
 
-// Why the destination is a name of one of the run's pages, else nothing.
+// What a file named `wanted` would be of a page named `name`, else nothing.
+const char* WhatOfPage(std::string_view wanted, std::string_view name) {
+  static const std::string kWorkingPrefix = WorkingCopyName("");
+  if (wanted == name) return "это страница этого прогона";
+  if (wanted.ends_with('~') && wanted.substr(0, wanted.size() - 1) == name)
+    return "это резервная копия страницы этого прогона";
+  if (wanted.starts_with(kWorkingPrefix) && wanted.substr(kWorkingPrefix.size()) == name)
+    return "это рабочая копия страницы этого прогона";
+  return nullptr;
+}
+
+// Why the destination is a name of one of the run's pages, else nothing. The
+// names are compared first; only a page whose name fits has its folder resolved.
 std::optional<std::string> RunPageKind(const fs::path& place, const std::vector<std::string>& pages,
-                                       Places& places) {
-  const std::string working_prefix = WorkingCopyName("");
+                                       const fs::path& start) {
+  const std::string wanted = place.filename().string();
+  std::optional<fs::path> folder;
   for (const std::string& page : pages) {
-    const fs::path of_page = places.Of(page);
-    if (of_page.parent_path() != place.parent_path()) continue;
-    const std::string name = of_page.filename().string();
-    const std::string wanted = place.filename().string();
-    if (wanted == name) return "это страница этого прогона";
-    if (wanted == name + "~") return "это резервная копия страницы этого прогона";
-    if (wanted == working_prefix + name) return "это рабочая копия страницы этого прогона";
+    const fs::path of_page = PagePlace(page, start);
+    const char* what = WhatOfPage(wanted, of_page.filename().string());
+    if (what == nullptr) continue;
+    if (!folder) folder = ResolvedFolder(place);
+    if (ResolvedFolder(of_page) == *folder) return what;
   }
   return std::nullopt;
 }
 
-}  // namespace
-
+// Does the file at `path` start and end as the JSON report does?
 bool IsEarlierJsonReport(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
@@ -86,12 +83,14 @@ bool IsEarlierJsonReport(const std::string& path) {
   return same;
 }
 
+}  // namespace
+
 std::optional<std::string> WhyJsonDestinationRefused(const std::string& destination,
                                                      const std::vector<std::string>& pages,
                                                      const PageFilter& filter) {
-  Places places;
-  const fs::path place = places.Of(destination);
-  std::optional<std::string> why = RunPageKind(place, pages, places);
+  const fs::path start = CurrentFolder();
+  const fs::path place = PagePlace(destination, start);
+  std::optional<std::string> why = RunPageKind(place, pages, start);
   struct stat st;
   const bool exists = ::lstat(place.c_str(), &st) == 0;
   if (!why && exists) why = PageNameKind(filter, place.filename().string());

@@ -22,7 +22,4 @@ std::optional<std::string> WhyJsonDestinationRefused(const std::string& destinat
                                                      const std::vector<std::string>& pages,
                                                      const PageFilter& filter);
 
-// Does the file at `path` start and end as the JSON report does?
-bool IsEarlierJsonReport(const std::string& path);
-
 }  // namespace pelloran

@@ -31,9 +31,9 @@ bool JsonOutput::Open(const Command& command, std::ostream& out, std::ostream& e
   return true;
 }
 
-bool JsonOutput::Finish(const Command& command, Console& console) {
+bool JsonOutput::Finish(const Command& command, Console& console, const LinkCounts& links) {
   if (!writer_) return true;
-  writer_->Finish();
+  writer_->Finish(links);
   if (!file_) return true;
   if (const std::error_code failure = file_->Commit()) {
     console.Failure("pelloran-clean: не удалось записать " + console.Shown(*command.json) + ": " +

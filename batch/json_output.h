@@ -19,9 +19,9 @@ class JsonOutput {
   bool Open(const Command& command, std::ostream& out, std::ostream& err, const Console& console);
   // Null when no report was asked for.
   JsonReportWriter* writer() { return writer_ ? &*writer_ : nullptr; }
-  // Ends the report and gives its file its name. False, said on the
-  // console, when the file could not be written.
-  bool Finish(const Command& command, Console& console);
+  // Ends the report, with `links` in its totals, and gives its file its
+  // name. False, said on the console, when the file could not be written.
+  bool Finish(const Command& command, Console& console, const LinkCounts& links);
 
  private:
   std::optional<ReportFile> file_;

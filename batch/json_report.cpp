@@ -182,7 +182,6 @@ JsonReportWriter::JsonReportWriter(const Options& options, RunKind kind, Sink si
 void JsonReportWriter::Add(const PageRecord& page) {
   ++counts_[static_cast<int>(page.outcome)];
   office_bytes_ += page.office_markup_bytes_dropped;
-  if (link_totals_ && page.statistics) links_.Add(*page.statistics);
   std::string text = pages_++ == 0 ? "\n    " : ",\n    ";
   const std::string record = Dump(PageOf(page));
   text.reserve(text.size() + record.size() + record.size() / 8);
@@ -193,15 +192,15 @@ void JsonReportWriter::Add(const PageRecord& page) {
   sink_(text);
 }
 
-void JsonReportWriter::Finish() {
+void JsonReportWriter::Finish(const LinkCounts& links) {
   json totals = json::object();
   for (int outcome = 0; outcome < kPageOutcomes; ++outcome)
     totals[OutcomeName(static_cast<PageOutcome>(outcome))] = counts_[outcome];
   totals["office_markup_bytes_dropped"] = office_bytes_;
   if (link_totals_)
-    totals["links"] = {{"available", links_.available},
-                       {"broken", links_.broken},
-                       {"not_checked", links_.not_checked}};
+    totals["links"] = {{"available", links.available},
+                       {"broken", links.broken},
+                       {"not_checked", links.not_checked}};
   const json tail = {{"restore", restore_}, {"totals", totals}};
   const std::string text = Dump(tail);
   sink_(std::string(pages_ == 0 ? "]" : "\n  ]") + "," + text.substr(1) + "\n");

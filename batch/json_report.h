@@ -58,7 +58,8 @@ class JsonReportWriter {
   JsonReportWriter(const Options& options, RunKind kind, Sink sink);
 
   void Add(const PageRecord& page);
-  void Finish();
+  // `links`: the run's links by what their checks found, for the totals.
+  void Finish(const LinkCounts& links);
 
  private:
   bool link_totals_;
@@ -67,7 +68,6 @@ class JsonReportWriter {
   size_t pages_ = 0;
   size_t counts_[kPageOutcomes] = {};
   int64_t office_bytes_ = 0;
-  LinkCounts links_;
 };
 
 }  // namespace pelloran

@@ -91,6 +91,11 @@ bool TakesName(const PageFilter& filter, const std::string& name) {
          std::none_of(filter.exclude.begin(), filter.exclude.end(), matches);
 }
 
+std::filesystem::path PagePlace(const std::string& page, const std::filesystem::path& start) {
+  const fs::path path(page);
+  return (path.is_absolute() || start.empty() ? path : start / path).lexically_normal();
+}
+
 bool MatchesGlob(const std::string& glob, const std::string& name) {
   return ::fnmatch(glob.c_str(), name.c_str(), FNM_CASEFOLD) == 0;
 }
@@ -109,12 +114,9 @@ PageWalk FindPages(const std::vector<std::string>& paths, const PageFilter& filt
   // second time would only find its backup taken.
   // The starting folder is asked once, not once a page.
   const fs::path start = CurrentFolder();
-  const bool no_folder = start.empty();
   std::set<fs::path> seen;
   std::erase_if(walk.pages, [&](const std::string& page) {
-    const fs::path path(page);
-    const fs::path absolute = path.is_absolute() || no_folder ? path : start / path;
-    return !seen.insert(absolute.lexically_normal()).second;
+    return !seen.insert(PagePlace(page, start)).second;
   });
   return walk;
 }

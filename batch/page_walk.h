@@ -2,6 +2,7 @@
 
 // Which pages a call of the batch command takes from the paths it is given.
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,11 @@ struct PageWalk {
 // order. "~" backups and "PL!__" working copies are never taken from a folder.
 // A page reached twice is taken the first time only.
 PageWalk FindPages(const std::vector<std::string>& paths, const PageFilter& filter);
+
+// Where a page is, as the walk tells pages apart: its path made absolute
+// against `start` (the folder the command started in) and normalised. A
+// relative path stays relative when `start` is empty (that folder gone).
+std::filesystem::path PagePlace(const std::string& page, const std::filesystem::path& start);
 
 // Does the filter's patterns take a file of this name in a folder (its
 // include globs, or the default ones, and none of its exclude globs)? The

@@ -54,13 +54,13 @@ ReportFile::~ReportFile() {
 }
 
 void ReportFile::Append(std::string_view text) {
-  if (fd_ < 0 || write_failure_) return;
-  write_failure_ = WriteAll(fd_, text);
+  if (fd_ < 0 || failure_) return;
+  failure_ = WriteAll(fd_, text);
 }
 
 std::error_code ReportFile::Commit() {
   if (fd_ < 0) return failure_;
-  std::error_code failure = write_failure_;
+  std::error_code failure = failure_;
   if (::close(fd_) != 0 && !failure) failure = LastError();
   fd_ = -1;
   if (!failure) failure = ReplaceByRename(temporary_, destination_);

@@ -21,7 +21,8 @@ class ReportFile {
   ReportFile(const ReportFile&) = delete;
   ReportFile& operator=(const ReportFile&) = delete;
 
-  // Why the temporary file could not be made; then Commit does nothing.
+  // Why the temporary file could not be made (then Commit does nothing), or
+  // could not take the text so far.
   std::error_code failure() const { return failure_; }
   // Adds `text` to the temporary file. A failure is kept for Commit; what
   // follows it is not written.
@@ -35,7 +36,6 @@ class ReportFile {
   std::string temporary_;
   int fd_ = -1;
   std::error_code failure_;
-  std::error_code write_failure_;
 };
 
 }  // namespace pelloran

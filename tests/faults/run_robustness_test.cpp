@@ -1,6 +1,6 @@
 // The batch command where a careful user or a hostile folder would catch it
 // out: files that are no pages, a restore over an edited page, a stop signal,
-// two runs at once, a disk full in the second pass, a report that cannot be
+// two runs at once, a disk full during the passes, a report that cannot be
 // written, a preview of read-only pages.
 
 #include <gtest/gtest.h>

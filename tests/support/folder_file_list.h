@@ -51,13 +51,11 @@ class FolderFileList : public FileList {
   void Select(int index) override { selected_.insert(index); }
   // As the main window's list does it.
   bool ShowPageInHand(const std::string& name) override {
-    for (int i = 0; i < Count(); ++i) {
-      if (IsFolder(i) || Entry(i) != name) continue;
-      focused_ = i;
-      selected_.insert(i);
-      return true;
-    }
-    return false;
+    const int page = IndexOf(name);
+    if (page < 0 || IsFolder(page)) return false;
+    focused_ = page;
+    selected_.insert(page);
+    return true;
   }
   void ShowPageCleaned() override {
     const int page = focused_;

@@ -159,8 +159,8 @@ Exit status:
  128 + N when signal N (SIGINT, SIGTERM, SIGHUP) stopped the run after the
  page in hand, with the summary and the reports so far written.
  With --fail-on-broken-links, 3 when a link checked was broken (a status other
- than 200, 204 or 302, or no answer) and no signal stopped the run, whatever became
- of the pages; links not checked (other schemes, relative links without
+ than 200, 204 or 302, or no answer), no signal stopped the run and every report
+ was written, whatever became of the pages; links not checked (other schemes, relative links without
  --check-local-links, in-page links without a target) do not count.
 
 )";

@@ -160,8 +160,9 @@ Exit status:
  page in hand, with the summary and the reports so far written.
  With --fail-on-broken-links, 3 when a link checked was broken (a status other
  than 200, 204 or 302, or no answer), no signal stopped the run and every report
- was written, whatever became of the pages; links not checked (other schemes, relative links without
- --check-local-links, in-page links without a target) do not count.
+ was written, whatever became of the pages; links not checked (other schemes,
+ relative links without --check-local-links, in-page links without a target)
+ do not count.
 
 )";
 }

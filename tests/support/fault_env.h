@@ -29,8 +29,6 @@ class MountedFolder {
   ~MountedFolder() {
     if (mounted_) ::umount2(dir_.path().c_str(), MNT_DETACH);
   }
-  MountedFolder(const MountedFolder&) = delete;
-  MountedFolder& operator=(const MountedFolder&) = delete;
   bool mounted() const { return mounted_; }
   std::string operator/(std::string_view name) const { return dir_ / name; }
   const std::filesystem::path& path() const { return dir_.path(); }

@@ -50,14 +50,11 @@ const char* StepVerb(FileStep step) {
 }
 
 // The cause of a failure the layer raised itself, without a platform error.
+// The other codes only ever come with one (EInOutError::FromErrno).
 std::string LayerCause(int code) {
   switch (code) {
     case kFileNotFound:
       return "файл не найден";
-    case kInvalidFilename:
-      return "недопустимое имя файла";
-    case kTooManyOpenFiles:
-      return "открыто слишком много файлов";
     case kFileAccessDenied:  // a byte written to a file not open for writing
     case kFileNotOpenForOutput:
       return "файл не открыт для записи";
@@ -65,12 +62,8 @@ std::string LayerCause(int code) {
       return "файл не открыт для чтения";
     case kFileNotOpen:
       return "файл не открыт";
-    case kReadBeyondEnd:
-      return "чтение за концом файла";
     case kDiskFull:
       return "нет места на диске";
-    case kInvalidNumericInput:
-      return "в тексте нет верного числа";
     default:
       return "ошибка ввода-вывода с кодом " + std::to_string(code);
   }

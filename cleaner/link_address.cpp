@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "cleaner/text_encoding.h"
 #include "interfaces/link_check.h"
 
 namespace pelloran {
@@ -13,25 +14,6 @@ bool IsAsciiAlnum(char c) { return IsAsciiLetter(c) || IsAsciiDigit(c); }
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 // What a URL parser drops at either end: controls and the blank.
 bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= 0x20; }
-
-void AppendUtf8(std::string& out, uint32_t code) {
-  if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
-  if (code < 0x80) {
-    out.push_back(static_cast<char>(code));
-  } else if (code < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else if (code < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-  }
-}
 
 // "&#38;", "&#x26;" at the start of `text` (the ";" may be missing): appends
 // the character and answers how much was read, or 0 when it is none.
@@ -50,7 +32,7 @@ size_t DecodeNumeric(std::string_view text, std::string& out) {
   }
   if (i == digits_start) return 0;
   if (i < text.size() && text[i] == ';') ++i;
-  AppendUtf8(out, code);
+  AppendUtf8(out, code == 0 ? 0xFFFD : code);  // a browser's rule for the character 0
   return i;
 }
 

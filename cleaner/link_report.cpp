@@ -67,7 +67,7 @@ void LinkReport::Start(const std::string& folder) {
       CreateNewTextForWriting(file_);
       break;
     } catch (const EInOutError& failure) {
-      if (failure.code() != EEXIST || attempt == 9) throw;
+      if (failure.error_number() != EEXIST || attempt == 9) throw;
     }
   }
   PutText(file_, kUtf8Mark);
@@ -92,7 +92,7 @@ void LinkReport::Commit() {
   }
   if (const std::error_code failure = ReplaceByRename(in_progress_, name_)) {
     DeleteFile(in_progress_);
-    throw EInOutError::FromErrno(failure.value());
+    throw EInOutError::FromErrno(failure.value()).About(name_, FileStep::kCreate);
   }
 }
 

@@ -12,6 +12,10 @@ namespace pelloran {
 // U+10FFFF)?
 bool IsUtf8(std::string_view text);
 
+// Appends the character `code` in UTF-8; a surrogate or a code past U+10FFFF,
+// which UTF-8 cannot hold, as U+FFFD.
+void AppendUtf8(std::string& text, char32_t code);
+
 // `text` as UTF-8: unchanged when it is UTF-8 already, else read as
 // windows-1251, the single-byte code page the program's pages are written in
 // (its one unassigned byte, 0x98, becomes U+FFFD).

@@ -30,8 +30,7 @@ TEST(FailureText, FullStopOnlyAfterACharacterThatSortsAfterIt) {
 // what was being done to it and why, in Russian; words a thrower chose stay.
 TEST(FailureText, FileFailuresAreRussianSentencesNamingTheFileAndTheCause) {
   const auto from_errno = [](int err, const char* path, FileStep step) {
-    EInOutError failure = EInOutError::FromErrno(err);
-    return failure.About(path, step);
+    return EInOutError::FromErrno(err).About(path, step);
   };
   const struct {
     EInOutError failure;

@@ -3,15 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "cleaner/class_tables.h"
-#include "cleaner/page_clean.h"
 #include "cleaner/page_messages.h"
 #include "tests/support/temp_dir.h"
-#include "tests/support/test_services.h"
+#include "tests/support/test_cleaner.h"
 
 namespace pelloran {
 namespace {
@@ -54,12 +51,7 @@ std::vector<std::u16string> NonLatinPages() {
 // left as it is, with the UTF-16 message, and no file beside it.
 TEST(WideEncodingTest, Utf16PagesWithoutAMarkAreLeftUntouched) {
   TempDir dir;
-  testing::TestOptions options{17};
-  testing::TestGauge gauge;
-  testing::TestLinkCheck link_check;
-  CleanContext context(options, gauge, link_check);
-  ClassTables tables;
-  PageCleaner cleaner(context, tables);
+  testing::TestCleaner cleaner;
   int pages = 0;
   for (const std::u16string& page : NonLatinPages()) {
     for (const bool little : {true, false}) {
@@ -88,10 +80,7 @@ TEST(WideEncodingTest, NoOrdinaryPageOfTheCorpusIsTakenForWide) {
     if (!entry.is_regular_file() ||
         entry.path().extension().string().find("htm") == std::string::npos)
       continue;
-    std::string first(kWideEncodingBlock, '\0');
-    std::ifstream file(entry.path(), std::ios::binary);
-    file.read(first.data(), static_cast<std::streamsize>(first.size()));
-    first.resize(static_cast<size_t>(file.gcount()));
+    const std::string first = ReadFile(entry.path()).substr(0, kWideEncodingBlock);
     const bool marked = first.starts_with("\xFF\xFE") || first.starts_with("\xFE\xFF");
     ++pages;
     EXPECT_EQ(WideEncodingOf(first) != nullptr, marked) << entry.path();

@@ -21,26 +21,31 @@
 
 namespace pelloran::testing {
 
-// A tmpfs of `size` bytes mounted on a fresh folder; unmounted when it goes.
-class SmallTmpfs {
+// A file system of `type` mounted on a fresh folder; unmounted when it goes.
+class MountedFolder {
  public:
-  explicit SmallTmpfs(const std::string& size) {
-    const std::string options = "size=" + size + ",mode=0777";
-    mounted_ = ::mount("tmpfs", dir_.path().c_str(), "tmpfs", 0, options.c_str()) == 0;
-  }
-  ~SmallTmpfs() {
+  MountedFolder(const char* type, const std::string& options)
+      : mounted_(::mount(type, dir_.path().c_str(), type, 0, options.c_str()) == 0) {}
+  ~MountedFolder() {
     if (mounted_) ::umount2(dir_.path().c_str(), MNT_DETACH);
   }
   bool mounted() const { return mounted_; }
-  bool RemountReadOnly() {
-    return ::mount(nullptr, dir_.path().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
-  }
   std::string operator/(std::string_view name) const { return dir_ / name; }
   const std::filesystem::path& path() const { return dir_.path(); }
 
  private:
   TempDir dir_;
-  bool mounted_ = false;
+  bool mounted_;
+};
+
+// A tmpfs of `size` bytes, which fills up, and may be made read-only.
+class SmallTmpfs : public MountedFolder {
+ public:
+  explicit SmallTmpfs(const std::string& size)
+      : MountedFolder("tmpfs", "size=" + size + ",mode=0777") {}
+  bool RemountReadOnly() {
+    return ::mount(nullptr, path().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+  }
 };
 
 // Sets or clears an inode flag of the file: FS_IMMUTABLE_FL makes even root's

@@ -60,11 +60,8 @@ class SilentListener {
   // stream), and how many there were.
   std::pair<int, int> ClosedOfAccepted() {
     int closed = 0, accepted = 0;
-    pollfd waiting{fd_, POLLIN, 0};
-    while (::poll(&waiting, 1, 0) > 0) {
-      const int connection = ::accept(fd_, nullptr, nullptr);
-      if (connection < 0) break;
-      ++accepted;
+    for (int connection; Asked() && (connection = ::accept(fd_, nullptr, nullptr)) >= 0;
+         ++accepted) {
       const timeval patience{2, 0};  // a connection still open is not waited on for long
       ::setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
       char buffer[4096];

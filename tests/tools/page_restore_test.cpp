@@ -1,20 +1,17 @@
 #include "tools/page_restore.h"
 
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "cleaner/class_tables.h"
 #include "cleaner/cleaned_mark.h"
 #include "cleaner/cleaned_record.h"
-#include "cleaner/page_clean.h"
 #include "tests/support/fault_env.h"
 #include "tests/support/temp_dir.h"
-#include "tests/support/test_services.h"
+#include "tests/support/test_cleaner.h"
 
 namespace pelloran {
 namespace {
@@ -98,42 +95,13 @@ TEST(PageRestoreTest, ABareNameIsRestoredInTheCurrentFolder) {
   EXPECT_EQ(ReadFile(dir / "b c.htm"), "original");
 }
 
-// A ramfs mounted on a fresh folder: a file system that keeps no extended
-// attributes, so no page there can carry its mark.
-class Ramfs {
- public:
-  Ramfs() : mounted_(::mount("ramfs", dir_.path().c_str(), "ramfs", 0, "mode=0755") == 0) {}
-  ~Ramfs() {
-    if (mounted_) ::umount2(dir_.path().c_str(), MNT_DETACH);
-  }
-  bool mounted() const { return mounted_; }
-  const fs::path& path() const { return dir_.path(); }
-
- private:
-  TempDir dir_;
-  bool mounted_;
-};
-
-// Cleans the pages in `folder` as a run does, both passes.
-void CleanPages(const fs::path& folder, const std::vector<std::string>& names) {
-  testing::TestOptions options{17};
-  testing::TestGauge gauge;
-  testing::TestLinkCheck link_check;
-  CleanContext context(options, gauge, link_check);
-  ClassTables tables;
-  PageCleaner cleaner(context, tables);
-  for (const std::string& name : names) {
-    const PageResult result = cleaner.Clean(PageFiles::At((folder / name).string()));
-    ASSERT_EQ(result.end, PageEnd::kCleaned) << name << ": " << result.message;
-  }
-}
-
 // Where pages carry no mark (a ramfs, and a copy of its folder made
 // elsewhere), the folder's record tells the page its clean made from one
 // edited since; a page neither knows of, beside an editor's "~" file, is
 // not guessed at. Only --force restores those two.
 TEST(PageRestoreTest, WithoutMarksTheFolderRecordTellsAndNothingIsGuessed) {
-  Ramfs ramfs;
+  // A file system that keeps no extended attributes, so no page can carry its mark.
+  const testing::MountedFolder ramfs("ramfs", "mode=0755");
   if (!ramfs.mounted()) GTEST_SKIP() << "no ramfs here (mounting needs root)";
   const std::string page = "<p class=a style=\"color:red\">text</p>";
   const std::string edit = "<p>my own edit</p>";
@@ -141,7 +109,9 @@ TEST(PageRestoreTest, WithoutMarksTheFolderRecordTellsAndNothingIsGuessed) {
   const std::string editors_backup = "<p>the editor's backup</p>";
   WriteFile(ramfs.path() / "same.htm", page);
   WriteFile(ramfs.path() / "edited.htm", page);
-  CleanPages(ramfs.path(), {"same.htm", "edited.htm"});
+  testing::TestCleaner cleaner;  // both passes, as a run cleans
+  for (const char* name : {"same.htm", "edited.htm"})
+    ASSERT_EQ(cleaner.Clean(PageFiles::At(ramfs / name)).end, PageEnd::kCleaned) << name;
   ASSERT_FALSE(MarkText(ramfs.path() / "same.htm").has_value());
   TempDir copy;  // on a disk that keeps marks, but the copy has none
   fs::copy(ramfs.path(), copy.path());

@@ -129,10 +129,9 @@ bool MarkupScanner::DropThroughClose(AttributePicker* picker) {
     picker = &quotes_;
   }
   for (int before = current_;;) {
-    const int c = NextChar(input_);
+    const int c = Next();
     if (c == '>' && !picker->InQuotes()) {
       before_close_ = before;
-      current_ = c;
       picker->Finish(/*at_end=*/false);
       return true;
     }
@@ -152,23 +151,6 @@ bool MarkupScanner::CopyThroughQuote(int quote, AttributePicker* picker) {
     output_.PutByte(static_cast<unsigned char>(c));
     if (picker != nullptr) picker->Feed(c);
     if (c == quote) return true;
-  }
-}
-
-bool MarkupScanner::ReadAttributes(AttributePicker& picker) {
-  for (int before = terminator_;;) {
-    const int c = Next();
-    if (c == kEndMark) {
-      picker.Finish(/*at_end=*/true);
-      return false;
-    }
-    if (c == '>' && !picker.InQuotes()) {
-      before_close_ = before;
-      picker.Finish(/*at_end=*/false);
-      return true;
-    }
-    picker.Feed(c);
-    before = c;
   }
 }
 

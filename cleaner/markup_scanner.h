@@ -108,10 +108,6 @@ class MarkupScanner {
   bool DropThroughClose(AttributePicker* picker = nullptr);
   // Reads and writes up to and including the next `quote`. False at the end.
   bool CopyThroughQuote(int quote, AttributePicker* picker = nullptr);
-  // Reads the rest of a tag through its ">" (one inside a quoted value does
-  // not end it), handing every character before it to `picker`, and finishes
-  // the picker. False when the input ended first.
-  bool ReadAttributes(AttributePicker& picker);
   // Writes the ">" of a tag whose own ">" was dropped or ended its name: "/>"
   // when the last character read before it was a "/" (self-closing markup
   // stays so).

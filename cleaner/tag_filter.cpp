@@ -278,7 +278,7 @@ void TagFilter::ImageTag() {
   Count(&CleanStatistics::image_tags_reduced);
   scan_.Write("img src");
   picker_.Start(kImageNames);
-  const bool closed = scan_.terminator() == '>' || scan_.ReadAttributes(picker_);
+  const bool closed = scan_.terminator() == '>' || scan_.DropThroughClose(&picker_);
   bool last_unquoted = false;
   if (const AttributePicker::Kept* source = picker_.Find(kSource)) {
     scan_.Write(picker_.TextOf(*source).substr(std::string_view(" src").size()));
@@ -298,7 +298,7 @@ void TagFilter::LinkTag() {
   Count(&CleanStatistics::link_tags_reduced);
   scan_.Write("a");
   picker_.Start(kLinkNames, &context_.working_copy, kHref);
-  const bool closed = scan_.terminator() == '>' || scan_.ReadAttributes(picker_);
+  const bool closed = scan_.terminator() == '>' || scan_.DropThroughClose(&picker_);
   bool last_unquoted = false;
   picker_.TakeCompleted(&last_unquoted);  // written already, as read
   if (closed) scan_.PutCloseAfterKept(picker_, last_unquoted);

@@ -2,6 +2,7 @@
 
 #include "charfile/byte_file.h"
 #include "charfile/text_file.h"
+#include "stylesheet/case_fold.h"
 
 namespace pelloran {
 namespace {
@@ -10,9 +11,6 @@ namespace {
 constexpr size_t kNameCap = 8;
 // The blanks kept between a kept name and its "=".
 constexpr size_t kPendingCap = 64;
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 }  // namespace
 
@@ -37,19 +35,6 @@ void AttributePicker::Start(std::span<const KeptName> names, ByteFile* stream, s
   captured_.clear();
   kept_.clear();
   taken_up_to_ = 0;
-}
-
-bool AttributePicker::Matches(std::string_view name, const KeptName& kept) const {
-  if (name.size() != kept.lower.size()) return false;
-  bool lower = true;
-  bool upper = true;
-  bool any = true;
-  for (size_t i = 0; i < name.size(); ++i) {
-    lower = lower && name[i] == kept.lower[i];
-    upper = upper && name[i] == Upper(kept.lower[i]);
-    any = any && Lower(name[i]) == kept.lower[i];
-  }
-  return lower || upper || (kept.any_case && any);
 }
 
 const AttributePicker::Kept* AttributePicker::Find(size_t which) const {
@@ -92,12 +77,12 @@ void AttributePicker::EndName() {
   value_size_ = 0;
   if (!name_stands_ || name_long_) return;
   for (size_t i = 0; i < names_.size(); ++i) {
-    if ((taken_ & (1u << i)) != 0 || !Matches(name_, names_[i])) continue;
+    if ((taken_ & (1u << i)) != 0 || !EqualIgnoringCase(name_, names_[i])) continue;
     keeping_ = true;
     which_ = i;
     begin_ = text_.size();
     Keep(' ');
-    KeepText(names_[i].lower);
+    KeepText(names_[i]);
     return;
   }
 }

@@ -20,15 +20,12 @@
 
 namespace pelloran {
 
-// A name a tag keeps: in small letters; with `any_case` false, only the two
-// forms all small and all capitals count.
-struct KeptName {
-  std::string_view lower;
-  bool any_case;
-};
+// A name a tag keeps, in small letters; it is found in any letter case, as a
+// browser reads attribute names.
+using KeptName = std::string_view;
 
 // What a tag cut down or dropped keeps: its id, the target of in-page links.
-inline constexpr KeptName kIdName[] = {{"id", true}};
+inline constexpr KeptName kIdName[] = {"id"};
 
 class AttributePicker {
  public:
@@ -107,7 +104,6 @@ class AttributePicker {
       captured_.push_back(static_cast<char>(c));
     }
   }
-  bool Matches(std::string_view name, const KeptName& kept) const;
 
   std::span<const KeptName> names_;
   ByteFile* stream_ = nullptr;

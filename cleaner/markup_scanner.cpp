@@ -4,6 +4,7 @@
 #include <span>
 
 #include "cleaner/scan_operations.h"
+#include "stylesheet/case_fold.h"
 
 namespace pelloran {
 namespace {
@@ -14,51 +15,49 @@ bool EndsTagName(int c) { return IsBlank(c) || c == '/' || c == '>'; }
 
 }  // namespace
 
-bool IsNamed(std::string_view name, std::string_view lower) {
-  if (name.size() != lower.size()) return false;
-  for (size_t i = 0; i < name.size(); ++i) {
-    const char c = name[i];
-    if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != lower[i]) return false;
-  }
-  return true;
-}
-
 TagKind ClassifyTagName(std::string_view name) {
   if (name.empty()) return TagKind::kOther;
   if (name[0] == '!') {
-    return IsNamed(name, "!--[if") ? TagKind::kConditionalComment : TagKind::kDeclaration;
+    return EqualIgnoringCase(name, "!--[if") ? TagKind::kConditionalComment : TagKind::kDeclaration;
   }
   // A processing instruction (<?xml ...?>) is copied as it stands, like a declaration.
   if (name[0] == '?') return TagKind::kDeclaration;
-  // Elements whose content a browser reads as text, markup and all.
-  for (std::string_view raw :
-       {"textarea", "title", "xmp", "iframe", "noembed", "noframes", "plaintext"}) {
-    if (IsNamed(name, raw)) return TagKind::kRawText;
-  }
+  // kRawText: elements whose content a browser reads as text, markup and all.
   switch (name.size()) {
     case 1:
-      if (IsNamed(name, "a")) return TagKind::kA;
-      if (IsNamed(name, "p")) return TagKind::kP;
+      if (EqualIgnoringCase(name, "a")) return TagKind::kA;
+      if (EqualIgnoringCase(name, "p")) return TagKind::kP;
       break;
     case 3:
-      if (IsNamed(name, "img")) return TagKind::kImg;
+      if (EqualIgnoringCase(name, "img")) return TagKind::kImg;
+      if (EqualIgnoringCase(name, "xmp")) return TagKind::kRawText;
       break;
     case 4:
-      if (IsNamed(name, "html")) return TagKind::kHtml;
-      if (IsNamed(name, "meta")) return TagKind::kMeta;
-      if (IsNamed(name, "link")) return TagKind::kLink;
-      if (IsNamed(name, "span")) return TagKind::kSpan;
+      if (EqualIgnoringCase(name, "html")) return TagKind::kHtml;
+      if (EqualIgnoringCase(name, "meta")) return TagKind::kMeta;
+      if (EqualIgnoringCase(name, "link")) return TagKind::kLink;
+      if (EqualIgnoringCase(name, "span")) return TagKind::kSpan;
       break;
     case 5:
-      if (IsNamed(name, "style")) return TagKind::kStyle;
-      if (IsNamed(name, "table")) return TagKind::kTable;
-      if (IsNamed(name, "/span")) return TagKind::kSpanEnd;
+      if (EqualIgnoringCase(name, "style")) return TagKind::kStyle;
+      if (EqualIgnoringCase(name, "table")) return TagKind::kTable;
+      if (EqualIgnoringCase(name, "/span")) return TagKind::kSpanEnd;
+      if (EqualIgnoringCase(name, "title")) return TagKind::kRawText;
       break;
     case 6:
-      if (IsNamed(name, "script")) return TagKind::kScript;
+      if (EqualIgnoringCase(name, "script")) return TagKind::kScript;
+      if (EqualIgnoringCase(name, "iframe")) return TagKind::kRawText;
+      break;
+    case 7:
+      if (EqualIgnoringCase(name, "noembed")) return TagKind::kRawText;
       break;
     case 8:
-      if (IsNamed(name, "noscript")) return TagKind::kNoscript;
+      if (EqualIgnoringCase(name, "noscript")) return TagKind::kNoscript;
+      if (EqualIgnoringCase(name, "textarea") || EqualIgnoringCase(name, "noframes"))
+        return TagKind::kRawText;
+      break;
+    case 9:
+      if (EqualIgnoringCase(name, "plaintext")) return TagKind::kRawText;
       break;
   }
   return TagKind::kOther;
@@ -71,7 +70,7 @@ void MarkupScanner::ReadTagName(bool span_rule) {
   int c = Next();
   while (c != kEndMark) {
     name_.push_back(static_cast<char>(c));
-    if (span_rule && name_.size() == 4 && IsNamed(name_, "span")) {
+    if (span_rule && name_.size() == 4 && EqualIgnoringCase(name_, "span")) {
       terminator_ = ' ';
       return;
     }
@@ -130,10 +129,9 @@ bool MarkupScanner::DropThroughClose(AttributePicker* picker) {
     picker = &quotes_;
   }
   for (int before = current_;;) {
-    const int c = NextChar(input_);
+    const int c = Next();
     if (c == '>' && !picker->InQuotes()) {
       before_close_ = before;
-      current_ = c;
       picker->Finish(/*at_end=*/false);
       return true;
     }
@@ -156,23 +154,6 @@ bool MarkupScanner::CopyThroughQuote(int quote, AttributePicker* picker) {
   }
 }
 
-bool MarkupScanner::ReadAttributes(AttributePicker& picker) {
-  for (int before = terminator_;;) {
-    const int c = Next();
-    if (c == kEndMark) {
-      picker.Finish(/*at_end=*/true);
-      return false;
-    }
-    if (c == '>' && !picker.InQuotes()) {
-      before_close_ = before;
-      picker.Finish(/*at_end=*/false);
-      return true;
-    }
-    picker.Feed(c);
-    before = c;
-  }
-}
-
 size_t MarkupScanner::WriteIdHolder(AttributePicker& picker, bool closed) {
   bool last_unquoted = false;
   const std::string_view id = picker.TakeCompleted(&last_unquoted);
@@ -184,12 +165,13 @@ size_t MarkupScanner::WriteIdHolder(AttributePicker& picker, bool closed) {
 }
 
 bool MarkupScanner::CopyRawText() {
-  if (IsNamed(name_, "plaintext")) {
+  if (EqualIgnoringCase(name_, "plaintext")) {
     CopyRunUpTo(kEndMark);
     return false;
   }
   marker_.assign(1, '/');
-  for (char c : name_) marker_.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c);
+  for (char c : name_)
+    marker_.push_back(static_cast<char>(FoldCase(static_cast<unsigned char>(c))));
   marker_.push_back('>');
   return CopyElement(marker_, /*as_found=*/true);
 }
@@ -219,17 +201,16 @@ bool MarkupScanner::CopyElement(std::string_view marker_lower, bool as_found) {
 
 bool MarkupScanner::MarkerFollows(std::string_view marker_lower) {
   for (size_t i = 1; i < marker_lower.size(); ++i) {
-    int c = input_.Peek(i - 1);
-    if (c >= 'A' && c <= 'Z') c += 'a' - 'A';
-    if (c != static_cast<unsigned char>(marker_lower[i])) return false;
+    const auto c = static_cast<unsigned char>(input_.Peek(i - 1));
+    if (FoldCase(c) != static_cast<unsigned char>(marker_lower[i])) return false;
   }
   return true;
 }
 
-std::string_view MarkupScanner::FindAttributeNamed(char letter1, char letter2,
-                                                   std::string_view name1, std::string_view name2,
-                                                   AttributePicker* picker) {
-  const size_t n = name1.size();
+std::string_view MarkupScanner::FindAttributeNamed(std::string_view name, AttributePicker* picker) {
+  const size_t n = name.size();
+  const char letter1 = name[0];
+  const auto letter2 = static_cast<char>(letter1 - 'a' + 'A');
   NamePosition position;  // the scans start right after the tag's name
   for (;;) {
     const bool stands = FindAttribute(input_, n, letter1, letter2, window_, position, picker);
@@ -240,7 +221,7 @@ std::string_view MarkupScanner::FindAttributeNamed(char letter1, char letter2,
       current_ = '>';
       return window_;
     }
-    if (stands && (IsNamed(window_, name1) || window_ == name2)) return window_;
+    if (stands && EqualIgnoringCase(window_, name)) return window_;
     if (window_.size() < n) {
       if (picker != nullptr) picker->Finish(/*at_end=*/true);
       return {};

@@ -14,7 +14,8 @@
 
 namespace pelloran {
 
-// The tags either pass tells apart; names match in any letter case.
+// The tags either pass tells apart; names match in any letter case, as a
+// browser reads them: <Img>, <TABLE> and <tAbLe> are all the same tag.
 enum class TagKind {
   kConditionalComment,  // !--[if
   kDeclaration,         // any other name that starts with "!", or with "?"
@@ -35,10 +36,6 @@ enum class TagKind {
 };
 
 TagKind ClassifyTagName(std::string_view name);
-
-// Is `name` `lower` in any letter case? Browsers read tag and attribute names
-// so: <Img>, <TABLE> and <tAbLe> are all the same tag.
-bool IsNamed(std::string_view name, std::string_view lower);
 
 // The longest tag name a pass keeps in memory. Every name a case looks for is
 // far shorter, so a longer one can only be a "!" declaration or an ordinary
@@ -111,10 +108,6 @@ class MarkupScanner {
   bool DropThroughClose(AttributePicker* picker = nullptr);
   // Reads and writes up to and including the next `quote`. False at the end.
   bool CopyThroughQuote(int quote, AttributePicker* picker = nullptr);
-  // Reads the rest of a tag through its ">" (one inside a quoted value does
-  // not end it), handing every character before it to `picker`, and finishes
-  // the picker. False when the input ended first.
-  bool ReadAttributes(AttributePicker& picker);
   // Writes the ">" of a tag whose own ">" was dropped or ended its name: "/>"
   // when the last character read before it was a "/" (self-closing markup
   // stays so).
@@ -173,12 +166,12 @@ class MarkupScanner {
   bool MarkerFollows(std::string_view marker_lower);
 
   // Repeats FindAttribute(n, letter1, letter2) over the tag, n being the
-  // names' length, until the window is `name1` or `name2` (in any letter
-  // case) beginning where a name can stand, or ">". Returns that window, or an empty view when the
-  // input ended first. Every character read goes to `picker`, when one is
-  // given, which is finished at the ">" or the end of the input.
-  std::string_view FindAttributeNamed(char letter1, char letter2, std::string_view name1,
-                                      std::string_view name2, AttributePicker* picker = nullptr);
+  // length of `name` (small letters), letter1 and letter2 its first letter in
+  // either case, until the window is `name` in any letter case beginning
+  // where a name can stand, or ">". Returns that window, or an empty view
+  // when the input ended first. Every character read goes to `picker`, when
+  // one is given, which is finished at the ">" or the end of the input.
+  std::string_view FindAttributeNamed(std::string_view name, AttributePicker* picker = nullptr);
 
   TextFile& input() { return input_; }
   ByteFile& output() { return output_; }

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 
+#include "stylesheet/case_fold.h"
+
 namespace pelloran {
 namespace {
 
 // Does `text` start with `lower` in any letter case, as a browser reads names?
 bool StartsWith(std::string_view text, std::string_view lower) {
-  return IsNamed(text.substr(0, lower.size()), lower);
+  return EqualIgnoringCase(text.substr(0, lower.size()), lower);
 }
 
 bool IsBlankChar(int c) { return c != kEndMark && IsBlank(c); }
@@ -24,7 +26,7 @@ constexpr std::string_view kOfficeNamespace = "urn:schemas-microsoft-com:";
 // <!--<![endif]--> that closes the revealed form of a conditional comment.
 bool IsRevealedMarker(std::string_view name, int terminator) {
   if (StartsWith(name, "![if") || StartsWith(name, "![endif")) return true;
-  return terminator == '>' && IsNamed(name, "!--<![endif]--");
+  return terminator == '>' && EqualIgnoringCase(name, "!--<![endif]--");
 }
 
 // A style declaration of Office's own: "mso-" after any blanks.
@@ -66,8 +68,8 @@ bool OfficeMarkup::DropConstruct(TagKind kind) {
     case TagKind::kDeclaration:
       return IsRevealedMarker(name, scan_.terminator()) && DropTag(/*keeps_id=*/false);
     case TagKind::kOther:
-      if (IsNamed(name, "xml")) return DropIsland();
-      if (IsNamed(name, "/xml")) return DropTag(/*keeps_id=*/false);
+      if (EqualIgnoringCase(name, "xml")) return DropIsland();
+      if (EqualIgnoringCase(name, "/xml")) return DropTag(/*keeps_id=*/false);
       return IsOfficeTagName(name) && DropTag(/*keeps_id=*/!name.starts_with('/'));
     default:
       return false;
@@ -83,7 +85,7 @@ bool OfficeMarkup::IsOfficeTagName(std::string_view name) const {
 
 bool OfficeMarkup::IsOfficePrefix(std::string_view prefix) const {
   for (std::string_view office : kOfficePrefixes) {
-    if (IsNamed(prefix, office)) return true;
+    if (EqualIgnoringCase(prefix, office)) return true;
   }
   for (size_t i = 0; i < declared_count_; ++i) {
     if (prefix == std::string_view(declared_[i].data())) return true;
@@ -122,17 +124,15 @@ bool OfficeMarkup::DropComment() {
 bool OfficeMarkup::DropTag(bool keeps_id) {
   HoldTagStart();
   picker_.Start(kIdName);
-  // A ">" inside a quoted value does not end the tag, as in a browser.
-  for (int c = scan_.terminator(); c != '>' || picker_.InQuotes();) {
-    c = scan_.Next();
+  for (bool in_tag = scan_.terminator() != '>'; in_tag;) {
+    const int c = scan_.Next();
     if (c == kEndMark) {
       scan_.Write(held_);
       return true;
     }
     held_.push_back(static_cast<char>(c));
-    if (c != '>' || picker_.InQuotes()) picker_.Feed(c);
+    in_tag = FeedStartTag(c);
   }
-  picker_.Finish(/*at_end=*/false);
   Count(held_.size() - (keeps_id ? scan_.WriteIdHolder(picker_, /*closed=*/true) : 0));
   return true;
 }
@@ -165,7 +165,8 @@ bool OfficeMarkup::DropIsland() {
   return true;
 }
 
-// A character of an island's start tag: false when it was the tag's ">".
+// A character of a dropped start tag: false when it was the tag's ">", which
+// inside a quoted value it is not, as in a browser.
 bool OfficeMarkup::FeedStartTag(int c) {
   if (c == '>' && !picker_.InQuotes()) {
     picker_.Finish(/*at_end=*/false);
@@ -178,9 +179,8 @@ bool OfficeMarkup::FeedStartTag(int c) {
 // `text` in small letters, found in any letter case.
 bool OfficeMarkup::Ahead(std::string_view text) const {
   for (size_t i = 0; i < text.size(); ++i) {
-    int c = scan_.input().Peek(i);
-    if (c >= 'A' && c <= 'Z') c += 'a' - 'A';
-    if (c != static_cast<unsigned char>(text[i])) return false;
+    const auto c = static_cast<unsigned char>(scan_.input().Peek(i));
+    if (FoldCase(c) != static_cast<unsigned char>(text[i])) return false;
   }
   return true;
 }
@@ -256,7 +256,7 @@ void OfficeMarkup::WriteAttribute() {
     Count(whole.size());
     return;
   }
-  if (value_begin_ == 0 || !IsNamed(name, "style")) {
+  if (value_begin_ == 0 || !EqualIgnoringCase(name, "style")) {
     scan_.Write(whole);
     return;
   }

@@ -13,6 +13,7 @@
 #include "cleaner/office_markup.h"
 #include "cleaner/page_targets.h"
 #include "interfaces/link_check.h"
+#include "stylesheet/case_fold.h"
 #include "stylesheet/filter_style_block.h"
 
 namespace pelloran {
@@ -29,7 +30,7 @@ bool KeepsItsAttributes(std::string_view name) {
       "label", "frame",  "iframe", "area",     "map",    "base",
   };
   for (std::string_view kept : kNames) {
-    if (IsNamed(name, kept)) return true;
+    if (EqualIgnoringCase(name, kept)) return true;
   }
   return false;
 }
@@ -39,12 +40,11 @@ bool KeepsItsAttributes(std::string_view name) {
 // looks: an open details or dialog, the source of media and embedded content,
 // the controls without which a video or audio cannot be played. (Frames and
 // form controls keep every attribute.)
-constexpr KeptName kOpenNames[] = {{"id", true}, {"open", true}};
-constexpr KeptName kDataNames[] = {{"id", true}, {"data", true}};
-constexpr KeptName kSourceNames[] = {{"id", true}, {"src", true}};
-constexpr KeptName kSourceSetNames[] = {{"id", true}, {"src", true}, {"srcset", true}};
-constexpr KeptName kMediaNames[] = {
-    {"id", true}, {"src", true}, {"controls", true}, {"poster", true}};
+constexpr KeptName kOpenNames[] = {"id", "open"};
+constexpr KeptName kDataNames[] = {"id", "data"};
+constexpr KeptName kSourceNames[] = {"id", "src"};
+constexpr KeptName kSourceSetNames[] = {"id", "src", "srcset"};
+constexpr KeptName kMediaNames[] = {"id", "src", "controls", "poster"};
 
 std::span<const KeptName> KeptWhenCut(std::string_view name) {
   struct Kind {
@@ -57,19 +57,18 @@ std::span<const KeptName> KeptWhenCut(std::string_view name) {
       {"video", kMediaNames},  {"audio", kMediaNames},
   };
   for (const Kind& kind : kKinds) {
-    if (IsNamed(name, kind.name)) return kind.kept;
+    if (EqualIgnoringCase(name, kind.name)) return kind.kept;
   }
   return kIdName;
 }
 
 // What a link tag keeps: where it leads and the targets it is.
 enum LinkName : size_t { kHref, kName, kLinkId };
-constexpr KeptName kLinkNames[] = {{"href", true}, {"name", true}, {"id", true}};
+constexpr KeptName kLinkNames[] = {"href", "name", "id"};
 // What an image keeps besides its source: the text shown in its place, its
 // id, and the image map whose areas are links.
 enum ImageName : size_t { kSource, kAlt, kImageId, kUseMap, kIsMap };
-constexpr KeptName kImageNames[] = {
-    {"src", true}, {"alt", true}, {"id", true}, {"usemap", true}, {"ismap", true}};
+constexpr KeptName kImageNames[] = {"src", "alt", "id", "usemap", "ismap"};
 
 class TagFilter {
  public:
@@ -279,7 +278,7 @@ void TagFilter::ImageTag() {
   Count(&CleanStatistics::image_tags_reduced);
   scan_.Write("img src");
   picker_.Start(kImageNames);
-  const bool closed = scan_.terminator() == '>' || scan_.ReadAttributes(picker_);
+  const bool closed = scan_.terminator() == '>' || scan_.DropThroughClose(&picker_);
   bool last_unquoted = false;
   if (const AttributePicker::Kept* source = picker_.Find(kSource)) {
     scan_.Write(picker_.TextOf(*source).substr(std::string_view(" src").size()));
@@ -299,7 +298,7 @@ void TagFilter::LinkTag() {
   Count(&CleanStatistics::link_tags_reduced);
   scan_.Write("a");
   picker_.Start(kLinkNames, &context_.working_copy, kHref);
-  const bool closed = scan_.terminator() == '>' || scan_.ReadAttributes(picker_);
+  const bool closed = scan_.terminator() == '>' || scan_.DropThroughClose(&picker_);
   bool last_unquoted = false;
   picker_.TakeCompleted(&last_unquoted);  // written already, as read
   if (closed) scan_.PutCloseAfterKept(picker_, last_unquoted);
@@ -351,7 +350,7 @@ void TagFilter::DefaultPath() {
 // read, without a closing ">".
 void TagFilter::ClassProcessing() {
   picker_.Start(KeptWhenCut(scan_.name()));
-  const std::string_view found = scan_.FindAttributeNamed('c', 'C', "class", "CLASS", &picker_);
+  const std::string_view found = scan_.FindAttributeNamed("class", &picker_);
   bool last_unquoted = false;
   scan_.Write(picker_.TakeCompleted(&last_unquoted));  // an id in front of the class
   if (found.empty()) return;
@@ -415,7 +414,7 @@ TagFilter::ClassValueEnd TagFilter::CopyClassValue() {
 // selector_ holds the tag name, "." and the class value.
 void TagFilter::RecordSelector() {
   const std::string_view name = scan_.name();
-  if (IsNamed(name, "p")) {
+  if (EqualIgnoringCase(name, "p")) {
     selector_[0] = 'p';  // the key is "p." + value for either form
     tables_.CountParagraphClass(selector_);
   } else {

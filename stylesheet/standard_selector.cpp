@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <span>
 #include <string_view>
+
+#include "stylesheet/case_fold.h"
 
 namespace pelloran {
 
@@ -31,12 +34,12 @@ constexpr auto kPseudoClasses = std::to_array({
     "user-invalid"sv,  "user-valid"sv,
     "valid"sv,         "visited"sv,
 });
-// Written with one colon or two.
-constexpr auto kLegacyPseudoElements =
-    std::to_array({"before"sv, "after"sv, "first-line"sv, "first-letter"sv});
+// The first four are written with one colon or two.
 constexpr auto kPseudoElements =
     std::to_array({"before"sv, "after"sv, "first-line"sv, "first-letter"sv, "marker"sv,
                    "placeholder"sv, "selection"sv});
+constexpr std::span<const std::string_view> kLegacyPseudoElements =
+    std::span(kPseudoElements).first<4>();
 
 constexpr int kEnd = -1;
 
@@ -54,17 +57,9 @@ bool IsHexDigit(int c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A
 bool IsCssBlank(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 bool IsLineEnd(int c) { return c == '\n' || c == '\r' || c == '\f'; }
 
-// ASCII letters only: a name with anything else in it is in no list.
-bool SameName(std::string_view text, std::string_view lower) {
-  return std::equal(text.begin(), text.end(), lower.begin(), lower.end(), [](char a, char b) {
-    return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
-  });
-}
-
-template <size_t N>
-bool IsListed(std::string_view name, const std::array<std::string_view, N>& list) {
+bool IsListed(std::string_view name, std::span<const std::string_view> list) {
   return std::any_of(list.begin(), list.end(),
-                     [&](std::string_view l) { return SameName(name, l); });
+                     [&](std::string_view l) { return EqualIgnoringCase(name, l); });
 }
 
 // Where a selector stands: pseudo-elements only at the top, :has nowhere
@@ -167,7 +162,7 @@ std::string_view SelectorParser::PlainName() {
 // A keyword that stands whole at this place, in any case.
 bool SelectorParser::TakeWord(std::string_view lower) {
   const size_t from = at_;
-  if (SameName(PlainName(), lower) && Peek() != '(') return true;
+  if (EqualIgnoringCase(PlainName(), lower) && Peek() != '(') return true;
   at_ = from;
   return false;
 }
@@ -307,19 +302,21 @@ bool SelectorParser::Pseudo(Where where, bool& pseudo_element) {
 
 bool SelectorParser::FunctionArguments(std::string_view name, Where where) {
   const Where inner = where == Where::kInsideHas ? where : Where::kNested;
-  if (SameName(name, "not") || SameName(name, "is") || SameName(name, "where"))
+  if (EqualIgnoringCase(name, "not") || EqualIgnoringCase(name, "is") ||
+      EqualIgnoringCase(name, "where"))
     return ComplexList(inner);
-  if (SameName(name, "has")) return where != Where::kInsideHas && RelativeList();
-  if (SameName(name, "nth-child") || SameName(name, "nth-last-child")) {
+  if (EqualIgnoringCase(name, "has")) return where != Where::kInsideHas && RelativeList();
+  if (EqualIgnoringCase(name, "nth-child") || EqualIgnoringCase(name, "nth-last-child")) {
     if (!AnPlusB()) return false;
     const size_t before = at_;
     if (SkipBlanks() && TakeWord("of")) return ComplexList(inner);
     at_ = before;
     return true;
   }
-  if (SameName(name, "nth-of-type") || SameName(name, "nth-last-of-type")) return AnPlusB();
-  if (SameName(name, "lang")) return Ident();
-  if (SameName(name, "dir")) return TakeWord("ltr") || TakeWord("rtl");
+  if (EqualIgnoringCase(name, "nth-of-type") || EqualIgnoringCase(name, "nth-last-of-type"))
+    return AnPlusB();
+  if (EqualIgnoringCase(name, "lang")) return Ident();
+  if (EqualIgnoringCase(name, "dir")) return TakeWord("ltr") || TakeWord("rtl");
   return false;
 }
 

@@ -5,6 +5,7 @@
 
 #include "charfile/text_file.h"
 #include "cleaner/link_address.h"
+#include "stylesheet/case_fold.h"
 
 namespace pelloran {
 namespace {
@@ -13,21 +14,11 @@ bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' ||
 bool IsNameCharacter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != b[i]) return false;
-  }
-  return true;
-}
-
 // The position after the end tag "</name" (any letter case) from `from` on,
 // or the page's end: script and style text is not markup.
 size_t AfterRawText(std::string_view page, size_t from, std::string_view name) {
   for (size_t i = from; (i = page.find("</", i)) != std::string_view::npos; i += 2) {
-    if (EqualsNoCase(page.substr(i + 2, name.size()), name)) return i + 2 + name.size();
+    if (EqualIgnoringCase(page.substr(i + 2, name.size()), name)) return i + 2 + name.size();
   }
   return page.size();
 }
@@ -62,7 +53,8 @@ size_t ReadAttributes(std::string_view page, size_t i, bool anchor,
     while (i < page.size() && IsSpace(page[i])) ++i;
     if (i >= page.size() || page[i] != '=') continue;
     const std::string_view value = ReadValue(page, ++i);
-    if (!value.empty() && (EqualsNoCase(name, "id") || (anchor && EqualsNoCase(name, "name"))))
+    if (!value.empty() &&
+        (EqualIgnoringCase(name, "id") || (anchor && EqualIgnoringCase(name, "name"))))
       targets.insert(DecodeCharacterReferences(value));
   }
 }
@@ -82,9 +74,9 @@ std::unordered_set<std::string> FindPageTargets(std::string_view page) {
     while (i < page.size() && IsNameCharacter(page[i])) ++i;
     const std::string_view name = page.substr(name_start, i - name_start);
     if (name.empty()) continue;  // an end tag, a declaration, a "<" in text
-    i = ReadAttributes(page, i, EqualsNoCase(name, "a"), targets);
+    i = ReadAttributes(page, i, EqualIgnoringCase(name, "a"), targets);
     for (const std::string_view raw_text : {"script", "style"}) {
-      if (EqualsNoCase(name, raw_text)) i = AfterRawText(page, i, raw_text);
+      if (EqualIgnoringCase(name, raw_text)) i = AfterRawText(page, i, raw_text);
     }
   }
   return targets;

@@ -117,6 +117,7 @@ TEST_F(PageSwapTest, EachWayKeepsOrDropsThePageWhole) {
       {Fault::kKilledSwapBackup, nullptr, false, "cleaned", "original"},
       {Fault::kPageRewritten, changed.c_str(), false, "new text!", nullptr},
   };
+  const std::string page = dir_ / "a.htm";
   const std::pair<bool, bool> ways[] = {{true, true}, {false, true}, {false, false}};
   for (const auto& [unnamed_files, hard_links] : ways) {
     for (const Expected& c : cases) {
@@ -126,18 +127,16 @@ TEST_F(PageSwapTest, EachWayKeepsOrDropsThePageWhole) {
                    << unnamed_files << hard_links << static_cast<int>(c.fault));
       for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
         std::filesystem::remove(entry);
-      WriteFile(dir_ / "a.htm", "original");
-      ::chmod((dir_ / "a.htm").c_str(), 0444);
-      const bool kept_attribute =
-          ::setxattr((dir_ / "a.htm").c_str(), "user.origin", "web", 3, 0) == 0;
+      WriteFile(page, "original");
+      ::chmod(page.c_str(), 0444);
+      const bool kept_attribute = ::setxattr(page.c_str(), "user.origin", "web", 3, 0) == 0;
       if (c.fault == Fault::kBackupThere) WriteFile(dir_ / "a.htm~", "older");
-      if (c.fault == Fault::kKilledSwapBackup)
-        ::link((dir_ / "a.htm").c_str(), (dir_ / "a.htm~").c_str());
+      if (c.fault == Fault::kKilledSwapBackup) ::link(page.c_str(), (dir_ / "a.htm~").c_str());
       const auto left = Commit("cleaned", unnamed_files, hard_links, [&] {
-        if (c.fault == Fault::kPageRewritten) WriteFile(dir_ / "a.htm", "new text!");
+        if (c.fault == Fault::kPageRewritten) WriteFile(page, "new text!");
       });
       EXPECT_FALSE(FileExists(dir_ / "PL!__a.htm"));
-      EXPECT_EQ(ReadFile(dir_ / "a.htm"), c.page);
+      EXPECT_EQ(ReadFile(page), c.page);
       if (c.backup != nullptr) EXPECT_EQ(ReadFile(dir_ / "a.htm~"), c.backup);
       if (c.backup == nullptr) EXPECT_FALSE(FileExists(dir_ / "a.htm~"));
       if (c.message != nullptr) {
@@ -148,14 +147,12 @@ TEST_F(PageSwapTest, EachWayKeepsOrDropsThePageWhole) {
       }
       EXPECT_EQ(left, std::nullopt);
       struct stat st;
-      ASSERT_EQ(::stat((dir_ / "a.htm").c_str(), &st), 0);
+      ASSERT_EQ(::stat(page.c_str(), &st), 0);
       EXPECT_EQ(st.st_mode & 07777, 0444u);
       if (!kept_attribute) continue;
       char value[64] = {};
-      EXPECT_EQ(::getxattr((dir_ / "a.htm").c_str(), "user.origin", value, sizeof value), 3);
-      const ssize_t marked =
-          ::getxattr((dir_ / "a.htm").c_str(), kCleanedMarkName, value, sizeof value);
-      EXPECT_EQ(std::string(value, std::max<ssize_t>(marked, 0)), PrintOf("cleaned").Text());
+      EXPECT_EQ(::getxattr(page.c_str(), "user.origin", value, sizeof value), 3);
+      EXPECT_EQ(MarkText(page), PrintOf("cleaned").Text());
     }
   }
 }

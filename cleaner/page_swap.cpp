@@ -155,8 +155,10 @@ bool PageCommit::KilledSwapLeftBackup() const {
 }
 
 std::optional<PageLeft> PageCommit::TakeBackupName() {
+  struct stat backup;
   if (!IntoPage()) {
-    if (backup_rule_ && ::access(page_.Backup().c_str(), F_OK) == 0)
+    // Any name there, a dangling link too, would refuse the run's backup.
+    if (backup_rule_ && ::lstat(page_.Backup().c_str(), &backup) == 0)
       return PageLeft{BackupExistsMessage(page_.name), true};
     return std::nullopt;
   }
@@ -172,8 +174,7 @@ std::optional<PageLeft> PageCommit::TakeBackupName() {
       continue;
     if (failure == std::errc::file_exists) return PageLeft{BackupExistsMessage(page_.name), true};
     if (!HardLinksRefused(failure)) return PageLeft{BackupNotMadeMessage(page_.name, failure)};
-    struct stat st;
-    if (::lstat(page_.Backup().c_str(), &st) == 0)
+    if (::lstat(page_.Backup().c_str(), &backup) == 0)
       return PageLeft{BackupExistsMessage(page_.name), true};
     backup_by_rename_ = true;
     return std::nullopt;

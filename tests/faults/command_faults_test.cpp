@@ -206,6 +206,20 @@ TEST(CommandFaultsTest, AFolderThatCannotBeReadIsCountedAndNamed) {
   EXPECT_EQ(ReadFile(dir / "s/locked/b.htm"), kSamplePage);
 }
 
+// Any name under the backup's, a dangling link too, leaves the page: the dry
+// run says so as the run does.
+TEST(CommandFaultsTest, ABackupNameTakenByADanglingLinkLeavesThePageInADryRunToo) {
+  TempDir dir;
+  WriteFile(dir / "a.htm", kSamplePage);
+  fs::create_symlink("nowhere", dir / "a.htm~");
+  for (const std::vector<std::string> args : {std::vector<std::string>{"-n", "a.htm"}, {"a.htm"}}) {
+    const CommandOutcome outcome = RunCleanCommand(dir.path(), args);
+    EXPECT_NE(outcome.out.find("очищено 0, не изменено 0, пропущено 1"), std::string::npos)
+        << outcome.out;
+  }
+  EXPECT_EQ(ReadFile(dir / "a.htm"), kSamplePage);
+}
+
 TEST(CommandFaultsTest, AReadOnlyFileSystemLeavesThePageAlone) {
   SmallTmpfs disk("1m");
   ASSERT_TRUE(disk.mounted());

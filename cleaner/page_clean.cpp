@@ -61,8 +61,6 @@ class StatisticsFor {
   CleanStatistics* previous_;
 };
 
-bool IsOverriding(const Options& options) { return IsStyleOverridingOn(options); }
-
 // Runs a page's steps into `result`; a file failure inside them is the page's
 // end, never the caller's exception.
 template <typename Steps>
@@ -205,7 +203,7 @@ std::optional<PageCleaner::Outcome> PageCleaner::WhyLeft(const PageFiles& page,
 // in the page's place; otherwise in the caller's file.
 PageCleaner::Outcome PageCleaner::PassesAndCommit(PageCommit& commit, const PageFiles& page,
                                                   CleanContext& context, bool in_a_run) {
-  const bool twice = IsOverriding(context.options);
+  const bool twice = IsStyleOverridingOn(context.options);
   ByteFile& output = context.working_copy;
   PageFingerprint print;
   auto into_working_copy = [&]() -> std::optional<Outcome> {

@@ -299,7 +299,6 @@ PageResult BatchRun::ApplyOne(const PageFiles& page, PageRecord& record) {
       return result;
     case PageEnd::kLeftByRule:
     case PageEnd::kLeftByFailure:
-    case PageEnd::kFirstPassOnly:
     case PageEnd::kStopped:
       break;
   }
@@ -309,9 +308,8 @@ PageResult BatchRun::ApplyOne(const PageFiles& page, PageRecord& record) {
   else
     messages_.ShowError(result.message);
   record.reason = result.message;
-  record.outcome = result.end == PageEnd::kLeftByRule      ? PageOutcome::kSkipped
-                   : result.end == PageEnd::kFirstPassOnly ? PageOutcome::kFirstPassOnly
-                                                           : PageOutcome::kFailed;
+  record.outcome =
+      result.end == PageEnd::kLeftByRule ? PageOutcome::kSkipped : PageOutcome::kFailed;
   record.bytes_after = FileSize(page.Path());
   return result;
 }
@@ -376,8 +374,7 @@ void BatchRun::RestoreOne(size_t i, PageRecord& record) {
 int StatusOf(const std::vector<PageRecord>& records, bool other_failure) {
   if (const int signal = StopSignal()) return 128 + signal;
   for (const PageRecord& record : records) {
-    if (record.outcome == PageOutcome::kFailed || record.outcome == PageOutcome::kFirstPassOnly)
-      return kBatchSomeFailed;
+    if (record.outcome == PageOutcome::kFailed) return kBatchSomeFailed;
   }
   return other_failure ? kBatchSomeFailed : kBatchAllCleaned;
 }

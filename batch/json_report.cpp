@@ -152,8 +152,6 @@ const char* OutcomeName(PageOutcome outcome) {
       return "restored";
     case PageOutcome::kSkipped:
       return "skipped";
-    case PageOutcome::kFirstPassOnly:
-      return "first_pass_only";
     case PageOutcome::kFailed:
       break;
   }

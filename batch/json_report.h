@@ -15,10 +15,8 @@
 
 namespace pelloran {
 
-// kFirstPassOnly: the page holds the first pass's result (its original in
-// its backup), because the second pass could not be finished.
-enum class PageOutcome { kCleaned, kUnchanged, kRestored, kSkipped, kFailed, kFirstPassOnly };
-inline constexpr int kPageOutcomes = 6;
+enum class PageOutcome { kCleaned, kUnchanged, kRestored, kSkipped, kFailed };
+inline constexpr int kPageOutcomes = 5;
 
 // Its name in the report and the summary: "cleaned", "unchanged", ...
 const char* OutcomeName(PageOutcome outcome);

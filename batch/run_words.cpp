@@ -26,8 +26,6 @@ const char* OutcomeInRussian(PageOutcome outcome) {
       return "восстановлено";
     case PageOutcome::kSkipped:
       return "пропущено";
-    case PageOutcome::kFirstPassOnly:
-      return "очищено только первым проходом";
     case PageOutcome::kFailed:
       break;
   }
@@ -52,7 +50,6 @@ std::string Summary(const std::vector<PageRecord>& records, const Command& comma
     add(PageOutcome::kCleaned);
     add(PageOutcome::kUnchanged);
   }
-  if (counts[static_cast<int>(PageOutcome::kFirstPassOnly)] > 0) add(PageOutcome::kFirstPassOnly);
   add(PageOutcome::kSkipped);
   add(PageOutcome::kFailed);
   if (command.options.IsOfficeMarkupDropped() && !command.restore) {
@@ -63,8 +60,7 @@ std::string Summary(const std::vector<PageRecord>& records, const Command& comma
   const auto none = [&counts](PageOutcome outcome) {
     return counts[static_cast<int>(outcome)] == 0;
   };
-  if (!command.restore && none(PageOutcome::kCleaned) && none(PageOutcome::kFirstPassOnly) &&
-      none(PageOutcome::kFailed))
+  if (!command.restore && none(PageOutcome::kCleaned) && none(PageOutcome::kFailed))
     summary += "; очищать нечего";
   if (!command.options.IsLinkCheckingOn() || command.dry_run || command.restore) return summary;
   return summary + "\nссылки: доступно " + std::to_string(links.available) + ", недоступно " +

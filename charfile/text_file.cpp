@@ -123,6 +123,12 @@ void CreateNewTextForWriting(TextFile& file) {
 
 bool AtEnd(TextFile& file) { return file.Peek(0) == kEndMark; }
 
+std::string_view FirstBlock(TextFile& file) {
+  file.Peek(0);
+  const std::span<const unsigned char> block = file.Buffered();
+  return {reinterpret_cast<const char*>(block.data()), block.size()};
+}
+
 bool SkipBlanksToEnd(TextFile& file) {
   for (;;) {
     const int c = file.Peek(0);

@@ -98,6 +98,9 @@ void CreateTextForWriting(TextFile& file);
 // symbolic link under the name fails the open (EEXIST) and is left alone.
 void CreateNewTextForWriting(TextFile& file);
 inline int NextChar(TextFile& file) { return file.NextChar(); }
+// The bytes of the first read of a file open for reading, made now if not
+// yet: what tells what kind of file it is.
+std::string_view FirstBlock(TextFile& file);
 bool AtEnd(TextFile& file);
 bool SkipBlanksToEnd(TextFile& file);
 void PutText(TextFile& file, std::string_view text);

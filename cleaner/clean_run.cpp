@@ -48,10 +48,6 @@ PageEnd CleanRun::CleanPage(const std::string& name) {
     case PageEnd::kStopped:
       context_.gauge.SetProgress(0);
       break;
-    case PageEnd::kFirstPassOnly:
-      ShowCleaned();
-      Fail(result.message);
-      break;
     case PageEnd::kLeftByRule:
     case PageEnd::kLeftByFailure:
       Fail(result.message);

@@ -51,10 +51,10 @@ std::string PageFingerprint::Text() const {
   return std::to_string(length_) + " " + std::to_string(hash_);
 }
 
-void MarkCleaned(int fd, const PageFingerprint& print) {
+bool MarkCleaned(int fd, const PageFingerprint& print) {
   const std::string text = print.Text();
   // Without the mark a later undo asks before it overwrites: nothing is lost.
-  ::fsetxattr(fd, kMarkName, text.data(), text.size(), 0);
+  return ::fsetxattr(fd, kMarkName, text.data(), text.size(), 0) == 0;
 }
 
 void MarkCleaned(const std::string& path) {

@@ -29,8 +29,8 @@ extern const char kCleanedMarkName[];
 
 // Marks the open file as what a clean made of its page, `print` being its
 // bytes' fingerprint. Where the file system keeps no extended attributes,
-// nothing is marked.
-void MarkCleaned(int fd, const PageFingerprint& print);
+// nothing is marked: false.
+bool MarkCleaned(int fd, const PageFingerprint& print);
 
 // Marks the file at `path` as what a clean made of its page. Where the file
 // system keeps no extended attributes, nothing is marked.

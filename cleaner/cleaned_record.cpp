@@ -103,13 +103,8 @@ std::optional<std::string> RecordedPrint(const std::string& page) {
   return found->second;
 }
 
-}  // namespace
-
-void RecordCleaned(const std::string& path) {
-  // Where the page kept its mark, the mark tells: the folder gets no file.
-  if (MarkText(path)) return;
-  const std::optional<std::string> print = Fingerprint(path);
-  if (!print) return;
+// Adds the line "<print> <name>" to the page's folder's record.
+void AppendToRecord(const std::string& path, const std::string& print) {
   const std::string record = RecordPath(path);
   // Never through a link planted under the record's name, never a FIFO.
   const int fd = ::open(record.c_str(),
@@ -118,12 +113,24 @@ void RecordCleaned(const std::string& path) {
   struct stat st;
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
     std::string line = st.st_size == 0 ? kRecordHeader : "";
-    line += *print + " " + EscapedName(NamePart(path)) + "\n";
+    line += print + " " + EscapedName(NamePart(path)) + "\n";
     // One write, so that lines of runs at once never mix; a record that
     // cannot take it only leaves restore asking.
     [[maybe_unused]] const ssize_t written = ::write(fd, line.data(), line.size());
   }
   ::close(fd);
+}
+
+}  // namespace
+
+void RecordCleaned(const std::string& path) {
+  // Where the page kept its mark, the mark tells: the folder gets no file.
+  if (MarkText(path)) return;
+  if (const std::optional<std::string> print = Fingerprint(path)) AppendToRecord(path, *print);
+}
+
+void RecordCleaned(const std::string& path, const PageFingerprint& print) {
+  AppendToRecord(path, print.Text());
 }
 
 CleanedState CheckRecorded(const std::string& path) {

@@ -34,6 +34,8 @@ inline constexpr char kCleanedRecordName[] = ".pelloran-cleaned";
 // written (a read-only folder, a link or a folder in its place), nothing is
 // recorded: restore then asks, as it does for a page it knows nothing of.
 void RecordCleaned(const std::string& path);
+// The same for a page just put in place unmarked, whose fingerprint is known.
+void RecordCleaned(const std::string& path, const PageFingerprint& print);
 
 // What the folder's record says of the page at `path`: kAsCleaned when its
 // last line for the page gives the page's length and hash, kChanged when it

@@ -5,9 +5,9 @@
 #include "charfile/char_file.h"
 #include "charfile/text_file.h"
 #include "cleaner/class_tables.h"
-#include "cleaner/page_clean.h"
 #include "cleaner/run_state.h"
 #include "cleaner/tag_filter.h"
+#include "cleaner/wide_encoding.h"
 #include "interfaces/clean_context.h"
 
 namespace pelloran {
@@ -43,7 +43,7 @@ std::vector<std::string> ScanLinkValues(const Options& options,
     try {
       BindFileName(scan.input, path);
       OpenTextForReading(scan.input);
-      if (!StartsWithUtf16Mark(scan.input)) {  // no pass reads such a page
+      if (WideEncodingOf(FirstBlock(scan.input)) == nullptr) {  // no pass reads such a page
         OpenForDiscarding(scan.working_copy);
         OpenForDiscarding(scan.link_report);
         RunTagFilter(scan, tables, run);

@@ -10,7 +10,6 @@
 #include "charfile/text_file.h"
 #include "charfile/working_copy.h"
 #include "cleaner/cleaned_mark.h"
-#include "cleaner/cleaned_record.h"
 #include "cleaner/link_report.h"
 #include "cleaner/link_scan.h"
 #include "cleaner/page_eligibility.h"
@@ -18,7 +17,6 @@
 #include "cleaner/page_messages.h"
 #include "cleaner/page_swap.h"
 #include "cleaner/report_connection_state.h"
-#include "cleaner/wide_encoding.h"
 #include "interfaces/no_link_check.h"
 
 namespace pelloran {
@@ -63,8 +61,6 @@ class StatisticsFor {
   CleanStatistics* previous_;
 };
 
-bool IsOverriding(const Options& options) { return IsStyleOverridingOn(options); }
-
 // Runs a page's steps into `result`; a file failure inside them is the page's
 // end, never the caller's exception.
 template <typename Steps>
@@ -83,39 +79,7 @@ void RunSteps(PageResult& result, Steps steps) {
   }
 }
 
-// The context's two files let go of the page's descriptors before those
-// close; on a failure what the working copy still buffers is dropped.
-class ContextFilesClosed {
- public:
-  explicit ContextFilesClosed(CleanContext& context) : context_(context) {}
-  ~ContextFilesClosed() {
-    CloseCharFileDiscarding(context_.working_copy);
-    CloseCharFileDiscarding(context_.input);
-  }
-  ContextFilesClosed(const ContextFilesClosed&) = delete;
-  ContextFilesClosed& operator=(const ContextFilesClosed&) = delete;
-
- private:
-  CleanContext& context_;
-};
-
-std::string_view FirstBlock(TextFile& input) {
-  input.Peek(0);  // the first read
-  const std::span<const unsigned char> block = input.Buffered();
-  return {reinterpret_cast<const char*>(block.data()), block.size()};
-}
-
 }  // namespace
-
-bool StartsWithUtf16Mark(TextFile& input) {
-  input.Peek(0);  // fills the buffer from the file's start
-  const std::span<const unsigned char> start = input.Buffered();
-  return WideEncodingOf({reinterpret_cast<const char*>(start.data()), start.size()}) != nullptr;
-}
-
-std::string PassEndMessage(PassEnd end, const std::string& page) {
-  return end == PassEnd::kUtf16 ? Utf16PageMessage(page) : EndMarkInsideMessage(page);
-}
 
 PageCleaner::Outcome PageCleaner::Left(const PageLeft& left) {
   return {left.by_rule ? PageEnd::kLeftByRule : PageEnd::kLeftByFailure, left.message};
@@ -201,8 +165,6 @@ PageCleaner::Outcome PageCleaner::CleanInPlace(const PageFiles& page) {
   const ContextFilesClosed closed(context_);
   Outcome outcome = PassesAndCommit(commit, page, context_, /*in_a_run=*/true);
   outcome.bytes_before = original->status().st_size;
-  // Where the mark cannot be kept, or may be lost in a copy of the folder.
-  if (outcome.end == PageEnd::kCleaned) RecordCleaned(page.Path());
   return outcome;
 }
 
@@ -241,7 +203,7 @@ std::optional<PageCleaner::Outcome> PageCleaner::WhyLeft(const PageFiles& page,
 // in the page's place; otherwise in the caller's file.
 PageCleaner::Outcome PageCleaner::PassesAndCommit(PageCommit& commit, const PageFiles& page,
                                                   CleanContext& context, bool in_a_run) {
-  const bool twice = IsOverriding(context.options);
+  const bool twice = IsStyleOverridingOn(context.options);
   ByteFile& output = context.working_copy;
   PageFingerprint print;
   auto into_working_copy = [&]() -> std::optional<Outcome> {
@@ -259,7 +221,7 @@ PageCleaner::Outcome PageCleaner::PassesAndCommit(PageCommit& commit, const Page
   } else if (auto left = into_working_copy()) {
     return *left;
   }
-  if (RunPass(passes_.first, context) != PassEnd::kWhole)
+  if (!RunsThrough(passes_.first, context))
     return {PageEnd::kLeftByRule, EndMarkInsideMessage(page.name)};
   if (in_a_run && StopRequested()) return {PageEnd::kStopped, {}};
   if (twice) {
@@ -270,7 +232,7 @@ PageCleaner::Outcome PageCleaner::PassesAndCommit(PageCommit& commit, const Page
     if (auto left = commit.TakeBackupName()) return Left(*left);
   }
   if (twice) {
-    if (RunPass(passes_.second, context) != PassEnd::kWhole)
+    if (!RunsThrough(passes_.second, context))
       return {PageEnd::kLeftByRule, EndMarkInsideMessage(page.name)};
   }
   const off_t size = BytesWritten(output);
@@ -288,9 +250,10 @@ PageCleaner::Outcome PageCleaner::PassesAndCommit(PageCommit& commit, const Page
   return cleaned;
 }
 
-PassEnd PageCleaner::RunPass(const CleanPasses::Pass& pass, CleanContext& context) {
+// False when reading stopped at a byte 26 with more of the page after it.
+bool PageCleaner::RunsThrough(const CleanPasses::Pass& pass, CleanContext& context) {
   pass(context, tables_, run_);
-  return context.input.StoppedBeforeMoreData() ? PassEnd::kCutShort : PassEnd::kWhole;
+  return !context.input.StoppedBeforeMoreData();
 }
 
 // The dry run of CleanInPlace (`as_in_its_folder`: the same rules, in the

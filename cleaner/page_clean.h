@@ -29,18 +29,6 @@ class ClassTables;
 class LinkReport;
 class LockedPage;
 
-// How a pass over a page ended.
-enum class PassEnd {
-  kWhole,     // the page went through
-  kCutShort,  // reading stopped at a byte 26 with more after it
-  kUtf16,     // the page is in UTF-16 (or UTF-32), with or without a mark; nothing was read
-};
-
-// Does the open input start with a UTF-16 byte-order mark, or read as UTF-16
-// (or UTF-32) without one (WideEncodingOf its first block)? Read as single
-// bytes such a page would come out garbled, so no pass may read it.
-bool StartsWithUtf16Mark(TextFile& input);
-
 // The two passes a page goes through; tests put their own in.
 struct CleanPasses {
   using Pass = std::function<void(CleanContext&, ClassTables&, RunState&)>;
@@ -56,14 +44,12 @@ enum class PageEnd {
                    // inside it, UTF-16, a working-copy name too long, no page,
                    // another run holds it
   kLeftByFailure,  // left as it was because a file step failed, or it changed meanwhile
-  kFirstPassOnly,  // holds the first pass's result, the original in its backup
-                   // (the clean itself never leaves a page so any more)
   kStopped,        // left as it was because the user stopped the run
 };
 
 struct PageResult {
   PageEnd end = PageEnd::kCleaned;
-  // Why the page was not cleaned (or only by its first pass), naming it.
+  // Why the page was not cleaned, naming it.
   std::string message;
   // The file failure inside a pass that left the page as it was, as the file
   // layer raised it (message holds its text): Apply ends its run on it.
@@ -150,7 +136,7 @@ class PageCleaner {
                                  CleanContext& context, bool asks_owner) const;
   Outcome PassesAndCommit(PageCommit& commit, const PageFiles& page, CleanContext& context,
                           bool in_a_run);
-  PassEnd RunPass(const CleanPasses::Pass& pass, CleanContext& context);
+  bool RunsThrough(const CleanPasses::Pass& pass, CleanContext& context);
   PageResult PreviewWith(const PageFiles& page, const std::string& output, bool as_in_its_folder);
   Outcome PreviewInto(const PageFiles& page, const std::string& output, CleanContext& context,
                       bool as_in_its_folder);
@@ -165,8 +151,5 @@ class PageCleaner {
   bool stopped_ = false;
   bool take_others_pages_ = false;
 };
-
-// Why a page whose pass did not go through whole is left as it was.
-std::string PassEndMessage(PassEnd end, const std::string& page);
 
 }  // namespace pelloran

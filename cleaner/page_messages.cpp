@@ -1,7 +1,5 @@
 #include "cleaner/page_messages.h"
 
-#include <sys/stat.h>
-
 #include "charfile/failure_text.h"
 
 namespace pelloran {
@@ -26,10 +24,6 @@ std::string EndMarkInsideMessage(const std::string& page) {
 std::string WideEncodingMessage(const std::string& page, const std::string& encoding) {
   return Unchanged(page) + "он записан в " + encoding +
          ", а программа читает страницы в однобайтовых кодировках.";
-}
-
-std::string Utf16PageMessage(const std::string& page) {
-  return WideEncodingMessage(page, "UTF-16");
 }
 
 std::string BackupFileMessage(const std::string& page) {
@@ -89,21 +83,6 @@ std::string NotRenamedMessage(const std::string& page, std::error_code failure) 
 
 std::string OriginalLeftInBackupNote(const std::string& page) {
   return " Исходный текст остался в файле " + Quoted(BackupName(page)) + ".";
-}
-
-std::string FirstPassOnlyMessage(const PageFiles& page, const std::string& why) {
-  struct stat st;
-  const std::string size = ::stat(page.Path().c_str(), &st) == 0
-                               ? ", размер теперь " + std::to_string(st.st_size) + " байт"
-                               : "";
-  return "Файл " + Quoted(page.name) +
-         " очищен без переопределения стилей, только первым проходом" + size + " (" + why +
-         "). Исходный текст сохранён в файле " + Quoted(BackupName(page.name)) + ".";
-}
-
-std::string SecondPassNotInPlaceMessage(const PageFiles& page, std::error_code failure) {
-  return FirstPassOnlyMessage(
-      page, "не удалось заменить его результатом второго прохода: " + ReasonInRussian(failure));
 }
 
 std::string UnchangedByCleanMessage(const std::string& page) {

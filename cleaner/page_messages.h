@@ -17,8 +17,6 @@ std::string BackupExistsMessage(const std::string& page);
 std::string EndMarkInsideMessage(const std::string& page);
 // Left as it was: it is written in a wide encoding ("UTF-16", "UTF-32").
 std::string WideEncodingMessage(const std::string& page, const std::string& encoding);
-// Left as it was: it starts with a UTF-16 byte-order mark.
-std::string Utf16PageMessage(const std::string& page);
 // Left as it was: it is a "~" backup.
 std::string BackupFileMessage(const std::string& page);
 // Left as it was: a named pipe, or another file that is not a regular one.
@@ -44,11 +42,6 @@ std::string BackupNotMadeMessage(const std::string& page, std::error_code failur
 std::string NotRenamedMessage(const std::string& page, std::error_code failure);
 // What follows NotRenamedMessage when the page could not get its name back.
 std::string OriginalLeftInBackupNote(const std::string& page);
-// Holds the first pass's result, with its size now, because the second pass
-// ended for the reason `why`; the original is in the backup.
-std::string FirstPassOnlyMessage(const PageFiles& page, const std::string& why);
-// The same because the second pass's result could not take the page's name.
-std::string SecondPassNotInPlaceMessage(const PageFiles& page, std::error_code failure);
 
 // Left as it was, without a backup, because cleaning it changes nothing.
 std::string UnchangedByCleanMessage(const std::string& page);

@@ -14,6 +14,7 @@
 #include "charfile/in_out_error.h"
 #include "charfile/working_copy.h"
 #include "cleaner/cleaned_mark.h"
+#include "cleaner/cleaned_record.h"
 #include "cleaner/page_lock.h"
 #include "cleaner/page_messages.h"
 
@@ -34,6 +35,23 @@ bool HeldByAnotherRun(const std::string& path) {
   const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
   ::close(fd);
   return held;
+}
+
+// The longest name the folder takes, in bytes.
+long LongestNameIn(const std::string& folder) {
+  const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  return longest > 0 ? longest : 255;
+}
+
+// Does a failed hard link mean the file system has none for this page?
+bool HardLinksRefused(std::error_code failure) {
+  return failure.value() == EPERM || failure.value() == ENOTSUP || failure.value() == EMLINK;
+}
+
+// Why the page is left when its backup name could not be given by rename.
+PageLeft BackupFailure(const PageFiles& page, std::error_code failure) {
+  if (failure == std::errc::file_exists) return {BackupExistsMessage(page.name), true};
+  return {BackupNotMadeMessage(page.name, failure)};
 }
 
 }  // namespace
@@ -137,8 +155,10 @@ bool PageCommit::KilledSwapLeftBackup() const {
 }
 
 std::optional<PageLeft> PageCommit::TakeBackupName() {
+  struct stat backup;
   if (!IntoPage()) {
-    if (backup_rule_ && ::access(page_.Backup().c_str(), F_OK) == 0)
+    // Any name there, a dangling link too, would refuse the run's backup.
+    if (backup_rule_ && ::lstat(page_.Backup().c_str(), &backup) == 0)
       return PageLeft{BackupExistsMessage(page_.name), true};
     return std::nullopt;
   }
@@ -154,8 +174,7 @@ std::optional<PageLeft> PageCommit::TakeBackupName() {
       continue;
     if (failure == std::errc::file_exists) return PageLeft{BackupExistsMessage(page_.name), true};
     if (!HardLinksRefused(failure)) return PageLeft{BackupNotMadeMessage(page_.name, failure)};
-    struct stat st;
-    if (::lstat(page_.Backup().c_str(), &st) == 0)
+    if (::lstat(page_.Backup().c_str(), &backup) == 0)
       return PageLeft{BackupExistsMessage(page_.name), true};
     backup_by_rename_ = true;
     return std::nullopt;
@@ -174,9 +193,11 @@ std::optional<PageLeft> PageCommit::Keep(const PageFingerprint& print) {
   }
   // A page written or replaced while it was read must not become a mix.
   if (!original_.StillAsOpened()) return PageLeft{PageChangedMessage(page_.name)};
-  MarkCleaned(fd_, print);
+  const bool marked = MarkCleaned(fd_, print);
   if (auto failure = PutInPlace()) return failure;
   kept_ = true;
+  // Where the file system keeps no mark, the folder's record tells instead.
+  if (!marked) RecordCleaned(page_.Path(), print);
   return std::nullopt;
 }
 
@@ -222,49 +243,6 @@ Leftover RestoreAfterKilledRenames(const PageFiles& page) {
   if (RenameNoReplace(page.Backup(), page.Path())) return Leftover::kNone;
   DeleteFile(page.WorkingCopy());
   return Leftover::kRestored;
-}
-
-// The page stays as it is when no backup can be made; the working copy goes.
-PageLeft BackupFailure(const PageFiles& page, std::error_code failure) {
-  DeleteFile(page.WorkingCopy());
-  if (failure == std::errc::file_exists) return {BackupExistsMessage(page.name), true};
-  return {BackupNotMadeMessage(page.name, failure)};
-}
-
-bool HardLinksRefused(std::error_code failure) {
-  return failure.value() == EPERM || failure.value() == ENOTSUP || failure.value() == EMLINK;
-}
-
-std::optional<PageLeft> SwapInWorkingCopy(const PageFiles& page) {
-  // The backup is made a second name of the page, then the cleaned text takes
-  // the page's name in one step: wherever the program is stopped, the page is
-  // whole under its own name. Without hard links, two renames do it.
-  const std::error_code failure = AddName(page.Path(), page.Backup());
-  if (HardLinksRefused(failure)) return SwapByRenames(page);
-  if (failure) return BackupFailure(page, failure);
-  if (const std::error_code replace = ReplaceByRename(page.WorkingCopy(), page.Path())) {
-    DeleteFile(page.WorkingCopy());
-    DeleteFile(page.Backup());  // only a second name of the page as it is
-    return PageLeft{NotRenamedMessage(page.name, replace)};
-  }
-  return std::nullopt;
-}
-
-std::optional<PageLeft> SwapByRenames(const PageFiles& page) {
-  if (const std::error_code failure = RenameNoReplace(page.Path(), page.Backup()))
-    return BackupFailure(page, failure);
-  if (const std::error_code failure = RenameNoReplace(page.WorkingCopy(), page.Path())) {
-    DeleteFile(page.WorkingCopy());
-    std::string message = NotRenamedMessage(page.name, failure);
-    if (RenameNoReplace(page.Backup(), page.Path())) message += OriginalLeftInBackupNote(page.name);
-    return PageLeft{message};
-  }
-  return std::nullopt;
-}
-
-long LongestNameIn(const std::string& folder) {
-  const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
-  return longest > 0 ? longest : 255;
 }
 
 std::optional<std::string> WorkingCopyNameTooLong(const PageFiles& page, long longest) {

@@ -74,8 +74,8 @@ class PageCommit {
   // Does the working copy, `size` bytes long, hold the page's very bytes?
   bool SameAsPage(off_t size) const;
   // Checks that the page is still the file read, marks the working copy
-  // with `print` and puts it in place. On any failure all is dropped and the
-  // page is as it was.
+  // with `print` (or, where no mark is kept, records it: RecordCleaned) and
+  // puts it in place. On any failure all is dropped and the page is as it was.
   std::optional<PageLeft> Keep(const PageFingerprint& print);
   // Leaves the file of the caller's as it is (unchanged pages keep it too).
   void KeepOutput() { kept_ = true; }
@@ -105,24 +105,8 @@ class PageCommit {
 enum class Leftover { kNone, kRestored, kBusy };
 Leftover RestoreAfterKilledRenames(const PageFiles& page);
 
-// The swap of a named working copy for the advert tool: the backup a second
-// name of the page, then the working copy renamed over it; without hard links
-// two renames. nullopt on success; otherwise the message, and the working
-// copy is gone.
-std::optional<PageLeft> SwapInWorkingCopy(const PageFiles& page);
-std::optional<PageLeft> SwapByRenames(const PageFiles& page);
-
 // The message for a page whose working-copy name would be longer than its
-// folder takes (LongestNameIn); nullopt when it fits.
+// folder takes (FolderWays::longest_name); nullopt when it fits.
 std::optional<std::string> WorkingCopyNameTooLong(const PageFiles& page, long longest);
-// The longest name the folder takes, in bytes.
-long LongestNameIn(const std::string& folder);
-
-// Whether a failed hard link means the file system has none for this page
-// (the swap then falls back on renames).
-bool HardLinksRefused(std::error_code failure);
-// Why the page is left when its backup name could not be made; a working
-// copy of the page left on disk goes too.
-PageLeft BackupFailure(const PageFiles& page, std::error_code failure);
 
 }  // namespace pelloran

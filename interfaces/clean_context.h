@@ -34,4 +34,20 @@ struct CleanContext {
   StopRequest* stop = nullptr;
 };
 
+// The context's input and working copy let go of a page's descriptors before
+// those close; on a failure what the working copy still buffers is dropped.
+class ContextFilesClosed {
+ public:
+  explicit ContextFilesClosed(CleanContext& context) : context_(context) {}
+  ~ContextFilesClosed() {
+    CloseCharFileDiscarding(context_.working_copy);
+    CloseCharFileDiscarding(context_.input);
+  }
+  ContextFilesClosed(const ContextFilesClosed&) = delete;
+  ContextFilesClosed& operator=(const ContextFilesClosed&) = delete;
+
+ private:
+  CleanContext& context_;
+};
+
 }  // namespace pelloran

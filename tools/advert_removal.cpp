@@ -5,11 +5,14 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 
-#include "charfile/file_moves.h"
+#include "charfile/byte_file.h"
+#include "charfile/in_out_error.h"
+#include "charfile/text_file.h"
 #include "cleaner/cleaned_mark.h"
-#include "cleaner/cleaned_record.h"
+#include "cleaner/page_lock.h"
 #include "cleaner/page_messages.h"
 #include "cleaner/page_swap.h"
 #include "cleaner/scan_operations.h"
@@ -47,7 +50,8 @@ std::optional<std::string> RelativeScriptPath(std::string_view value) {
 class AdvertRun {
  public:
   AdvertRun(CleanContext& context, Messages& messages, const AdvertTexts& texts, Trash& trash)
-      : in_(context.input),
+      : context_(context),
+        in_(context.input),
         out_(context.working_copy),
         messages_(messages),
         trash_(trash),
@@ -58,6 +62,8 @@ class AdvertRun {
   bool Page(const std::string& path);
 
  private:
+  std::optional<std::string> LeftBeforeScan(const PageFiles& page, const LockedPage& original);
+  bool CutAndKeep(const PageFiles& page, const LockedPage& original, PageCommit& commit);
   bool ScanPage(std::string& script_value);
   bool CopyToStartMarker();
   bool SkipToScriptReference();
@@ -65,14 +71,15 @@ class AdvertRun {
   bool SkipToEndMarker();
   void CopyRest();
 
+  CleanContext& context_;
   TextFile& in_;
   ByteFile& out_;
   Messages& messages_;
   Trash& trash_;
   const std::string start_marker_;
   const std::string end_marker_;
-  std::string window_;     // the scans' token, reused from token to token
-  long longest_name_ = 0;  // of the folder, asked at the first page
+  std::string window_;                // the scans' token, reused from token to token
+  std::optional<FolderWays> folder_;  // asked at the first page
 };
 
 // Copies the page up to the start marker, which itself is not written.
@@ -141,52 +148,72 @@ bool AdvertRun::ScanPage(std::string& script_value) {
   return true;
 }
 
+// Why the opened page is left before its scan, as the clean would leave it.
+std::optional<std::string> AdvertRun::LeftBeforeScan(const PageFiles& page,
+                                                     const LockedPage& original) {
+  if (original.error() == ELOOP) return SymbolicLinkMessage(page.name);
+  if (original.error() != 0)
+    throw EInOutError::FromErrno(original.error()).About(page.Path(), FileStep::kOpen);
+  if (original.busy()) return PageBusyMessage(page.name);
+  if (!S_ISREG(original.status().st_mode))
+    throw EInOutError::FromErrno(EISDIR).About(page.Path(), FileStep::kOpen);
+  return std::nullopt;
+}
+
+// The page is read through its one descriptor into a working copy that one
+// commit keeps, marked, in its place or drops: the clean's own way.
 bool AdvertRun::Page(const std::string& path) {
   const PageFiles page = PageFiles::At(path);
-  const std::string working_copy = page.WorkingCopy();
   // Every page of the run is in the list's one folder.
-  if (longest_name_ == 0) longest_name_ = LongestNameIn(page.FolderPath());
-  if (const auto failure = WorkingCopyNameTooLong(page, longest_name_)) {
-    messages_.ShowError(*failure);
+  if (!folder_) folder_ = FolderWays::Learn(page.folder);
+  if (const auto too_long = WorkingCopyNameTooLong(page, folder_->longest_name)) {
+    messages_.ShowError(*too_long);
     return true;
   }
-  try {
-    BindFileName(in_, path);
-    OpenTextForReading(in_);
-    BindFileName(out_, working_copy);
-    CreateWorkingCopy(out_, in_.permissions());
-    std::string script_value;
-    if (!ScanPage(script_value)) {
-      messages_.ShowError(kAdvertInputError);
-      CloseCharFileQuietly(in_);
-      CloseCharFileQuietly(out_);
-      DeleteFile(working_copy);
-      return false;
-    }
-    // Reading stops at a byte 26; swapping then would cut the page short.
-    const bool cut_short = in_.StoppedBeforeMoreData();
-    CloseCharFile(out_);
-    CloseCharFile(in_);
-    if (cut_short) {
-      DeleteFile(working_copy);
-      messages_.ShowError(EndMarkInsideMessage(page.name));
-      return true;
-    }
-    if (const auto failure = SwapInWorkingCopy(page)) {
-      messages_.ShowError(failure->message);
-      return true;
-    }
-    MarkCleaned(page.Path());  // its backup may be restored like a cleaned page's
-    RecordCleaned(page.Path());
-    // Only now that the cleaned page stands in its place may its script go.
-    DeleteScriptFileInside(std::string(FolderWithSeparator(path)), script_value, trash_);
+  const LockedPage original(path, LockedPage::Lock::kTake);
+  if (const auto left = LeftBeforeScan(page, original)) {
+    messages_.ShowError(*left);
     return true;
-  } catch (const EInOutError&) {
-    CloseCharFileQuietly(in_);
-    CloseCharFileQuietly(out_);
-    DeleteFile(working_copy);
-    throw;
   }
+  PageCommit commit(page, original, *folder_);
+  const ContextFilesClosed closed(context_);
+  return CutAndKeep(page, original, commit);
+}
+
+// Reads the opened page into the commit's working copy without its block,
+// and keeps that in the page's place; false on the input error.
+bool AdvertRun::CutAndKeep(const PageFiles& page, const LockedPage& original, PageCommit& commit) {
+  BindFileName(in_, page.Path());
+  ReadFromDescriptor(in_, original.fd(), original.status().st_size);
+  if (auto busy = commit.MakeWorkingCopy()) {
+    messages_.ShowError(busy->message);
+    return true;
+  }
+  BindFileName(out_, page.WorkingCopy());
+  WriteToDescriptor(out_, commit.fd());
+  PageFingerprint print;
+  WatchWrites(out_, [&print](const unsigned char* bytes, size_t size) { print.Add(bytes, size); });
+  std::string script_value;
+  if (!ScanPage(script_value)) {
+    messages_.ShowError(kAdvertInputError);
+    return false;
+  }
+  // Reading stops at a byte 26; keeping the copy then would cut the page short.
+  if (in_.StoppedBeforeMoreData()) {
+    messages_.ShowError(EndMarkInsideMessage(page.name));
+    return true;
+  }
+  CloseCharFile(out_);
+  // Marked, its backup may be restored like a cleaned page's.
+  std::optional<PageLeft> not_kept = commit.TakeBackupName();
+  if (!not_kept) not_kept = commit.Keep(print);
+  if (not_kept) {
+    messages_.ShowError(not_kept->message);
+    return true;
+  }
+  // Only now that the cleaned page stands in its place may its script go.
+  DeleteScriptFileInside(std::string(FolderWithSeparator(page.Path())), script_value, trash_);
+  return true;
 }
 
 }  // namespace

@@ -31,9 +31,11 @@ struct AdvertTexts {
 // context.input and context.working_copy. A page that ends before a marker,
 // before "src"/"SRC" or inside the quoted value stops the whole run with the
 // input error; pages already done stay cleaned. A page that cannot be backed
-// up or swapped, or that holds a byte 26 with more text after it, is left as
-// it was with a message, and the run goes on. Throws EInOutError after
-// closing both files and deleting the working copy. Script files go to `trash`.
+// up or put in place, a symbolic link, a page another run holds, or one that
+// holds a byte 26 with more text after it, is left as it was with a message,
+// and the run goes on. A page is committed as a clean commits it (PageCommit).
+// Throws EInOutError after closing both files and deleting the working copy.
+// Script files go to `trash`.
 void RemoveAdverts(CleanContext& context, FileList& list, Messages& messages,
                    const AdvertTexts& texts, Trash& trash);
 

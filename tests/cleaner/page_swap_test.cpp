@@ -6,6 +6,8 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <functional>
+
 #include "cleaner/cleaned_mark.h"
 #include "cleaner/page_lock.h"
 #include "cleaner/page_messages.h"
@@ -27,11 +29,27 @@ bool SetImmutable(const std::string& path, bool on) {
 
 const PageFiles kPageA{"", "a.htm"};
 
-// The mark of the text "cleaned".
-std::string print_text() {
+PageFingerprint PrintOf(std::string_view text) {
   PageFingerprint print;
-  print.Add(reinterpret_cast<const unsigned char*>("cleaned"), 7);
-  return print.Text();
+  print.Add(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+  return print;
+}
+
+// Commits `text` for a.htm (in the current folder) the way `unnamed_files`
+// and `hard_links` choose; `meanwhile` runs after the backup's name is taken.
+std::optional<PageLeft> Commit(std::string_view text, bool unnamed_files, bool hard_links,
+                               const std::function<void()>& meanwhile = {}) {
+  FolderWays ways = FolderWays::Learn(kPageA.folder);
+  ways.unnamed_files = unnamed_files;
+  ways.hard_links = hard_links;
+  const LockedPage original(kPageA.Path(), LockedPage::Lock::kTake);
+  PageCommit commit(kPageA, original, ways);
+  if (auto busy = commit.MakeWorkingCopy()) return busy;
+  EXPECT_EQ(::write(commit.fd(), text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  std::optional<PageLeft> left = commit.TakeBackupName();
+  if (meanwhile) meanwhile();
+  if (!left) left = commit.Keep(PrintOf(text));
+  return left;
 }
 
 class PageSwapTest : public ::testing::Test {
@@ -42,8 +60,7 @@ class PageSwapTest : public ::testing::Test {
 
 TEST_F(PageSwapTest, ThePageBecomesItsBackupAndTheWorkingCopyThePage) {
   WriteFile(dir_ / "a.htm", "original");
-  WriteFile(dir_ / "PL!__a.htm", "cleaned");
-  EXPECT_EQ(SwapInWorkingCopy(kPageA), std::nullopt);
+  EXPECT_EQ(Commit("cleaned", false, true), std::nullopt);
   EXPECT_EQ(ReadFile(dir_ / "a.htm"), "cleaned");
   EXPECT_EQ(ReadFile(dir_ / "a.htm~"), "original");
   EXPECT_FALSE(FileExists(dir_ / "PL!__a.htm"));
@@ -51,14 +68,12 @@ TEST_F(PageSwapTest, ThePageBecomesItsBackupAndTheWorkingCopyThePage) {
 
 TEST_F(PageSwapTest, WithoutHardLinksTwoRenamesSwapAlikeAndKeepAnEarlierBackup) {
   WriteFile(dir_ / "a.htm", "original");
-  WriteFile(dir_ / "PL!__a.htm", "cleaned");
-  EXPECT_EQ(SwapByRenames(kPageA), std::nullopt);
+  EXPECT_EQ(Commit("cleaned", false, false), std::nullopt);
   EXPECT_EQ(ReadFile(dir_ / "a.htm"), "cleaned");
   EXPECT_EQ(ReadFile(dir_ / "a.htm~"), "original");
   EXPECT_FALSE(FileExists(dir_ / "PL!__a.htm"));
 
-  WriteFile(dir_ / "PL!__a.htm", "cleaned again");
-  const auto left = SwapByRenames(kPageA);
+  const auto left = Commit("cleaned again", false, false);
   ASSERT_TRUE(left.has_value());
   EXPECT_EQ(left->message, "Файл «a.htm» не изменён: резервная копия «a.htm~» уже существует.");
   EXPECT_TRUE(left->by_rule);
@@ -69,9 +84,8 @@ TEST_F(PageSwapTest, WithoutHardLinksTwoRenamesSwapAlikeAndKeepAnEarlierBackup) 
 
 TEST_F(PageSwapTest, APageThatCannotMoveIsLeftAloneWithTheReason) {
   WriteFile(dir_ / "a.htm", "original");
-  WriteFile(dir_ / "PL!__a.htm", "cleaned");
   if (!SetImmutable(dir_ / "a.htm", true)) GTEST_SKIP() << "no immutable flag here";
-  const auto message = SwapInWorkingCopy(kPageA);
+  const auto message = Commit("cleaned", false, true);
   SetImmutable(dir_ / "a.htm", false);
   ASSERT_TRUE(message.has_value());
   EXPECT_EQ(message->message,
@@ -88,74 +102,57 @@ TEST_F(PageSwapTest, APageThatCannotMoveIsLeftAloneWithTheReason) {
 // was read. Whatever the way, a kept page has its backup, its bits, its
 // extended attributes and the mark, and a dropped one is as it was.
 TEST_F(PageSwapTest, EachWayKeepsOrDropsThePageWhole) {
-  struct Way {
-    const char* name;
-    bool unnamed_files;
-    bool hard_links;
-  };
   enum class Fault { kNone, kBackupThere, kKilledSwapBackup, kPageRewritten };
-  for (const Way way :
-       {Way{"unnamed", true, true}, Way{"named", false, true}, Way{"renames", false, false}}) {
-    for (const Fault fault :
-         {Fault::kNone, Fault::kBackupThere, Fault::kKilledSwapBackup, Fault::kPageRewritten}) {
+  struct Expected {
+    Fault fault;
+    const char* message;  // none: kept
+    bool by_rule;
+    const char* page;
+    const char* backup;  // none: no backup
+  };
+  const std::string exists = BackupExistsMessage("a.htm"), changed = PageChangedMessage("a.htm");
+  const Expected cases[] = {
+      {Fault::kNone, nullptr, false, "cleaned", "original"},
+      {Fault::kBackupThere, exists.c_str(), true, "original", "older"},
+      {Fault::kKilledSwapBackup, nullptr, false, "cleaned", "original"},
+      {Fault::kPageRewritten, changed.c_str(), false, "new text!", nullptr},
+  };
+  const std::string page = dir_ / "a.htm";
+  const std::pair<bool, bool> ways[] = {{true, true}, {false, true}, {false, false}};
+  for (const auto& [unnamed_files, hard_links] : ways) {
+    for (const Expected& c : cases) {
       // Only where hard links are can a killed run leave one.
-      if (!way.hard_links && fault == Fault::kKilledSwapBackup) continue;
-      SCOPED_TRACE(std::string(way.name) + " " + std::to_string(static_cast<int>(fault)));
-      std::filesystem::remove_all(dir_.path());
-      std::filesystem::create_directory(dir_.path());
-      WriteFile(dir_ / "a.htm", "original");
-      ::chmod((dir_ / "a.htm").c_str(), 0444);
-      const bool kept_attribute =
-          ::setxattr((dir_ / "a.htm").c_str(), "user.origin", "web", 3, 0) == 0;
-      if (fault == Fault::kBackupThere) WriteFile(dir_ / "a.htm~", "older");
-      if (fault == Fault::kKilledSwapBackup)
-        ::link((dir_ / "a.htm").c_str(), (dir_ / "a.htm~").c_str());
-      const PageFiles page{dir_.path().string(), "a.htm"};
-      FolderWays ways = FolderWays::Learn(page.folder);
-      ways.unnamed_files = way.unnamed_files;
-      ways.hard_links = way.hard_links;
-      std::optional<PageLeft> left;
-      {
-        const LockedPage original(page.Path(), LockedPage::Lock::kTake);
-        PageCommit commit(page, original, ways);
-        ASSERT_EQ(commit.MakeWorkingCopy(), std::nullopt);
-        ASSERT_EQ(::write(commit.fd(), "cleaned", 7), 7);
-        left = commit.TakeBackupName();
-        if (fault == Fault::kPageRewritten) WriteFile(dir_ / "a.htm", "new text!");
-        PageFingerprint print;
-        print.Add(reinterpret_cast<const unsigned char*>("cleaned"), 7);
-        if (!left) left = commit.Keep(print);
-      }
+      if (!hard_links && c.fault == Fault::kKilledSwapBackup) continue;
+      SCOPED_TRACE(::testing::Message()
+                   << unnamed_files << hard_links << static_cast<int>(c.fault));
+      for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
+        std::filesystem::remove(entry);
+      WriteFile(page, "original");
+      ::chmod(page.c_str(), 0444);
+      const bool kept_attribute = ::setxattr(page.c_str(), "user.origin", "web", 3, 0) == 0;
+      if (c.fault == Fault::kBackupThere) WriteFile(dir_ / "a.htm~", "older");
+      if (c.fault == Fault::kKilledSwapBackup) ::link(page.c_str(), (dir_ / "a.htm~").c_str());
+      const auto left = Commit("cleaned", unnamed_files, hard_links, [&] {
+        if (c.fault == Fault::kPageRewritten) WriteFile(page, "new text!");
+      });
       EXPECT_FALSE(FileExists(dir_ / "PL!__a.htm"));
-      if (fault == Fault::kNone || fault == Fault::kKilledSwapBackup) {
-        EXPECT_EQ(left, std::nullopt);
-        EXPECT_EQ(ReadFile(dir_ / "a.htm"), "cleaned");
-        EXPECT_EQ(ReadFile(dir_ / "a.htm~"), "original");
-        struct stat st;
-        ASSERT_EQ(::stat((dir_ / "a.htm").c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 07777, 0444u);
-        char value[64] = {};
-        if (kept_attribute) {
-          EXPECT_EQ(::getxattr((dir_ / "a.htm").c_str(), "user.origin", value, sizeof value), 3);
-        }
-        const ssize_t marked =
-            ::getxattr((dir_ / "a.htm").c_str(), kCleanedMarkName, value, sizeof value);
-        if (kept_attribute)
-          EXPECT_EQ(std::string(value, std::max<ssize_t>(marked, 0)), print_text());
+      EXPECT_EQ(ReadFile(page), c.page);
+      if (c.backup != nullptr) EXPECT_EQ(ReadFile(dir_ / "a.htm~"), c.backup);
+      if (c.backup == nullptr) EXPECT_FALSE(FileExists(dir_ / "a.htm~"));
+      if (c.message != nullptr) {
+        ASSERT_TRUE(left.has_value());
+        EXPECT_EQ(left->message, c.message);
+        EXPECT_EQ(left->by_rule, c.by_rule);
         continue;
       }
-      ASSERT_TRUE(left.has_value());
-      if (fault == Fault::kBackupThere) {
-        EXPECT_EQ(left->message, BackupExistsMessage("a.htm"));
-        EXPECT_TRUE(left->by_rule);
-        EXPECT_EQ(ReadFile(dir_ / "a.htm"), "original");
-        EXPECT_EQ(ReadFile(dir_ / "a.htm~"), "older");
-      } else {
-        EXPECT_EQ(left->message, PageChangedMessage("a.htm"));
-        EXPECT_FALSE(left->by_rule);
-        EXPECT_EQ(ReadFile(dir_ / "a.htm"), "new text!");
-        EXPECT_FALSE(FileExists(dir_ / "a.htm~"));
-      }
+      EXPECT_EQ(left, std::nullopt);
+      struct stat st;
+      ASSERT_EQ(::stat(page.c_str(), &st), 0);
+      EXPECT_EQ(st.st_mode & 07777, 0444u);
+      if (!kept_attribute) continue;
+      char value[64] = {};
+      EXPECT_EQ(::getxattr(page.c_str(), "user.origin", value, sizeof value), 3);
+      EXPECT_EQ(MarkText(page), PrintOf("cleaned").Text());
     }
   }
 }

@@ -128,15 +128,14 @@ void KillBeforeEveryStep(const std::string& refused) {
   pages["large.htm"] = large.begin()->second;
   const Pages cleaned = CleanedAsUsual(pages);
   CommandFaults again;
-  if (!refused.empty()) again.environment = {{"PELLORAN_REFUSE", refused}};
+  again.environment = {{"PELLORAN_REFUSE", refused}};
   long step = 1;
   for (;; ++step) {
     SCOPED_TRACE("killed before step " + std::to_string(step));
     TempDir dir;
     WritePages(dir.path(), pages);
     CommandFaults killed_at = KilledAtStep(step);
-    killed_at.environment.insert(killed_at.environment.end(), again.environment.begin(),
-                                 again.environment.end());
+    killed_at.environment.push_back(again.environment.front());
     const CommandOutcome killed = RunCleanCommand(dir.path(), Arguments(pages), killed_at);
     if (killed.signal != SIGKILL) {
       EXPECT_EQ(killed.status, 0) << killed.err;  // past the last step: the run ended
